@@ -1,0 +1,515 @@
+#include "src/database.h"
+
+#include "src/sqltext.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QVariant>
+
+namespace
+{
+const char *const SOURCE = "src/database";
+const QString DRIVER = QStringLiteral("QSQLITE");
+const QString DATE_FORM = QStringLiteral("yyyy MMM dd");
+const QString TIME_FORM = QStringLiteral("hh mm ss ap");
+
+struct TTableDefinition
+{
+    const char *name;
+    const char *create;
+    const char *failure;
+};
+
+const TTableDefinition TABLES[] = {
+    {"program",
+     "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision TEXT,date TEXT,time "
+     "TEXT)",
+     "Cannot create table 'program(...)'"},
+    {"program_data",
+     "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,point_count INTEGER)",
+     "Cannot create table 'program_data(...)'"},
+    {"program_message", "CREATE TABLE program_message(program_id INTEGER,message TEXT)",
+     "Cannot create table 'program_message(...)'"},
+    {"usage", "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER)",
+     "Cannot create table 'usage(...)'"},
+};
+
+QString Text(const QString &value) { return TSqlText::Text(value); }
+QString Number(qint64 value) { return TSqlText::Number(value); }
+QString Fill(const char *statement, const QStringList &values)
+{
+    return TSqlText::Fill(QLatin1String(statement), values);
+}
+QString Reason(const char *table, const QSqlError &error)
+{
+    return QStringLiteral("Cannot add data to table '%1'.  Reason: %2").arg(QLatin1String(table), error.text());
+}
+} // namespace
+
+TDatabase::TDatabase()
+    : d_connection_name(QStringLiteral("quorvex_database")), d_database(nullptr), d_owner_thread(nullptr),
+      d_pool(d_connection_name)
+{
+}
+
+TDatabase::~TDatabase() { Close(); }
+
+bool TDatabase::Open(const QString &file_name)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    if (!QSqlDatabase::isDriverAvailable(DRIVER))
+    {
+        d_last_error = QStringLiteral("Database driver 'QSQLITE' not available");
+        return false;
+    }
+
+    if (QSqlDatabase::contains(d_connection_name))
+        d_database = new QSqlDatabase(QSqlDatabase::database(d_connection_name, true));
+    else
+        d_database = new QSqlDatabase(QSqlDatabase::addDatabase(DRIVER, d_connection_name));
+
+    d_database->setDatabaseName(file_name);
+    d_database->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    if (d_database->open())
+    {
+        d_database_file_name = file_name;
+        d_owner_thread = QThread::currentThread();
+        return true;
+    }
+
+    const QSqlError error = d_database->lastError();
+    QString text = QStringLiteral("Cannot open database.\n\tDatabase Error: '%1'\n\tDriver Error: '%2'\n")
+                       .arg(error.databaseText(), error.driverText());
+    text += QStringLiteral("\t\tDatabase File Name: '%1'\n").arg(file_name);
+    text += QStringLiteral("\tAvailable database drivers:\n");
+    for (const QString &driver : QSqlDatabase::drivers())
+        text += QStringLiteral("\t\t%1\n").arg(driver);
+
+    delete d_database;
+    d_database = nullptr;
+    QSqlDatabase::removeDatabase(d_connection_name);
+    d_last_error = text;
+    return false;
+}
+
+bool TDatabase::Is_Open() const
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    return d_database && d_database->isOpen();
+}
+
+void TDatabase::Close()
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    d_pool.Remove_All();
+    if (!d_database)
+        return;
+    d_database->close();
+    delete d_database;
+    d_database = nullptr;
+    d_owner_thread = nullptr;
+    if (QSqlDatabase::contains(d_connection_name))
+        QSqlDatabase::removeDatabase(d_connection_name);
+}
+
+QString TDatabase::Last_Error() const
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    return d_last_error;
+}
+
+QString TDatabase::Database_File_Name() const
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    return d_database_file_name;
+}
+
+bool TDatabase::Connection(QSqlDatabase *db) const
+{
+    if (!d_database || !d_database->isOpen())
+        return false;
+    if (QThread::currentThread() == d_owner_thread)
+        *db = *d_database;
+    else
+        *db = d_pool.Connection(d_database_file_name);
+    return db->isOpen();
+}
+
+bool TDatabase::Execute(QSqlQuery *query, const QString &statement)
+{
+    query->setForwardOnly(true);
+    return query->exec(statement);
+}
+
+QStringList TDatabase::First_Column(const QString &statement)
+{
+    QStringList result;
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return result;
+    QSqlQuery query(db);
+    if (Execute(&query, statement))
+        while (query.next())
+            result.append(query.value(0).toString());
+    return result;
+}
+
+bool TDatabase::Create_Tables()
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+    {
+        d_last_error = QStringLiteral("Database not open");
+        return false;
+    }
+
+    const QStringList present = db.tables(QSql::Tables);
+    for (const TTableDefinition &table : TABLES)
+    {
+        if (present.contains(QLatin1String(table.name), Qt::CaseInsensitive))
+            continue;
+        QSqlQuery query(db);
+        if (!Execute(&query, QLatin1String(table.create)))
+        {
+            d_last_error = QLatin1String(table.failure);
+            return false;
+        }
+        if (qstrcmp(table.name, "usage") == 0 &&
+            !Execute(&query,
+                     QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(0,0)")))
+        {
+            d_last_error = QStringLiteral("Cannot initialize table 'usage(...)'");
+            return false;
+        }
+    }
+    return true;
+}
+
+int TDatabase::Software_Monitor_Time(bool *valid) { return Usage_Total("software_monitor_time", valid); }
+
+int TDatabase::Software_Run_Time(bool *valid) { return Usage_Total("software_run_time", valid); }
+
+int TDatabase::Usage_Total(const char *column, bool *valid)
+{
+    Q_ASSERT_X(valid, SOURCE, "valid");
+    bool ignored;
+    if (!valid)
+        valid = &ignored;
+    *valid = false;
+
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return 0;
+    QSqlQuery query(db);
+    if (!Execute(&query, QStringLiteral("SELECT %1 FROM usage").arg(QLatin1String(column))) || !query.next())
+        return 0;
+    *valid = true;
+    return query.value(0).toInt();
+}
+
+bool TDatabase::Add_Software_Monitor_Time(int seconds) { return Add_Usage_Total("software_monitor_time", seconds); }
+
+bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage_Total("software_run_time", seconds); }
+
+bool TDatabase::Add_Usage_Total(const char *column, int seconds)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+    {
+        d_last_error = QStringLiteral("Not connected");
+        return false;
+    }
+    bool valid;
+    const int stored = Usage_Total(column, &valid);
+    // Signed 32-bit arithmetic as stored, without the undefined overflow of int.
+    const qint32 total = qint32(quint32(stored) + quint32(seconds));
+
+    QSqlQuery query(db);
+    if (!Execute(&query, QStringLiteral("UPDATE usage SET %1 = %2").arg(QLatin1String(column), Number(total))))
+    {
+        d_last_error = Reason("usage", query.lastError());
+        return false;
+    }
+    return true;
+}
+
+void TDatabase::Delete_All_Data()
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return;
+    QSqlQuery query(db);
+    Execute(&query, QStringLiteral("DELETE FROM program"));
+    Execute(&query, QStringLiteral("DELETE FROM program_data"));
+    Execute(&query, QStringLiteral("DELETE FROM program_message"));
+}
+
+QString TDatabase::Stored_Date_Text(const QDate &date) { return date.toString(DATE_FORM); }
+
+QString TDatabase::Stored_Time_Text(const QTime &time) { return time.toString(TIME_FORM); }
+
+QDateTime TDatabase::Stored_Date_Time(const QString &date_text, const QString &time_text)
+{
+    QDateTime date_time;
+    date_time.setDate(QDate::fromString(date_text, DATE_FORM));
+    date_time.setTime(QTime::fromString(time_text, TIME_FORM));
+    return date_time;
+}
+
+int TDatabase::Program_Id(const QString &name, const QString &date_text, const QString &time_text)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+    {
+        d_last_error = QStringLiteral("Not connected");
+        return -1;
+    }
+    if (name.isEmpty())
+    {
+        d_last_error = QStringLiteral("Invalid name");
+        return -1;
+    }
+
+    QString statement;
+    if (!date_text.isEmpty() && !time_text.isEmpty())
+    {
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2' AND time='%3'",
+                         {Text(name), Text(date_text), Text(time_text)});
+    }
+    else if (!date_text.isEmpty())
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2'", {Text(name), Text(date_text)});
+    else if (!time_text.isEmpty())
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND time='%2'", {Text(name), Text(time_text)});
+    else
+        statement = Fill("SELECT program_id FROM program WHERE name='%1'", {Text(name)});
+
+    QSqlQuery query(db);
+    if (!Execute(&query, statement) || !query.next())
+    {
+        d_last_error = QStringLiteral("Program not found.");
+        return -1;
+    }
+    return query.value(0).toInt();
+}
+
+int TDatabase::Program_Id(const QString &name, const QDateTime &date_time)
+{
+    if (!date_time.isValid())
+        return -1;
+    return Program_Id(name, Stored_Date_Text(date_time.date()), Stored_Time_Text(date_time.time()));
+}
+
+bool TDatabase::Program_Exists(const QString &name, const QString &date_text, const QString &time_text)
+{
+    return Program_Id(name, date_text, time_text) >= 0;
+}
+
+bool TDatabase::Program_Exists(const QString &name, const QDateTime &date_time)
+{
+    return date_time.isValid() && Program_Id(name, date_time) >= 0;
+}
+
+bool TDatabase::Add_Program_Entry(const TDatabaseItem &item)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+    {
+        d_last_error = QStringLiteral("Not connected");
+        return false;
+    }
+    if (!item.Date_Time().isValid())
+    {
+        d_last_error = QStringLiteral("Date_Time invalid");
+        return false;
+    }
+    if (Program_Exists(item.Name(), item.Date_Time()))
+    {
+        d_last_error =
+            QStringLiteral("Cannot add data to table 'program'.  Reason: Program entry already exists");
+        return false;
+    }
+
+    // All rows of one entry or none: a half-written entry would be read back as a
+    // program without times or with only some of its messages.
+    if (!db.transaction())
+    {
+        d_last_error = Reason("program", db.lastError());
+        return false;
+    }
+    if (!Insert_Entry(db, item))
+    {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit())
+    {
+        d_last_error = Reason("program", db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
+{
+    const QDateTime date_time = item.Date_Time();
+    QSqlQuery query(db);
+    if (!Execute(&query, Fill("INSERT INTO program (name,revision,date,time) VALUES ('%1','%2','%3','%4')",
+                              {Text(item.Name()), Text(item.Revision()), Text(Stored_Date_Text(date_time.date())),
+                               Text(Stored_Time_Text(date_time.time()))})))
+    {
+        d_last_error = Reason("program", query.lastError());
+        return false;
+    }
+
+    const QString key = Number(Program_Id(item.Name(), date_time));
+    if (!Execute(&query,
+                 Fill("INSERT INTO program_data (program_id,execution_time,idle_time,point_count) VALUES "
+                      "(%1,%2,%3,%4)",
+                      {key, Number(item.Execution_Time()), Number(item.Idle_Time()), Number(item.Point_Count())})))
+    {
+        d_last_error = Reason("program_data", query.lastError());
+        return false;
+    }
+
+    for (int index = 0; index < item.Error_Message_Count(); ++index)
+    {
+        if (!Execute(&query, Fill("INSERT INTO program_message (program_id,message) VALUES (%1,'%2')",
+                                  {key, Text(item.Error_Message(index))})))
+        {
+            d_last_error = Reason("program_message", query.lastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList TDatabase::Dates()
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QStringList dates = First_Column(QStringLiteral("SELECT date FROM program"));
+    dates.removeDuplicates();
+    return dates;
+}
+
+QStringList TDatabase::Program_Names(const QStringList &dates)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QStringList names;
+    if (dates.isEmpty())
+        names = First_Column(QStringLiteral("SELECT name FROM program"));
+    for (const QString &date : dates)
+        names += First_Column(Fill("SELECT name FROM program WHERE date='%1'", {Text(date)}));
+    names.removeDuplicates();
+    return names;
+}
+
+QStringList TDatabase::Program_Times(const QString &name, const QString &date_text)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    return First_Column(
+        Fill("SELECT time FROM program WHERE name='%1' AND date='%2'", {Text(name), Text(date_text)}));
+}
+
+void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
+{
+    *found = false;
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return;
+    QSqlQuery query(db);
+    if (!Execute(&query,
+                 Fill("SELECT execution_time,idle_time,point_count FROM program_data WHERE program_id=%1",
+                      {Number(program_id)})) ||
+        !query.next())
+        return;
+    // A file edited by hand may hold negative numbers; a record never does.
+    item->Set_Execution_Time(qMax(0, query.value(0).toInt()));
+    item->Set_Idle_Time(qMax(0, query.value(1).toInt()));
+    item->Set_Point_Count(qMax(0, query.value(2).toInt()));
+    *found = true;
+}
+
+void TDatabase::Read_Messages(int program_id, TDatabaseItem *item)
+{
+    for (const QString &message :
+         First_Column(Fill("SELECT message FROM program_message WHERE program_id=%1", {Number(program_id)})))
+        item->Add_Error_Message(message);
+}
+
+TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_text, const QString &time_text,
+                                       bool *valid)
+{
+    Q_ASSERT_X(valid, SOURCE, "valid");
+    bool ignored;
+    if (!valid)
+        valid = &ignored;
+    *valid = false;
+
+    TDatabaseItem item;
+    item.Set_Name(name);
+    item.Set_Date_Time(Stored_Date_Time(date_text, time_text));
+
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return item;
+    int program_id = -1;
+    {
+        QSqlQuery query(db);
+        if (!Execute(&query, Fill("SELECT program_id,revision FROM program WHERE name='%1' AND date='%2' AND "
+                                  "time='%3'",
+                                  {Text(name), Text(date_text), Text(time_text)})) ||
+            !query.next())
+            return item;
+        program_id = query.value(0).toInt();
+        item.Set_Revision(query.value(1).toString());
+    }
+    if (program_id < 0)
+        return item;
+    Read_Data(program_id, &item, valid);
+    if (*valid)
+        Read_Messages(program_id, &item);
+    return item;
+}
+
+std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const QString &date_text)
+{
+    std::vector<TDatabaseItem> items;
+    std::vector<int> program_ids;
+    TDatabaseItem item;
+    item.Set_Name(name);
+
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return items;
+    {
+        QSqlQuery query(db);
+        if (!Execute(&query, Fill("SELECT program_id,time,revision FROM program WHERE name='%1' AND date='%2'",
+                                  {Text(name), Text(date_text)})))
+            return items;
+        while (query.next())
+        {
+            program_ids.push_back(query.value(0).toInt());
+            item.Set_Revision(query.value(2).toString());
+            item.Set_Date_Time(Stored_Date_Time(date_text, query.value(1).toString()));
+            items.push_back(item);
+        }
+    }
+    Q_ASSERT_X(program_ids.size() == items.size(), SOURCE, "program_ids.size() == items.size()");
+
+    bool found;
+    for (size_t i = 0; i < items.size(); ++i)
+        Read_Data(program_ids[i], &items[i], &found);
+    for (size_t i = 0; i < items.size(); ++i)
+        Read_Messages(program_ids[i], &items[i]);
+    return items;
+}

@@ -1,0 +1,83 @@
+#ifndef QUORVEX_DATABASE_H
+#define QUORVEX_DATABASE_H
+
+#include "src/connectionpool.h"
+#include "src/databaseitem.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <mutex>
+#include <vector>
+
+class QSqlQuery;
+class QThread;
+
+// The one object that owns the SQLite file of recorded executions and usage
+// totals. Opened and closed by the main window on the GUI thread; the report
+// worker reads through the same object from its own thread. Every operation
+// holds one lock for its whole duration, and a thread other than the one that
+// opened the file works on a connection of its own.
+class TDatabase
+{
+public:
+    TDatabase();
+    ~TDatabase();
+    TDatabase(const TDatabase &) = delete;
+    TDatabase &operator=(const TDatabase &) = delete;
+
+    bool Open(const QString &file_name);
+    bool Is_Open() const;
+    void Close();
+    bool Create_Tables();
+
+    int Software_Monitor_Time(bool *valid);
+    int Software_Run_Time(bool *valid);
+    bool Add_Software_Monitor_Time(int seconds);
+    bool Add_Software_Run_Time(int seconds);
+
+    void Delete_All_Data();
+
+    int Program_Id(const QString &name, const QString &date_text, const QString &time_text);
+    int Program_Id(const QString &name, const QDateTime &date_time);
+    bool Program_Exists(const QString &name, const QString &date_text, const QString &time_text);
+    bool Program_Exists(const QString &name, const QDateTime &date_time);
+    bool Add_Program_Entry(const TDatabaseItem &item);
+
+    QStringList Dates();
+    QStringList Program_Names(const QStringList &dates);
+    QStringList Program_Times(const QString &name, const QString &date_text);
+    TDatabaseItem Program_Entry(const QString &name, const QString &date_text, const QString &time_text,
+                                bool *valid);
+    std::vector<TDatabaseItem> Program_Entries(const QString &name, const QString &date_text);
+
+    QString Last_Error() const;
+    QString Database_File_Name() const;
+
+    static QString Stored_Date_Text(const QDate &date);
+    static QString Stored_Time_Text(const QTime &time);
+    static QDateTime Stored_Date_Time(const QString &date_text, const QString &time_text);
+
+private:
+    bool Connection(QSqlDatabase *db) const;
+    bool Execute(QSqlQuery *query, const QString &statement);
+    QStringList First_Column(const QString &statement);
+    int Usage_Total(const char *column, bool *valid);
+    bool Add_Usage_Total(const char *column, int seconds);
+    bool Insert_Entry(QSqlDatabase db, const TDatabaseItem &item);
+    void Read_Data(int program_id, TDatabaseItem *item, bool *found);
+    void Read_Messages(int program_id, TDatabaseItem *item);
+
+    QString d_connection_name;
+    QString d_database_file_name;
+    QSqlDatabase *d_database;
+    QString d_last_error;
+
+    QThread *d_owner_thread;
+    mutable TConnectionPool d_pool;
+    mutable std::recursive_mutex d_mutex;
+};
+
+#endif
