@@ -1,0 +1,194 @@
+#include "src/activeprogramwidget.h"
+#include "src/datawidget.h"
+#include "src/messagebox.h"
+#include "tests/support/modalanswer.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include <climits>
+
+namespace
+{
+QString Field(const QWidget &panel, const char *name)
+{
+    const QLineEdit *field = panel.findChild<QLineEdit *>(QLatin1String(name));
+    return field ? field->text() : QStringLiteral("<no field>");
+}
+} // namespace
+
+class TTestViews : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Panel_Time_Rules_data();
+    void Panel_Time_Rules();
+    void Panel_Outlives_32_Bit_Milliseconds();
+    void Panel_Reset_Keeps_The_Indicator();
+    void List_Filters_By_Regular_Expression_data();
+    void List_Filters_By_Regular_Expression();
+    void List_Reports_Every_Selected_Text();
+    void Message_Box_Keeps_Its_Width();
+};
+
+void TTestViews::Panel_Time_Rules_data()
+{
+    QTest::addColumn<QList<int>>("open");
+    QTest::addColumn<QList<int>>("execution");
+    QTest::addColumn<QString>("open_text");
+    QTest::addColumn<QString>("execution_text");
+    QTest::addColumn<QString>("idle_text");
+    QTest::newRow("new panel") << QList<int>{} << QList<int>{} << "0" << "0" << "0";
+    QTest::newRow("1999 ms shows 1") << QList<int>{1999} << QList<int>{} << "1" << "0" << "1";
+    QTest::newRow("then a second executing") << QList<int>{1999} << QList<int>{1000} << "1" << "1" << "0";
+    QTest::newRow("ticks add up") << QList<int>{1000, 1001, 999} << QList<int>{400, 700} << "3" << "1" << "1";
+    QTest::newRow("execution ahead by 1.5 s") << QList<int>{} << QList<int>{1500} << "0" << "1" << "0";
+    QTest::newRow("execution ahead by 1.999 s") << QList<int>{1} << QList<int>{2000} << "0" << "2" << "0";
+    QTest::newRow("execution ahead by 2.5 s") << QList<int>{} << QList<int>{2500} << "0" << "2" << "-1";
+}
+
+void TTestViews::Panel_Time_Rules()
+{
+    QFETCH(QList<int>, open);
+    QFETCH(QList<int>, execution);
+    TActiveProgramWidget panel;
+    for (int msec : open)
+        panel.Add_Open_Time(msec);
+    for (int msec : execution)
+        panel.Add_Execution_Time(msec);
+    QTEST(Field(panel, "open_time"), "open_text");
+    QTEST(Field(panel, "execution_time"), "execution_text");
+    QTEST(Field(panel, "idle_time"), "idle_text");
+    QCOMPARE(panel.Execution_Time(), Field(panel, "execution_time").toInt());
+    QCOMPARE(panel.Idle_Time(), Field(panel, "idle_time").toInt());
+}
+
+// A program left open for weeks: 2^31 ms is 24.8 days.
+void TTestViews::Panel_Outlives_32_Bit_Milliseconds()
+{
+    TActiveProgramWidget panel;
+    const int days_30 = 30 * 24;
+    for (int hour = 0; hour < days_30; ++hour)
+        panel.Add_Open_Time(3600 * 1000);
+    panel.Add_Execution_Time(INT_MAX);
+    panel.Add_Execution_Time(INT_MAX);
+    QCOMPARE(Field(panel, "open_time"), QStringLiteral("2592000"));
+    QCOMPARE(panel.Execution_Time(), 4294967);
+    QCOMPARE(panel.Idle_Time(), 2592000 - 4294967 + 1);
+}
+
+void TTestViews::Panel_Reset_Keeps_The_Indicator()
+{
+    TActiveProgramWidget panel;
+    panel.Set_Program_Name(QStringLiteral("BRACKET_A"));
+    panel.Set_Point_Count(12);
+    panel.Set_Last_Error_Message(QStringLiteral("probe crash"));
+    panel.Add_Message(QStringLiteral("INF:  line"));
+    panel.Add_Open_Time(5000);
+    panel.Set_Collection_Active(true);
+    panel.Reset();
+
+    QFrame *indicator = panel.findChild<QFrame *>(QStringLiteral("collection_indicator"));
+    QVERIFY(indicator);
+    QCOMPARE(indicator->styleSheet(), QStringLiteral("background-color: rgb(0, 128, 0);"));
+    QCOMPARE(Field(panel, "program_name"), QString());
+    QCOMPARE(Field(panel, "last_error_message"), QString());
+    QCOMPARE(Field(panel, "point_count"), QStringLiteral("0"));
+    QCOMPARE(Field(panel, "open_time"), QStringLiteral("0"));
+    QVERIFY(panel.findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText().isEmpty());
+    // The accumulators were reset too, not only the texts.
+    panel.Add_Open_Time(1000);
+    QCOMPARE(Field(panel, "open_time"), QStringLiteral("1"));
+    panel.Set_Collection_Active(false);
+    QCOMPARE(indicator->styleSheet(), QString());
+}
+
+void TTestViews::List_Filters_By_Regular_Expression_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("shown");
+    const QStringList all{"Bracket", "bolt", "", "HOUSING", "axle.b"};
+    QTest::newRow("empty shows all") << "" << all;
+    QTest::newRow("full stop matches non-empty") << "." << QStringList{"Bracket", "bolt", "HOUSING", "axle.b"};
+    QTest::newRow("caret anchors, any case") << "^b" << QStringList{"Bracket", "bolt"};
+    QTest::newRow("unanchored, any case") << "SING" << QStringList{"HOUSING"};
+    QTest::newRow("escaped dot") << "\\.b" << QStringList{"axle.b"};
+}
+
+void TTestViews::List_Filters_By_Regular_Expression()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, shown);
+    TDataWidget list;
+    list.Set_List({"Bracket", "bolt", "", "HOUSING", "axle.b"});
+    QLineEdit *search = list.findChild<QLineEdit *>();
+    QVERIFY(search);
+    // Typed as the user would: only edits filter.
+    QTest::keyClicks(search, pattern);
+    QAbstractItemModel *model = list.findChild<QListView *>()->model();
+    QStringList visible;
+    for (int row = 0; row < model->rowCount(); ++row)
+        visible << model->index(row, 0).data().toString();
+    QCOMPARE(visible, shown);
+
+    // The search stays for the next list.
+    list.Set_List({"Bearing", "Cam"});
+    if (pattern == QLatin1String("^b"))
+        QCOMPARE(model->rowCount(), 1);
+}
+
+void TTestViews::List_Reports_Every_Selected_Text()
+{
+    TDataWidget list;
+    list.Set_List({"2024 Mar 05", "2024 Mar 06", "2024 Apr 01"});
+    QListView *view = list.findChild<QListView *>();
+    QCOMPARE(view->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QSignalSpy spy(&list, &TDataWidget::Selection_Changed);
+
+    QTest::keyClicks(list.findChild<QLineEdit *>(), QStringLiteral("mar"));
+    QAbstractItemModel *model = view->model();
+    QCOMPARE(model->rowCount(), 2);
+    view->selectionModel()->select(model->index(1, 0), QItemSelectionModel::Select);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.takeFirst().at(0).toStringList(), QStringList{"2024 Mar 06"});
+
+    view->selectionModel()->select(model->index(0, 0), QItemSelectionModel::Select);
+    QCOMPARE(spy.count(), 1);
+    QStringList both = spy.takeFirst().at(0).toStringList();
+    both.sort();
+    QCOMPARE(both, (QStringList{"2024 Mar 05", "2024 Mar 06"}));
+
+    view->selectionModel()->clearSelection();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.takeFirst().at(0).toStringList(), QStringList());
+}
+
+void TTestViews::Message_Box_Keeps_Its_Width()
+{
+    TMessageBox box;
+    box.Set_Text(QStringLiteral("<i>Quorvex</i>"));
+    box.Set_Informative_Text(QString(400, QLatin1Char('w')));
+    QCOMPARE(box.text(),
+             QStringLiteral("<span style=\"font-size:10pt; font-weight:600; color:#000000;\" ><i>Quorvex</i></span>"));
+    for (int round = 0; round < 2; ++round)
+    {
+        int shown_width = 0;
+        TModalAnswer answer([&](QWidget *modal) {
+            shown_width = modal == &box ? modal->width() : -1;
+            box.Post_Key(Qt::Key_Escape);
+        });
+        box.exec();
+        QVERIFY(answer.Answered());
+        QCOMPARE(shown_width, 500);
+    }
+    box.show();
+    box.resize(900, 300);
+    QCOMPARE(box.width(), 500);
+}
+
+QTEST_MAIN(TTestViews)
+#include "tst_views.moc"
