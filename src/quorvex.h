@@ -7,16 +7,20 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <vector>
+
 class QAction;
 class QPlainTextEdit;
 class QSettings;
 class QStatusBar;
 class QTabWidget;
+class QThread;
 class QTimer;
 class TActiveProgramWidget;
 class TDataWidget;
 class TDatabase;
 class TMessageBox;
+class TSummaryText;
 
 // The main window. Owns everything else for its whole life: the settings, the
 // usage database, the record being collected, the views and the About box.
@@ -33,12 +37,22 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
+    void Export_All_CSV();
+    void Export_Selected_CSV();
+    void Export_Selected_TXT();
     void Help_About();
+    void Date_Selection_Changed(QStringList list);
+    void Program_Selection_Changed(QStringList list);
+    void Summary_Text_Ready();
 
 private:
     bool Init_Database(const QString &file_name);
     void Restore_Geometry();
     void Show_Status(const QString &text);
+    void Update_Summary();
+    void Stop_Summary();
+    std::vector<TDatabaseItem> Gather_Entries(const QStringList &names, const QStringList &dates);
+    void Export(const QString &caption, const QString &filter, const QByteArray &content);
 
     QAction *d_monitor_action;
     QAction *d_export_all_action;
@@ -53,11 +67,15 @@ private:
     TDatabase *d_database;
     TActiveProgramWidget *d_active_program;
     QTimer *d_update_timer;
+    QThread *d_summary_thread;
     TMessageBox *d_about_box;
+    TSummaryText *d_summary_worker;
     TDatabaseItem d_current_item;
     int d_monitor_state;
     QStringList d_selected_dates;
     QStringList d_selected_programs;
+    // The selection changed while a report was being built: that report is stale.
+    bool d_summary_pending;
     QString d_settings_folder;
     QString d_export_folder;
     QElapsedTimer d_monitor_timer;

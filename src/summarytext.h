@@ -1,0 +1,48 @@
+#ifndef QUORVEX_SUMMARYTEXT_H
+#define QUORVEX_SUMMARYTEXT_H
+
+#include "src/databaseitem.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class TDatabase;
+
+// Builds the summary and details report of a selection. Created without a
+// parent on the GUI thread and moved into a thread of its own for one report;
+// it reads the database through the window's object (which it does not own)
+// and touches no widget. The window reads the result after Finished.
+class TSummaryText : public QObject
+{
+    Q_OBJECT
+
+public:
+    TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs);
+
+    QString Summary_Text() const { return d_summary_text; }
+    bool Summary_Valid() const { return d_summary_valid; }
+
+    // The report of these executions, with the usage totals where they were read.
+    static QString Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
+                          const std::vector<TDatabaseItem> &items);
+    // Whole minutes right-aligned to width, then two-digit seconds: "%1:%2".
+    static QString Minutes_Seconds(int seconds, int width);
+
+public slots:
+    void Generate_Summary_Text();
+
+signals:
+    void Finished();
+
+private:
+    TDatabase *d_database;
+    QStringList d_dates;
+    QStringList d_programs;
+    QString d_summary_text;
+    bool d_summary_valid;
+};
+
+#endif

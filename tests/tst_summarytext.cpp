@@ -1,0 +1,181 @@
+#include "src/database.h"
+#include "src/summarytext.h"
+#include "tests/support/testhome.h"
+
+#include <QtTest>
+
+namespace
+{
+TDatabaseItem Bracket()
+{
+    TDatabaseItem item;
+    item.Set_Name(QStringLiteral("BRACKET_A"));
+    item.Set_Revision(QStringLiteral("B"));
+    item.Set_Date_Time(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+    item.Set_Execution_Time(125);
+    item.Set_Idle_Time(65);
+    item.Set_Point_Count(48);
+    item.Add_Error_Message(QStringLiteral("message one"));
+    item.Add_Error_Message(QStringLiteral("message two"));
+    item.Add_Error_Message(QStringLiteral("message one"));
+    return item;
+}
+
+const char *const EXAMPLE = "Total Monitor Time:              62:05 min:sec\n"
+                            "Total Software Run Time:         30:30 min:sec\n"
+                            "---------------------------------------------------------------------------\n"
+                            "     Selected Program Details:\n"
+                            "---------------------------------------------------------------------------\n"
+                            "Program Name:                     BRACKET_A\n"
+                            "Program Revision:                 B\n"
+                            "Execution Date:                   2024 Mar 05 : 02 07 09 pm\n"
+                            "Total Time:                       3:10 min:sec\n"
+                            "Execution Time:                   2:05 min:sec\n"
+                            "Idle Time:                        1:05 min:sec\n"
+                            "Point Count:                        48\n"
+                            "Controller Messages During Execution:\n"
+                            " message one\n"
+                            " message two\n"
+                            " message one\n"
+                            "---------------------------------------------------------------------------\n"
+                            "     Selected Program Summary:\n"
+                            "---------------------------------------------------------------------------\n"
+                            "Program Count:                       1\n"
+                            "Program Time:                     3:10 min:sec\n"
+                            "Execution Time:                   2:05 min:sec\n"
+                            "Idle Time:                        1:05 min:sec\n"
+                            "Point Count:                        48\n"
+                            "\n"
+                            "Unique Error Messages:\n"
+                            "---------------------------------------------------------------------------\n"
+                            " message one\n"
+                            " message two\n";
+} // namespace
+
+class TTestSummaryText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Example_Report();
+    void Example_Through_The_Database();
+    void Minutes_And_Seconds_data();
+    void Minutes_And_Seconds();
+    void Numbers_End_In_Column_38();
+    void Without_Executions_Or_Totals();
+    void Messages_Listed_Once_Across_Executions();
+    void No_Program_Selected();
+};
+
+void TTestSummaryText::Example_Report()
+{
+    QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}), QString::fromLatin1(EXAMPLE));
+}
+
+void TTestSummaryText::Example_Through_The_Database()
+{
+    TTestHome home;
+    TDatabase db;
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
+    QVERIFY(db.Add_Program_Entry(Bracket()));
+    TDatabaseItem other = Bracket();
+    other.Set_Name(QStringLiteral("OTHER"));
+    QVERIFY(db.Add_Program_Entry(other));
+    QVERIFY(db.Add_Software_Monitor_Time(3725));
+    QVERIFY(db.Add_Software_Run_Time(1830));
+
+    // No dates: all stored dates.
+    TSummaryText worker(&db, {}, {QStringLiteral("BRACKET_A")});
+    QSignalSpy finished(&worker, &TSummaryText::Finished);
+    worker.Generate_Summary_Text();
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(worker.Summary_Valid());
+    QCOMPARE(worker.Summary_Text(), QString::fromLatin1(EXAMPLE));
+}
+
+void TTestSummaryText::Minutes_And_Seconds_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("59") << 59 << 3 << "  0:59";
+    QTest::newRow("61") << 61 << 3 << "  1:01";
+    QTest::newRow("3600") << 3600 << 3 << " 60:00";
+    QTest::newRow("wider than its field") << 600000 << 3 << "10000:00";
+    QTest::newRow("zero") << 0 << 1 << "0:00";
+}
+
+void TTestSummaryText::Minutes_And_Seconds()
+{
+    QFETCH(int, seconds);
+    QFETCH(int, width);
+    QTEST(TSummaryText::Minutes_Seconds(seconds, width), "text");
+}
+
+void TTestSummaryText::Numbers_End_In_Column_38()
+{
+    TDatabaseItem item = Bracket();
+    item.Set_Execution_Time(3599);
+    item.Set_Point_Count(123456);
+    const QStringList lines = TSummaryText::Report(true, 59, true, 86400, {item, item}).split(QLatin1Char('\n'));
+    int checked = 0;
+    for (const QString &line : lines)
+    {
+        if (line.contains(QLatin1String("min:sec")))
+        {
+            QCOMPARE(line.indexOf(QLatin1String(" min:sec")), 38);
+            ++checked;
+        }
+        else if (line.startsWith(QLatin1String("Point Count:")) || line.startsWith(QLatin1String("Program Count:")))
+        {
+            QCOMPARE(line.size(), 38);
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, 15);
+}
+
+void TTestSummaryText::Without_Executions_Or_Totals()
+{
+    const QString text = TSummaryText::Report(false, 0, false, 0, {});
+    QVERIFY(text.startsWith(QStringLiteral("Total Monitor Time:               <unavailable>\n"
+                                           "Total Software Run Time:          <unavailable>\n")));
+    QVERIFY(text.contains(QStringLiteral("     Selected Program Details:\n") + QString(75, QLatin1Char('-')) +
+                          QStringLiteral("\n     Selected Program Summary:\n")));
+    QVERIFY(text.contains(QStringLiteral("Program Count:                       0\n"
+                                         "Program Time:                     0:00 min:sec\n")));
+    QVERIFY(text.endsWith(QStringLiteral("Unique Error Messages:\n") + QString(75, QLatin1Char('-')) +
+                          QLatin1Char('\n')));
+}
+
+void TTestSummaryText::Messages_Listed_Once_Across_Executions()
+{
+    TDatabaseItem quiet;
+    quiet.Set_Name(QStringLiteral("QUIET"));
+    quiet.Set_Date_Time(QDateTime(QDate(2024, 3, 6), QTime(9, 0, 0)));
+    TDatabaseItem loud;
+    loud.Set_Name(QStringLiteral("LOUD"));
+    loud.Set_Date_Time(QDateTime(QDate(2024, 3, 6), QTime(10, 0, 0)));
+    loud.Add_Error_Message(QStringLiteral("message two"));
+    loud.Add_Error_Message(QStringLiteral("Message one"));
+    const QString text = TSummaryText::Report(true, 0, true, 0, {quiet, Bracket(), loud});
+    QCOMPARE(text.count(QStringLiteral("Controller Messages During Execution:")), 2);
+    QVERIFY(text.contains(QStringLiteral("Program Name:                     QUIET\nProgram Revision:                 \n")));
+    QVERIFY(text.endsWith(QStringLiteral(" message one\n message two\n Message one\n")));
+    QVERIFY(text.contains(QStringLiteral("Program Count:                       3\n")));
+}
+
+void TTestSummaryText::No_Program_Selected()
+{
+    TTestHome home;
+    TDatabase db;
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
+    QVERIFY(db.Add_Program_Entry(Bracket()));
+    TSummaryText worker(&db, {QStringLiteral("2024 Mar 05")}, {});
+    worker.Generate_Summary_Text();
+    QVERIFY(!worker.Summary_Valid());
+    QVERIFY(worker.Summary_Text().contains(QStringLiteral("Program Count:                       0\n")));
+}
+
+QTEST_GUILESS_MAIN(TTestSummaryText)
+#include "tst_summarytext.moc"
