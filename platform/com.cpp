@@ -1,0 +1,234 @@
+#include "layer.h"
+#include "objbase.h"
+#include "wstring.h"
+
+#include <QHash>
+#include <QUuid>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+// COM initialisation per thread, the class registry with its ProgIDs, the
+// task allocator. The registry is process-wide, as the system's is.
+
+namespace
+{
+struct TThreadCom
+{
+    int count = 0;
+    DWORD model = 0;
+};
+thread_local TThreadCom t_com;
+
+struct TClassEntry
+{
+    CLSID clsid;
+    IUnknown *object;
+    DWORD cookie;
+};
+
+struct TRegistry
+{
+    std::mutex mutex;
+    std::vector<TClassEntry> classes;
+    QHash<QString, CLSID> prog_ids;
+    DWORD next_cookie = 1;
+};
+
+TRegistry &Registry()
+{
+    static TRegistry registry;
+    return registry;
+}
+
+const DWORD APARTMENT_MASK = COINIT_APARTMENTTHREADED | COINIT_MULTITHREADED;
+
+// The one task allocator of the process; it lives as long as the process.
+class TTaskAllocator final : public IMalloc
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IMalloc)
+        {
+            *ppv = static_cast<IMalloc *>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    void *STDMETHODCALLTYPE Alloc(size_t cb) override { return CoTaskMemAlloc(cb); }
+    void *STDMETHODCALLTYPE Realloc(void *pv, size_t cb) override { return std::realloc(pv, cb); }
+    void STDMETHODCALLTYPE Free(void *pv) override { CoTaskMemFree(pv); }
+    size_t STDMETHODCALLTYPE GetSize(void *) override { return size_t(-1); }
+    int STDMETHODCALLTYPE DidAlloc(void *) override { return -1; }
+    void STDMETHODCALLTYPE HeapMinimize() override {}
+};
+} // namespace
+
+LPOLESTR TWString::Task_Copy(const QString &text)
+{
+    const size_t bytes = (size_t(text.size()) + 1) * sizeof(OLECHAR);
+    LPOLESTR copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (copy)
+        std::memcpy(copy, text.utf16(), bytes);
+    return copy;
+}
+
+extern "C" HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit)
+{
+    if (pvReserved)
+        return E_INVALIDARG;
+    const DWORD model = dwCoInit & APARTMENT_MASK;
+    if (t_com.count > 0 && t_com.model != model)
+        return RPC_E_CHANGED_MODE;
+    t_com.model = model;
+    return t_com.count++ == 0 ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT WINAPI CoInitialize(LPVOID pvReserved) { return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED); }
+
+extern "C" void WINAPI CoUninitialize()
+{
+    if (t_com.count > 0)
+        --t_com.count;
+}
+
+extern "C" HRESULT WINAPI LayerRegisterProgID(LPCOLESTR lpszProgID, REFCLSID rclsid)
+{
+    if (!lpszProgID || !*lpszProgID)
+        return E_INVALIDARG;
+    TRegistry &registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    registry.prog_ids.insert(TWString::To_QString(lpszProgID).toLower(), rclsid);
+    return S_OK;
+}
+
+extern "C" HRESULT WINAPI LayerUnregisterProgID(LPCOLESTR lpszProgID)
+{
+    if (!lpszProgID)
+        return E_INVALIDARG;
+    TRegistry &registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    return registry.prog_ids.remove(TWString::To_QString(lpszProgID).toLower()) ? S_OK : S_FALSE;
+}
+
+extern "C" ULONG WINAPI LayerRegisteredClassCount()
+{
+    TRegistry &registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    return ULONG(registry.classes.size());
+}
+
+extern "C" HRESULT WINAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid)
+{
+    if (!lpszProgID || !lpclsid)
+        return E_INVALIDARG;
+    TRegistry &registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    // ProgIDs are registry keys, which Windows compares without regard to case.
+    const auto found = registry.prog_ids.constFind(TWString::To_QString(lpszProgID).toLower());
+    if (found == registry.prog_ids.constEnd())
+    {
+        *lpclsid = IID_NULL;
+        return CO_E_CLASSSTRING;
+    }
+    *lpclsid = *found;
+    return S_OK;
+}
+
+extern "C" HRESULT WINAPI CoRegisterClassObject(REFCLSID rclsid, LPUNKNOWN pUnk, DWORD, DWORD, LPDWORD lpdwRegister)
+{
+    if (!pUnk || !lpdwRegister)
+        return E_INVALIDARG;
+    TRegistry &registry = Registry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    pUnk->AddRef();
+    const DWORD cookie = registry.next_cookie++;
+    registry.classes.push_back({rclsid, pUnk, cookie});
+    *lpdwRegister = cookie;
+    return S_OK;
+}
+
+extern "C" HRESULT WINAPI CoRevokeClassObject(DWORD dwRegister)
+{
+    IUnknown *object = nullptr;
+    {
+        TRegistry &registry = Registry();
+        std::lock_guard<std::mutex> lock(registry.mutex);
+        for (auto entry = registry.classes.begin(); entry != registry.classes.end(); ++entry)
+            if (entry->cookie == dwRegister)
+            {
+                object = entry->object;
+                registry.classes.erase(entry);
+                break;
+            }
+    }
+    if (!object)
+        return E_INVALIDARG;
+    object->Release();
+    return S_OK;
+}
+
+extern "C" HRESULT WINAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD, REFIID riid, LPVOID *ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (t_com.count == 0)
+        return CO_E_NOTINITIALIZED;
+
+    IClassFactory *factory = nullptr;
+    {
+        TRegistry &registry = Registry();
+        std::lock_guard<std::mutex> lock(registry.mutex);
+        for (const TClassEntry &entry : registry.classes)
+            if (entry.clsid == rclsid)
+            {
+                entry.object->QueryInterface(IID_IClassFactory, reinterpret_cast<void **>(&factory));
+                break;
+            }
+    }
+    if (!factory)
+        return REGDB_E_CLASSNOTREG;
+    const HRESULT result = factory->CreateInstance(pUnkOuter, riid, ppv);
+    factory->Release();
+    return result;
+}
+
+extern "C" HRESULT WINAPI CoCreateGuid(GUID *pguid)
+{
+    if (!pguid)
+        return E_INVALIDARG;
+    const QUuid uuid = QUuid::createUuid();
+    pguid->Data1 = uuid.data1;
+    pguid->Data2 = uuid.data2;
+    pguid->Data3 = uuid.data3;
+    std::memcpy(pguid->Data4, uuid.data4, 8);
+    return S_OK;
+}
+
+extern "C" LPVOID WINAPI CoTaskMemAlloc(size_t cb) { return std::malloc(cb ? cb : 1); }
+
+extern "C" void WINAPI CoTaskMemFree(LPVOID pv) { std::free(pv); }
+
+extern "C" HRESULT WINAPI CoGetMalloc(DWORD dwMemContext, LPMALLOC *ppMalloc)
+{
+    if (!ppMalloc)
+        return E_INVALIDARG;
+    if (dwMemContext != MEMCTX_TASK)
+    {
+        *ppMalloc = nullptr;
+        return E_INVALIDARG;
+    }
+    static TTaskAllocator allocator;
+    *ppMalloc = &allocator;
+    return S_OK;
+}
