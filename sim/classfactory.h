@@ -1,0 +1,37 @@
+#ifndef QUORVEX_CLASSFACTORY_H
+#define QUORVEX_CLASSFACTORY_H
+
+#include <windows.h>
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+// Registers an automation class under a ProgID for as long as it lives:
+// CoCreateInstance with its CLSID calls the creator for a new object.
+class TClassFactory : public IClassFactory
+{
+public:
+    using TCreator = std::function<IDispatch *()>;
+
+    // The creator returns an object with one reference, which passes to the client.
+    TClassFactory(const QString &prog_id, const CLSID &clsid, TCreator creator);
+    virtual ~TClassFactory();
+    TClassFactory(const TClassFactory &) = delete;
+    TClassFactory &operator=(const TClassFactory &) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppvObject) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *pUnkOuter, REFIID riid, void **ppvObject) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) override;
+
+private:
+    QString d_prog_id;
+    TCreator d_creator;
+    DWORD d_cookie;
+    std::atomic<ULONG> d_reference_count;
+};
+
+#endif

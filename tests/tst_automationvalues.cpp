@@ -1,0 +1,273 @@
+#include "core/automation.h"
+
+#include <QtTest>
+
+#include <climits>
+#include <cstring>
+#include <cmath>
+#include <limits>
+
+using TArg = TAutomation::TArg;
+Q_DECLARE_METATYPE(TAutomation::TArg)
+
+namespace
+{
+int g_int = -7;
+double g_double = 2.75;
+}
+
+// The automation value: its accessor table and its three VARIANT conversions.
+class TTestAutomationValues : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Accessor_Table_data();
+    void Accessor_Table();
+    void Out_Of_Range_Numbers_Saturate();
+    void String_Lists();
+    void Copies_Keep_The_Raw_Value();
+    void Argument_Conversion_data();
+    void Argument_Conversion();
+    void String_List_Becomes_An_Array();
+    void Event_Argument_Conversion_data();
+    void Event_Argument_Conversion();
+    void Result_Conversion();
+};
+
+void TTestAutomationValues::Accessor_Table_data()
+{
+    QTest::addColumn<TArg>("arg");
+    QTest::addColumn<bool>("to_bool");
+    QTest::addColumn<int>("to_int");
+    QTest::addColumn<double>("to_double");
+    QTest::addColumn<QString>("to_string");
+
+    QTest::newRow("empty") << TArg() << false << 0 << 0.0 << QString();
+    QTest::newRow("bool true") << TArg(true) << true << 1 << 1.0 << "true";
+    QTest::newRow("bool false") << TArg(false) << false << 0 << 0.0 << "false";
+    QTest::newRow("int -5") << TArg(-5) << true << -5 << -5.0 << "-5";
+    QTest::newRow("double 2.9") << TArg(2.9) << true << 2 << 2.9 << "2.9";
+    QTest::newRow("double -2.9") << TArg(-2.9) << true << -2 << -2.9 << "-2.9";
+    QTest::newRow("double 0.1") << TArg(0.1) << true << 0 << 0.1 << "0.1";
+    QTest::newRow("double 1234567") << TArg(1234567.0) << true << 1234567 << 1234567.0 << "1.23457e+06";
+    QTest::newRow("double NaN is true") << TArg(std::nan("")) << true << 0 << std::nan("") << "nan";
+    QTest::newRow("float 3.14159274") << TArg(3.14159274f) << true << 3 << double(3.14159274f) << "3.14159";
+    QTest::newRow("text false is true") << TArg(QStringLiteral("false")) << true << 0 << 0.0 << "false";
+    QTest::newRow("text 0 is true") << TArg("0") << true << 0 << 0.0 << "0";
+    QTest::newRow("text 12abc") << TArg("12abc") << true << 0 << 0.0 << "12abc";
+    QTest::newRow("text 42") << TArg("42") << true << 42 << 42.0 << "42";
+    QTest::newRow("empty text") << TArg(QString()) << false << 0 << 0.0 << QString();
+    QTest::newRow("null char pointer") << TArg(static_cast<const char *>(nullptr)) << false << 0 << 0.0 << QString();
+    QTest::newRow("string list") << TArg(QStringList{"a"}) << false << 0 << 0.0 << QString();
+    QTest::newRow("int pointer") << TArg(&g_int) << true << -7 << -7.0 << QString();
+    QTest::newRow("null int pointer") << TArg(static_cast<int *>(nullptr)) << false << 0 << 0.0 << QString();
+    QTest::newRow("double pointer") << TArg(&g_double) << true << 0 << 2.75 << QString();
+    QTest::newRow("null dispatch") << TArg(static_cast<IDispatch *>(nullptr)) << false << 0 << 0.0 << QString();
+}
+
+void TTestAutomationValues::Accessor_Table()
+{
+    QFETCH(TArg, arg);
+    QFETCH(double, to_double);
+    QTEST(arg.ToBool(), "to_bool");
+    QTEST(arg.ToInt(), "to_int");
+    if (std::isnan(to_double))
+        QVERIFY(std::isnan(arg.ToDouble()));
+    else
+        QCOMPARE(arg.ToDouble(), to_double);
+    QFETCH(QString, to_string);
+    QCOMPARE(arg.ToString(), to_string);
+    QCOMPARE(arg.ToString().isNull(), to_string.isNull());
+}
+
+void TTestAutomationValues::Out_Of_Range_Numbers_Saturate()
+{
+    QCOMPARE(TArg(1e12).ToInt(), INT_MAX);
+    QCOMPARE(TArg(-1e12).ToInt(), INT_MIN);
+    QCOMPARE(TArg(std::numeric_limits<double>::infinity()).ToInt(), INT_MAX);
+    QCOMPARE(TArg(3e9f).ToInt(), INT_MAX);
+    QCOMPARE(TArg(std::nanf("")).ToInt(), 0);
+    QCOMPARE(TArg(2147483647.0).ToInt(), INT_MAX);
+    QCOMPARE(TArg(-2147483648.9).ToInt(), INT_MIN);
+    QVERIFY(std::isinf(TArg(1e300).ToFloat()));
+    QCOMPARE(TArg(0.5).ToFloat(), 0.5f);
+    QCOMPARE(TArg(&g_double).ToFloat(), 2.75f);
+    QCOMPARE(TArg(&g_int).ToFloat(), 0.0f);
+}
+
+void TTestAutomationValues::String_Lists()
+{
+    const TArg list(QStringList{"x", "y", "z"});
+    QCOMPARE(list.StringCount(), 3);
+    QCOMPARE(list.StringAt(1), QStringLiteral("y"));
+    QVERIFY(list.StringAt(-1).isNull());
+    QVERIFY(list.StringAt(list.StringCount()).isNull());
+    QCOMPARE(TArg("x").StringCount(), 0);
+    QVERIFY(TArg("x").StringAt(0).isNull());
+    QVERIFY(list.string.isNull());
+    QVERIFY(TArg("x").string_list.isEmpty());
+}
+
+void TTestAutomationValues::Copies_Keep_The_Raw_Value()
+{
+    TArg pointer(&g_int);
+    TArg copy(pointer);
+    TArg assigned;
+    assigned = pointer;
+    QCOMPARE(copy.IntPointer(), &g_int);
+    QCOMPARE(assigned.type, TArg::TYPE_INT_POINTER);
+    QCOMPARE(std::memcmp(copy.value.raw, pointer.value.raw, 8), 0);
+    TArg &self = assigned;
+    assigned = self;
+    QCOMPARE(assigned.IntPointer(), &g_int);
+    QVERIFY(!pointer.DoublePointer());
+    QVERIFY(!pointer.DispatchPointer());
+    QVERIFY(!pointer.ToAutomation());
+}
+
+void TTestAutomationValues::Argument_Conversion_data()
+{
+    QTest::addColumn<TArg>("arg");
+    QTest::addColumn<int>("vt");
+    QTest::newRow("empty is an omitted argument") << TArg() << int(VT_ERROR);
+    QTest::newRow("bool") << TArg(true) << int(VT_BOOL);
+    QTest::newRow("int") << TArg(7) << int(VT_I4);
+    QTest::newRow("float") << TArg(1.5f) << int(VT_R4);
+    QTest::newRow("double") << TArg(1.5) << int(VT_R8);
+    QTest::newRow("string") << TArg("text") << int(VT_BSTR);
+    QTest::newRow("list") << TArg(QStringList{"a"}) << int(VT_ARRAY | VT_VARIANT);
+    QTest::newRow("double pointer") << TArg(&g_double) << int(VT_BYREF | VT_R8);
+    QTest::newRow("int pointer") << TArg(&g_int) << int(VT_BYREF | VT_I4);
+    QTest::newRow("dispatch") << TArg(static_cast<IDispatch *>(nullptr)) << int(VT_DISPATCH);
+}
+
+// Every value survives the way out as an argument and back as an event argument.
+void TTestAutomationValues::Argument_Conversion()
+{
+    QFETCH(TArg, arg);
+    TAutomation automation;
+    VARIANT variant;
+    QVERIFY(automation.ArgToVariant(&variant, arg));
+    QTEST(int(variant.vt), "vt");
+
+    TArg back(12345);
+    const bool converted = TAutomation::VariantToArg(&variant, &back);
+    if (arg.type == TArg::TYPE_EMPTY)
+    {
+        QCOMPARE(variant.scode, DISP_E_PARAMNOTFOUND);
+        QVERIFY(!converted);
+        QCOMPARE(back.type, TArg::TYPE_EMPTY);
+    }
+    else if (arg.type == TArg::TYPE_STRING_LIST)
+        QVERIFY(!converted);
+    else
+    {
+        QVERIFY(converted);
+        QCOMPARE(back.type, arg.type);
+        QCOMPARE(back.ToString(), arg.ToString());
+        QCOMPARE(std::memcmp(back.value.raw, arg.value.raw, arg.type == TArg::TYPE_BOOL ? 1 : 4), 0);
+    }
+    if (arg.type == TArg::TYPE_BOOL)
+        QCOMPARE(quint16(variant.boolVal), quint16(0xFFFF));
+    VariantClear(&variant);
+}
+
+void TTestAutomationValues::String_List_Becomes_An_Array()
+{
+    TAutomation automation;
+    for (const QStringList &list : {QStringList{"one", "two", "\u00e9three"}, QStringList{}})
+    {
+        VARIANT variant;
+        QVERIFY(automation.ArgToVariant(&variant, TArg(list)));
+        QCOMPARE(int(variant.vt), int(VT_ARRAY | VT_VARIANT));
+        LONG lower = -1, upper = -1;
+        QCOMPARE(SafeArrayGetLBound(variant.parray, 1, &lower), S_OK);
+        QCOMPARE(SafeArrayGetUBound(variant.parray, 1, &upper), S_OK);
+        QCOMPARE(lower, 0);
+        QCOMPARE(upper, LONG(list.size()) - 1);
+        for (LONG index = 0; index <= upper; ++index)
+        {
+            VARIANT item;
+            VariantInit(&item);
+            QCOMPARE(SafeArrayGetElement(variant.parray, &index, &item), S_OK);
+            QCOMPARE(int(item.vt), int(VT_BSTR));
+            QCOMPARE(QString::fromUtf16(reinterpret_cast<const ushort *>(item.bstrVal)), list.at(index));
+            VariantClear(&item);
+        }
+        VariantClear(&variant);
+    }
+}
+
+void TTestAutomationValues::Event_Argument_Conversion_data()
+{
+    QTest::addColumn<int>("vt");
+    QTest::addColumn<qint64>("payload");
+    QTest::addColumn<bool>("converted");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("VT_I2 -1 sign-extended") << int(VT_I2) << qint64(0xFFFF) << true << int(TArg::TYPE_INT) << "-1";
+    QTest::newRow("VT_I4") << int(VT_I4) << qint64(77) << true << int(TArg::TYPE_INT) << "77";
+    QTest::newRow("VT_BOOL") << int(VT_BOOL) << qint64(0xFFFF) << true << int(TArg::TYPE_BOOL) << "true";
+    QTest::newRow("VT_NULL empties") << int(VT_NULL) << qint64(0) << false << int(TArg::TYPE_EMPTY) << QString();
+    QTest::newRow("VT_EMPTY empties") << int(VT_EMPTY) << qint64(0) << false << int(TArg::TYPE_EMPTY) << QString();
+    QTest::newRow("VT_ERROR other code keeps") << int(VT_ERROR) << qint64(0x80004005) << false << int(TArg::TYPE_INT)
+                                               << "9";
+    QTest::newRow("VT_I8 unsupported keeps") << int(VT_I8) << qint64(5) << false << int(TArg::TYPE_INT) << "9";
+}
+
+void TTestAutomationValues::Event_Argument_Conversion()
+{
+    QFETCH(int, vt);
+    QFETCH(qint64, payload);
+    VARIANT variant;
+    VariantInit(&variant);
+    variant.vt = VARTYPE(vt);
+    variant.llVal = payload;
+    TArg param(9);
+    QTEST(TAutomation::VariantToArg(&variant, &param), "converted");
+    QTEST(int(param.type), "type");
+    QFETCH(QString, text);
+    QCOMPARE(param.ToString(), text);
+
+    VARIANT text_variant;
+    VariantInit(&text_variant);
+    text_variant.vt = VT_BSTR;
+    text_variant.bstrVal = nullptr;
+    QVERIFY(TAutomation::VariantToArg(&text_variant, &param));
+    QCOMPARE(param.type, TArg::TYPE_STRING);
+    QVERIFY(param.string.isNull());
+}
+
+void TTestAutomationValues::Result_Conversion()
+{
+    VARIANT result;
+    VariantInit(&result);
+    result.vt = VT_I1;
+    result.bVal = 0xFF;
+    TArg value = TAutomation::Result_To_Arg(&result);
+    QCOMPARE(value.type, TArg::TYPE_INT);
+    QCOMPARE(value.ToInt(), 255);
+
+    result.vt = VT_BSTR;
+    result.bstrVal = SysAllocString(u"report");
+    value = TAutomation::Result_To_Arg(&result);
+    QCOMPARE(value.ToString(), QStringLiteral("report"));
+    QCOMPARE(int(result.vt), int(VT_EMPTY));
+
+    result.vt = VT_I2;
+    result.iVal = 3;
+    QCOMPARE(TAutomation::Result_To_Arg(&result).type, TArg::TYPE_EMPTY);
+    result.vt = VT_R4;
+    result.fltVal = 0.25f;
+    QCOMPARE(TAutomation::Result_To_Arg(&result).ToFloat(), 0.25f);
+
+    // An array result is not wanted, but its memory must still be freed (the leak checker watches).
+    SAFEARRAYBOUND bound = {2, 0};
+    result.vt = VT_ARRAY | VT_VARIANT;
+    result.parray = SafeArrayCreate(VT_VARIANT, 1, &bound);
+    QCOMPARE(TAutomation::Result_To_Arg(&result).type, TArg::TYPE_EMPTY);
+}
+
+QTEST_GUILESS_MAIN(TTestAutomationValues)
+#include "tst_automationvalues.moc"
