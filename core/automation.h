@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -150,6 +151,11 @@ private:
     };
 
     bool Create_Instance(const CLSID &clsid);
+    void Drop_Connection();
+    // Visits every entry of the running object table until visit returns true.
+    // False, with the last error, when the table cannot be read.
+    bool Walk_Running_Objects(const QString &error_prefix,
+                              const std::function<bool(IMoniker *, IBindCtx *, const QString &)> &visit);
     DISPID Name_To_Id(const QString &name) const;
     bool Check_Callable(const QString &name);
     TArg Invoke_Member(const QString &name, WORD flags, const TArg *const arguments[16],

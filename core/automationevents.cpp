@@ -128,17 +128,7 @@ bool TAutomation::Connect_Events()
     if (d_event_functions.empty() || !d_dispatch_interface)
         return false;
 
-    // An earlier connection goes first; the sink is freed when its last reference goes.
-    if (d_connection_point && d_advise_cookie)
-        d_connection_point->Unadvise(d_advise_cookie);
-    if (d_connection_point)
-        d_connection_point->Release();
-    if (d_event_sink)
-        d_event_sink->Release();
-    d_event_sink = nullptr;
-    d_connection_point = nullptr;
-    d_advise_cookie = 0;
-
+    Drop_Connection();
     TComInterface<IConnectionPointContainer> container;
     if (FAILED(d_dispatch_interface->QueryInterface(IID_IConnectionPointContainer, container.Void_Address())) ||
         !container.Get())
@@ -169,6 +159,12 @@ void TAutomation::Release_Events()
 {
     d_event_names.clear();
     d_event_functions.clear();
+    Drop_Connection();
+}
+
+void TAutomation::Drop_Connection()
+{
+    // Unadvise gives back the server's reference on the sink, Release our own: the sink is then freed.
     if (d_connection_point && d_advise_cookie)
         d_connection_point->Unadvise(d_advise_cookie);
     if (d_connection_point)
