@@ -46,6 +46,7 @@ const TMessage MESSAGES[] = {
     {0x80020010, "Invalid callee."},
     {0x80020011, "Does not support a collection."},
     {0x80029C4A, "Error loading type library/DLL."},
+    {0x80010108, "The object invoked has disconnected from its clients."},
 };
 
 const char *Message_Text(DWORD code)

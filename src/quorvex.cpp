@@ -1,16 +1,16 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
-#include "src/csvexport.h"
 #include "src/database.h"
 #include "src/datawidget.h"
 #include "src/messagebox.h"
+#include "src/monitorprocess.h"
 #include "src/summarytext.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -37,7 +36,8 @@ const char *const LEGAL_NOTICE =
 } // namespace
 
 TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags), d_summary_thread(nullptr), d_summary_worker(nullptr), d_monitor_state(0),
+    : QMainWindow(parent, flags), d_summary_thread(nullptr), d_summary_worker(nullptr),
+      d_application_events(nullptr), d_machine(nullptr), d_application(nullptr), d_monitor_state(0),
       d_summary_pending(false), d_program_open(false), d_executing(false)
 {
     QFont small_font;
@@ -131,6 +131,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
 
     d_database = new TDatabase;
     d_update_timer = new QTimer(this);
+    d_monitor_process = new TMonitorProcess(this);
     d_about_box = new TMessageBox(this);
 
     d_export_selected_csv_action->setEnabled(false);
@@ -164,19 +165,27 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     d_export_selected_csv_action->setToolTip(QStringLiteral("Export selected data to a CSV file."));
     d_export_selected_txt_action->setToolTip(QStringLiteral("Export selected data to a TXT file."));
 
+    connect(d_monitor_action, &QAction::triggered, this, &TQuorvex::Toggle_Monitor);
     connect(d_export_all_action, &QAction::triggered, this, &TQuorvex::Export_All_CSV);
     connect(d_export_selected_csv_action, &QAction::triggered, this, &TQuorvex::Export_Selected_CSV);
     connect(d_export_selected_txt_action, &QAction::triggered, this, &TQuorvex::Export_Selected_TXT);
     connect(quit_action, &QAction::triggered, this, &QWidget::close);
     connect(about_action, &QAction::triggered, this, &TQuorvex::Help_About);
+    connect(d_monitor_process, &QThread::started, this, &TQuorvex::Monitor_Started);
+    connect(d_monitor_process, &QThread::finished, this, &TQuorvex::Monitor_Finished);
+    connect(d_monitor_process, &TMonitorProcess::Class_Visible, this, &TQuorvex::Suspend_Resume);
     connect(d_date_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Date_Selection_Changed);
     connect(d_program_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Program_Selection_Changed);
+    connect(d_update_timer, &QTimer::timeout, this, &TQuorvex::Update_Timeout);
     d_update_timer->setInterval(1000);
 }
 
 TQuorvex::~TQuorvex()
 {
     Stop_Summary();
+    Disconnect_Application();
+    // The event loop may be over: the automation objects given up above are deleted now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete d_database;
 }
 
@@ -223,13 +232,24 @@ void TQuorvex::Show_Status(const QString &text)
     d_status_bar->showMessage(text, 0);
 }
 
+void TQuorvex::Set_Monitor_Icon(const char *resource) { d_monitor_action->setIcon(QIcon(QLatin1String(resource))); }
+
 void TQuorvex::closeEvent(QCloseEvent *event)
 {
+    if (d_monitor_state != 0)
+    {
+        Toggle_Monitor();
+        d_monitor_process->wait();
+        // The watcher's finished signal will come after the database is closed: count the period here.
+        Count_Monitor_Time();
+        d_monitor_timer.invalidate();
+    }
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
     d_settings->setValue(QStringLiteral("Export_Path"), d_export_folder);
     // The report worker reads the database: it must be done before the file is closed.
     Stop_Summary();
+    Disconnect_Application();
     d_database->Close();
     event->accept();
 }
@@ -243,132 +263,4 @@ void TQuorvex::Help_About()
     d_about_box->setDefaultButton(QMessageBox::Ok);
     d_about_box->setIcon(QMessageBox::Information);
     d_about_box->exec();
-}
-
-void TQuorvex::Date_Selection_Changed(QStringList list)
-{
-    d_selected_dates = list;
-    d_program_list->Set_List(d_database->Program_Names(d_selected_dates));
-    d_selected_programs.clear();
-    Update_Summary();
-    d_export_selected_csv_action->setEnabled(false);
-    d_export_selected_txt_action->setEnabled(false);
-}
-
-void TQuorvex::Program_Selection_Changed(QStringList list)
-{
-    d_selected_programs = list;
-    Update_Summary();
-    d_export_selected_csv_action->setEnabled(!d_selected_programs.isEmpty());
-    d_export_selected_txt_action->setEnabled(!d_selected_programs.isEmpty());
-}
-
-void TQuorvex::Update_Summary()
-{
-    // One report at a time; the one running is now stale and is followed by another.
-    if (d_summary_worker)
-    {
-        d_summary_pending = true;
-        return;
-    }
-    d_summary_pending = false;
-    d_summary_view->setPlainText(QStringLiteral("Updating summary..."));
-
-    d_summary_thread = new QThread;
-    const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
-    d_summary_worker = new TSummaryText(d_database, dates, d_selected_programs);
-    d_summary_worker->moveToThread(d_summary_thread);
-    connect(d_summary_thread, &QThread::started, d_summary_worker, &TSummaryText::Generate_Summary_Text);
-    connect(d_summary_thread, &QThread::finished, d_summary_thread, &QObject::deleteLater);
-    connect(d_summary_worker, &TSummaryText::Finished, this, &TQuorvex::Summary_Text_Ready);
-    d_summary_thread->start(QThread::InheritPriority);
-}
-
-void TQuorvex::Summary_Text_Ready()
-{
-    // A report stopped by the close handler may still have its signal queued.
-    if (!d_summary_worker || sender() != d_summary_worker)
-        return;
-    if (!d_summary_pending)
-    {
-        if (d_summary_worker->Summary_Valid())
-        {
-            d_summary_view->setPlainText(d_summary_worker->Summary_Text());
-            d_tab_widget->setCurrentWidget(d_summary_view);
-        }
-        else
-            d_summary_view->setPlainText(QStringLiteral("No summary available."));
-    }
-    d_summary_worker->deleteLater();
-    d_summary_worker = nullptr;
-    d_summary_thread->exit(0);
-    d_summary_thread = nullptr;
-    if (d_summary_pending)
-        Update_Summary();
-}
-
-void TQuorvex::Stop_Summary()
-{
-    if (!d_summary_thread)
-        return;
-    d_summary_thread->quit();
-    d_summary_thread->wait();
-    delete d_summary_worker;
-    delete d_summary_thread;
-    d_summary_worker = nullptr;
-    d_summary_thread = nullptr;
-    d_summary_pending = false;
-}
-
-std::vector<TDatabaseItem> TQuorvex::Gather_Entries(const QStringList &names, const QStringList &dates)
-{
-    std::vector<TDatabaseItem> items;
-    for (const QString &name : names)
-        for (const QString &date : dates)
-        {
-            const std::vector<TDatabaseItem> entries = d_database->Program_Entries(name, date);
-            items.insert(items.end(), entries.begin(), entries.end());
-        }
-    return items;
-}
-
-void TQuorvex::Export_All_CSV()
-{
-    const QStringList dates = d_database->Dates();
-    Export(QStringLiteral("Export All to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
-           TCsvExport::Text(Gather_Entries(d_database->Program_Names(dates), dates)));
-}
-
-void TQuorvex::Export_Selected_CSV()
-{
-    const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
-    Export(QStringLiteral("Export Selected to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
-           TCsvExport::Text(Gather_Entries(d_selected_programs, dates)));
-}
-
-void TQuorvex::Export_Selected_TXT()
-{
-    Export(QStringLiteral("Export Selected to TXT"), QStringLiteral("Text File (*.txt)"),
-           d_summary_view->document()->toPlainText().toLatin1());
-}
-
-void TQuorvex::Export(const QString &caption, const QString &filter, const QByteArray &content)
-{
-    const QString file_name = QFileDialog::getSaveFileName(this, caption, d_export_folder, filter);
-    if (file_name.isEmpty())
-        return;
-
-    // An existing file is replaced only by a complete new one.
-    QSaveFile file(file_name);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Text) &&
-                         file.write(content) == content.size() && file.commit();
-    if (!written)
-    {
-        file.cancelWriting();
-        Show_Status(QStringLiteral("ERR:  Cannot write file '%1'.").arg(file_name));
-        return;
-    }
-    const int slash = file_name.lastIndexOf(QLatin1Char('/'));
-    if (slash >= 0)
-        d_export_folder = file_name.left(slash);
 }

@@ -1,6 +1,7 @@
 #ifndef QUORVEX_QUORVEX_H
 #define QUORVEX_QUORVEX_H
 
+#include "core/automation.h"
 #include "src/databaseitem.h"
 
 #include <QElapsedTimer>
@@ -20,11 +21,13 @@ class TActiveProgramWidget;
 class TDataWidget;
 class TDatabase;
 class TMessageBox;
+class TMonitorProcess;
 class TSummaryText;
 
 // The main window. Owns everything else for its whole life: the settings, the
-// usage database, the record being collected, the views and the About box.
-// Lives on the GUI thread.
+// usage database, the record being collected, the measurement software's
+// automation objects, the window watcher, the views and the About box. Lives
+// on the GUI thread, where the automation events also arrive.
 class TQuorvex : public QMainWindow
 {
     Q_OBJECT
@@ -37,9 +40,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
+    void Toggle_Monitor();
+    void Suspend_Resume(bool visible);
+    void Application_Event(QString event_name, int argument_count, TAutomation::TArg *const arguments);
+    void Machine_Event(QString event_name, int argument_count, TAutomation::TArg *const arguments);
     void Export_All_CSV();
     void Export_Selected_CSV();
     void Export_Selected_TXT();
+    void Monitor_Started();
+    void Monitor_Finished();
+    void Update_Timeout();
     void Help_About();
     void Date_Selection_Changed(QStringList list);
     void Program_Selection_Changed(QStringList list);
@@ -49,6 +59,18 @@ private:
     bool Init_Database(const QString &file_name);
     void Restore_Geometry();
     void Show_Status(const QString &text);
+    void Set_Monitor_Icon(const char *resource);
+
+    bool Connect_Application();
+    bool Init_Machine_Events(TAutomation *part_program);
+    void Release_Machine();
+    void Disconnect_Application();
+    void Count_Monitor_Time();
+    void Count_Run_Time();
+    void Begin_Part_Program();
+    bool Open_Part_Program(TAutomation *part_program);
+    bool Close_Part_Program(TAutomation *part_program);
+    void Write_Database_Entry();
     void Update_Summary();
     void Stop_Summary();
     std::vector<TDatabaseItem> Gather_Entries(const QStringList &names, const QStringList &dates);
@@ -70,12 +92,17 @@ private:
     QThread *d_summary_thread;
     TMessageBox *d_about_box;
     TSummaryText *d_summary_worker;
+    TAutomation *d_application_events;
+    TAutomation *d_machine;
+    TMonitorProcess *d_monitor_process;
+    TAutomation d_application;
     TDatabaseItem d_current_item;
     int d_monitor_state;
     QStringList d_selected_dates;
     QStringList d_selected_programs;
     // The selection changed while a report was being built: that report is stale.
     bool d_summary_pending;
+    QString d_pcdmis_folder;
     QString d_settings_folder;
     QString d_export_folder;
     QElapsedTimer d_monitor_timer;

@@ -1,0 +1,145 @@
+#include "src/quorvex.h"
+
+#include "src/csvexport.h"
+#include "src/database.h"
+#include "src/datawidget.h"
+#include "src/summarytext.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTextDocument>
+#include <QThread>
+
+// Browsing the recorded executions: the report of the selection, built in a
+// worker thread, and the exports.
+
+void TQuorvex::Date_Selection_Changed(QStringList list)
+{
+    d_selected_dates = list;
+    d_program_list->Set_List(d_database->Program_Names(d_selected_dates));
+    d_selected_programs.clear();
+    Update_Summary();
+    d_export_selected_csv_action->setEnabled(false);
+    d_export_selected_txt_action->setEnabled(false);
+}
+
+void TQuorvex::Program_Selection_Changed(QStringList list)
+{
+    d_selected_programs = list;
+    Update_Summary();
+    d_export_selected_csv_action->setEnabled(!d_selected_programs.isEmpty());
+    d_export_selected_txt_action->setEnabled(!d_selected_programs.isEmpty());
+}
+
+void TQuorvex::Update_Summary()
+{
+    // One report at a time; the one running is now stale and is followed by another.
+    if (d_summary_worker)
+    {
+        d_summary_pending = true;
+        return;
+    }
+    d_summary_pending = false;
+    d_summary_view->setPlainText(QStringLiteral("Updating summary..."));
+
+    d_summary_thread = new QThread;
+    const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
+    d_summary_worker = new TSummaryText(d_database, dates, d_selected_programs);
+    d_summary_worker->moveToThread(d_summary_thread);
+    connect(d_summary_thread, &QThread::started, d_summary_worker, &TSummaryText::Generate_Summary_Text);
+    connect(d_summary_thread, &QThread::finished, d_summary_thread, &QObject::deleteLater);
+    connect(d_summary_worker, &TSummaryText::Finished, this, &TQuorvex::Summary_Text_Ready);
+    d_summary_thread->start(QThread::InheritPriority);
+}
+
+void TQuorvex::Summary_Text_Ready()
+{
+    // A report stopped by the close handler may still have its signal queued.
+    if (!d_summary_worker || sender() != d_summary_worker)
+        return;
+    if (!d_summary_pending)
+    {
+        if (d_summary_worker->Summary_Valid())
+        {
+            d_summary_view->setPlainText(d_summary_worker->Summary_Text());
+            d_tab_widget->setCurrentWidget(d_summary_view);
+        }
+        else
+            d_summary_view->setPlainText(QStringLiteral("No summary available."));
+    }
+    d_summary_worker->deleteLater();
+    d_summary_worker = nullptr;
+    d_summary_thread->exit(0);
+    d_summary_thread = nullptr;
+    if (d_summary_pending)
+        Update_Summary();
+}
+
+void TQuorvex::Stop_Summary()
+{
+    if (!d_summary_thread)
+        return;
+    d_summary_thread->quit();
+    d_summary_thread->wait();
+    delete d_summary_worker;
+    delete d_summary_thread;
+    d_summary_worker = nullptr;
+    d_summary_thread = nullptr;
+    d_summary_pending = false;
+}
+
+std::vector<TDatabaseItem> TQuorvex::Gather_Entries(const QStringList &names, const QStringList &dates)
+{
+    std::vector<TDatabaseItem> items;
+    for (const QString &name : names)
+        for (const QString &date : dates)
+        {
+            const std::vector<TDatabaseItem> entries = d_database->Program_Entries(name, date);
+            items.insert(items.end(), entries.begin(), entries.end());
+        }
+    return items;
+}
+
+void TQuorvex::Export_All_CSV()
+{
+    const QStringList dates = d_database->Dates();
+    Export(QStringLiteral("Export All to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
+           TCsvExport::Text(Gather_Entries(d_database->Program_Names(dates), dates)));
+}
+
+void TQuorvex::Export_Selected_CSV()
+{
+    const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
+    Export(QStringLiteral("Export Selected to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
+           TCsvExport::Text(Gather_Entries(d_selected_programs, dates)));
+}
+
+void TQuorvex::Export_Selected_TXT()
+{
+    Export(QStringLiteral("Export Selected to TXT"), QStringLiteral("Text File (*.txt)"),
+           d_summary_view->document()->toPlainText().toLatin1());
+}
+
+void TQuorvex::Export(const QString &caption, const QString &filter, const QByteArray &content)
+{
+    const QString file_name = QFileDialog::getSaveFileName(this, caption, d_export_folder, filter);
+    if (file_name.isEmpty())
+        return;
+
+    // An existing file is replaced only by a complete new one.
+    QSaveFile file(file_name);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Text) &&
+                         file.write(content) == content.size() && file.commit();
+    if (!written)
+    {
+        file.cancelWriting();
+        Show_Status(QStringLiteral("ERR:  Cannot write file '%1'.").arg(file_name));
+        return;
+    }
+    const int slash = file_name.lastIndexOf(QLatin1Char('/'));
+    if (slash >= 0)
+        d_export_folder = file_name.left(slash);
+}
