@@ -25,8 +25,9 @@ bool TMonitorProcess::Window_Visible() const
 
 void TMonitorProcess::run()
 {
+    // The stop request is cleared by the owner before start(), not here: a
+    // switch-off that comes before the run has begun must still end it.
     d_last_visible = false;
-    d_stop_requested.store(false, std::memory_order_relaxed);
     bool first_poll = true;
     for (;;)
     {

@@ -9,8 +9,8 @@
 // Watches, in a thread of its own, whether the measurement software's main
 // window exists and shows, and reports each change with Class_Visible. The
 // object lives in the GUI thread as a child of the main window, which writes
-// the window class before start() and asks the run to end through the atomic
-// stop flag. Destruction waits for a run that is still ending.
+// the window class and clears the stop flag before start(), and asks the run
+// to end through that atomic flag. Destruction waits for a run still ending.
 class TMonitorProcess : public QThread
 {
     Q_OBJECT

@@ -38,7 +38,7 @@ const char *const LEGAL_NOTICE =
 TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), d_summary_thread(nullptr), d_summary_worker(nullptr),
       d_application_events(nullptr), d_machine(nullptr), d_application(nullptr), d_monitor_state(0),
-      d_summary_pending(false), d_program_open(false), d_executing(false)
+      d_summary_pending(false), d_program_open(false), d_executing(false), d_stale_reports(false)
 {
     QFont small_font;
     small_font.setPointSize(8);

@@ -111,6 +111,9 @@ private:
     QElapsedTimer d_execution_tick_timer;
     bool d_program_open;
     bool d_executing;
+    // Set from a switch-on that had to let the previous watcher run end until
+    // that run's queued finished signal: the reports queued before it are stale.
+    bool d_stale_reports;
 };
 
 #endif

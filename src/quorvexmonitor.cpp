@@ -79,9 +79,14 @@ void TQuorvex::Toggle_Monitor()
     Show_Status(QStringLiteral("INF:  Connecting..."));
     // A run that is still ending would take the new start for itself and then
     // end on the old stop request: let it end first (within about a second).
+    // What it reported meanwhile is still queued and no longer true.
     if (d_monitor_process->isRunning())
+    {
         d_monitor_process->wait();
+        d_stale_reports = true;
+    }
     d_monitor_process->d_window_class = WINDOW_CLASS;
+    d_monitor_process->d_stop_requested.store(false, std::memory_order_relaxed);
     d_monitor_process->start(QThread::NormalPriority);
 }
 
@@ -93,9 +98,16 @@ void TQuorvex::Monitor_Started()
 
 void TQuorvex::Monitor_Finished()
 {
-    Show_Status(QStringLiteral("INF:  Monitor Stopped"));
     Count_Monitor_Time();
     d_monitor_timer.invalidate();
+    // The end of a run that a quick switch-on has already replaced: after it,
+    // every report comes from the new run.
+    if (d_stale_reports)
+    {
+        d_stale_reports = false;
+        return;
+    }
+    Show_Status(QStringLiteral("INF:  Monitor Stopped"));
     d_program_open = false;
     d_executing = false;
     d_active_program->Set_Collection_Active(false);
@@ -103,8 +115,8 @@ void TQuorvex::Monitor_Finished()
 
 void TQuorvex::Suspend_Resume(bool visible)
 {
-    // A report queued before monitoring was switched off comes too late.
-    if (d_monitor_state == MONITOR_OFF)
+    // A report queued before monitoring was switched off, or by a run since replaced, comes too late.
+    if (d_monitor_state == MONITOR_OFF || d_stale_reports)
         return;
     if (visible && d_monitor_state == MONITOR_WAITING)
     {

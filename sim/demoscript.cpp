@@ -1,0 +1,139 @@
+#include "sim/demoscript.h"
+
+#include "sim/measurementsoftware.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMainWindow>
+#include <QTimer>
+
+namespace
+{
+// "-" stands for an empty revision or name.
+QString Word(const QString &word) { return word == QLatin1String("-") ? QString() : word; }
+} // namespace
+
+TDemoScript::TDemoScript(TMeasurementSoftware *software, QObject *parent)
+    : QObject(parent), d_software(software), d_window(nullptr), d_next_step(0), d_last_program(-1)
+{
+}
+
+bool TDemoScript::Load(const QString &file_name)
+{
+    QFile file(file_name);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    {
+        d_error_text = QStringLiteral("%1: cannot be read").arg(file_name);
+        return false;
+    }
+    if (Parse(QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))))
+        return true;
+    d_error_text = file_name + QLatin1Char(':') + d_error_text;
+    return false;
+}
+
+bool TDemoScript::Parse(const QStringList &lines)
+{
+    d_steps.clear();
+    for (int number = 1; number <= lines.size(); ++number)
+    {
+        const QString line = lines.at(number - 1).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        TStep step;
+        const int blank = line.indexOf(QLatin1Char(' '));
+        step.command = blank < 0 ? line : line.left(blank);
+        step.text = blank < 0 ? QString() : line.mid(blank + 1).trimmed();
+        step.words = step.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!Valid(step))
+        {
+            d_error_text = QStringLiteral("%1: unknown line: %2").arg(number).arg(line);
+            d_steps.clear();
+            return false;
+        }
+        d_steps.push_back(step);
+    }
+    return true;
+}
+
+bool TDemoScript::Valid(const TStep &step)
+{
+    const QString &command = step.command;
+    if (command == QLatin1String("wait"))
+    {
+        bool number = false;
+        const int msec = step.text.toInt(&number);
+        return number && msec >= 0 && step.words.size() == 1;
+    }
+    if (command == QLatin1String("open"))
+        return step.words.size() >= 3;
+    if (command == QLatin1String("error") || command == QLatin1String("close"))
+        return true;
+    const QStringList plain{"monitor", "software-start", "software-quit", "start", "end", "hit", "learn", "quit"};
+    return plain.contains(command) && step.text.isEmpty();
+}
+
+void TDemoScript::Start(QMainWindow *window)
+{
+    d_window = window;
+    d_next_step = 0;
+    QTimer::singleShot(0, this, &TDemoScript::Next);
+}
+
+void TDemoScript::Next()
+{
+    if (d_next_step >= d_steps.size())
+    {
+        emit Finished();
+        return;
+    }
+    const TStep step = d_steps[d_next_step++];
+    if (step.command == QLatin1String("quit"))
+    {
+        d_window->close();
+        emit Quit_Requested();
+        return;
+    }
+    Perform(step);
+    // Between two lines the event loop runs, as it would between two things a person does.
+    const int delay = step.command == QLatin1String("wait") ? step.text.toInt() : 0;
+    QTimer::singleShot(delay, this, &TDemoScript::Next);
+}
+
+void TDemoScript::Perform(const TStep &step)
+{
+    const QString &command = step.command;
+    if (command == QLatin1String("monitor"))
+    {
+        for (QAction *action : d_window->findChildren<QAction *>())
+            if (action->text() == QLatin1String("Monitor"))
+            {
+                action->trigger();
+                break;
+            }
+    }
+    else if (command == QLatin1String("software-start"))
+        d_software->Start();
+    else if (command == QLatin1String("software-quit"))
+        d_software->Quit();
+    else if (command == QLatin1String("open"))
+    {
+        const QString name = step.text.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty);
+        d_last_program = d_software->Open_Program(step.words.at(0), Word(step.words.at(1)), Word(name));
+    }
+    else if (command == QLatin1String("start"))
+        d_software->Start_Execution(d_last_program);
+    else if (command == QLatin1String("end"))
+        d_software->End_Execution(d_last_program);
+    else if (command == QLatin1String("hit"))
+        d_software->Hit(d_last_program);
+    else if (command == QLatin1String("learn"))
+        d_software->Learn_Hit(d_last_program);
+    else if (command == QLatin1String("error"))
+    {
+        QString text = step.text;
+        d_software->Error_Message(d_last_program, text.replace(QLatin1String("\\n"), QLatin1String("\n")));
+    }
+    else if (command == QLatin1String("close"))
+        d_software->Close_Program(step.text.isEmpty() ? d_last_program : d_software->Find_Program(Word(step.text)));
+}

@@ -1,0 +1,123 @@
+#include "src/monitorprocess.h"
+
+#include <windows.h>
+
+#include <QtTest>
+
+namespace
+{
+const QString WINDOW_CLASS = QStringLiteral("QuorvexWatchedWindow");
+
+// Reports land in the test's thread through a queued connection, as they do in the window.
+class TReports : public QObject
+{
+public:
+    explicit TReports(TMonitorProcess *watcher)
+    {
+        connect(watcher, &TMonitorProcess::Class_Visible, this, [this](bool visible) { d_reports.append(visible); });
+        connect(watcher, &QThread::finished, this, [this]() { ++d_finished; });
+    }
+    int count() const { return d_reports.size(); }
+    bool Take() { return d_reports.takeFirst(); }
+    int Finished() const { return d_finished; }
+
+private:
+    QList<bool> d_reports;
+    int d_finished = 0;
+};
+
+HWND Create_Window(bool visible)
+{
+    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(WINDOW_CLASS.utf16()), u"Watched",
+                           visible ? WS_VISIBLE : 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+}
+} // namespace
+
+// The watcher reports the window's visibility changes from its own thread.
+class TTestMonitorProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Reports_Changes_Only();
+    void Hidden_Window_Is_Not_Visible();
+    void Stops_And_Starts_Again();
+    void Nothing_Without_A_Class();
+};
+
+void TTestMonitorProcess::Reports_Changes_Only()
+{
+    TMonitorProcess watcher;
+    TReports reports(&watcher);
+    watcher.d_window_class = WINDOW_CLASS;
+    watcher.start();
+    QTRY_COMPARE(reports.count(), 1);
+    QCOMPARE(reports.Take(), false);
+
+    // Appearing is reported after the next poll and a second's delay.
+    HWND window = Create_Window(true);
+    QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 1, 5000);
+    QCOMPARE(reports.Take(), true);
+
+    DestroyWindow(window);
+    QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 1, 3000);
+    QCOMPARE(reports.Take(), false);
+    watcher.d_stop_requested = true;
+    QVERIFY(watcher.wait(5000));
+    QCOMPARE(reports.count(), 0);
+}
+
+void TTestMonitorProcess::Hidden_Window_Is_Not_Visible()
+{
+    HWND window = Create_Window(false);
+    TMonitorProcess watcher;
+    TReports reports(&watcher);
+    watcher.d_window_class = WINDOW_CLASS;
+    watcher.start();
+    QTRY_COMPARE(reports.count(), 1);
+    QCOMPARE(reports.Take(), false);
+    ShowWindow(window, SW_SHOW);
+    QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 1, 5000);
+    QCOMPARE(reports.Take(), true);
+    DestroyWindow(window);
+    // The destructor ends the run itself.
+}
+
+void TTestMonitorProcess::Stops_And_Starts_Again()
+{
+    HWND window = Create_Window(true);
+    TMonitorProcess watcher;
+    TReports reports(&watcher);
+    watcher.d_window_class = WINDOW_CLASS;
+    watcher.start();
+    QTRY_COMPARE(reports.count(), 1);
+    QCOMPARE(reports.Take(), true);
+    QVERIFY(watcher.isRunning());
+
+    watcher.d_stop_requested = true;
+    QTRY_COMPARE(reports.Finished(), 1);
+    QVERIFY(watcher.wait(1000));
+
+    // A new run reports the present state at once, without the delay.
+    watcher.d_stop_requested = false;
+    watcher.start();
+    QTRY_COMPARE(reports.count(), 1);
+    QCOMPARE(reports.Take(), true);
+    DestroyWindow(window);
+}
+
+// A stop asked at once, even before the run has begun, ends the run.
+void TTestMonitorProcess::Nothing_Without_A_Class()
+{
+    HWND window = Create_Window(true);
+    TMonitorProcess watcher;
+    TReports reports(&watcher);
+    watcher.start();
+    watcher.d_stop_requested = true;
+    QTRY_COMPARE(reports.Finished(), 1);
+    QCOMPARE(reports.count(), 0);
+    DestroyWindow(window);
+}
+
+QTEST_GUILESS_MAIN(TTestMonitorProcess)
+#include "tst_monitorprocess.moc"
