@@ -1,6 +1,7 @@
 #include "sim/demoscript.h"
 #include "sim/measurementsoftware.h"
 #include "sim/simulatorwindow.h"
+#include "src/localzone.h"
 #include "src/quorvex.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 // by a script: quorvex-demo [--script FILE].
 int main(int argc, char *argv[])
 {
+    TLocalZone::Keep_Zone_Read();
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("fusion")));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvex.png")));

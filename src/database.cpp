@@ -2,6 +2,7 @@
 
 #include "src/sqltext.h"
 
+#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -19,6 +20,15 @@ struct TTableDefinition
     const char *name;
     const char *create;
     const char *failure;
+};
+
+// Indexes for reading years of records quickly. They never decide the order of
+// rows: every query that returns several rows orders them explicitly.
+const char *const INDEXES[] = {
+    "CREATE INDEX IF NOT EXISTS program_date_index ON program(date)",
+    "CREATE INDEX IF NOT EXISTS program_entry_index ON program(name,date,time)",
+    "CREATE INDEX IF NOT EXISTS program_data_index ON program_data(program_id)",
+    "CREATE INDEX IF NOT EXISTS program_message_index ON program_message(program_id)",
 };
 
 const TTableDefinition TABLES[] = {
@@ -184,6 +194,11 @@ bool TDatabase::Create_Tables()
             return false;
         }
     }
+    // Also on files made before them. Without them (a read-only file, tables of
+    // another shape) everything still works, only slower.
+    QSqlQuery query(db);
+    for (const char *index : INDEXES)
+        Execute(&query, QLatin1String(index));
     return true;
 }
 
@@ -256,9 +271,31 @@ QString TDatabase::Stored_Time_Text(const QTime &time) { return time.toString(TI
 QDateTime TDatabase::Stored_Date_Time(const QString &date_text, const QString &time_text)
 {
     QDateTime date_time;
-    date_time.setDate(QDate::fromString(date_text, DATE_FORM));
-    date_time.setTime(QTime::fromString(time_text, TIME_FORM));
+    date_time.setDate(Stored_Date(date_text));
+    date_time.setTime(Stored_Time(time_text));
     return date_time;
+}
+
+QDate TDatabase::Stored_Date(const QString &date_text) { return QDate::fromString(date_text, DATE_FORM); }
+
+QTime TDatabase::Stored_Time(const QString &time_text)
+{
+    // Parsing with a pattern costs microseconds, and a report reads a time per
+    // execution: a text in the stored form is read directly, and accepted only
+    // when formatting the result gives the very text back.
+    const auto digit = [&time_text](int i) { return time_text.at(i).unicode() - '0'; };
+    const auto is_digit = [&time_text](int i) { return time_text.at(i) >= QLatin1Char('0') && time_text.at(i) <= QLatin1Char('9'); };
+    if (time_text.size() > 9 && is_digit(0) && is_digit(1) && is_digit(3) && is_digit(4) && is_digit(6) &&
+        is_digit(7) && time_text.at(2) == QLatin1Char(' ') && time_text.at(5) == QLatin1Char(' ') &&
+        time_text.at(8) == QLatin1Char(' '))
+    {
+        const int hour = digit(0) * 10 + digit(1);
+        const bool afternoon = time_text.midRef(9) != QLocale::system().amText().toLower();
+        const QTime candidate((hour % 12) + (afternoon ? 12 : 0), digit(3) * 10 + digit(4), digit(6) * 10 + digit(7));
+        if (candidate.isValid() && hour >= 1 && hour <= 12 && Stored_Time_Text(candidate) == time_text)
+            return candidate;
+    }
+    return QTime::fromString(time_text, TIME_FORM);
 }
 
 int TDatabase::Program_Id(const QString &name, const QString &date_text, const QString &time_text)
@@ -279,15 +316,18 @@ int TDatabase::Program_Id(const QString &name, const QString &date_text, const Q
     QString statement;
     if (!date_text.isEmpty() && !time_text.isEmpty())
     {
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2' AND time='%3'",
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2' AND time='%3' ORDER BY "
+                         "program_id LIMIT 1",
                          {Text(name), Text(date_text), Text(time_text)});
     }
     else if (!date_text.isEmpty())
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2'", {Text(name), Text(date_text)});
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2' ORDER BY program_id LIMIT 1",
+                         {Text(name), Text(date_text)});
     else if (!time_text.isEmpty())
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND time='%2'", {Text(name), Text(time_text)});
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND time='%2' ORDER BY program_id LIMIT 1",
+                         {Text(name), Text(time_text)});
     else
-        statement = Fill("SELECT program_id FROM program WHERE name='%1'", {Text(name)});
+        statement = Fill("SELECT program_id FROM program WHERE name='%1' ORDER BY program_id LIMIT 1", {Text(name)});
 
     QSqlQuery query(db);
     if (!Execute(&query, statement) || !query.next())
@@ -389,127 +429,4 @@ bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
         }
     }
     return true;
-}
-
-QStringList TDatabase::Dates()
-{
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QStringList dates = First_Column(QStringLiteral("SELECT date FROM program"));
-    dates.removeDuplicates();
-    return dates;
-}
-
-QStringList TDatabase::Program_Names(const QStringList &dates)
-{
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QStringList names;
-    if (dates.isEmpty())
-        names = First_Column(QStringLiteral("SELECT name FROM program"));
-    for (const QString &date : dates)
-        names += First_Column(Fill("SELECT name FROM program WHERE date='%1'", {Text(date)}));
-    names.removeDuplicates();
-    return names;
-}
-
-QStringList TDatabase::Program_Times(const QString &name, const QString &date_text)
-{
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    return First_Column(
-        Fill("SELECT time FROM program WHERE name='%1' AND date='%2'", {Text(name), Text(date_text)}));
-}
-
-void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
-{
-    *found = false;
-    QSqlDatabase db;
-    if (!Connection(&db))
-        return;
-    QSqlQuery query(db);
-    if (!Execute(&query,
-                 Fill("SELECT execution_time,idle_time,point_count FROM program_data WHERE program_id=%1",
-                      {Number(program_id)})) ||
-        !query.next())
-        return;
-    // A file edited by hand may hold negative numbers; a record never does.
-    item->Set_Execution_Time(qMax(0, query.value(0).toInt()));
-    item->Set_Idle_Time(qMax(0, query.value(1).toInt()));
-    item->Set_Point_Count(qMax(0, query.value(2).toInt()));
-    *found = true;
-}
-
-void TDatabase::Read_Messages(int program_id, TDatabaseItem *item)
-{
-    for (const QString &message :
-         First_Column(Fill("SELECT message FROM program_message WHERE program_id=%1", {Number(program_id)})))
-        item->Add_Error_Message(message);
-}
-
-TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_text, const QString &time_text,
-                                       bool *valid)
-{
-    Q_ASSERT_X(valid, SOURCE, "valid");
-    bool ignored;
-    if (!valid)
-        valid = &ignored;
-    *valid = false;
-
-    TDatabaseItem item;
-    item.Set_Name(name);
-    item.Set_Date_Time(Stored_Date_Time(date_text, time_text));
-
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QSqlDatabase db;
-    if (!Connection(&db))
-        return item;
-    int program_id = -1;
-    {
-        QSqlQuery query(db);
-        if (!Execute(&query, Fill("SELECT program_id,revision FROM program WHERE name='%1' AND date='%2' AND "
-                                  "time='%3'",
-                                  {Text(name), Text(date_text), Text(time_text)})) ||
-            !query.next())
-            return item;
-        program_id = query.value(0).toInt();
-        item.Set_Revision(query.value(1).toString());
-    }
-    if (program_id < 0)
-        return item;
-    Read_Data(program_id, &item, valid);
-    if (*valid)
-        Read_Messages(program_id, &item);
-    return item;
-}
-
-std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const QString &date_text)
-{
-    std::vector<TDatabaseItem> items;
-    std::vector<int> program_ids;
-    TDatabaseItem item;
-    item.Set_Name(name);
-
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QSqlDatabase db;
-    if (!Connection(&db))
-        return items;
-    {
-        QSqlQuery query(db);
-        if (!Execute(&query, Fill("SELECT program_id,time,revision FROM program WHERE name='%1' AND date='%2'",
-                                  {Text(name), Text(date_text)})))
-            return items;
-        while (query.next())
-        {
-            program_ids.push_back(query.value(0).toInt());
-            item.Set_Revision(query.value(2).toString());
-            item.Set_Date_Time(Stored_Date_Time(date_text, query.value(1).toString()));
-            items.push_back(item);
-        }
-    }
-    Q_ASSERT_X(program_ids.size() == items.size(), SOURCE, "program_ids.size() == items.size()");
-
-    bool found;
-    for (size_t i = 0; i < items.size(); ++i)
-        Read_Data(program_ids[i], &items[i], &found);
-    for (size_t i = 0; i < items.size(); ++i)
-        Read_Messages(program_ids[i], &items[i]);
-    return items;
 }

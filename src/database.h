@@ -23,6 +23,12 @@ class QThread;
 class TDatabase
 {
 public:
+    enum TEntryOrder
+    {
+        DATE_THEN_NAME,
+        NAME_THEN_DATE
+    };
+
     TDatabase();
     ~TDatabase();
     TDatabase(const TDatabase &) = delete;
@@ -52,6 +58,10 @@ public:
     TDatabaseItem Program_Entry(const QString &name, const QString &date_text, const QString &time_text,
                                 bool *valid);
     std::vector<TDatabaseItem> Program_Entries(const QString &name, const QString &date_text);
+    // The entries of every name on every date, exactly as nested loops over the
+    // two lists (dates outside for DATE_THEN_NAME) calling Program_Entries(name,
+    // date) would give them, but read in a few statements.
+    std::vector<TDatabaseItem> Program_Entries(const QStringList &names, const QStringList &dates, TEntryOrder order);
 
     QString Last_Error() const;
     QString Database_File_Name() const;
@@ -59,6 +69,8 @@ public:
     static QString Stored_Date_Text(const QDate &date);
     static QString Stored_Time_Text(const QTime &time);
     static QDateTime Stored_Date_Time(const QString &date_text, const QString &time_text);
+    static QDate Stored_Date(const QString &date_text);
+    static QTime Stored_Time(const QString &time_text);
 
 private:
     bool Connection(QSqlDatabase *db) const;

@@ -1,3 +1,4 @@
+#include "src/localzone.h"
 #include "src/quorvex.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    TLocalZone::Keep_Zone_Read();
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("fusion")));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvex.png")));

@@ -73,7 +73,6 @@ private:
     void Write_Database_Entry();
     void Update_Summary();
     void Stop_Summary();
-    std::vector<TDatabaseItem> Gather_Entries(const QStringList &names, const QStringList &dates);
     void Export(const QString &caption, const QString &filter, const QByteArray &content);
 
     QAction *d_monitor_action;

@@ -91,30 +91,19 @@ void TQuorvex::Stop_Summary()
     d_summary_pending = false;
 }
 
-std::vector<TDatabaseItem> TQuorvex::Gather_Entries(const QStringList &names, const QStringList &dates)
-{
-    std::vector<TDatabaseItem> items;
-    for (const QString &name : names)
-        for (const QString &date : dates)
-        {
-            const std::vector<TDatabaseItem> entries = d_database->Program_Entries(name, date);
-            items.insert(items.end(), entries.begin(), entries.end());
-        }
-    return items;
-}
-
 void TQuorvex::Export_All_CSV()
 {
     const QStringList dates = d_database->Dates();
     Export(QStringLiteral("Export All to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
-           TCsvExport::Text(Gather_Entries(d_database->Program_Names(dates), dates)));
+           TCsvExport::Text(d_database->Program_Entries(d_database->Program_Names(dates), dates,
+                                                           TDatabase::NAME_THEN_DATE)));
 }
 
 void TQuorvex::Export_Selected_CSV()
 {
     const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
     Export(QStringLiteral("Export Selected to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
-           TCsvExport::Text(Gather_Entries(d_selected_programs, dates)));
+           TCsvExport::Text(d_database->Program_Entries(d_selected_programs, dates, TDatabase::NAME_THEN_DATE)));
 }
 
 void TQuorvex::Export_Selected_TXT()

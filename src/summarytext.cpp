@@ -2,34 +2,100 @@
 
 #include "src/database.h"
 
+#include <QHash>
+
+#include <limits>
+
 namespace
 {
 const QString SEPARATOR = QString(75, QLatin1Char('-')) + QLatin1Char('\n');
 
-QString Padded(qint64 value, int width) { return QStringLiteral("%1").arg(value, width, 10, QLatin1Char(' ')); }
-
 // Sums are kept in signed 32 bits like the stored values, without the undefined overflow of int.
 int Add(int a, int b) { return int(quint32(a) + quint32(b)); }
 
-void Append_Details(QString *text, const TDatabaseItem &item)
+// The report of years of records is millions of lines: it is appended piece by
+// piece, and the date and time texts, which repeat, are formatted once each.
+class TReportWriter
 {
-    const int total = Add(item.Execution_Time(), item.Idle_Time());
-    *text += QStringLiteral("Program Name:                     %1\n").arg(item.Name());
-    *text += QStringLiteral("Program Revision:                 %1\n").arg(item.Revision());
-    *text += QStringLiteral("Execution Date:                   %1\n")
-                 .arg(item.Date_Time().toString(QStringLiteral("yyyy MMM dd : hh mm ss ap")));
-    *text += QStringLiteral("Total Time:            %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(total, 12));
-    *text += QStringLiteral("Execution Time:        %1 min:sec\n")
-                 .arg(TSummaryText::Minutes_Seconds(item.Execution_Time(), 12));
-    *text += QStringLiteral("Idle Time:             %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(item.Idle_Time(), 12));
-    *text += QStringLiteral("Point Count:           %1\n").arg(Padded(item.Point_Count(), 15));
+public:
+    explicit TReportWriter(const std::vector<TDatabaseItem> &items)
+    {
+        // The whole text at once: growing a string of hundreds of megabytes would copy it again and again.
+        qint64 size = 2048;
+        for (const TDatabaseItem &item : items)
+        {
+            size += 480 + item.Name().size() + item.Revision().size();
+            for (int index = 0; index < item.Error_Message_Count(); ++index)
+                size += 2 * (item.Error_Message(index).size() + 2);
+        }
+        d_text.reserve(int(qMin<qint64>(size, std::numeric_limits<int>::max() / 4)));
+    }
+
+    QString &Text() { return d_text; }
+
+    void Line(const char *label, const QString &value)
+    {
+        d_text += QLatin1String(label);
+        d_text += value;
+        d_text += QLatin1Char('\n');
+    }
+    void Number_Line(const char *label, qint64 value, int width)
+    {
+        d_text += QLatin1String(label);
+        Padded(value, width);
+        d_text += QLatin1Char('\n');
+    }
+    void Time_Line(const char *label, int seconds, int width)
+    {
+        d_text += QLatin1String(label);
+        d_text += TSummaryText::Minutes_Seconds(seconds, width);
+        d_text += QLatin1String(" min:sec\n");
+    }
+    void Padded(qint64 value, int width)
+    {
+        const QString digits = QString::number(value);
+        if (digits.size() < width)
+            d_text += QString(width - digits.size(), QLatin1Char(' '));
+        d_text += digits;
+    }
+    // The same text as toString("yyyy MMM dd : hh mm ss ap") of the date-time.
+    QString Execution_Date(const QDateTime &date_time)
+    {
+        if (!date_time.isValid())
+            return QString();
+        const QDate date = date_time.date();
+        auto date_text = d_dates.constFind(date);
+        if (date_text == d_dates.constEnd())
+            date_text = d_dates.insert(date, date.toString(QStringLiteral("yyyy MMM dd")));
+        const QTime time = date_time.time();
+        auto time_text = d_times.constFind(time);
+        if (time_text == d_times.constEnd())
+            time_text = d_times.insert(time, time.toString(QStringLiteral("hh mm ss ap")));
+        return *date_text + QLatin1String(" : ") + *time_text;
+    }
+
+private:
+    QString d_text;
+    QHash<QDate, QString> d_dates;
+    QHash<QTime, QString> d_times;
+};
+
+void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
+{
+    writer->Line("Program Name:                     ", item.Name());
+    writer->Line("Program Revision:                 ", item.Revision());
+    writer->Line("Execution Date:                   ", writer->Execution_Date(item.Date_Time()));
+    writer->Time_Line("Total Time:            ", Add(item.Execution_Time(), item.Idle_Time()), 12);
+    writer->Time_Line("Execution Time:        ", item.Execution_Time(), 12);
+    writer->Time_Line("Idle Time:             ", item.Idle_Time(), 12);
+    writer->Number_Line("Point Count:           ", item.Point_Count(), 15);
     if (item.Error_Message_Count() > 0)
     {
-        *text += QStringLiteral("Controller Messages During Execution:\n");
+        writer->Text() += QLatin1String("Controller Messages During Execution:\n");
         for (int index = 0; index < item.Error_Message_Count(); ++index)
-            *text += QStringLiteral(" %1\n").arg(item.Error_Message(index));
+            writer->Line(" ", item.Error_Message(index));
     }
-    *text += SEPARATOR;
+    writer->Text() += SEPARATOR;
 }
 } // namespace
 
@@ -40,7 +106,9 @@ TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const 
 
 QString TSummaryText::Minutes_Seconds(int seconds, int width)
 {
-    return QStringLiteral("%1:%2").arg(Padded(seconds / 60, width)).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, width, 10, QLatin1Char(' '))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 void TSummaryText::Generate_Summary_Text()
@@ -49,13 +117,8 @@ void TSummaryText::Generate_Summary_Text()
     d_summary_valid = !d_programs.isEmpty();
 
     const QStringList dates = d_dates.isEmpty() ? d_database->Dates() : d_dates;
-    std::vector<TDatabaseItem> items;
-    for (const QString &date : dates)
-        for (const QString &program : qAsConst(d_programs))
-        {
-            const std::vector<TDatabaseItem> entries = d_database->Program_Entries(program, date);
-            items.insert(items.end(), entries.begin(), entries.end());
-        }
+    const std::vector<TDatabaseItem> items =
+        d_database->Program_Entries(d_programs, dates, TDatabase::DATE_THEN_NAME);
 
     bool monitor_valid = false;
     bool run_valid = false;
@@ -68,16 +131,18 @@ void TSummaryText::Generate_Summary_Text()
 QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
                              const std::vector<TDatabaseItem> &items)
 {
-    QString text;
-    text += monitor_time_valid
-                ? QStringLiteral("Total Monitor Time:      %1 min:sec\n").arg(Minutes_Seconds(monitor_time, 10))
-                : QStringLiteral("Total Monitor Time:               <unavailable>\n");
-    text += run_time_valid
-                ? QStringLiteral("Total Software Run Time: %1 min:sec\n").arg(Minutes_Seconds(run_time, 10))
-                : QStringLiteral("Total Software Run Time:          <unavailable>\n");
-    text += SEPARATOR;
-    text += QStringLiteral("     Selected Program Details:\n");
-    text += SEPARATOR;
+    TReportWriter writer(items);
+    if (monitor_time_valid)
+        writer.Time_Line("Total Monitor Time:      ", monitor_time, 10);
+    else
+        writer.Text() += QLatin1String("Total Monitor Time:               <unavailable>\n");
+    if (run_time_valid)
+        writer.Time_Line("Total Software Run Time: ", run_time, 10);
+    else
+        writer.Text() += QLatin1String("Total Software Run Time:          <unavailable>\n");
+    writer.Text() += SEPARATOR;
+    writer.Text() += QLatin1String("     Selected Program Details:\n");
+    writer.Text() += SEPARATOR;
 
     int execution_time = 0;
     int idle_time = 0;
@@ -85,7 +150,7 @@ QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run
     QStringList messages;
     for (const TDatabaseItem &item : items)
     {
-        Append_Details(&text, item);
+        Append_Details(&writer, item);
         execution_time = Add(execution_time, item.Execution_Time());
         idle_time = Add(idle_time, item.Idle_Time());
         point_count = Add(point_count, item.Point_Count());
@@ -93,16 +158,16 @@ QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run
     }
     messages.removeDuplicates();
 
-    text += QStringLiteral("     Selected Program Summary:\n");
-    text += SEPARATOR;
-    text += QStringLiteral("Program Count:         %1\n").arg(Padded(qint64(quint64(items.size())), 15));
-    text += QStringLiteral("Program Time:    %1 min:sec\n").arg(Minutes_Seconds(Add(execution_time, idle_time), 18));
-    text += QStringLiteral("Execution Time:  %1 min:sec\n").arg(Minutes_Seconds(execution_time, 18));
-    text += QStringLiteral("Idle Time:       %1 min:sec\n").arg(Minutes_Seconds(idle_time, 18));
-    text += QStringLiteral("Point Count:     %1\n").arg(Padded(point_count, 21));
-    text += QStringLiteral("\nUnique Error Messages:\n");
-    text += SEPARATOR;
+    writer.Text() += QLatin1String("     Selected Program Summary:\n");
+    writer.Text() += SEPARATOR;
+    writer.Number_Line("Program Count:         ", qint64(quint64(items.size())), 15);
+    writer.Time_Line("Program Time:    ", Add(execution_time, idle_time), 18);
+    writer.Time_Line("Execution Time:  ", execution_time, 18);
+    writer.Time_Line("Idle Time:       ", idle_time, 18);
+    writer.Number_Line("Point Count:     ", point_count, 21);
+    writer.Text() += QLatin1String("\nUnique Error Messages:\n");
+    writer.Text() += SEPARATOR;
     for (const QString &message : qAsConst(messages))
-        text += QStringLiteral(" %1\n").arg(message);
-    return text;
+        writer.Line(" ", message);
+    return writer.Text();
 }

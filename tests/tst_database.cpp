@@ -60,7 +60,8 @@ void TTestDatabase::New_File_Holds_The_Schema()
     QVERIFY2(db.Create_Tables(), qPrintable(db.Last_Error()));
     QVERIFY2(db.Create_Tables(), qPrintable(db.Last_Error()));
 
-    const QString schema = Shell(File(home), QStringLiteral(".schema\nSELECT count(*) FROM usage;\nSELECT * FROM usage;\n"));
+    const QString schema = Shell(File(home), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY "
+                                                            "rowid;\nSELECT count(*) FROM usage;\nSELECT * FROM usage;\n"));
     QCOMPARE(schema,
              QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
                             "TEXT,date TEXT,time TEXT);\n"
@@ -70,6 +71,12 @@ void TTestDatabase::New_File_Holds_The_Schema()
                             "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
                             "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
                             "1\n0|0\n"));
+    // Indexes for reading years of records; made again on files that lack them.
+    const QString indexes = QStringLiteral("program_data_index\nprogram_date_index\nprogram_entry_index\nprogram_message_index\n");
+    QCOMPARE(Shell(File(home), QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' ORDER BY name;\n")), indexes);
+    QVERIFY(TSqliteShell::Run(File(home), QStringLiteral("DROP INDEX program_date_index;\n")));
+    QVERIFY(db.Create_Tables());
+    QCOMPARE(Shell(File(home), QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' ORDER BY name;\n")), indexes);
 
     bool valid = false;
     QCOMPARE(db.Software_Monitor_Time(&valid), 0);

@@ -1,0 +1,190 @@
+#include "src/entryreader.h"
+
+#include "src/database.h"
+#include "src/sqltext.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace
+{
+// Up to this many texts go into the statement; beyond, every row is read and the selection is made here.
+const int MAXIMUM_LISTED = 64;
+
+struct TRow
+{
+    int outer;
+    int inner;
+    int program_id;
+    QString name;
+    QString date;
+    QString time;
+    QString revision;
+};
+
+QString Listed(const QStringList &texts)
+{
+    QStringList quoted;
+    for (const QString &text : texts)
+        quoted << QLatin1Char('\'') + TSqlText::Text(text) + QLatin1Char('\'');
+    return quoted.join(QLatin1Char(','));
+}
+
+struct TData
+{
+    int row;
+    int execution_time;
+    int idle_time;
+    int point_count;
+};
+
+// Rows found through an index come in the index's order: sorted by rowid again
+// (a table scan gives them sorted already, which is checked first).
+void In_Recording_Order(std::vector<std::pair<qint64, int>> *rows)
+{
+    if (!std::is_sorted(rows->begin(), rows->end()))
+        std::sort(rows->begin(), rows->end());
+}
+
+QHash<QString, int> Positions(const QStringList &texts)
+{
+    QHash<QString, int> positions;
+    for (int i = 0; i < texts.size(); ++i)
+        positions.insert(texts.at(i), i);
+    return positions;
+}
+} // namespace
+
+TEntryReader::TEntryReader(const QSqlDatabase &db) : d_db(db) {}
+
+QString TEntryReader::Filter(const QStringList &names, const QStringList &dates) const
+{
+    if (dates.size() <= MAXIMUM_LISTED && dates.size() <= names.size())
+        return QStringLiteral(" WHERE date IN (%1)").arg(Listed(dates));
+    if (names.size() <= MAXIMUM_LISTED)
+        return QStringLiteral(" WHERE name IN (%1)").arg(Listed(names));
+    return QString();
+}
+
+QDateTime TEntryReader::Date_Time(const QString &date_text, const QString &time_text)
+{
+    // Parsing with a pattern is slow and the texts repeat: each is parsed once.
+    auto date = d_dates.constFind(date_text);
+    if (date == d_dates.constEnd())
+        date = d_dates.insert(date_text, TDatabase::Stored_Date(date_text));
+    auto time = d_times.constFind(time_text);
+    if (time == d_times.constEnd())
+        time = d_times.insert(time_text, TDatabase::Stored_Time(time_text));
+    // One conversion to local time instead of the two of setDate and setTime:
+    // the same value (a time that does not parse is midnight in both).
+    return QDateTime(*date, *time);
+}
+
+std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates, bool dates_outside)
+{
+    std::vector<TDatabaseItem> items;
+    if (names.isEmpty() || dates.isEmpty())
+        return items;
+    const QHash<QString, int> name_positions = Positions(names);
+    const QHash<QString, int> date_positions = Positions(dates);
+    const QString filter = Filter(names, dates);
+
+    std::vector<TRow> rows;
+    QHash<int, int> row_of_program;
+    QSqlQuery query(d_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT program_id,name,date,time,revision FROM program%1 ORDER BY program_id")
+                        .arg(filter)))
+        return items;
+    while (query.next())
+    {
+        // A missing name or date never equals a text in a statement's condition.
+        if (query.isNull(1) || query.isNull(2))
+            continue;
+        const QString name = query.value(1).toString();
+        const QString date = query.value(2).toString();
+        const auto name_position = name_positions.constFind(name);
+        const auto date_position = date_positions.constFind(date);
+        if (name_position == name_positions.constEnd() || date_position == date_positions.constEnd())
+            continue;
+        const int program_id = query.value(0).toInt();
+        TRow row{dates_outside ? *date_position : *name_position, dates_outside ? *name_position : *date_position,
+                 program_id, name, date, query.value(3).toString(), query.value(4).toString()};
+        row_of_program.insert(program_id, int(rows.size()));
+        rows.push_back(row);
+    }
+
+    // Groups as the nested loops make them; within a group, recording order.
+    std::vector<int> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(), [&rows](int a, int b) {
+        return rows[a].outer != rows[b].outer ? rows[a].outer < rows[b].outer : rows[a].inner < rows[b].inner;
+    });
+    std::vector<int> position_of_row(rows.size());
+    items.resize(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+    {
+        const TRow &row = rows[order[i]];
+        position_of_row[order[i]] = int(i);
+        TDatabaseItem &item = items[i];
+        item.Set_Name(row.name);
+        item.Set_Revision(row.revision);
+        item.Set_Date_Time(Date_Time(row.date, row.time));
+    }
+
+    // The selection's rows of the other two tables, found through their
+    // program_id index, then taken in recording order (rowid) as the plain
+    // statements give them.
+    const QString selected = filter.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral(" WHERE program_id IN (SELECT program_id FROM program%1)").arg(filter);
+    std::vector<std::pair<qint64, int>> data_rows;
+    std::vector<TData> data;
+    if (query.exec(QStringLiteral("SELECT rowid,program_id,execution_time,idle_time,point_count FROM program_data%1")
+                       .arg(selected)))
+        while (query.next())
+        {
+            const auto row = row_of_program.constFind(query.value(1).toInt());
+            if (row == row_of_program.constEnd())
+                continue;
+            data_rows.emplace_back(query.value(0).toLongLong(), int(data.size()));
+            data.push_back({*row, query.value(2).toInt(), query.value(3).toInt(), query.value(4).toInt()});
+        }
+    In_Recording_Order(&data_rows);
+    // The first data row of an entry counts; a hand-edited file may hold negative numbers, a record never.
+    std::vector<bool> with_data(rows.size(), false);
+    for (const auto &data_row : data_rows)
+    {
+        const TData &values = data[size_t(data_row.second)];
+        if (with_data[size_t(values.row)])
+            continue;
+        with_data[size_t(values.row)] = true;
+        TDatabaseItem &item = items[size_t(position_of_row[size_t(values.row)])];
+        item.Set_Execution_Time(qMax(0, values.execution_time));
+        item.Set_Idle_Time(qMax(0, values.idle_time));
+        item.Set_Point_Count(qMax(0, values.point_count));
+    }
+
+    std::vector<std::pair<qint64, int>> message_rows;
+    QStringList messages;
+    std::vector<int> message_owner;
+    if (query.exec(QStringLiteral("SELECT rowid,program_id,message FROM program_message%1").arg(selected)))
+        while (query.next())
+        {
+            const auto row = row_of_program.constFind(query.value(1).toInt());
+            if (row == row_of_program.constEnd())
+                continue;
+            message_rows.emplace_back(query.value(0).toLongLong(), messages.size());
+            messages.append(query.value(2).toString());
+            message_owner.push_back(*row);
+        }
+    In_Recording_Order(&message_rows);
+    for (const auto &message_row : message_rows)
+        items[size_t(position_of_row[size_t(message_owner[size_t(message_row.second)])])].Add_Error_Message(
+            messages.at(message_row.second));
+    return items;
+}

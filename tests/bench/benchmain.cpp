@@ -1,0 +1,160 @@
+// quorvex-bench: generates a usage database of years of records and measures
+// what users wait for: the start-up lists, reports, the CSV export and storing
+// an entry, each the median of several runs, next to the sqlite3 shell's join
+// of the same rows.
+//
+//   quorvex-bench [--executions N] [--programs P] [--days D] [--seed S] [--runs R] [--folder DIR]
+
+#include "src/csvexport.h"
+#include "src/database.h"
+#include "src/localzone.h"
+#include "src/summarytext.h"
+#include "tests/support/benchmarkfile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace
+{
+QTextStream out(stdout);
+
+double Median_Msec(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void Print(const QString &figure, double msec, double target_msec)
+{
+    out << QStringLiteral("%1 %2 ms   (target %3 ms) %4\n")
+               .arg(figure, -44)
+               .arg(msec, 10, 'f', 1)
+               .arg(target_msec, 0, 'f', 0)
+               .arg(msec <= target_msec ? QStringLiteral("ok") : QStringLiteral("OVER"));
+    out.flush();
+}
+
+int Option(const QStringList &arguments, const QString &name, int fallback)
+{
+    const int index = arguments.indexOf(name);
+    return index >= 0 && index + 1 < arguments.size() ? arguments.at(index + 1).toInt() : fallback;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    TLocalZone::Keep_Zone_Read();
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    TBenchmarkFile::TShape shape;
+    shape.executions = Option(arguments, QStringLiteral("--executions"), shape.executions);
+    shape.programs = Option(arguments, QStringLiteral("--programs"), shape.programs);
+    shape.days = Option(arguments, QStringLiteral("--days"), shape.days);
+    shape.seed = quint32(Option(arguments, QStringLiteral("--seed"), int(shape.seed)));
+    const int runs = std::max(1, Option(arguments, QStringLiteral("--runs"), 5));
+
+    QTemporaryDir temporary;
+    const int folder_option = arguments.indexOf(QStringLiteral("--folder"));
+    const QString folder = folder_option >= 0 && folder_option + 1 < arguments.size()
+                               ? arguments.at(folder_option + 1)
+                               : temporary.path();
+    const QString file = folder + QStringLiteral("/database.db");
+    QFile::remove(file);
+
+    QElapsedTimer generation;
+    generation.start();
+    QString error;
+    if (!TBenchmarkFile::Generate(file, shape, &error))
+    {
+        out << "cannot generate " << file << ": " << error << "\n";
+        return 1;
+    }
+    out << QStringLiteral("File: %1 executions of %2 programs over %3 days (seed %4), %5 MB, generated in %6 s\n")
+               .arg(shape.executions)
+               .arg(shape.programs)
+               .arg(shape.days)
+               .arg(shape.seed)
+               .arg(QFileInfo(file).size() / 1048576.0, 0, 'f', 1)
+               .arg(generation.elapsed() / 1000.0, 0, 'f', 1);
+    out << QStringLiteral("Each figure the median of %1 runs.\n").arg(runs);
+
+    // The reference: the shell reads the same rows, one join of the three tables.
+    const double shell = Median_Msec(runs, [&file]() {
+        QProcess sqlite;
+        sqlite.setStandardOutputFile(QProcess::nullDevice());
+        sqlite.start(QStringLiteral("sqlite3"),
+                     {file, QStringLiteral("SELECT p.program_id,p.name,p.revision,p.date,p.time,d.execution_time,"
+                                           "d.idle_time,d.point_count,m.message FROM program p LEFT JOIN "
+                                           "program_data d ON d.program_id=p.program_id LEFT JOIN program_message m "
+                                           "ON m.program_id=p.program_id;")});
+        sqlite.waitForFinished(-1);
+    });
+
+    TDatabase database;
+    QStringList dates, names;
+    Print(QStringLiteral("Start-up: open, dates and program lists"), Median_Msec(runs, [&]() {
+              database.Close();
+              database.Open(file);
+              database.Create_Tables();
+              dates = database.Dates();
+              names = database.Program_Names(QStringList());
+          }),
+          200);
+
+    const auto report = [&database](const QStringList &report_dates, const QStringList &report_names) {
+        TSummaryText worker(&database, report_dates, report_names);
+        worker.Generate_Summary_Text();
+        return worker.Summary_Text().size();
+    };
+    const double all = Median_Msec(runs, [&]() { report(dates, names); });
+    Print(QStringLiteral("Report: all dates, all programs"), all, 1000);
+    out << QStringLiteral("%1 %2 ms   ours / shell = %3 (target 5)\n")
+               .arg(QStringLiteral("sqlite3 shell: the same rows, one join"), -44)
+               .arg(shell, 10, 'f', 1)
+               .arg(all / shell, 0, 'f', 2);
+
+    const QString day = dates.value(dates.size() / 2);
+    Print(QStringLiteral("Report: one day, all its programs"),
+          Median_Msec(runs, [&]() { report({day}, database.Program_Names({day})); }), 50);
+    const QString program = names.value(names.size() / 2);
+    Print(QStringLiteral("Report: one program, all dates"), Median_Msec(runs, [&]() { report(dates, {program}); }),
+          50);
+
+    const QString csv = folder + QStringLiteral("/all.csv");
+    Print(QStringLiteral("Export All CSV to a file"), Median_Msec(runs, [&]() {
+              const QStringList all_dates = database.Dates();
+              QFile target(csv);
+              target.open(QIODevice::WriteOnly | QIODevice::Text);
+              target.write(TCsvExport::Text(database.Program_Entries(database.Program_Names(all_dates), all_dates,
+                                                                     TDatabase::NAME_THEN_DATE)));
+          }),
+          2000);
+
+    int stored = 0;
+    Print(QStringLiteral("Storing one entry"), Median_Msec(std::max(runs, 9), [&]() {
+              TDatabaseItem item;
+              item.Set_Name(QStringLiteral("BENCH_ENTRY"));
+              item.Set_Date_Time(QDateTime(QDate(2030, 1, 1), QTime(0, 0).addSecs(stored++)));
+              item.Set_Point_Count(12);
+              item.Add_Error_Message(QStringLiteral("bench"));
+              database.Add_Program_Entry(item);
+          }),
+          20);
+    return 0;
+}
