@@ -94,6 +94,7 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
 
     std::vector<TRow> rows;
     QHash<int, int> row_of_program;
+    QHash<QString, QString> revisions;
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT program_id,name,date,time,revision FROM program%1 ORDER BY program_id")
@@ -111,8 +112,14 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         if (name_position == name_positions.constEnd() || date_position == date_positions.constEnd())
             continue;
         const int program_id = query.value(0).toInt();
+        // The texts repeat over years of records: each row shares the one copy of its name, date and revision.
+        QString revision = query.value(4).toString();
+        auto known_revision = revisions.constFind(revision);
+        if (known_revision == revisions.constEnd())
+            known_revision = revisions.insert(revision, revision);
         TRow row{dates_outside ? *date_position : *name_position, dates_outside ? *name_position : *date_position,
-                 program_id, name, date, query.value(3).toString(), query.value(4).toString()};
+                 program_id, names.at(*name_position), dates.at(*date_position), query.value(3).toString(),
+                 *known_revision};
         row_of_program.insert(program_id, int(rows.size()));
         rows.push_back(row);
     }

@@ -3,6 +3,7 @@
 #include "src/database.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <limits>
 
@@ -147,16 +148,25 @@ QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run
     int execution_time = 0;
     int idle_time = 0;
     int point_count = 0;
+    // Distinct messages in order of first occurrence, exact comparison.
     QStringList messages;
+    QSet<QString> seen;
     for (const TDatabaseItem &item : items)
     {
         Append_Details(&writer, item);
         execution_time = Add(execution_time, item.Execution_Time());
         idle_time = Add(idle_time, item.Idle_Time());
         point_count = Add(point_count, item.Point_Count());
-        messages += item.Error_Messages();
+        for (int index = 0; index < item.Error_Message_Count(); ++index)
+        {
+            const QString message = item.Error_Message(index);
+            if (!seen.contains(message))
+            {
+                seen.insert(message);
+                messages.append(message);
+            }
+        }
     }
-    messages.removeDuplicates();
 
     writer.Text() += QLatin1String("     Selected Program Summary:\n");
     writer.Text() += SEPARATOR;
