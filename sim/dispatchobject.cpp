@@ -156,7 +156,8 @@ HRESULT TDispatchObject::Text_Result(VARIANT *result, const QString &text)
 {
     VariantInit(result);
     result->vt = VT_BSTR;
-    result->bstrVal = SysAllocString(reinterpret_cast<const OLECHAR *>(text.utf16()));
+    // A BSTR carries its length: the whole text passes, zero characters included.
+    result->bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(text.utf16()), UINT(text.size()));
     return S_OK;
 }
 

@@ -4,6 +4,9 @@ QString TSqlText::Text(const QString &value)
 {
     QString quoted(value);
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    // SQLite ends a statement at a zero character; inside the literal it is
+    // spliced in as an expression, so such a text is stored and found unchanged.
+    quoted.replace(QChar(0), QLatin1String("'||char(0)||'"));
     return quoted;
 }
 

@@ -9,7 +9,8 @@
 class TSqlText
 {
 public:
-    // A text value as the content of a single-quoted literal: quotes doubled.
+    // A text value as the content of a single-quoted literal: quotes doubled,
+    // a zero character spliced in as char(0).
     static QString Text(const QString &value);
     static QString Number(qint64 value) { return QString::number(value); }
 

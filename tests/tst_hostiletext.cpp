@@ -1,0 +1,184 @@
+#include "sim/measurementsoftware.h"
+#include "src/csvexport.h"
+#include "src/database.h"
+#include "src/quorvex.h"
+#include "src/summarytext.h"
+#include "tests/support/sqliteshell.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QStatusBar>
+#include <QtTest>
+
+namespace
+{
+QStringList Hostile_Texts()
+{
+    return {QStringLiteral("O'Brien \"quoted\" 'single' \"\"double\"\""),
+            QStringLiteral("%1 %2 %3 100% %%"),
+            QStringLiteral("'); DROP TABLE program; --"),
+            QStringLiteral("\" OR 1=1; DELETE FROM usage; /*"),
+            QStringLiteral("Gr\u00f6\u00dfe \u00c4\u00d6\u00dc \u20ac \u4e2d\u6587"),
+            QStringLiteral("probe \U0001F600 \U0001D11E outside the plane"),
+            QStringLiteral("\u0645\u0631\u062d\u0628\u0627 \u05e9\u05dc\u05d5\u05dd \u202eright to left"),
+            QStringLiteral("control \x01\x07\t\r\n\x1b[31m end"),
+            QString::fromUtf16(u"zero \0 inside", 13),
+            QStringLiteral(",;|\\/*[]^:"),
+            QString(1 << 20, QLatin1Char('M')) + QStringLiteral(" one megabyte")};
+}
+
+// Splits CSV text by the common rule: quoted fields may hold commas, quotes (doubled) and line breaks.
+QList<QStringList> Parse_Csv(const QString &text)
+{
+    QList<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i)
+    {
+        const QChar c = text.at(i);
+        if (quoted)
+        {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"'))
+                field += c, ++i;
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                field += c;
+        }
+        else if (c == QLatin1Char('"'))
+            quoted = true;
+        else if (c == QLatin1Char(','))
+            record << field, field.clear();
+        else if (c == QLatin1Char('\n'))
+            records << (record << field), record.clear(), field.clear();
+        else
+            field += c;
+    }
+    return records;
+}
+} // namespace
+
+// Whatever text a name, revision or message carries is stored and read back
+// unchanged, and the report and exports stay well formed.
+class TTestHostileText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Stored_And_Read_Back_Unchanged();
+    void Report_And_Export_Stay_Well_Formed();
+    void Through_The_Monitor();
+};
+
+void TTestHostileText::Stored_And_Read_Back_Unchanged()
+{
+    TTestHome home;
+    TDatabase db;
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
+    const QStringList texts = Hostile_Texts();
+    const QDateTime start(QDate(2024, 3, 5), QTime(8, 0, 0));
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        TDatabaseItem item;
+        item.Set_Name(texts.at(i));
+        item.Set_Revision(texts.at(i));
+        item.Set_Date_Time(start.addSecs(i));
+        item.Add_Error_Message(texts.at(i));
+        item.Add_Error_Message(texts.value(i + 1));
+        QVERIFY2(db.Add_Program_Entry(item), qPrintable(QStringLiteral("%1: %2").arg(i).arg(db.Last_Error())));
+        QVERIFY(!db.Add_Program_Entry(item));
+
+        bool valid = false;
+        const TDatabaseItem read = db.Program_Entry(texts.at(i), TDatabase::Stored_Date_Text(start.date()),
+                                                    TDatabase::Stored_Time_Text(start.addSecs(i).time()), &valid);
+        QVERIFY2(valid, qPrintable(QString::number(i)));
+        QVERIFY2(read == item, qPrintable(QString::number(i)));
+    }
+    QCOMPARE(db.Program_Names({}), texts);
+    const std::vector<TDatabaseItem> all = db.Program_Entries(texts, db.Dates(), TDatabase::DATE_THEN_NAME);
+    QCOMPARE(int(all.size()), texts.size());
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        QCOMPARE(all[size_t(i)].Name(), texts.at(i));
+        QCOMPARE(all[size_t(i)].Error_Messages(), (QStringList{texts.at(i), texts.value(i + 1)}));
+    }
+    QString check;
+    QVERIFY(TSqliteShell::Run(home.File_Path(QStringLiteral("database.db")),
+                              QStringLiteral("PRAGMA integrity_check;\nSELECT count(*) FROM program;\n"), &check));
+    QCOMPARE(check, QStringLiteral("ok\n%1\n").arg(texts.size()));
+}
+
+void TTestHostileText::Report_And_Export_Stay_Well_Formed()
+{
+    const QStringList texts = Hostile_Texts();
+    std::vector<TDatabaseItem> items;
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        TDatabaseItem item;
+        item.Set_Name(texts.at(i));
+        item.Set_Revision(texts.at(i));
+        item.Set_Date_Time(QDateTime(QDate(2024, 3, 5), QTime(8, 0, i)));
+        item.Add_Error_Message(texts.at(i));
+        items.push_back(item);
+    }
+    const QString report = TSummaryText::Report(true, 60, true, 61, items);
+    for (const QString &text : texts)
+        QVERIFY(report.contains(QStringLiteral("Program Name:                     ") + text + QLatin1Char('\n')));
+    QVERIFY(report.contains(QStringLiteral("Program Count:                      %1\n").arg(texts.size())));
+
+    const QByteArray csv = TCsvExport::Text(items);
+    const QList<QStringList> records = Parse_Csv(QString::fromLatin1(csv.constData(), csv.size()));
+    QCOMPARE(records.size(), texts.size() + 1);
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        const QStringList &record = records.at(i + 1);
+        QCOMPARE(record.size(), 9);
+        const QByteArray bytes = texts.at(i).toLatin1();
+        const QString latin1 = QString::fromLatin1(bytes.constData(), bytes.size());
+        QCOMPARE(record.at(0), latin1);
+        QCOMPARE(record.at(1), latin1);
+        QCOMPARE(record.at(7), QStringLiteral("1"));
+        QCOMPARE(record.at(8), latin1);
+    }
+}
+
+void TTestHostileText::Through_The_Monitor()
+{
+    TTestHome home;
+    TMeasurementSoftware software;
+    TQuorvex window;
+    software.Start();
+    for (QAction *action : window.findChildren<QAction *>())
+        if (action->text() == QLatin1String("Monitor"))
+            action->trigger();
+    QTRY_COMPARE(window.statusBar()->currentMessage(), QStringLiteral("INF:  Connected"));
+
+    const QStringList texts = Hostile_Texts();
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        const int program = software.Open_Program(QStringLiteral("CMM1"), texts.at(i), texts.at(i));
+        software.Error_Message(program, texts.at(i));
+        software.Close_Program(program);
+    }
+    window.close();
+
+    // Automation texts end at a zero character (the bridge reads them up to it).
+    QStringList received;
+    for (const QString &text : texts)
+        received << text.left(text.indexOf(QChar(0)) < 0 ? text.size() : text.indexOf(QChar(0)));
+    TDatabase db;
+    QVERIFY(db.Open(home.Settings_Folder() + QStringLiteral("/database.db")));
+    QCOMPARE(db.Program_Names({}), received);
+    const std::vector<TDatabaseItem> all = db.Program_Entries(received, db.Dates(), TDatabase::NAME_THEN_DATE);
+    QCOMPARE(int(all.size()), texts.size());
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        QCOMPARE(all[size_t(i)].Revision(), received.at(i));
+        // Controller messages are made one line of single blanks, and only that.
+        QCOMPARE(all[size_t(i)].Error_Messages(), QStringList{received.at(i).simplified()});
+    }
+}
+
+QTEST_MAIN(TTestHostileText)
+#include "tst_hostiletext.moc"
