@@ -1,0 +1,224 @@
+#include "sim/measurementsoftware.h"
+#include "src/database.h"
+#include "src/datawidget.h"
+#include "src/quorvex.h"
+#include "tests/support/sqliteshell.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace
+{
+const uid_t NOBODY = 65534;
+
+QByteArray Read(const QString &file)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<cannot read>");
+}
+
+// Runs one part program through the window: opened, hit, closed on an online machine.
+QString Record_One(TQuorvex *window, const QString &name)
+{
+    TMeasurementSoftware software;
+    software.Start();
+    for (QAction *action : window->findChildren<QAction *>())
+        if (action->text() == QLatin1String("Monitor"))
+            action->trigger();
+    if (!QTest::qWaitFor([window]() { return window->statusBar()->currentMessage() == QLatin1String("INF:  Connected"); }))
+        return QStringLiteral("<not connected>");
+    const int program = software.Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), name);
+    software.Hit(program);
+    software.Close_Program(program);
+    const QString log = window->findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText();
+    window->close();
+    return log;
+}
+
+int Rows(TDataWidget *list) { return list->findChild<QListView *>()->model()->rowCount(); }
+} // namespace
+
+// Files a user, another tool or a broken disk may leave: the program starts,
+// says what it can, stores nothing wrong and destroys nothing.
+class TTestBadFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Not_A_Database_Is_Never_Touched();
+    void Empty_File_Becomes_A_Database();
+    void Table_Missing_Columns();
+    void Nonsense_Settings();
+    void Read_Only_Files();
+
+private:
+    bool As_Other_User(const char *test);
+};
+
+void TTestBadFiles::Not_A_Database_Is_Never_Touched()
+{
+    TTestHome home;
+    QDir().mkpath(home.Settings_Folder());
+    const QString file = home.Settings_Folder() + QStringLiteral("/database.db");
+    QByteArray garbage(65536, '\0');
+    quint32 state = 12345;
+    for (char &byte : garbage)
+        byte = char((state = state * 1103515245u + 12345u) >> 24);
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(garbage) == garbage.size());
+    }
+    TQuorvex window;
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot initialize database."));
+    const QString log = Record_One(&window, QStringLiteral("LOST"));
+    QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: ")), qPrintable(log));
+    QCOMPARE(Read(file), garbage);
+    QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
+}
+
+void TTestBadFiles::Empty_File_Becomes_A_Database()
+{
+    TTestHome home;
+    QDir().mkpath(home.Settings_Folder());
+    const QString file = home.Settings_Folder() + QStringLiteral("/database.db");
+    QFile(file).open(QIODevice::WriteOnly);
+    TQuorvex window;
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("INF:  Not Connected."));
+    const QString log = Record_One(&window, QStringLiteral("KEPT"));
+    QVERIFY2(log.endsWith(QStringLiteral("INF:  Database entry written.")), qPrintable(log));
+    QString output;
+    QVERIFY(TSqliteShell::Run(file, QStringLiteral("SELECT name FROM program;\nPRAGMA integrity_check;\n"), &output));
+    QCOMPARE(output, QStringLiteral("KEPT\nok\n"));
+}
+
+void TTestBadFiles::Table_Missing_Columns()
+{
+    TTestHome home;
+    QDir().mkpath(home.Settings_Folder());
+    const QString file = home.Settings_Folder() + QStringLiteral("/database.db");
+    QVERIFY(TSqliteShell::Run(file, QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY,name TEXT);\n"
+                                                   "INSERT INTO program(name) VALUES('OLD');\n")));
+    TQuorvex window;
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("INF:  Not Connected."));
+    QCOMPARE(Rows(window.findChild<TDataWidget *>(QStringLiteral("date_list"))), 0);
+    const QString log = Record_One(&window, QStringLiteral("NEW"));
+    QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: Cannot add data to table 'program'.")),
+             qPrintable(log));
+    QString output;
+    QVERIFY(TSqliteShell::Run(file, QStringLiteral("SELECT sql FROM sqlite_master WHERE name='program';\n"
+                                                   "SELECT * FROM program;\nSELECT count(*) FROM program_data;\n"),
+                              &output));
+    QCOMPARE(output, QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY,name TEXT)\n1|OLD\n0\n"));
+}
+
+void TTestBadFiles::Nonsense_Settings()
+{
+    TTestHome home;
+    QDir().mkpath(home.Settings_Folder());
+    {
+        QFile ini(home.Settings_Folder() + QStringLiteral("/Settings.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[General]\nMainwindow_Position=banana\nMainwindow_Size=@Size(-5 -7)\nExport_Path=@Invalid()\n"
+                  "garbage line without equals\n\x01\x02\xff\xfe\n[[[\n");
+    }
+    TQuorvex window;
+    QCOMPARE(window.geometry(), QRect(30, 30, 801, 601));
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("INF:  Not Connected."));
+    QVERIFY(window.close());
+    QSettings settings(home.Settings_Folder() + QStringLiteral("/Settings.ini"), QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("Mainwindow_Position")).toPoint(), QPoint(30, 30));
+}
+
+// Permissions do not bind the superuser: as root, the test runs again as nobody.
+bool TTestBadFiles::As_Other_User(const char *test)
+{
+    if (geteuid() != 0)
+        return false;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUORVEX_TEST_AS_NOBODY"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QLatin1String(test)});
+    return child.waitForFinished(120000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
+void TTestBadFiles::Read_Only_Files()
+{
+    if (geteuid() == 0)
+    {
+        QVERIFY2(As_Other_User("Read_Only_Files"), "the run as nobody failed");
+        return;
+    }
+    TTestHome home;
+    QDir().mkpath(home.Settings_Folder());
+    const QString file = home.Settings_Folder() + QStringLiteral("/database.db");
+    {
+        TDatabase db;
+        QVERIFY(db.Open(file) && db.Create_Tables());
+        TDatabaseItem old;
+        old.Set_Name(QStringLiteral("OLD"));
+        old.Set_Date_Time(QDateTime(QDate(2024, 3, 5), QTime(9, 0, 0)));
+        QVERIFY(db.Add_Program_Entry(old));
+    }
+
+    // A read-only file: read, never written.
+    QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
+    const QByteArray before = Read(file);
+    {
+        TQuorvex window;
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("INF:  Not Connected."));
+        QCOMPARE(Rows(window.findChild<TDataWidget *>(QStringLiteral("date_list"))), 1);
+        const QString log = Record_One(&window, QStringLiteral("NEW"));
+        QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: ")), qPrintable(log));
+    }
+    QCOMPARE(Read(file), before);
+
+    // A folder that cannot be written: the database in it cannot keep a journal, the settings stay as they are.
+    QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QVERIFY(QFile::setPermissions(home.Settings_Folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const QString ini = home.Settings_Folder() + QStringLiteral("/Settings.ini");
+    const QByteArray settings = Read(ini);
+    {
+        TQuorvex window;
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("INF:  Not Connected."));
+        window.move(77, 77);
+        const QString log = Record_One(&window, QStringLiteral("NEW"));
+        QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: ")), qPrintable(log));
+    }
+    QCOMPARE(Read(file), before);
+    QCOMPARE(Read(ini), settings);
+
+    // No file and a folder that cannot take one.
+    QVERIFY(QFile::setPermissions(home.Settings_Folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner));
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QFile::setPermissions(home.Settings_Folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    {
+        TQuorvex window;
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot connect to database."));
+    }
+    QVERIFY(QFile::setPermissions(home.Settings_Folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner));
+}
+
+int main(int argc, char *argv[])
+{
+    // The run as nobody: drop the superuser's rights before anything else.
+    if (qEnvironmentVariableIsSet("QUORVEX_TEST_AS_NOBODY") && geteuid() == 0 &&
+        (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
+        return 3;
+    QApplication application(argc, argv);
+    TTestBadFiles test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_badfiles.moc"

@@ -1,0 +1,190 @@
+#include "sim/measurementsoftware.h"
+#include "src/datawidget.h"
+#include "src/quorvex.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QListView>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <functional>
+#include <vector>
+
+// A randomised shift of the whole monitor: thousands of actions in any order
+// on the simulator and the real window, with the file checked after each one.
+// QUORVEX_SOAK_ACTIONS sets how many (default 1500), QUORVEX_SOAK_SEED the
+// seed (default from the clock); a failure names both so it can be repeated.
+class TTestSoak : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Random_Shift();
+
+private:
+    void Act();
+    QString Check();
+    void Select(TDataWidget *list);
+    int Random_Program();
+    QString Describe() const;
+
+    QRandomGenerator d_random;
+    TMeasurementSoftware *d_software = nullptr;
+    TQuorvex *d_window = nullptr;
+    QSqlDatabase d_check;
+    qint64 d_monitor_total = 0;
+    qint64 d_run_total = 0;
+    quint32 d_seed = 0;
+    int d_step = 0;
+    QString d_last_action;
+};
+
+QString TTestSoak::Describe() const
+{
+    return QStringLiteral("seed %1, step %2 (%3)").arg(d_seed).arg(d_step).arg(d_last_action);
+}
+
+int TTestSoak::Random_Program()
+{
+    const QList<int> open = d_software->Open_Programs();
+    return open.isEmpty() ? -1 : open.at(int(d_random.bounded(open.size())));
+}
+
+void TTestSoak::Select(TDataWidget *list)
+{
+    QListView *view = list->findChild<QListView *>();
+    const int rows = view->model()->rowCount();
+    QItemSelection selection;
+    for (int row = 0; row < rows; ++row)
+        if (d_random.bounded(3) == 0)
+            selection.select(view->model()->index(row, 0), view->model()->index(row, 0));
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TTestSoak::Act()
+{
+    static const char *const NAMES[] = {"BRACKET_A", "HOUSING", "COVER", "SHAFT 'B'", "Flansch \u00e9", "%1 PLATE",
+                                        "", "GEAR"};
+    static const char *const MESSAGES[] = {"Probe hit unexpected", "Axis X\nlimit   reached", "'); DROP TABLE x; --",
+                                           "Air pressure low", "", "\u00c4rger %2"};
+    static const char *const MACHINES[] = {"CMM1", "cmm-2", "CMM3", "Bench", "Offline"};
+
+    const struct
+    {
+        int weight;
+        const char *name;
+        std::function<void()> action;
+    } actions[] = {
+        {3, "software start", [this]() { d_software->Start(); }},
+        // Quitting and switching off are rarer, so that the window is attached for long stretches.
+        {1, "software quit", [this]() {
+             if (d_random.bounded(4) == 0)
+                 d_software->Quit();
+         }},
+        {2, "monitor", [this]() {
+             if (d_random.bounded(3) != 0)
+                 return;
+             for (QAction *action : d_window->findChildren<QAction *>())
+                 if (action->text() == QLatin1String("Monitor"))
+                     action->trigger();
+         }},
+        {16, "open", [this]() {
+             d_software->Open_Program(QString::fromUtf8(MACHINES[d_random.bounded(5)]),
+                                      QStringLiteral("R%1").arg(d_random.bounded(3)),
+                                      QString::fromUtf8(NAMES[d_random.bounded(8)]));
+         }},
+        {8, "start", [this]() { d_software->Start_Execution(Random_Program()); }},
+        {8, "end", [this]() { d_software->End_Execution(Random_Program()); }},
+        {15, "hit", [this]() { d_software->Hit(Random_Program()); }},
+        {5, "learn", [this]() { d_software->Learn_Hit(Random_Program()); }},
+        {5, "error", [this]() { d_software->Error_Message(Random_Program(), QString::fromUtf8(MESSAGES[d_random.bounded(6)])); }},
+        {10, "close", [this]() { d_software->Close_Program(Random_Program()); }},
+        {3, "select dates", [this]() { Select(d_window->findChild<TDataWidget *>(QStringLiteral("date_list"))); }},
+        {3, "select programs", [this]() { Select(d_window->findChild<TDataWidget *>(QStringLiteral("program_list"))); }},
+        {3, "wait", [this]() { QTest::qWait(int(d_random.bounded(d_random.bounded(10) == 0 ? 2500 : 400))); }},
+    };
+    int total = 0;
+    for (const auto &action : actions)
+        total += action.weight;
+    int pick = int(d_random.bounded(total));
+    for (const auto &action : actions)
+    {
+        if (pick < action.weight)
+        {
+            d_last_action = QLatin1String(action.name);
+            action.action();
+            break;
+        }
+        pick -= action.weight;
+    }
+    QCoreApplication::processEvents();
+}
+
+QString TTestSoak::Check()
+{
+    QSqlQuery query(d_check);
+    const auto number = [&query](const char *statement) {
+        return query.exec(QLatin1String(statement)) && query.next() ? query.value(0).toLongLong() : -1;
+    };
+    if (!query.exec(QStringLiteral("PRAGMA integrity_check")) || !query.next() || query.value(0).toString() != QLatin1String("ok"))
+        return QStringLiteral("integrity check failed");
+    if (number("SELECT count(*) FROM program p WHERE (SELECT count(*) FROM program_data d WHERE "
+               "d.program_id=p.program_id)<>1") != 0)
+        return QStringLiteral("an entry without exactly one program_data row");
+    if (number("SELECT count(*) FROM program_data WHERE program_id NOT IN (SELECT program_id FROM program)") != 0 ||
+        number("SELECT count(*) FROM program_message WHERE program_id NOT IN (SELECT program_id FROM program)") != 0)
+        return QStringLiteral("rows that belong to no entry");
+    if (number("SELECT count(*) FROM program_data WHERE execution_time<0 OR idle_time<0 OR point_count<0") != 0)
+        return QStringLiteral("a negative time or count");
+    if (number("SELECT count(*) FROM program WHERE name='' OR date IS NULL OR time IS NULL") != 0)
+        return QStringLiteral("an entry without name, date or time");
+    const qint64 monitor = number("SELECT software_monitor_time FROM usage");
+    const qint64 run = number("SELECT software_run_time FROM usage");
+    if (monitor < d_monitor_total || run < d_run_total)
+        return QStringLiteral("a usage total went down");
+    d_monitor_total = monitor;
+    d_run_total = run;
+    return QString();
+}
+
+void TTestSoak::Random_Shift()
+{
+    const int actions = qEnvironmentVariableIsSet("QUORVEX_SOAK_ACTIONS") ? qEnvironmentVariableIntValue("QUORVEX_SOAK_ACTIONS") : 1500;
+    d_seed = qEnvironmentVariableIsSet("QUORVEX_SOAK_SEED") ? quint32(qEnvironmentVariableIntValue("QUORVEX_SOAK_SEED"))
+                                                             : quint32(QDateTime::currentMSecsSinceEpoch());
+    d_random.seed(d_seed);
+    qInfo("soak: %d actions, seed %u", actions, d_seed);
+
+    TTestHome home;
+    d_software = new TMeasurementSoftware;
+    d_window = new TQuorvex;
+    d_check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("quorvex_soak_check"));
+    d_check.setDatabaseName(home.Settings_Folder() + QStringLiteral("/database.db"));
+    d_check.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+    QVERIFY(d_check.open());
+
+    for (d_step = 1; d_step <= actions; ++d_step)
+    {
+        Act();
+        const QString fault = Check();
+        QVERIFY2(fault.isEmpty(), qPrintable(fault + QStringLiteral(" after ") + Describe()));
+    }
+    d_last_action = QStringLiteral("window closed");
+    QVERIFY(d_window->close());
+    delete d_window;
+    delete d_software;
+    const QString fault = Check();
+    QVERIFY2(fault.isEmpty(), qPrintable(fault + QStringLiteral(" after ") + Describe()));
+    QSqlQuery count(d_check);
+    QVERIFY(count.exec(QStringLiteral("SELECT count(*) FROM program")) && count.next());
+    qInfo("soak: %d actions clean, %lld entries stored, seed %u", actions, count.value(0).toLongLong(), d_seed);
+    d_check.close();
+    d_check = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("quorvex_soak_check"));
+}
+
+QTEST_MAIN(TTestSoak)
+#include "tst_soak.moc"
