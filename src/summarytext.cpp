@@ -105,6 +105,24 @@ TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const 
 {
 }
 
+TSummaryText::~TSummaryText()
+{
+    // Taking the lock orders this destruction after the worker's last write.
+    std::lock_guard<std::mutex> lock(d_mutex);
+}
+
+QString TSummaryText::Summary_Text() const
+{
+    std::lock_guard<std::mutex> lock(d_mutex);
+    return d_summary_text;
+}
+
+bool TSummaryText::Summary_Valid() const
+{
+    std::lock_guard<std::mutex> lock(d_mutex);
+    return d_summary_valid;
+}
+
 QString TSummaryText::Minutes_Seconds(int seconds, int width)
 {
     return QStringLiteral("%1:%2")
@@ -114,9 +132,6 @@ QString TSummaryText::Minutes_Seconds(int seconds, int width)
 
 void TSummaryText::Generate_Summary_Text()
 {
-    d_summary_text.clear();
-    d_summary_valid = !d_programs.isEmpty();
-
     const QStringList dates = d_dates.isEmpty() ? d_database->Dates() : d_dates;
     const std::vector<TDatabaseItem> items =
         d_database->Program_Entries(d_programs, dates, TDatabase::DATE_THEN_NAME);
@@ -125,7 +140,12 @@ void TSummaryText::Generate_Summary_Text()
     bool run_valid = false;
     const int monitor_time = d_database->Software_Monitor_Time(&monitor_valid);
     const int run_time = d_database->Software_Run_Time(&run_valid);
-    d_summary_text = Report(monitor_valid, monitor_time, run_valid, run_time, items);
+    const QString text = Report(monitor_valid, monitor_time, run_valid, run_time, items);
+    {
+        std::lock_guard<std::mutex> lock(d_mutex);
+        d_summary_text = text;
+        d_summary_valid = !d_programs.isEmpty();
+    }
     emit Finished();
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <mutex>
 #include <vector>
 
 class TDatabase;
@@ -21,9 +22,10 @@ class TSummaryText : public QObject
 
 public:
     TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs);
+    ~TSummaryText() override;
 
-    QString Summary_Text() const { return d_summary_text; }
-    bool Summary_Valid() const { return d_summary_valid; }
+    QString Summary_Text() const;
+    bool Summary_Valid() const;
 
     // The report of these executions, with the usage totals where they were read.
     static QString Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
@@ -43,6 +45,9 @@ private:
     QStringList d_programs;
     QString d_summary_text;
     bool d_summary_valid;
+    // The result passes from the worker thread to the GUI thread through this
+    // lock, not through the toolkit's event queue alone.
+    mutable std::mutex d_mutex;
 };
 
 #endif

@@ -171,6 +171,8 @@ void TTestSoak::Random_Shift()
         Act();
         const QString fault = Check();
         QVERIFY2(fault.isEmpty(), qPrintable(fault + QStringLiteral(" after ") + Describe()));
+        if (d_step % 10000 == 0)
+            qInfo("soak: %d actions clean so far", d_step);
     }
     d_last_action = QStringLiteral("window closed");
     QVERIFY(d_window->close());
