@@ -1,3 +1,4 @@
+#include "comobject.h"
 #include "layer.h"
 #include "objbase.h"
 #include "wstring.h"
@@ -47,23 +48,9 @@ TRegistry &Registry()
 const DWORD APARTMENT_MASK = COINIT_APARTMENTTHREADED | COINIT_MULTITHREADED;
 
 // The one task allocator of the process; it lives as long as the process.
-class TTaskAllocator final : public IMalloc
+class TTaskAllocator final : public TProcessObject<IMalloc, IID_IMalloc>
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IMalloc)
-        {
-            *ppv = static_cast<IMalloc *>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     void *STDMETHODCALLTYPE Alloc(size_t cb) override { return CoTaskMemAlloc(cb); }
     void *STDMETHODCALLTYPE Realloc(void *pv, size_t cb) override { return std::realloc(pv, cb); }
     void STDMETHODCALLTYPE Free(void *pv) override { CoTaskMemFree(pv); }

@@ -42,4 +42,26 @@ private:
     std::atomic<ULONG> d_reference_count;
 };
 
+// IUnknown for an object that lives as long as the process (the task allocator,
+// the running object table): its references are not counted.
+template <class TInterface, const IID &INTERFACE_ID>
+class TProcessObject : public TInterface
+{
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppvObject) override
+    {
+        if (!ppvObject)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == INTERFACE_ID)
+        {
+            *ppvObject = static_cast<TInterface *>(this);
+            return S_OK;
+        }
+        *ppvObject = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+
 #endif

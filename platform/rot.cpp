@@ -89,24 +89,9 @@ private:
 };
 
 // One table per process that never goes away, so its reference count is not kept.
-class TRunningObjectTable final : public IRunningObjectTable
+class TRunningObjectTable final : public TProcessObject<IRunningObjectTable, IID_IRunningObjectTable>
 {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IRunningObjectTable)
-        {
-            *ppv = static_cast<IRunningObjectTable *>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
     HRESULT STDMETHODCALLTYPE Register(DWORD, IUnknown *punkObject, IMoniker *pmkObjectName, DWORD *pdwRegister) override
     {
         if (!punkObject || !pmkObjectName || !pdwRegister)
