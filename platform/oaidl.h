@@ -3,6 +3,8 @@
 
 #include "unknwn.h"
 
+#include <cstddef>
+
 // OLE Automation data types and the IDispatch and type-information interfaces.
 
 typedef OLECHAR *BSTR;
@@ -150,6 +152,11 @@ struct VARIANT
     };
 };
 typedef VARIANT VARIANTARG;
+
+// The shapes that servers and clients share on Windows.
+static_assert(sizeof(LONG) == 4 && sizeof(ULONG) == 4 && sizeof(DWORD) == 4 && sizeof(HRESULT) == 4, "32-bit");
+static_assert(sizeof(OLECHAR) == 2 && sizeof(GUID) == 16 && sizeof(VARTYPE) == 2, "Windows sizes");
+static_assert(offsetof(VARIANT, llVal) == 8 && sizeof(VARIANT) == 8 + 2 * sizeof(void *), "VARIANT layout");
 typedef VARIANT *LPVARIANT;
 typedef VARIANT *LPVARIANTARG;
 

@@ -86,7 +86,7 @@ void TTestDatabaseItem::Remove_Illegal_Characters()
 {
     const QString all = QStringLiteral("'\"%*[]^\\/,:");
     QCOMPARE(TDatabaseItem::Remove_Illegal_Characters(all), QString());
-    QCOMPARE(TDatabaseItem::Remove_Illegal_Characters(QStringLiteral("Part 1.2-b_x")), QStringLiteral("Part 1.2-b_x"));
+    QCOMPARE(TDatabaseItem::Remove_Illegal_Characters(QStringLiteral("Bracket 1.2-b_x")), QStringLiteral("Bracket 1.2-b_x"));
 
     QString in_place = QStringLiteral("C:\\parts\\'BRACKET'[2],50%");
     const QString untouched = in_place;

@@ -12,7 +12,6 @@ class TTestPlatform : public QObject
     Q_OBJECT
 
 private slots:
-    void Binary_Shapes();
     void Strings_Are_Length_Prefixed();
     void Arrays_Own_Their_Elements();
     void COM_Is_Counted_Per_Thread();
@@ -21,24 +20,6 @@ private slots:
     void Windows_Seen_From_Any_Thread();
     void Type_Library_Files();
 };
-
-void TTestPlatform::Binary_Shapes()
-{
-    QCOMPARE(sizeof(LONG), size_t(4));
-    QCOMPARE(sizeof(ULONG), size_t(4));
-    QCOMPARE(sizeof(DWORD), size_t(4));
-    QCOMPARE(sizeof(HRESULT), size_t(4));
-    QCOMPARE(sizeof(WCHAR), size_t(2));
-    QCOMPARE(sizeof(OLECHAR), size_t(2));
-    QCOMPARE(sizeof(GUID), size_t(16));
-    QCOMPARE(sizeof(VARTYPE), size_t(2));
-    QCOMPARE(offsetof(VARIANT, llVal), size_t(8));
-    QCOMPARE(sizeof(VARIANT), size_t(8 + 2 * sizeof(void *)));
-    QVERIFY(E_NOINTERFACE < 0);
-    QCOMPARE(quint32(DISP_E_PARAMNOTFOUND), quint32(0x80020004));
-    QCOMPARE(HRESULT_FROM_WIN32(ERROR_ELEVATION_REQUIRED), HRESULT(0x800702E4));
-    QCOMPARE(VARIANT_TRUE, VARIANT_BOOL(-1));
-}
 
 void TTestPlatform::Strings_Are_Length_Prefixed()
 {
