@@ -18,8 +18,9 @@ class QThread;
 // The one object that owns the SQLite file of recorded executions and usage
 // totals. Opened and closed by the main window on the GUI thread; the report
 // worker reads through the same object from its own thread. Every operation
-// holds one lock for its whole duration, and a thread other than the one that
-// opened the file works on a connection of its own.
+// holds one lock for its whole duration (but the long read of a whole
+// selection, which only takes its connection under it), and a thread other
+// than the one that opened the file works on a connection of its own.
 class TDatabase
 {
 public:

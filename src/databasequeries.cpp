@@ -151,11 +151,13 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const
 std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, const QStringList &dates,
                                                       TEntryOrder order)
 {
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
     std::vector<TDatabaseItem> items;
     QSqlDatabase db;
-    if (!Connection(&db))
-        return items;
+    {
+        std::lock_guard<std::recursive_mutex> lock(d_mutex);
+        if (!Connection(&db))
+            return items;
+    }
     // Lists that name something twice would repeat entries in the nested loops:
     // only those loops themselves give exactly that.
     if (QSet<QString>(names.begin(), names.end()).size() != names.size() ||
@@ -172,5 +174,9 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, 
             }
         return items;
     }
+    // A report over years of records reads for a while: it does so on this
+    // thread's own connection without holding the object's lock, so that a
+    // store on the GUI thread waits at most for one statement (SQLite orders
+    // the two connections' reads and writes).
     return TEntryReader(db).Read(names, dates, order == DATE_THEN_NAME);
 }

@@ -46,6 +46,10 @@ void TTestDatabaseThreads::Reader_And_Writer_Share_The_Object()
                 for (const TDatabaseItem &item : db.Program_Entries(names.value(seen - 1), date))
                     if (item.Point_Count() != 7 || item.Error_Message_Count() != 2)
                         entries_whole = false;
+            // The long read of a whole selection runs without the object's lock.
+            for (const TDatabaseItem &item : db.Program_Entries(names, db.Dates(), TDatabase::DATE_THEN_NAME))
+                if (item.Point_Count() != 7 || item.Error_Messages() != QStringList{"a", "b"})
+                    entries_whole = false;
             bool valid = false;
             db.Software_Monitor_Time(&valid);
             ++reads;
