@@ -34,23 +34,30 @@ public:
 
     QString &Text() { return d_text; }
 
-    void Line(const char *label, const QString &value)
+    // Labels are UTF-16 literals: appended as they stand, without conversion.
+    void Line(const QString &label, const QString &value)
     {
-        d_text += QLatin1String(label);
+        d_text += label;
         d_text += value;
         d_text += QLatin1Char('\n');
     }
-    void Number_Line(const char *label, qint64 value, int width)
+    void Number_Line(const QString &label, qint64 value, int width)
     {
-        d_text += QLatin1String(label);
+        d_text += label;
         Padded(value, width);
         d_text += QLatin1Char('\n');
     }
-    void Time_Line(const char *label, int seconds, int width)
+    void Time_Line(const QString &label, int seconds, int width)
     {
-        d_text += QLatin1String(label);
-        d_text += TSummaryText::Minutes_Seconds(seconds, width);
-        d_text += QLatin1String(" min:sec\n");
+        // What Minutes_Seconds gives, appended in place: minutes right-aligned, seconds in two digits.
+        d_text += label;
+        Padded(seconds / 60, width);
+        d_text += QLatin1Char(':');
+        const int rest = seconds % 60;
+        if (rest >= 0 && rest < 10)
+            d_text += QLatin1Char('0');
+        d_text += QString::number(rest);
+        d_text += QStringLiteral(" min:sec\n");
     }
     void Padded(qint64 value, int width)
     {
@@ -83,18 +90,18 @@ private:
 
 void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
 {
-    writer->Line("Program Name:                     ", item.Name());
-    writer->Line("Program Revision:                 ", item.Revision());
-    writer->Line("Execution Date:                   ", writer->Execution_Date(item.Date_Time()));
-    writer->Time_Line("Total Time:            ", Add(item.Execution_Time(), item.Idle_Time()), 12);
-    writer->Time_Line("Execution Time:        ", item.Execution_Time(), 12);
-    writer->Time_Line("Idle Time:             ", item.Idle_Time(), 12);
-    writer->Number_Line("Point Count:           ", item.Point_Count(), 15);
+    writer->Line(QStringLiteral("Program Name:                     "), item.Name());
+    writer->Line(QStringLiteral("Program Revision:                 "), item.Revision());
+    writer->Line(QStringLiteral("Execution Date:                   "), writer->Execution_Date(item.Date_Time()));
+    writer->Time_Line(QStringLiteral("Total Time:            "), Add(item.Execution_Time(), item.Idle_Time()), 12);
+    writer->Time_Line(QStringLiteral("Execution Time:        "), item.Execution_Time(), 12);
+    writer->Time_Line(QStringLiteral("Idle Time:             "), item.Idle_Time(), 12);
+    writer->Number_Line(QStringLiteral("Point Count:           "), item.Point_Count(), 15);
     if (item.Error_Message_Count() > 0)
     {
-        writer->Text() += QLatin1String("Controller Messages During Execution:\n");
+        writer->Text() += QStringLiteral("Controller Messages During Execution:\n");
         for (int index = 0; index < item.Error_Message_Count(); ++index)
-            writer->Line(" ", item.Error_Message(index));
+            writer->Line(QStringLiteral(" "), item.Error_Message(index));
     }
     writer->Text() += SEPARATOR;
 }
@@ -154,11 +161,11 @@ QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run
 {
     TReportWriter writer(items);
     if (monitor_time_valid)
-        writer.Time_Line("Total Monitor Time:      ", monitor_time, 10);
+        writer.Time_Line(QStringLiteral("Total Monitor Time:      "), monitor_time, 10);
     else
         writer.Text() += QLatin1String("Total Monitor Time:               <unavailable>\n");
     if (run_time_valid)
-        writer.Time_Line("Total Software Run Time: ", run_time, 10);
+        writer.Time_Line(QStringLiteral("Total Software Run Time: "), run_time, 10);
     else
         writer.Text() += QLatin1String("Total Software Run Time:          <unavailable>\n");
     writer.Text() += SEPARATOR;
@@ -190,14 +197,14 @@ QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run
 
     writer.Text() += QLatin1String("     Selected Program Summary:\n");
     writer.Text() += SEPARATOR;
-    writer.Number_Line("Program Count:         ", qint64(quint64(items.size())), 15);
-    writer.Time_Line("Program Time:    ", Add(execution_time, idle_time), 18);
-    writer.Time_Line("Execution Time:  ", execution_time, 18);
-    writer.Time_Line("Idle Time:       ", idle_time, 18);
-    writer.Number_Line("Point Count:     ", point_count, 21);
+    writer.Number_Line(QStringLiteral("Program Count:         "), qint64(quint64(items.size())), 15);
+    writer.Time_Line(QStringLiteral("Program Time:    "), Add(execution_time, idle_time), 18);
+    writer.Time_Line(QStringLiteral("Execution Time:  "), execution_time, 18);
+    writer.Time_Line(QStringLiteral("Idle Time:       "), idle_time, 18);
+    writer.Number_Line(QStringLiteral("Point Count:     "), point_count, 21);
     writer.Text() += QLatin1String("\nUnique Error Messages:\n");
     writer.Text() += SEPARATOR;
     for (const QString &message : qAsConst(messages))
-        writer.Line(" ", message);
+        writer.Line(QStringLiteral(" "), message);
     return writer.Text();
 }

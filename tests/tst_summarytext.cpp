@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <climits>
+
 namespace
 {
 TDatabaseItem Bracket()
@@ -62,6 +64,7 @@ private slots:
     void Minutes_And_Seconds_data();
     void Minutes_And_Seconds();
     void Numbers_End_In_Column_38();
+    void Overflowing_Sums_Keep_The_Format();
     void Without_Executions_Or_Totals();
     void Messages_Listed_Once_Across_Executions();
     void No_Program_Selected();
@@ -133,6 +136,19 @@ void TTestSummaryText::Numbers_End_In_Column_38()
         }
     }
     QCOMPARE(checked, 15);
+}
+
+// Sums are 32-bit: a total past the limit turns negative, and is still written as Minutes_Seconds gives it.
+void TTestSummaryText::Overflowing_Sums_Keep_The_Format()
+{
+    TDatabaseItem item = Bracket();
+    item.Set_Execution_Time(INT_MAX);
+    item.Set_Idle_Time(65);
+    const int total = int(quint32(INT_MAX) + 65u);
+    const QString text = TSummaryText::Report(true, -61, true, 5, {item});
+    QVERIFY(text.contains(QStringLiteral("Total Time:            %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(total, 12))));
+    QVERIFY(text.contains(QStringLiteral("Total Monitor Time:      %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(-61, 10))));
+    QVERIFY(text.contains(QStringLiteral("Total Software Run Time: %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(5, 10))));
 }
 
 void TTestSummaryText::Without_Executions_Or_Totals()
