@@ -49,6 +49,38 @@ void In_Recording_Order(std::vector<std::pair<qint64, int>> *rows)
         std::sort(rows->begin(), rows->end());
 }
 
+// From a program_id to its row of the selection. Keys are assigned one after
+// the other, so a table by key serves; keys spread far apart take a hash.
+class TRowIndex
+{
+public:
+    explicit TRowIndex(const std::vector<int> &program_ids)
+    {
+        const qint64 largest = program_ids.empty() ? 0 : program_ids.back();
+        d_dense = largest >= 0 && largest <= qint64(program_ids.size()) * 4 + 1024 &&
+                  (program_ids.empty() || program_ids.front() >= 0);
+        if (d_dense)
+            d_table.assign(size_t(largest) + 1, -1);
+        for (size_t row = 0; row < program_ids.size(); ++row)
+            if (d_dense)
+                d_table[size_t(program_ids[row])] = int(row);
+            else
+                d_hash.insert(program_ids[row], int(row));
+    }
+    // The row, or -1 when the key is not in the selection.
+    int Row(int program_id) const
+    {
+        if (d_dense)
+            return program_id >= 0 && size_t(program_id) < d_table.size() ? d_table[size_t(program_id)] : -1;
+        return d_hash.value(program_id, -1);
+    }
+
+private:
+    bool d_dense;
+    std::vector<int> d_table;
+    QHash<int, int> d_hash;
+};
+
 QHash<QString, int> Positions(const QStringList &texts)
 {
     QHash<QString, int> positions;
@@ -93,7 +125,7 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     const QString filter = Filter(names, dates);
 
     std::vector<TRow> rows;
-    QHash<int, int> row_of_program;
+    std::vector<int> program_ids;
     QHash<QString, QString> revisions;
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
@@ -120,9 +152,11 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         TRow row{dates_outside ? *date_position : *name_position, dates_outside ? *name_position : *date_position,
                  program_id, names.at(*name_position), dates.at(*date_position), query.value(3).toString(),
                  *known_revision};
-        row_of_program.insert(program_id, int(rows.size()));
+        program_ids.push_back(program_id);
         rows.push_back(row);
     }
+
+    const TRowIndex row_of_program(program_ids);
 
     // Groups as the nested loops make them; within a group, recording order.
     std::vector<int> order(rows.size());
@@ -155,11 +189,11 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
                        .arg(selected)))
         while (query.next())
         {
-            const auto row = row_of_program.constFind(query.value(1).toInt());
-            if (row == row_of_program.constEnd())
+            const int row = row_of_program.Row(query.value(1).toInt());
+            if (row < 0)
                 continue;
             data_rows.emplace_back(query.value(0).toLongLong(), int(data.size()));
-            data.push_back({*row, query.value(2).toInt(), query.value(3).toInt(), query.value(4).toInt()});
+            data.push_back({row, query.value(2).toInt(), query.value(3).toInt(), query.value(4).toInt()});
         }
     In_Recording_Order(&data_rows);
     // The first data row of an entry counts; a hand-edited file may hold negative numbers, a record never.
@@ -182,12 +216,12 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     if (query.exec(QStringLiteral("SELECT rowid,program_id,message FROM program_message%1").arg(selected)))
         while (query.next())
         {
-            const auto row = row_of_program.constFind(query.value(1).toInt());
-            if (row == row_of_program.constEnd())
+            const int row = row_of_program.Row(query.value(1).toInt());
+            if (row < 0)
                 continue;
             message_rows.emplace_back(query.value(0).toLongLong(), messages.size());
             messages.append(query.value(2).toString());
-            message_owner.push_back(*row);
+            message_owner.push_back(row);
         }
     In_Recording_Order(&message_rows);
     for (const auto &message_row : message_rows)
