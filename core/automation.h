@@ -161,7 +161,9 @@ private:
     TArg Invoke_Member(const QString &name, WORD flags, const TArg *const arguments[16],
                        const QString &unknown_text, const QString &failure_prefix);
     static void Free_Argument(VARIANT *argument);
-    static bool Find_Type(ITypeLib *library, const QString &interface_name, ITypeInfo **type_info);
+    // The type named interface_name, with a copy of its attributes.
+    static bool Find_Type(ITypeLib *library, const QString &interface_name, ITypeInfo **type_info,
+                          TYPEATTR *attributes);
     static bool Interface_Has_Member(const QString &type_library_path, const QString &interface_name,
                                      const QString &member_name, TMemberKind kind);
 

@@ -34,7 +34,8 @@ QStringList Member_Names(ITypeInfo *type_info, MEMBERID memid)
 }
 } // namespace
 
-bool TAutomation::Find_Type(ITypeLib *library, const QString &interface_name, ITypeInfo **type_info)
+bool TAutomation::Find_Type(ITypeLib *library, const QString &interface_name, ITypeInfo **type_info,
+                            TYPEATTR *attributes)
 {
     const UINT count = library->GetTypeInfoCount();
     for (UINT index = 0; index < count; ++index)
@@ -47,6 +48,12 @@ bool TAutomation::Find_Type(ITypeLib *library, const QString &interface_name, IT
             continue;
         if (name.Text() == interface_name)
         {
+            // A copy of the attributes: the type's own are given back at once.
+            TYPEATTR *held = nullptr;
+            if (FAILED(candidate->GetTypeAttr(&held)) || !held)
+                return false;
+            *attributes = *held;
+            candidate->ReleaseTypeAttr(held);
             candidate->AddRef();
             *type_info = candidate.Get();
             return true;
@@ -64,13 +71,10 @@ bool TAutomation::Init_Events(const QString &type_library_path, const QString &i
         return false;
     }
     TComInterface<ITypeInfo> type_info;
-    if (!Find_Type(library.Get(), interface_name, type_info.Address()))
+    TYPEATTR attributes;
+    if (!Find_Type(library.Get(), interface_name, type_info.Address(), &attributes))
         return false;
-    TYPEATTR *attributes = nullptr;
-    if (FAILED(type_info->GetTypeAttr(&attributes)) || !attributes)
-        return false;
-    d_event_interface_id = attributes->guid;
-    type_info->ReleaseTypeAttr(attributes);
+    d_event_interface_id = attributes.guid;
     return true;
 }
 
@@ -198,13 +202,10 @@ bool TAutomation::Interface_Has_Member(const QString &type_library_path, const Q
     if (Load_Type_Library(type_library_path, library.Address()) != S_OK)
         return false;
     TComInterface<ITypeInfo> type_info;
-    if (!Find_Type(library.Get(), interface_name, type_info.Address()))
+    TYPEATTR attributes;
+    if (!Find_Type(library.Get(), interface_name, type_info.Address(), &attributes))
         return false;
-    TYPEATTR *attributes = nullptr;
-    if (FAILED(type_info->GetTypeAttr(&attributes)) || !attributes)
-        return false;
-    const UINT members = kind == MEMBER_FUNCTION ? attributes->cFuncs : attributes->cVars;
-    type_info->ReleaseTypeAttr(attributes);
+    const UINT members = kind == MEMBER_FUNCTION ? attributes.cFuncs : attributes.cVars;
 
     for (UINT index = 0; index < members; ++index)
     {
