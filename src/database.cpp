@@ -80,7 +80,7 @@ bool TDatabase::Open(const QString &file_name)
         d_database = new QSqlDatabase(QSqlDatabase::addDatabase(DRIVER, d_connection_name));
 
     d_database->setDatabaseName(file_name);
-    d_database->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    d_database->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BUSY_TIMEOUT_MSEC));
     if (d_database->open())
     {
         d_database_file_name = file_name;
@@ -202,9 +202,9 @@ bool TDatabase::Create_Tables()
     return true;
 }
 
-int TDatabase::Software_Monitor_Time(bool *valid) { return Usage_Total("software_monitor_time", valid); }
+int TDatabase::Software_Monitor_Time(bool *valid) { return Usage_Total(Usage_Column(MONITOR_TIME), valid); }
 
-int TDatabase::Software_Run_Time(bool *valid) { return Usage_Total("software_run_time", valid); }
+int TDatabase::Software_Run_Time(bool *valid) { return Usage_Total(Usage_Column(RUN_TIME), valid); }
 
 int TDatabase::Usage_Total(const char *column, bool *valid)
 {
@@ -225,9 +225,12 @@ int TDatabase::Usage_Total(const char *column, bool *valid)
     return query.value(0).toInt();
 }
 
-bool TDatabase::Add_Software_Monitor_Time(int seconds) { return Add_Usage_Total("software_monitor_time", seconds); }
+bool TDatabase::Add_Software_Monitor_Time(int seconds)
+{
+    return Add_Usage_Total(Usage_Column(MONITOR_TIME), seconds);
+}
 
-bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage_Total("software_run_time", seconds); }
+bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage_Total(Usage_Column(RUN_TIME), seconds); }
 
 bool TDatabase::Add_Usage_Total(const char *column, int seconds)
 {
@@ -250,6 +253,67 @@ bool TDatabase::Add_Usage_Total(const char *column, int seconds)
         return false;
     }
     return true;
+}
+
+const char *TDatabase::Usage_Column(TUsageTotal total)
+{
+    return total == MONITOR_TIME ? "software_monitor_time" : "software_run_time";
+}
+
+bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &token)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+    {
+        d_last_error = QStringLiteral("Not connected");
+        return false;
+    }
+    if (!db.transaction())
+    {
+        d_last_error = Reason("usage", db.lastError());
+        return false;
+    }
+    QSqlQuery query(db);
+    bool done = false;
+    if (!Execute(&query,
+                 QStringLiteral("CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)")) ||
+        !Execute(&query, Fill("SELECT 1 FROM usage_journal WHERE token='%1'", {Text(token)})))
+        d_last_error = Reason("usage", query.lastError());
+    else if (query.next())
+        done = true;
+    else if (Add_Usage_Total(Usage_Column(total), seconds))
+    {
+        done = Execute(&query, Fill("INSERT INTO usage_journal(token) VALUES('%1')", {Text(token)}));
+        if (!done)
+            d_last_error = Reason("usage", query.lastError());
+    }
+    query.finish();
+    if (done && db.commit())
+        return true;
+    if (done)
+        d_last_error = Reason("usage", db.lastError());
+    db.rollback();
+    return false;
+}
+
+void TDatabase::Forget_Usage_Token(const QString &token)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return;
+    QSqlQuery query(db);
+    Execute(&query, Fill("DELETE FROM usage_journal WHERE token='%1'", {Text(token)}));
+}
+
+void TDatabase::Set_Busy_Timeout(int msec)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    if (!d_database || !d_database->isOpen())
+        return;
+    QSqlQuery query(*d_database);
+    Execute(&query, QStringLiteral("PRAGMA busy_timeout = %1").arg(msec));
 }
 
 void TDatabase::Delete_All_Data()

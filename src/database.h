@@ -29,6 +29,13 @@ public:
         DATE_THEN_NAME,
         NAME_THEN_DATE
     };
+    enum TUsageTotal
+    {
+        MONITOR_TIME,
+        RUN_TIME
+    };
+    // How long a statement waits for another process's lock on the file.
+    static const int BUSY_TIMEOUT_MSEC = 10000;
 
     TDatabase();
     ~TDatabase();
@@ -44,6 +51,13 @@ public:
     int Software_Run_Time(bool *valid);
     bool Add_Software_Monitor_Time(int seconds);
     bool Add_Software_Run_Time(int seconds);
+    // Adds to a total at most once per token, in one transaction with the
+    // token's record: a period replayed after a crash between the commit and
+    // the removal of its pending file is not counted twice.
+    bool Add_Usage_Once(TUsageTotal total, int seconds, const QString &token);
+    void Forget_Usage_Token(const QString &token);
+    // The lock wait of the opening thread's connection.
+    void Set_Busy_Timeout(int msec);
 
     void Delete_All_Data();
 
@@ -62,7 +76,8 @@ public:
     // The entries of every name on every date, exactly as nested loops over the
     // two lists (dates outside for DATE_THEN_NAME) calling Program_Entries(name,
     // date) would give them, but read in a few statements.
-    std::vector<TDatabaseItem> Program_Entries(const QStringList &names, const QStringList &dates, TEntryOrder order);
+    std::vector<TDatabaseItem> Program_Entries(const QStringList &names, const QStringList &dates,
+                                               TEntryOrder order);
 
     QString Last_Error() const;
     QString Database_File_Name() const;
@@ -79,6 +94,7 @@ private:
     QStringList First_Column(const QString &statement);
     int Usage_Total(const char *column, bool *valid);
     bool Add_Usage_Total(const char *column, int seconds);
+    static const char *Usage_Column(TUsageTotal total);
     bool Insert_Entry(QSqlDatabase db, const TDatabaseItem &item);
     void Read_Data(int program_id, TDatabaseItem *item, bool *found);
     void Read_Messages(int program_id, TDatabaseItem *item);

@@ -31,6 +31,7 @@ namespace
 {
 const QPoint DEFAULT_POSITION(30, 30);
 const QSize DEFAULT_SIZE(801, 601);
+const int PENDING_RETRY_MSEC = 3000;
 const char *const LEGAL_NOTICE =
     "Copyright (c) 2026 the Quorvex developers. Provided as is, without warranty of any kind.";
 } // namespace
@@ -130,6 +131,13 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     grid->addLayout(notice_layout, 3, 0, 1, 2);
 
     d_database = new TDatabase;
+    d_journal = new TPendingJournal(d_database);
+    d_pending_timer = new QTimer(this);
+    d_pending_timer->setInterval(PENDING_RETRY_MSEC);
+    d_pending_label = new QLabel(d_status_bar);
+    d_pending_label->setObjectName(QStringLiteral("pending_entries"));
+    d_pending_label->hide();
+    d_status_bar->addPermanentWidget(d_pending_label);
     d_update_timer = new QTimer(this);
     d_monitor_process = new TMonitorProcess(this);
     d_about_box = new TMessageBox(this);
@@ -139,12 +147,16 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
 
     // A database that cannot be opened stores nothing for the whole run: its
     // error stays on the status bar instead of being hidden at once.
-    if (Init_Database(d_settings_folder + QStringLiteral("/database.db")))
+    const bool database_ready = Init_Database(d_settings_folder + QStringLiteral("/database.db"));
+    // What an earlier run could not store is written first, before anything new.
+    d_journal->Open(d_settings_folder + QStringLiteral("/pending"));
+    if (database_ready)
     {
-        d_date_list->Set_List(d_database->Dates());
-        d_program_list->Set_List(d_database->Program_Names(QStringList()));
+        Write_Pending();
+        Refresh_Lists();
         Show_Status(QStringLiteral("INF:  Not Connected."));
     }
+    Show_Pending();
 
     logo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
     setWindowTitle(QStringLiteral("Quorvex"));
@@ -177,6 +189,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     connect(d_date_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Date_Selection_Changed);
     connect(d_program_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Program_Selection_Changed);
     connect(d_update_timer, &QTimer::timeout, this, &TQuorvex::Update_Timeout);
+    connect(d_pending_timer, &QTimer::timeout, this, &TQuorvex::Write_Pending);
     d_update_timer->setInterval(1000);
 }
 
@@ -186,6 +199,7 @@ TQuorvex::~TQuorvex()
     Disconnect_Application();
     // The event loop may be over: the automation objects given up above are deleted now.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete d_journal;
     delete d_database;
 }
 
@@ -250,6 +264,8 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     // The report worker reads the database: it must be done before the file is closed.
     Stop_Summary();
     Disconnect_Application();
+    d_journal->Write_Pending();
+    d_pending_timer->stop();
     d_database->Close();
     event->accept();
 }

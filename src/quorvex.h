@@ -3,6 +3,7 @@
 
 #include "core/automation.h"
 #include "src/databaseitem.h"
+#include "src/pendingjournal.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -11,6 +12,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QSettings;
 class QStatusBar;
@@ -54,6 +56,7 @@ private slots:
     void Date_Selection_Changed(QStringList list);
     void Program_Selection_Changed(QStringList list);
     void Summary_Text_Ready();
+    void Write_Pending();
 
 private:
     bool Init_Database(const QString &file_name);
@@ -71,6 +74,9 @@ private:
     bool Open_Part_Program(TAutomation *part_program);
     bool Close_Part_Program(TAutomation *part_program);
     void Write_Database_Entry();
+    void Add_Usage(TDatabase::TUsageTotal total, int seconds);
+    void Show_Pending();
+    void Refresh_Lists();
     void Update_Summary();
     void Stop_Summary();
     void Export(const QString &caption, const QString &filter, const QByteArray &content);
@@ -86,6 +92,9 @@ private:
     TDataWidget *d_date_list;
     TDataWidget *d_program_list;
     TDatabase *d_database;
+    TPendingJournal *d_journal;
+    QTimer *d_pending_timer;
+    QLabel *d_pending_label;
     TActiveProgramWidget *d_active_program;
     QTimer *d_update_timer;
     QThread *d_summary_thread;

@@ -157,7 +157,7 @@ void TQuorvex::Count_Monitor_Time()
         return;
     const int seconds = Whole_Seconds(d_monitor_timer.restart());
     if (seconds > 0)
-        d_database->Add_Software_Monitor_Time(seconds);
+        Add_Usage(TDatabase::MONITOR_TIME, seconds);
 }
 
 void TQuorvex::Count_Run_Time()
@@ -167,7 +167,7 @@ void TQuorvex::Count_Run_Time()
     const int seconds = Whole_Seconds(d_connection_timer.restart());
     d_connection_timer.invalidate();
     if (seconds > 0)
-        d_database->Add_Software_Run_Time(seconds);
+        Add_Usage(TDatabase::RUN_TIME, seconds);
 }
 
 bool TQuorvex::Connect_Application()
@@ -402,22 +402,4 @@ bool TQuorvex::Close_Part_Program(TAutomation *part_program)
     Write_Database_Entry();
     d_active_program->Set_Collection_Active(false);
     return true;
-}
-
-void TQuorvex::Write_Database_Entry()
-{
-    if (!d_current_item.Date_Time().isValid())
-        return;
-    // The panel may show a negative idle time when execution ran ahead of the open ticks; none is stored.
-    d_current_item.Set_Execution_Time(qMax(0, d_active_program->Execution_Time()));
-    d_current_item.Set_Idle_Time(qMax(0, d_active_program->Idle_Time()));
-
-    const bool written = d_database->Add_Program_Entry(d_current_item);
-    d_date_list->Set_List(d_database->Dates());
-    d_program_list->Set_List(d_database->Program_Names(QStringList()));
-    if (written)
-        d_active_program->Add_Message(QStringLiteral("INF:  Database entry written."));
-    else
-        d_active_program->Add_Message(QStringLiteral("ERR:  Database entry not written: %1").arg(d_database->Last_Error()));
-    d_current_item.Set_Date_Time(QDateTime());
 }

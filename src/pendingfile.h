@@ -1,0 +1,46 @@
+#ifndef QUORVEX_PENDINGFILE_H
+#define QUORVEX_PENDINGFILE_H
+
+#include "src/database.h"
+#include "src/databaseitem.h"
+
+#include <QString>
+
+// One entry or usage period that the database refused, as a small file of its
+// own. The form is the toolkit's binary stream, so every text comes back
+// exactly as it went in: quotes, zero characters, lone surrogates and all.
+class TPendingFile
+{
+public:
+    enum TKind
+    {
+        ENTRY,
+        USAGE
+    };
+
+    static TPendingFile Entry(const TDatabaseItem &item);
+    // A usage period gets a token of its own, by which the database counts it once.
+    static TPendingFile Usage(TDatabase::TUsageTotal total, int seconds);
+
+    TKind Kind() const { return d_kind; }
+    const TDatabaseItem &Item() const { return d_item; }
+    TDatabase::TUsageTotal Total() const { return d_total; }
+    int Seconds() const { return d_seconds; }
+    QString Token() const { return d_token; }
+
+    // Written whole or not at all (a temporary file renamed into place).
+    bool Write(const QString &file_name, QString *error) const;
+    // False for a file that is not one of ours, cut short or holding impossible values.
+    static bool Read(const QString &file_name, TPendingFile *pending, QString *error);
+
+private:
+    TPendingFile();
+
+    TKind d_kind;
+    TDatabaseItem d_item;
+    TDatabase::TUsageTotal d_total;
+    int d_seconds;
+    QString d_token;
+};
+
+#endif

@@ -1,0 +1,73 @@
+#include "src/quorvex.h"
+
+#include "src/activeprogramwidget.h"
+#include "src/database.h"
+#include "src/datawidget.h"
+
+#include <QLabel>
+#include <QTimer>
+
+// Storing what the monitor collects: entries and usage periods go through the
+// pending journal, so that a database refusing writes loses nothing.
+
+void TQuorvex::Write_Database_Entry()
+{
+    if (!d_current_item.Date_Time().isValid())
+        return;
+    // The panel may show a negative idle time when execution ran ahead of the open ticks; none is stored.
+    d_current_item.Set_Execution_Time(qMax(0, d_active_program->Execution_Time()));
+    d_current_item.Set_Idle_Time(qMax(0, d_active_program->Idle_Time()));
+
+    const TPendingJournal::TResult result = d_journal->Add_Program_Entry(d_current_item);
+    Refresh_Lists();
+    if (result == TPendingJournal::WRITTEN)
+        d_active_program->Add_Message(QStringLiteral("INF:  Database entry written."));
+    else
+        d_active_program->Add_Message(
+            QStringLiteral("ERR:  Database entry not written: %1").arg(d_journal->Last_Error()));
+    if (result == TPendingJournal::KEPT)
+        d_active_program->Add_Message(
+            QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it."));
+    else if (result == TPendingJournal::LOST)
+        d_active_program->Add_Message(
+            QStringLiteral("ERR:  Database entry lost: %1").arg(d_journal->Keep_Error()));
+    Show_Pending();
+    d_current_item.Set_Date_Time(QDateTime());
+}
+
+void TQuorvex::Add_Usage(TDatabase::TUsageTotal total, int seconds)
+{
+    d_journal->Add_Usage(total, seconds);
+    Show_Pending();
+}
+
+void TQuorvex::Write_Pending()
+{
+    const int written = d_journal->Write_Pending();
+    if (written > 0)
+    {
+        Refresh_Lists();
+        d_active_program->Add_Message(
+            written == 1 ? QStringLiteral("INF:  1 pending database entry written.")
+                         : QStringLiteral("INF:  %1 pending database entries written.").arg(written));
+    }
+    Show_Pending();
+}
+
+void TQuorvex::Show_Pending()
+{
+    const int count = d_journal->Pending_Entries();
+    d_pending_label->setText(count == 1 ? QStringLiteral("WAR:  1 database entry pending")
+                                        : QStringLiteral("WAR:  %1 database entries pending").arg(count));
+    d_pending_label->setVisible(count > 0);
+    if (d_journal->Is_Empty())
+        d_pending_timer->stop();
+    else if (!d_pending_timer->isActive())
+        d_pending_timer->start();
+}
+
+void TQuorvex::Refresh_Lists()
+{
+    d_date_list->Set_List(d_database->Dates());
+    d_program_list->Set_List(d_database->Program_Names(QStringList()));
+}
