@@ -108,24 +108,25 @@ int TPendingJournal::Write_Pending()
         QString error;
         if (!TPendingFile::Read(path, &pending, &error))
         {
-            d_last_error = QStringLiteral("Cannot read '%1': %2").arg(path, error);
             Set_Aside_First();
             continue;
         }
         bool done;
         if (pending.Kind() == TPendingFile::ENTRY)
         {
-            // Present by its key: written before a crash that left the file behind.
             const TDatabaseItem &item = pending.Item();
             done = d_database->Add_Program_Entry(item);
-            d_last_error = d_database->Last_Error();
+            if (!done)
+                d_last_error = d_database->Last_Error();
+            // Present by its key: written before a crash that left the file behind.
             done = done || d_database->Program_Exists(item.Name(), item.Date_Time());
             written += done ? 1 : 0;
         }
         else
         {
             done = d_database->Add_Usage_Once(pending.Total(), pending.Seconds(), pending.Token());
-            d_last_error = d_database->Last_Error();
+            if (!done)
+                d_last_error = d_database->Last_Error();
         }
         if (!done)
             break;
@@ -146,7 +147,15 @@ void TPendingJournal::Set_Aside_First()
 {
     const QString path = QDir(d_folder).filePath(d_files.first());
     QFile::rename(path, path + QStringLiteral(".unreadable"));
+    d_unreadable.append(path);
     d_files.removeFirst();
+}
+
+QStringList TPendingJournal::Take_Unreadable()
+{
+    QStringList taken;
+    taken.swap(d_unreadable);
+    return taken;
 }
 
 int TPendingJournal::Pending_Entries() const

@@ -48,6 +48,8 @@ public:
     // Why the last entry or period was not written.
     QString Last_Error() const { return d_last_error; }
     QString Keep_Error() const { return d_keep_error; }
+    // The files found damaged since the last call, renamed out of the way.
+    QStringList Take_Unreadable();
 
 private:
     TResult Add(const TPendingFile &pending);
@@ -62,6 +64,7 @@ private:
     qint64 d_next_number;
     QString d_last_error;
     QString d_keep_error;
+    QStringList d_unreadable;
 };
 
 #endif

@@ -6,10 +6,13 @@
 #include "tests/support/testhome.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -25,8 +28,8 @@ QByteArray Read(const QString &file)
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<cannot read>");
 }
 
-// Runs one part program through the window: opened, hit, closed on an online machine.
-QString Record_One(TQuorvex *window, const QString &name)
+// Runs part programs through the window: each opened, hit, closed on an online machine.
+QString Record(TQuorvex *window, const QStringList &names)
 {
     TMeasurementSoftware software;
     software.Start();
@@ -35,12 +38,26 @@ QString Record_One(TQuorvex *window, const QString &name)
             action->trigger();
     if (!QTest::qWaitFor([window]() { return window->statusBar()->currentMessage() == QLatin1String("INF:  Connected"); }))
         return QStringLiteral("<not connected>");
-    const int program = software.Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), name);
-    software.Hit(program);
-    software.Close_Program(program);
-    const QString log = window->findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText();
+    for (const QString &name : names)
+    {
+        const int program = software.Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), name);
+        software.Hit(program);
+        software.Close_Program(program);
+    }
+    return window->findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText();
+}
+
+QString Record_One(TQuorvex *window, const QString &name)
+{
+    const QString log = Record(window, {name});
     window->close();
     return log;
+}
+
+QString Pending_Text(TQuorvex *window)
+{
+    const QLabel *label = window->findChild<QLabel *>(QStringLiteral("pending_entries"));
+    return label->isVisibleTo(window) ? label->text() : QString();
 }
 
 int Rows(TDataWidget *list) { return list->findChild<QListView *>()->model()->rowCount(); }
@@ -54,6 +71,7 @@ class TTestBadFiles : public QObject
 
 private slots:
     void Not_A_Database_Is_Never_Touched();
+    void Full_Disk_Clears_While_Running();
     void Empty_File_Becomes_A_Database();
     void Table_Missing_Columns();
     void Nonsense_Settings();
@@ -76,12 +94,48 @@ void TTestBadFiles::Not_A_Database_Is_Never_Touched()
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(garbage) == garbage.size());
     }
-    TQuorvex window;
-    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot initialize database."));
-    const QString log = Record_One(&window, QStringLiteral("LOST"));
-    QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: ")), qPrintable(log));
+    {
+        TQuorvex window;
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot initialize database."));
+        const QString log = Record(&window, {QStringLiteral("KEPT_1"), QStringLiteral("KEPT_2")});
+        QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: ")), qPrintable(log));
+        QVERIFY2(log.endsWith(QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it.")),
+                 qPrintable(log));
+        QCOMPARE(Pending_Text(&window), QStringLiteral("WAR:  2 database entries pending"));
+        window.close();
+    }
     QCOMPARE(Read(file), garbage);
     QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
+
+    // The user puts the file aside; the next start writes what waited, in its order.
+    QVERIFY(QFile::rename(file, file + QStringLiteral(".broken")));
+    TQuorvex window;
+    QCOMPARE(Pending_Text(&window), QString());
+    QString output;
+    QVERIFY(TSqliteShell::Run(file, QStringLiteral("SELECT name FROM program ORDER BY program_id;\n"), &output));
+    QCOMPARE(output, QStringLiteral("KEPT_1\nKEPT_2\n"));
+    QCOMPARE(QDir(home.Settings_Folder() + QStringLiteral("/pending")).entryList(QDir::Files), QStringList());
+}
+
+void TTestBadFiles::Full_Disk_Clears_While_Running()
+{
+    TTestHome home;
+    TQuorvex window;
+    QSqlQuery own(QSqlDatabase::database(QStringLiteral("quorvex_database")));
+    QVERIFY(own.exec(QStringLiteral("PRAGMA max_page_count = 1")));
+    const QString log = Record(&window, {QString(5000, QLatin1Char('F'))});
+    QVERIFY2(log.contains(QStringLiteral("ERR:  Database entry not written: Cannot add data to table 'program'.")),
+             qPrintable(log));
+    QCOMPARE(Pending_Text(&window), QStringLiteral("WAR:  1 database entry pending"));
+
+    // Room again: the retry writes it without anything new to store.
+    QVERIFY(own.exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
+    QTRY_COMPARE_WITH_TIMEOUT(Pending_Text(&window), QString(), 10000);
+    QVERIFY(window.findChild<QPlainTextEdit *>(QStringLiteral("messages"))
+                ->toPlainText()
+                .endsWith(QStringLiteral("INF:  1 pending database entry written.")));
+    QCOMPARE(Rows(window.findChild<TDataWidget *>(QStringLiteral("program_list"))), 1);
+    window.close();
 }
 
 void TTestBadFiles::Empty_File_Becomes_A_Database()

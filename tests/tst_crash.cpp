@@ -1,3 +1,4 @@
+#include "src/pendingfile.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
@@ -15,10 +16,55 @@ class TTestCrash : public QObject
 
 private slots:
     void Killed_At_Random_Moments();
+    void Killed_While_Entries_Wait();
 
 private:
     QString Check(const QString &database);
+    static QString Busy_Shift(const TTestHome &home, const QString &prefix);
+    static QProcessEnvironment Environment(const TTestHome &home);
+    static bool Run_Quick_Shift(const TTestHome &home);
 };
+
+QString TTestCrash::Busy_Shift(const TTestHome &home, const QString &prefix)
+{
+    const QString script = home.File_Path(prefix + QStringLiteral(".txt"));
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    QByteArray text = "software-start\nmonitor\nwait 50\n";
+    for (int i = 0; i < 400; ++i)
+        text += QStringLiteral("open CMM1 A %2_%1\nstart\nhit\nhit\nerror fault %1\nlearn\nerror again\nend\n"
+                               "close\nwait 3\n")
+                    .arg(i)
+                    .arg(prefix)
+                    .toUtf8();
+    text += "quit\n";
+    file.write(text);
+    return script;
+}
+
+QProcessEnvironment TTestCrash::Environment(const TTestHome &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.Path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+// After the kills the program starts, stores one more entry and stops as usual.
+bool TTestCrash::Run_Quick_Shift(const TTestHome &home)
+{
+    const QString quick = home.File_Path(QStringLiteral("quick.txt"));
+    QFile file(quick);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("software-start\nmonitor\nwait 50\nopen CMM1 A AFTER\nhit\nclose\nquit\n");
+    file.close();
+    QProcess demo;
+    demo.setProcessEnvironment(Environment(home));
+    demo.start(QStringLiteral(QUORVEX_DEMO), {QStringLiteral("--script"), quick});
+    return demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
+}
 
 QString TTestCrash::Check(const QString &database)
 {
@@ -43,25 +89,8 @@ QString TTestCrash::Check(const QString &database)
 void TTestCrash::Killed_At_Random_Moments()
 {
     TTestHome home;
-    // A busy shift: programs open, run, hit, report and close without pause.
-    const QString script = home.File_Path(QStringLiteral("busy.txt"));
-    {
-        QFile file(script);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QByteArray text = "software-start\nmonitor\nwait 50\n";
-        for (int i = 0; i < 400; ++i)
-            text += QStringLiteral("open CMM1 A PART_%1\nstart\nhit\nhit\nerror fault %1\nlearn\nerror again\nend\n"
-                                   "close\nwait 3\n")
-                        .arg(i)
-                        .toUtf8();
-        text += "quit\n";
-        file.write(text);
-    }
+    const QString script = Busy_Shift(home, QStringLiteral("PART"));
     const QString database = home.Settings_Folder() + QStringLiteral("/database.db");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.Path());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-
     const quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
     QRandomGenerator random(seed);
     const int KILLS = 20;
@@ -69,7 +98,7 @@ void TTestCrash::Killed_At_Random_Moments()
     for (int kill = 1; kill <= KILLS; ++kill)
     {
         QProcess demo;
-        demo.setProcessEnvironment(environment);
+        demo.setProcessEnvironment(Environment(home));
         demo.start(QStringLiteral(QUORVEX_DEMO), {QStringLiteral("--script"), script});
         QVERIFY(demo.waitForStarted());
         // The random moment: the process is killed, whatever it is doing.
@@ -87,24 +116,59 @@ void TTestCrash::Killed_At_Random_Moments()
     }
     QVERIFY2(stored_before > KILLS, qPrintable(QStringLiteral("only %1 entries were stored").arg(stored_before)));
 
-    // After the last kill the program starts and stops as usual.
-    const QString quick = home.File_Path(QStringLiteral("quick.txt"));
-    {
-        QFile file(quick);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("software-start\nmonitor\nwait 50\nopen CMM1 A AFTER\nhit\nclose\nquit\n");
-    }
-    QProcess demo;
-    demo.setProcessEnvironment(environment);
-    demo.start(QStringLiteral(QUORVEX_DEMO), {QStringLiteral("--script"), quick});
-    QVERIFY(demo.waitForFinished(60000));
-    QCOMPARE(demo.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(demo.exitCode(), 0);
+    QVERIFY(Run_Quick_Shift(home));
     QVERIFY(Check(database).isEmpty());
     QString after;
     TSqliteShell::Run(database, QStringLiteral("SELECT count(*) FROM program WHERE name='AFTER';\n"), &after);
     QCOMPARE(after, QStringLiteral("1\n"));
     qInfo("%d kills survived, %d entries stored, seed %u", KILLS, stored_before, seed);
+}
+
+// The database refuses every write (the file is not one); whatever waits in
+// the pending folder when the process dies is whole, and all of it arrives.
+void TTestCrash::Killed_While_Entries_Wait()
+{
+    TTestHome home;
+    QVERIFY(QDir().mkpath(home.Settings_Folder()));
+    const QString database = home.Settings_Folder() + QStringLiteral("/database.db");
+    const QString pending = home.Settings_Folder() + QStringLiteral("/pending");
+    {
+        QFile garbage(database);
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(8192, 'x')) == 8192);
+    }
+    const quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
+    QRandomGenerator random(seed);
+    QStringList waiting;
+    for (int kill = 1; kill <= 3; ++kill)
+    {
+        QProcess demo;
+        demo.setProcessEnvironment(Environment(home));
+        demo.start(QStringLiteral(QUORVEX_DEMO),
+                   {QStringLiteral("--script"), Busy_Shift(home, QStringLiteral("RUN%1").arg(kill))});
+        QVERIFY(demo.waitForStarted());
+        QTest::qWait(int(random.bounded(600, 2200)));
+        ::kill(pid_t(demo.processId()), SIGKILL);
+        QVERIFY(demo.waitForFinished(30000));
+    }
+    for (const QString &name : QDir(pending).entryList({QStringLiteral("*.entry")}, QDir::Files, QDir::Name))
+    {
+        TPendingFile entry = TPendingFile::Entry(TDatabaseItem());
+        QString error;
+        QVERIFY2(TPendingFile::Read(pending + QLatin1Char('/') + name, &entry, &error),
+                 qPrintable(QStringLiteral("seed %1, %2: %3").arg(seed).arg(name, error)));
+        waiting << entry.Item().Name();
+    }
+    QVERIFY2(waiting.size() > 3, qPrintable(QStringLiteral("seed %1: only %2 waiting").arg(seed).arg(waiting.size())));
+
+    QVERIFY(QFile::remove(database));
+    QVERIFY(Run_Quick_Shift(home));
+    QVERIFY(Check(database).isEmpty());
+    QString stored;
+    TSqliteShell::Run(database, QStringLiteral("SELECT name FROM program ORDER BY program_id;\n"), &stored);
+    QCOMPARE(stored, (waiting + QStringList{QStringLiteral("AFTER")}).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(QDir(pending).entryList({QStringLiteral("*.entry"), QStringLiteral("*.usage")}, QDir::Files),
+             QStringList());
+    qInfo("%d waiting entries survived 3 kills, seed %u", int(waiting.size()), seed);
 }
 
 QTEST_GUILESS_MAIN(TTestCrash)

@@ -1,6 +1,7 @@
 #include "sim/measurementsoftware.h"
 #include "src/csvexport.h"
 #include "src/database.h"
+#include "src/pendingfile.h"
 #include "src/quorvex.h"
 #include "src/summarytext.h"
 #include "tests/support/sqliteshell.h"
@@ -69,7 +70,31 @@ private slots:
     void Stored_And_Read_Back_Unchanged();
     void Report_And_Export_Stay_Well_Formed();
     void Through_The_Monitor();
+    void Kept_Pending_And_Read_Back_Unchanged();
 };
+
+void TTestHostileText::Kept_Pending_And_Read_Back_Unchanged()
+{
+    TTestHome home;
+    QStringList texts = Hostile_Texts();
+    texts << QString(QChar(0xD800)) + QStringLiteral(" a lone surrogate");
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        TDatabaseItem item;
+        item.Set_Name(texts.at(i));
+        item.Set_Revision(texts.at(i));
+        item.Set_Date_Time(QDateTime(QDate(2024, 3, 5), QTime(8, 0, i, 123)));
+        item.Add_Error_Message(texts.at(i));
+        item.Add_Error_Message(QString());
+        const QString file = home.File_Path(QStringLiteral("%1.entry").arg(i));
+        QString error;
+        QVERIFY2(TPendingFile::Entry(item).Write(file, &error), qPrintable(error));
+        TPendingFile read = TPendingFile::Entry(TDatabaseItem());
+        QVERIFY2(TPendingFile::Read(file, &read, &error), qPrintable(error));
+        QVERIFY2(read.Item() == item, qPrintable(QString::number(i)));
+        QCOMPARE(read.Item().Error_Messages(), item.Error_Messages());
+    }
+}
 
 void TTestHostileText::Stored_And_Read_Back_Unchanged()
 {

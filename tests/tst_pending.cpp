@@ -1,0 +1,197 @@
+#include "src/database.h"
+#include "src/pendingfile.h"
+#include "src/pendingjournal.h"
+#include "tests/support/testhome.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace
+{
+TDatabaseItem Entry(int index)
+{
+    TDatabaseItem item;
+    item.Set_Name(QStringLiteral("PART_%1").arg(index));
+    item.Set_Revision(QStringLiteral("A"));
+    item.Set_Date_Time(QDateTime(QDate(2026, 12, 7), QTime(8, 0, index)));
+    item.Set_Execution_Time(10 + index);
+    item.Set_Point_Count(index);
+    // Long enough to need pages of its own, which a full file cannot give.
+    item.Add_Error_Message(QString(6000, QLatin1Char('a' + index)));
+    return item;
+}
+
+QStringList Stored_Names(const QString &connection)
+{
+    QStringList names;
+    QSqlQuery query(QSqlDatabase::database(connection));
+    query.exec(QStringLiteral("SELECT name FROM program ORDER BY program_id"));
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+QStringList Pending_Files(const QString &folder) { return QDir(folder).entryList(QDir::Files); }
+} // namespace
+
+// An entry the database cannot take now is kept and arrives later, once, in
+// its order: each case is the real fault, made and then taken away.
+class TTestPending : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Fault_Passes_And_Everything_Arrives_Once_data();
+    void Fault_Passes_And_Everything_Arrives_Once();
+    void Written_Before_A_Crash_Is_Not_Written_Again();
+    void Damaged_File_Does_Not_Hold_Up_The_Rest();
+};
+
+void TTestPending::Fault_Passes_And_Everything_Arrives_Once_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("full file system") << "full";
+    QTest::newRow("another program holds the write lock") << "locked";
+    QTest::newRow("folder made read-only") << "read-only";
+    QTest::newRow("database not open at all") << "closed";
+}
+
+void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
+{
+    QFETCH(QString, fault);
+    TTestHome home;
+    const QString folder = home.File_Path(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString file = folder + QStringLiteral("/database.db");
+    const QString pending = folder + QStringLiteral("/pending");
+    TDatabase db;
+    QVERIFY2(db.Open(file) && db.Create_Tables(), qPrintable(db.Last_Error()));
+    TPendingJournal journal(&db);
+    QVERIFY(journal.Open(pending));
+    QCOMPARE(journal.Add_Program_Entry(Entry(0)), TPendingJournal::WRITTEN);
+
+    const auto cleanup = qScopeGuard([]() { QSqlDatabase::removeDatabase(QStringLiteral("holder")); });
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+    holder.setDatabaseName(file);
+    QVERIFY(holder.open());
+    QSqlQuery own(QSqlDatabase::database(QStringLiteral("quorvex_database")));
+    QSqlQuery other(holder);
+    if (fault == QLatin1String("full"))
+        QVERIFY(own.exec(QStringLiteral("PRAGMA max_page_count = 1")));
+    else if (fault == QLatin1String("locked"))
+    {
+        db.Set_Busy_Timeout(200);
+        QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    }
+    else if (fault == QLatin1String("read-only"))
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    else
+        db.Close();
+
+    QCOMPARE(journal.Add_Program_Entry(Entry(1)), TPendingJournal::KEPT);
+    QVERIFY(!journal.Last_Error().isEmpty());
+    QCOMPARE(journal.Add_Usage(TDatabase::RUN_TIME, 90), TPendingJournal::KEPT);
+    QCOMPARE(journal.Add_Program_Entry(Entry(2)), TPendingJournal::KEPT);
+    QCOMPARE(journal.Add_Program_Entry(Entry(3)), TPendingJournal::KEPT);
+    // The same entry again is not a second one.
+    QCOMPARE(journal.Add_Program_Entry(Entry(3)), TPendingJournal::KEPT);
+    QCOMPARE(journal.Pending_Entries(), 4);
+    QCOMPARE(journal.Write_Pending(), 0);
+
+    if (fault == QLatin1String("full"))
+        QVERIFY(own.exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
+    else if (fault == QLatin1String("locked"))
+        QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
+    else if (fault == QLatin1String("read-only"))
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner));
+    else
+        QVERIFY(db.Open(file));
+
+    QCOMPARE(journal.Write_Pending(), 4);
+    QVERIFY(journal.Is_Empty());
+    QCOMPARE(Pending_Files(pending), QStringList());
+    QCOMPARE(journal.Add_Program_Entry(Entry(4)), TPendingJournal::WRITTEN);
+    QCOMPARE(Stored_Names(QStringLiteral("holder")),
+             (QStringList{"PART_0", "PART_1", "PART_2", "PART_3", "PART_4"}));
+    bool valid = false;
+    QCOMPARE(db.Software_Run_Time(&valid), 90);
+    const TDatabaseItem read = db.Program_Entry(QStringLiteral("PART_2"), TDatabase::Stored_Date_Text(QDate(2026, 12, 7)),
+                                                TDatabase::Stored_Time_Text(QTime(8, 0, 2)), &valid);
+    QVERIFY(valid);
+    QVERIFY(read == Entry(2));
+}
+
+void TTestPending::Written_Before_A_Crash_Is_Not_Written_Again()
+{
+    TTestHome home;
+    const QString file = home.File_Path(QStringLiteral("database.db"));
+    const QString pending = home.File_Path(QStringLiteral("pending"));
+    TDatabase db;
+    QVERIFY(db.Open(file) && db.Create_Tables());
+    {
+        TPendingJournal journal(&db);
+        QVERIFY(journal.Open(pending));
+        db.Close();
+        QCOMPARE(journal.Add_Program_Entry(Entry(1)), TPendingJournal::KEPT);
+        QCOMPARE(journal.Add_Usage(TDatabase::MONITOR_TIME, 60), TPendingJournal::KEPT);
+        QCOMPARE(Pending_Files(pending).size(), 2);
+    }
+    // The run that wrote both died after the commits, before removing the files.
+    QVERIFY(db.Open(file));
+    QVERIFY(db.Add_Program_Entry(Entry(1)));
+    TPendingFile usage = TPendingFile::Entry(TDatabaseItem());
+    QString error;
+    QVERIFY2(TPendingFile::Read(pending + QLatin1Char('/') + Pending_Files(pending).at(1), &usage, &error),
+             qPrintable(error));
+    QVERIFY(db.Add_Usage_Once(usage.Total(), usage.Seconds(), usage.Token()));
+
+    TPendingJournal restarted(&db);
+    QVERIFY(restarted.Open(pending));
+    QCOMPARE(restarted.Pending_Entries(), 1);
+    QCOMPARE(restarted.Write_Pending(), 1);
+    QVERIFY(restarted.Is_Empty());
+    QCOMPARE(Pending_Files(pending), QStringList());
+    QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), QStringList{"PART_1"});
+    bool valid = false;
+    QCOMPARE(db.Software_Monitor_Time(&valid), 60);
+}
+
+void TTestPending::Damaged_File_Does_Not_Hold_Up_The_Rest()
+{
+    TTestHome home;
+    const QString pending = home.File_Path(QStringLiteral("pending"));
+    TDatabase db;
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
+    TPendingJournal journal(&db);
+    QVERIFY(journal.Open(pending));
+    db.Close();
+    for (int i = 1; i <= 3; ++i)
+        QCOMPARE(journal.Add_Program_Entry(Entry(i)), TPendingJournal::KEPT);
+    const QStringList files = Pending_Files(pending);
+    QFile cut(pending + QLatin1Char('/') + files.at(1));
+    QVERIFY(cut.open(QIODevice::ReadWrite) && cut.resize(cut.size() / 2));
+    cut.close();
+
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))));
+    QCOMPARE(journal.Write_Pending(), 2);
+    QCOMPARE(journal.Take_Unreadable(), QStringList{pending + QLatin1Char('/') + files.at(1)});
+    QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), (QStringList{"PART_1", "PART_3"}));
+    QCOMPARE(Pending_Files(pending), QStringList{files.at(1) + QStringLiteral(".unreadable")});
+}
+
+int main(int argc, char *argv[])
+{
+    // Permissions do not bind the superuser: the read-only folder needs another user.
+    const uid_t nobody = 65534;
+    if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
+        return 3;
+    QCoreApplication application(argc, argv);
+    TTestPending test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_pending.moc"
