@@ -1,6 +1,6 @@
 #include "src/database.h"
 #include "src/summarytext.h"
-#include "tests/support/benchmarkfile.h"
+#include "bench/benchmarkfile.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 

@@ -1,4 +1,4 @@
-#include "tests/support/benchmarkfile.h"
+#include "bench/benchmarkfile.h"
 
 #include "src/database.h"
 

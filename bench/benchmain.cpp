@@ -9,7 +9,7 @@
 #include "src/database.h"
 #include "src/localzone.h"
 #include "src/summarytext.h"
-#include "tests/support/benchmarkfile.h"
+#include "bench/benchmarkfile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
