@@ -1,3 +1,4 @@
+#include "sim/demoscript.h"
 #include "sim/measurementsoftware.h"
 #include "src/activeprogramwidget.h"
 #include "src/database.h"
@@ -22,23 +23,20 @@ class TTestMonitor : public QObject
 private slots:
     void init();
     void cleanup();
-    void Execution_Is_Recorded();
+    void Shift_Is_Recorded_data();
+    void Shift_Is_Recorded();
+    void Panel_Follows_The_Program();
     void Executions_Of_One_Open_Add_Up();
-    void Online_Means_CMM_In_Any_Case();
-    void Controller_Message_Is_One_Line();
-    void Switching_Off_Stores_The_Open_Program();
+    void Switching_Off_Stores_And_Counts();
     void Software_Quitting_And_Returning();
-    void Program_Open_At_Attach_Is_Taken_Up();
-    void End_Without_Start_Adds_Nothing();
     void Late_Report_After_Switching_Off();
     void Quick_Off_And_On_Leaves_A_Watcher();
-    void Run_Time_Counted_When_Switched_Off();
-    void Second_Open_Stores_The_First();
-    void Failed_Store_Is_Reported();
+    void Failed_Store_Is_Kept();
     void Closing_The_Window_Stores_And_Counts();
 
 private:
-    void Monitor_On();
+    void Monitor_On(const QString &before = QString());
+    bool Run(const QString &script);
     void Toggle();
     QString Status() const { return d_window->statusBar()->currentMessage(); }
     QString Field(const char *name) const
@@ -53,6 +51,7 @@ private:
     TTestHome *d_home = nullptr;
     TMeasurementSoftware *d_software = nullptr;
     TQuorvex *d_window = nullptr;
+    TDemoScript *d_script = nullptr;
 };
 
 void TTestMonitor::init()
@@ -60,6 +59,7 @@ void TTestMonitor::init()
     d_home = new TTestHome;
     d_software = new TMeasurementSoftware;
     d_window = new TQuorvex;
+    d_script = new TDemoScript(d_software, d_window);
 }
 
 void TTestMonitor::cleanup()
@@ -87,37 +87,83 @@ void TTestMonitor::Toggle()
 }
 
 // The software runs before monitoring starts, so that the first report attaches at once.
-void TTestMonitor::Monitor_On()
+void TTestMonitor::Monitor_On(const QString &before)
 {
     d_software->Start();
+    QVERIFY(Run(before));
     Toggle();
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Connected"));
 }
 
-void TTestMonitor::Execution_Is_Recorded()
+// Lines of the demo's script language ("open CMM1 A NAME", "hit", "close" ...), separated by ';'.
+// One script object for the test, so that "hit" and "close" reach the program last opened by any run.
+bool TTestMonitor::Run(const QString &script)
+{
+    if (!d_script->Parse(script.split(QLatin1Char(';'))))
+        return false;
+    QSignalSpy finished(d_script, &TDemoScript::Finished);
+    d_script->Start(d_window);
+    return finished.wait(10000);
+}
+
+void TTestMonitor::Shift_Is_Recorded_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("ignored");
+    QTest::newRow("one execution") << "" << "open CMM1 B BRACKET_A;start;hit;hit;learn;end;close"
+                                   << "BRACKET_A|B|3|1|" << 0;
+    QTest::newRow("online means CMM in any case")
+        << "" << "open cmm-7 A LOWER;close;open Offline A OFF;hit;close;open XCMM A OFF;close;open CM A OFF;close"
+        << "LOWER|A|0|1|" << 6;
+    QTest::newRow("an offline close leaves the online program")
+        << "" << "open Bench A BENCH;open CMM1 A KEPT;hit;close BENCH;hit;close KEPT" << "KEPT|A|2|1|" << 1;
+    QTest::newRow("messages are one line each")
+        << "" << "open CMM1 A MSG;error Probe\\n  hit \t  twice;error Second;close" << "MSG|A|0|1|Probe hit twice;Second"
+        << 0;
+    QTest::newRow("a second open stores the first")
+        << "" << "open CMM1 A FIRST;hit;open CMM2 A SECOND;hit;hit;close SECOND;close FIRST"
+        << "FIRST|A|1|1|\nSECOND|A|2|1|" << 0;
+    QTest::newRow("an end without a start adds nothing") << "" << "open CMM1 A ENDS;end;end;close" << "ENDS|A|0|1|"
+                                                         << 0;
+    // The execution under way at attach was not seen to start: its end adds no time.
+    QTest::newRow("a program open at attach is taken up")
+        << "open CMM2 R EARLY;start" << "hit;end;close" << "EARLY|R|1|1|" << 0;
+}
+
+void TTestMonitor::Shift_Is_Recorded()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, script);
+    Monitor_On(before);
+    QVERIFY(Run(script));
+    QTEST(Query(QStringLiteral("SELECT name,revision,point_count,execution_time=0,(SELECT group_concat(message,';') "
+                               "FROM program_message m WHERE m.program_id=p.program_id) FROM program p JOIN "
+                               "program_data USING(program_id) ORDER BY program_id;")),
+          "stored");
+    QTEST(int(Log().count(QStringLiteral("WAR:  Ignoring offline part program."))), "ignored");
+}
+
+void TTestMonitor::Panel_Follows_The_Program()
 {
     Monitor_On();
     const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("B"), QStringLiteral("BRACKET_A"));
     QCOMPARE(Field("program_name"), QStringLiteral("BRACKET_A"));
     QCOMPARE(Field("program_revision"), QStringLiteral("B"));
     QCOMPARE(d_window->findChild<QTabWidget *>()->currentWidget(), Panel());
-    d_software->Start_Execution(program);
-    for (int hit = 0; hit < 3; ++hit)
-        d_software->Hit(program);
-    QCOMPARE(Field("point_count"), QStringLiteral("3"));
-    d_software->End_Execution(program);
-    d_software->Close_Program(program);
-
-    QVERIFY(Log().endsWith(QStringLiteral("INF:  Database entry written.")));
-    QCOMPARE(Query(QStringLiteral("SELECT name,revision,execution_time,idle_time,point_count FROM program JOIN "
-                                  "program_data USING(program_id);")),
-             QStringLiteral("BRACKET_A|B|%1|%2|3").arg(Panel()->Execution_Time()).arg(Panel()->Idle_Time()));
-    // The lists show the new entry.
-    const QString date = TDatabase::Stored_Date_Text(QDate::currentDate());
-    QCOMPARE(Query(QStringLiteral("SELECT date FROM program;")), date);
+    d_software->Hit(program);
+    d_software->Error_Message(program, QStringLiteral("Last"));
+    QCOMPARE(Field("point_count"), QStringLiteral("1"));
+    QCOMPARE(Field("last_error_message"), QStringLiteral("Last"));
     QVERIFY(Log().contains(QStringLiteral("INF:  Machine Event:     ExecuteHit")));
     // The machine's other events are not asked for.
     QVERIFY(!Log().contains(QStringLiteral("ReadoutUpdate")));
+    // Hits on a machine whose program is no longer collected do not count.
+    const int second = d_software->Open_Program(QStringLiteral("CMM2"), QStringLiteral("A"), QStringLiteral("SECOND"));
+    d_software->Hit(program);
+    QCOMPARE(Field("point_count"), QStringLiteral("0"));
+    d_software->Close_Program(second);
 }
 
 void TTestMonitor::Executions_Of_One_Open_Add_Up()
@@ -138,57 +184,20 @@ void TTestMonitor::Executions_Of_One_Open_Add_Up()
     QCOMPARE(stored.value(0).toInt(), Panel()->Execution_Time());
 }
 
-void TTestMonitor::Online_Means_CMM_In_Any_Case()
-{
-    Monitor_On();
-    const int lower = d_software->Open_Program(QStringLiteral("cmm-7"), QStringLiteral("A"), QStringLiteral("LOWER"));
-    d_software->Close_Program(lower);
-    for (const char *machine : {"Offline", "XCMM", "CM"})
-    {
-        const int offline = d_software->Open_Program(QLatin1String(machine), QStringLiteral("A"), QStringLiteral("OFF"));
-        d_software->Hit(offline);
-        d_software->Close_Program(offline);
-    }
-    QCOMPARE(Query(QStringLiteral("SELECT name FROM program;")), QStringLiteral("LOWER"));
-    QCOMPARE(Log().count(QStringLiteral("WAR:  Ignoring offline part program.")), 6);
-
-    // Closing an offline program while an online one is collected changes nothing else.
-    const int offline = d_software->Open_Program(QStringLiteral("Bench"), QStringLiteral("A"), QStringLiteral("BENCH"));
-    const int online = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("KEPT"));
-    d_software->Hit(online);
-    d_software->Close_Program(offline);
-    QCOMPARE(Field("program_name"), QStringLiteral("KEPT"));
-    QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("1"));
-    d_software->Hit(online);
-    d_software->Close_Program(online);
-    QCOMPARE(Query(QStringLiteral("SELECT point_count FROM program JOIN program_data USING(program_id) WHERE "
-                                  "name='KEPT';")),
-             QStringLiteral("2"));
-}
-
-void TTestMonitor::Controller_Message_Is_One_Line()
-{
-    Monitor_On();
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("MSG"));
-    d_software->Error_Message(program, QStringLiteral("  Probe\r\n  hit \t  twice  "));
-    d_software->Error_Message(program, QStringLiteral("Second"));
-    QCOMPARE(Field("last_error_message"), QStringLiteral("Second"));
-    d_software->Close_Program(program);
-    QCOMPARE(Query(QStringLiteral("SELECT message FROM program_message ORDER BY rowid;")),
-             QStringLiteral("Probe hit twice\nSecond"));
-}
-
-void TTestMonitor::Switching_Off_Stores_The_Open_Program()
+void TTestMonitor::Switching_Off_Stores_And_Counts()
 {
     Monitor_On();
     const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("OPEN"));
     d_software->Hit(program);
+    QTest::qWait(1100);
     Toggle();
     QCOMPARE(Status(), QStringLiteral("INF:  Disconnected."));
     QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
              QStringLiteral("OPEN|1"));
+    QVERIFY(Query(QStringLiteral("SELECT software_run_time FROM usage;")).toInt() >= 1);
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Monitor Stopped"));
     QVERIFY(!Watcher()->isRunning());
+    QVERIFY(Query(QStringLiteral("SELECT software_monitor_time FROM usage;")).toInt() >= 1);
     // Events of the software no longer reach the window.
     d_software->Hit(program);
     d_software->Close_Program(program);
@@ -208,36 +217,6 @@ void TTestMonitor::Software_Quitting_And_Returning()
     const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("BACK"));
     d_software->Close_Program(program);
     QCOMPARE(Query(QStringLiteral("SELECT name FROM program;")), QStringLiteral("BACK"));
-}
-
-void TTestMonitor::Program_Open_At_Attach_Is_Taken_Up()
-{
-    d_software->Start();
-    const int program = d_software->Open_Program(QStringLiteral("CMM2"), QStringLiteral("R"), QStringLiteral("EARLY"));
-    d_software->Start_Execution(program);
-    Toggle();
-    QTRY_COMPARE(Status(), QStringLiteral("INF:  Connected"));
-    QCOMPARE(Field("program_name"), QStringLiteral("EARLY"));
-    d_software->Hit(program);
-    // The execution under way was not seen to start: its end adds no time.
-    d_software->End_Execution(program);
-    QCOMPARE(Field("execution_time"), QStringLiteral("0"));
-    d_software->Close_Program(program);
-    QCOMPARE(Query(QStringLiteral("SELECT name,revision,execution_time,point_count FROM program JOIN program_data "
-                                  "USING(program_id);")),
-             QStringLiteral("EARLY|R|0|1"));
-}
-
-void TTestMonitor::End_Without_Start_Adds_Nothing()
-{
-    Monitor_On();
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("ENDS"));
-    d_software->End_Execution(program);
-    d_software->End_Execution(program);
-    QCOMPARE(Field("execution_time"), QStringLiteral("0"));
-    QCOMPARE(Field("idle_time"), QStringLiteral("0"));
-    d_software->Close_Program(program);
-    QCOMPARE(Query(QStringLiteral("SELECT execution_time,idle_time FROM program_data;")), QStringLiteral("0|0"));
 }
 
 void TTestMonitor::Late_Report_After_Switching_Off()
@@ -267,51 +246,20 @@ void TTestMonitor::Quick_Off_And_On_Leaves_A_Watcher()
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Waiting for PC-DMIS software..."), 4000);
 }
 
-void TTestMonitor::Run_Time_Counted_When_Switched_Off()
-{
-    Monitor_On();
-    QTest::qWait(1100);
-    Toggle();
-    QVERIFY(Query(QStringLiteral("SELECT software_run_time FROM usage;")).toInt() >= 1);
-    QTRY_COMPARE(Status(), QStringLiteral("INF:  Monitor Stopped"));
-    QVERIFY(Query(QStringLiteral("SELECT software_monitor_time FROM usage;")).toInt() >= 1);
-}
-
-void TTestMonitor::Second_Open_Stores_The_First()
-{
-    Monitor_On();
-    const int first = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("FIRST"));
-    d_software->Hit(first);
-    const int second = d_software->Open_Program(QStringLiteral("CMM2"), QStringLiteral("A"), QStringLiteral("SECOND"));
-    QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
-             QStringLiteral("FIRST|1"));
-    // The machine events now come from the second program's machine.
-    d_software->Hit(first);
-    d_software->Hit(second);
-    d_software->Hit(second);
-    d_software->Close_Program(second);
-    QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id) "
-                                  "WHERE name='SECOND';")),
-             QStringLiteral("SECOND|2"));
-    // The first program's close finds nothing left to store.
-    d_software->Close_Program(first);
-    QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("2"));
-}
-
-void TTestMonitor::Failed_Store_Is_Reported()
+// A table that refuses the rows: the entry waits in the pending folder, whole.
+void TTestMonitor::Failed_Store_Is_Kept()
 {
     Monitor_On();
     QVERIFY(TSqliteShell::Run(d_home->Settings_Folder() + QStringLiteral("/database.db"),
                               QStringLiteral("DROP TABLE program_message;\n"
                                              "CREATE TABLE program_message(program_id INTEGER,message TEXT CHECK(0));\n")));
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("LOST"));
-    d_software->Error_Message(program, QStringLiteral("refused"));
-    d_software->Close_Program(program);
+    QVERIFY(Run(QStringLiteral("open CMM1 A LOST;error refused;close")));
     QVERIFY2(Log().contains(QStringLiteral("ERR:  Database entry not written: Cannot add data to table "
                                            "'program_message'.  Reason: ")),
              qPrintable(Log()));
-    QVERIFY(!Log().contains(QStringLiteral("INF:  Database entry written.")));
+    QVERIFY(Log().endsWith(QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it.")));
     QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("0"));
+    QCOMPARE(QDir(d_home->Settings_Folder() + QStringLiteral("/pending")).entryList(QDir::Files).size(), 1);
 }
 
 void TTestMonitor::Closing_The_Window_Stores_And_Counts()
