@@ -2,20 +2,24 @@
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QtTest>
 
 namespace
 {
-TDatabaseItem Record(const QString &name, const QDateTime &date_time, const QStringList &messages = {})
+const QDate MARCH_5(2024, 3, 5);
+const QDate MARCH_6(2024, 3, 6);
+
+TDatabaseItem Record(const QString &name, const QDateTime &date_time, int points = 12, const QStringList &messages = {})
 {
     TDatabaseItem item;
     item.Set_Name(name);
-    item.Set_Revision(QStringLiteral("A"));
+    item.Set_Revision(name.left(1));
     item.Set_Date_Time(date_time);
-    item.Set_Execution_Time(120);
-    item.Set_Idle_Time(30);
-    item.Set_Point_Count(12);
+    item.Set_Execution_Time(points * 10);
+    item.Set_Idle_Time(points);
+    item.Set_Point_Count(points);
     for (const QString &message : messages)
         item.Add_Error_Message(message);
     return item;
@@ -24,45 +28,73 @@ TDatabaseItem Record(const QString &name, const QDateTime &date_time, const QStr
 QString Shell(const QString &file, const QString &script)
 {
     QString output;
-    if (!TSqliteShell::Run(file, script, &output))
-        return QStringLiteral("<sqlite3 failed>");
-    return output;
+    return TSqliteShell::Run(file, script, &output) ? output : QStringLiteral("<sqlite3 failed>");
 }
 } // namespace
 
+// The usage database: its schema, the writes and their failures, the reads of
+// a small file whose recording order is known, and the record itself.
 class TTestDatabase : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup();
     void New_File_Holds_The_Schema();
     void Foreign_File_Is_Taken_As_It_Is();
-    void Open_Failure_Text();
-    void Without_Connection();
-    void Delete_All_Data_Keeps_Totals_And_Keys();
-    void Usage_Totals_Accumulate();
+    void Failures_And_Their_Texts();
+    void Usage_Totals_Accumulate_Once_Per_Token();
     void Entries_Are_Unique_By_Name_Date_And_Time();
-    void Entry_Rows_And_Hostile_Text();
     void Entry_Is_Written_All_Or_Nothing();
-    void Stored_Forms();
+    void Reads_Keep_Recording_Order();
+    void Texts_In_Other_Forms_Select_Nothing();
+    void Stored_And_Display_Forms_data();
+    void Stored_And_Display_Forms();
+    void Negative_Numbers_data();
+    void Negative_Numbers();
 
 private:
-    QString File(const TTestHome &home) const { return home.File_Path(QStringLiteral("database.db")); }
+    QString File() const { return d_home->File_Path(QStringLiteral("database.db")); }
+    bool Fill();
+
+    TTestHome *d_home = nullptr;
+    TDatabase *d_db = nullptr;
 };
+
+void TTestDatabase::init()
+{
+    d_home = new TTestHome;
+    d_db = new TDatabase;
+}
+
+void TTestDatabase::cleanup()
+{
+    delete d_db;
+    delete d_home;
+}
+
+bool TTestDatabase::Fill()
+{
+    const std::vector<TDatabaseItem> items{
+        Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3, {QStringLiteral("z1"), QStringLiteral("z2")}),
+        Record(QStringLiteral("ALPHA"), QDateTime(MARCH_5, QTime(9, 0)), 4),
+        Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(13, 0)), 5, {QStringLiteral("z3")}),
+        Record(QStringLiteral("BETA"), QDateTime(MARCH_6, QTime(7, 0)), 6, {QStringLiteral("z1")}),
+        Record(QStringLiteral("ALPHA"), QDateTime(MARCH_6, QTime(8, 0)), 7),
+    };
+    bool all = d_db->Open(File()) && d_db->Create_Tables();
+    for (const TDatabaseItem &item : items)
+        all = all && d_db->Add_Program_Entry(item);
+    return all;
+}
 
 void TTestDatabase::New_File_Holds_The_Schema()
 {
-    TTestHome home;
-    TDatabase db;
-    QVERIFY2(db.Open(File(home)), qPrintable(db.Last_Error()));
-    QVERIFY(db.Is_Open());
-    QVERIFY(QSqlDatabase::contains(QStringLiteral("quorvex_database")));
-    QVERIFY2(db.Create_Tables(), qPrintable(db.Last_Error()));
-    QVERIFY2(db.Create_Tables(), qPrintable(db.Last_Error()));
-
-    const QString schema = Shell(File(home), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY "
-                                                            "rowid;\nSELECT count(*) FROM usage;\nSELECT * FROM usage;\n"));
-    QCOMPARE(schema,
+    QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
+    QVERIFY2(d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY rowid;\n"
+                                          "SELECT * FROM usage;\n")),
              QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
                             "TEXT,date TEXT,time TEXT);\n"
                             "CREATE TABLE sqlite_sequence(name,seq);\n"
@@ -70,21 +102,15 @@ void TTestDatabase::New_File_Holds_The_Schema()
                             "INTEGER,point_count INTEGER);\n"
                             "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
                             "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
-                            "1\n0|0\n"));
+                            "0|0\n"));
     // Indexes for reading years of records; made again on files that lack them.
-    const QString indexes = QStringLiteral("program_data_index\nprogram_date_index\nprogram_entry_index\nprogram_message_index\n");
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' ORDER BY name;\n")), indexes);
-    QVERIFY(TSqliteShell::Run(File(home), QStringLiteral("DROP INDEX program_date_index;\n")));
-    QVERIFY(db.Create_Tables());
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' ORDER BY name;\n")), indexes);
-
-    bool valid = false;
-    QCOMPARE(db.Software_Monitor_Time(&valid), 0);
-    QVERIFY(valid);
-
-    db.Close();
-    db.Close();
-    QVERIFY(!db.Is_Open());
+    const QString indexes = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index';\n");
+    QCOMPARE(Shell(File(), indexes), QStringLiteral("4\n"));
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP INDEX program_date_index;\n")));
+    QVERIFY(d_db->Create_Tables());
+    QCOMPARE(Shell(File(), indexes), QStringLiteral("4\n"));
+    d_db->Close();
+    d_db->Close();
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("quorvex_database")));
 }
 
@@ -92,257 +118,259 @@ void TTestDatabase::New_File_Holds_The_Schema()
 // table without its row stays without it, an entry without times reads as zeros.
 void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
 {
-    TTestHome home;
     QVERIFY(TSqliteShell::Run(
-        File(home),
-        QStringLiteral("CREATE TABLE PROGRAM(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
-                       "TEXT,date TEXT,time TEXT);\n"
-                       "CREATE TABLE Program_Data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,"
-                       "point_count INTEGER);\n"
-                       "CREATE TABLE PROGRAM_MESSAGE(program_id INTEGER,message TEXT);\n"
-                       "CREATE TABLE USAGE(software_monitor_time INTEGER,software_run_time INTEGER);\n"
-                       "INSERT INTO program(name,revision,date,time) VALUES('LONELY','C','2024 Mar 05','09 15 04 am');\n"
-                       "INSERT INTO program_message VALUES(1,'drive fault');\n")));
-
-    TDatabase db;
-    QVERIFY2(db.Open(File(home)), qPrintable(db.Last_Error()));
-    QVERIFY2(db.Create_Tables(), qPrintable(db.Last_Error()));
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table';\n")),
+        File(), QStringLiteral("CREATE TABLE PROGRAM(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
+                               "TEXT,date TEXT,time TEXT);\n"
+                               "CREATE TABLE Program_Data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,"
+                               "point_count INTEGER);\n"
+                               "CREATE TABLE PROGRAM_MESSAGE(program_id INTEGER,message TEXT);\n"
+                               "CREATE TABLE USAGE(software_monitor_time INTEGER,software_run_time INTEGER);\n"
+                               "INSERT INTO program(name,revision,date,time) VALUES('LONELY','C','2024 Mar 05',"
+                               "'09 15 04 am');\nINSERT INTO program_message VALUES(1,'drive fault');\n")));
+    QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table';\n")),
              QStringLiteral("5\n"));
-
     bool valid = true;
-    QCOMPARE(db.Software_Run_Time(&valid), 0);
+    QCOMPARE(d_db->Software_Run_Time(&valid), 0);
     QVERIFY(!valid);
-    QVERIFY(db.Add_Software_Run_Time(90));
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT count(*) FROM usage;\n")), QStringLiteral("0\n"));
+    QVERIFY(d_db->Add_Software_Run_Time(90));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM usage;\n")), QStringLiteral("0\n"));
 
-    const std::vector<TDatabaseItem> entries = db.Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
+    const std::vector<TDatabaseItem> entries = d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
     QCOMPARE(int(entries.size()), 1);
-    QCOMPARE(entries[0].Revision(), QStringLiteral("C"));
     QCOMPARE(entries[0].Execution_Time() + entries[0].Idle_Time() + entries[0].Point_Count(), 0);
     QCOMPARE(entries[0].Error_Messages(), QStringList{QStringLiteral("drive fault")});
-
-    valid = true;
-    const TDatabaseItem entry =
-        db.Program_Entry(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"), QStringLiteral("09 15 04 am"), &valid);
+    const TDatabaseItem entry = d_db->Program_Entry(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"),
+                                                    QStringLiteral("09 15 04 am"), &valid);
     QVERIFY(!valid);
     QCOMPARE(entry.Revision(), QStringLiteral("C"));
     QCOMPARE(entry.Error_Message_Count(), 0);
-    QCOMPARE(entry.Date_Time(), QDateTime(QDate(2024, 3, 5), QTime(9, 15, 4)));
+    // Negative numbers written by another tool never reach a record.
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("INSERT INTO program_data VALUES(1,-5,-1,-2);\n")));
+    QCOMPARE(d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"))[0].Point_Count(), 0);
 }
 
-void TTestDatabase::Open_Failure_Text()
+void TTestDatabase::Failures_And_Their_Texts()
 {
-    TTestHome home;
-    TDatabase db;
-    const QString file = home.File_Path(QStringLiteral("no such folder/database.db"));
-    QVERIFY(!db.Open(file));
-    QVERIFY(!db.Is_Open());
-    QVERIFY(!QSqlDatabase::contains(QStringLiteral("quorvex_database")));
+    // Without a connection every operation fails or reads nothing.
+    bool valid = true;
+    QCOMPARE(d_db->Software_Monitor_Time(&valid), 0);
+    QVERIFY(!valid);
+    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("X"), QDateTime::currentDateTime())));
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Not connected"));
+    QVERIFY(d_db->Dates().isEmpty() && d_db->Program_Names({}).isEmpty());
+    QVERIFY(!d_db->Create_Tables());
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Database not open"));
 
-    const QString text = db.Last_Error();
+    const QString missing = d_home->File_Path(QStringLiteral("no such folder/database.db"));
+    QVERIFY(!d_db->Open(missing));
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("quorvex_database")));
+    const QString text = d_db->Last_Error();
     QVERIFY2(text.startsWith(QStringLiteral("Cannot open database.\n\tDatabase Error: '")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("'\n\tDriver Error: '")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("'\n\t\tDatabase File Name: '%1'\n\tAvailable database drivers:\n").arg(file)),
-             qPrintable(text));
-    QVERIFY2(text.endsWith(QStringLiteral("\t\tQSQLITE\n")) || text.contains(QStringLiteral("\t\tQSQLITE\n\t\t")),
+    QVERIFY2(text.contains(QStringLiteral("'\n\t\tDatabase File Name: '%1'\n\tAvailable database drivers:\n").arg(missing)),
              qPrintable(text));
     QCOMPARE(text.count(QStringLiteral("\n\t\t")), QSqlDatabase::drivers().size() + 1);
 
-    QVERIFY(!db.Create_Tables());
-    QCOMPARE(db.Last_Error(), QStringLiteral("Database not open"));
-
     // The object may be opened again after a failure.
-    QVERIFY2(db.Open(File(home)), qPrintable(db.Last_Error()));
+    QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
+    QCOMPARE(d_db->Program_Id(QString(), QStringLiteral("2024 Mar 05"), QString()), -1);
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Invalid name"));
+    QCOMPARE(d_db->Program_Id(QStringLiteral("NONE"), QString(), QString()), -1);
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Program not found."));
+    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("NO_DATE"), QDateTime())));
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Date_Time invalid"));
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE usage;\n")));
+    QVERIFY(!d_db->Add_Software_Run_Time(5));
+    QVERIFY2(d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'usage'.  Reason: ")),
+             qPrintable(d_db->Last_Error()));
 }
 
-void TTestDatabase::Without_Connection()
+void TTestDatabase::Usage_Totals_Accumulate_Once_Per_Token()
 {
-    TDatabase db;
-    bool valid = true;
-    QCOMPARE(db.Software_Monitor_Time(&valid), 0);
-    QVERIFY(!valid);
-    QVERIFY(!db.Add_Software_Monitor_Time(5));
-    QCOMPARE(db.Last_Error(), QStringLiteral("Not connected"));
-    QCOMPARE(db.Program_Id(QStringLiteral("X"), QString(), QString()), -1);
-    QVERIFY(!db.Add_Program_Entry(Record(QStringLiteral("X"), QDateTime::currentDateTime())));
-    QCOMPARE(db.Last_Error(), QStringLiteral("Not connected"));
-    QVERIFY(db.Dates().isEmpty());
-    QVERIFY(db.Program_Names({}).isEmpty());
-    QVERIFY(db.Program_Entries(QStringLiteral("X"), QStringLiteral("2024 Mar 05")).empty());
-    db.Program_Entry(QStringLiteral("X"), QString(), QString(), &valid);
-    QVERIFY(!valid);
-    db.Delete_All_Data();
-    db.Close();
-}
-
-void TTestDatabase::Delete_All_Data_Keeps_Totals_And_Keys()
-{
-    TTestHome home;
-    TDatabase db;
-    QVERIFY(db.Open(File(home)) && db.Create_Tables());
-    const QDateTime start(QDate(2024, 3, 5), QTime(8, 0, 0));
-    QVERIFY(db.Add_Program_Entry(Record(QStringLiteral("P"), start, {QStringLiteral("m")})));
-    QVERIFY(db.Add_Program_Entry(Record(QStringLiteral("P"), start.addSecs(60))));
-    QVERIFY(db.Add_Software_Monitor_Time(42));
-    const int last_key = db.Program_Id(QStringLiteral("P"), start.addSecs(60));
-
-    db.Delete_All_Data();
-    QVERIFY(db.Dates().isEmpty());
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT (SELECT count(*) FROM program_data)+(SELECT count(*) FROM "
-                                              "program_message);\n")),
-             QStringLiteral("0\n"));
-    bool valid = false;
-    QCOMPARE(db.Software_Monitor_Time(&valid), 42);
-
-    QVERIFY(db.Add_Program_Entry(Record(QStringLiteral("P"), start)));
-    QVERIFY(db.Program_Id(QStringLiteral("P"), start) > last_key);
-}
-
-void TTestDatabase::Usage_Totals_Accumulate()
-{
-    TTestHome home;
-    {
-        TDatabase db;
-        QVERIFY(db.Open(File(home)) && db.Create_Tables());
-        QVERIFY(db.Add_Software_Run_Time(3600));
-        QVERIFY(db.Add_Software_Run_Time(90));
-        QVERIFY(db.Add_Software_Monitor_Time(7));
-    }
+    QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
+    QVERIFY(d_db->Add_Software_Run_Time(3600) && d_db->Add_Software_Monitor_Time(7));
     // Totals grow over runs of the program: a new object adds to the stored value.
-    TDatabase db;
-    QVERIFY(db.Open(File(home)) && db.Create_Tables());
-    QVERIFY(db.Add_Software_Monitor_Time(3));
+    TDatabase again;
+    delete d_db;
+    d_db = nullptr;
+    QVERIFY(again.Open(File()) && again.Create_Tables());
+    QVERIFY(again.Add_Software_Run_Time(90));
+    QVERIFY(again.Add_Usage_Once(TDatabase::MONITOR_TIME, 3, QStringLiteral("token")));
+    QVERIFY(again.Add_Usage_Once(TDatabase::MONITOR_TIME, 3, QStringLiteral("token")));
     bool valid = false;
-    QCOMPARE(db.Software_Run_Time(&valid), 3690);
-    QVERIFY(valid);
-    QCOMPARE(db.Software_Monitor_Time(&valid), 10);
-
-    QVERIFY(TSqliteShell::Run(File(home), QStringLiteral("DROP TABLE usage;\n")));
-    QVERIFY(!db.Add_Software_Run_Time(5));
-    QVERIFY2(db.Last_Error().startsWith(QStringLiteral("Cannot add data to table 'usage'.  Reason: ")),
-             qPrintable(db.Last_Error()));
+    QCOMPARE(again.Software_Run_Time(&valid), 3690);
+    QCOMPARE(again.Software_Monitor_Time(&valid), 10);
+    again.Forget_Usage_Token(QStringLiteral("token"));
+    QVERIFY(again.Add_Usage_Once(TDatabase::MONITOR_TIME, 3, QStringLiteral("token")));
+    QCOMPARE(again.Software_Monitor_Time(&valid), 13);
 }
 
 void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
 {
-    TTestHome home;
-    TDatabase db;
-    QVERIFY(db.Open(File(home)) && db.Create_Tables());
-
-    const QDateTime morning(QDate(2024, 3, 5), QTime(9, 15, 4));
-    QVERIFY2(db.Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning)), qPrintable(db.Last_Error()));
-    QVERIFY(!db.Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addMSecs(300))));
-    QCOMPARE(db.Last_Error(),
+    QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
+    const QDateTime morning(MARCH_5, QTime(9, 15, 4));
+    QVERIFY2(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning)), qPrintable(d_db->Last_Error()));
+    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addMSecs(300))));
+    QCOMPARE(d_db->Last_Error(),
              QStringLiteral("Cannot add data to table 'program'.  Reason: Program entry already exists"));
     // am and pm keep two entries of the same clock time apart.
-    QVERIFY2(db.Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addSecs(12 * 3600))),
-             qPrintable(db.Last_Error()));
-    QCOMPARE(db.Program_Times(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05")),
+    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addSecs(12 * 3600))));
+    QCOMPARE(d_db->Program_Times(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05")),
              (QStringList{QStringLiteral("09 15 04 am"), QStringLiteral("09 15 04 pm")}));
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT count(*) FROM program_data;\n")), QStringLiteral("2\n"));
-
-    QVERIFY(!db.Add_Program_Entry(Record(QStringLiteral("NO_DATE"), QDateTime())));
-    QCOMPARE(db.Last_Error(), QStringLiteral("Date_Time invalid"));
-    QCOMPARE(db.Program_Id(QStringLiteral("NO_DATE"), QDateTime()), -1);
-    QCOMPARE(db.Last_Error(), QStringLiteral("Date_Time invalid"));
-
-    QCOMPARE(db.Program_Id(QString(), QStringLiteral("2024 Mar 05"), QString()), -1);
-    QCOMPARE(db.Last_Error(), QStringLiteral("Invalid name"));
-    QCOMPARE(db.Program_Id(QStringLiteral("BRACKET_B"), QString(), QString()), -1);
-    QCOMPARE(db.Last_Error(), QStringLiteral("Program not found."));
-
     // Leaving out the date or the time widens the search; the first row counts.
-    const int first = db.Program_Id(QStringLiteral("BRACKET_A"), morning);
-    QCOMPARE(db.Program_Id(QStringLiteral("BRACKET_A"), QString(), QString()), first);
-    QCOMPARE(db.Program_Id(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05"), QString()), first);
-    QVERIFY(db.Program_Id(QStringLiteral("BRACKET_A"), QString(), QStringLiteral("09 15 04 pm")) > first);
-    QVERIFY(db.Program_Exists(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05"), QStringLiteral("09 15 04 am")));
-    QVERIFY(!db.Program_Exists(QStringLiteral("BRACKET_A"), QDateTime()));
-}
-
-void TTestDatabase::Entry_Rows_And_Hostile_Text()
-{
-    TTestHome home;
-    TDatabase db;
-    QVERIFY(db.Open(File(home)) && db.Create_Tables());
-    const QDateTime when(QDate(2024, 3, 5), QTime(14, 7, 9));
-
-    const QString name = QStringLiteral("O'Brien's %1 50% %2 '); DROP TABLE program; --");
-    const QString revision = QStringLiteral("rev 'B' %3");
-    const QStringList messages{QStringLiteral("first 'quoted' %1"), QStringLiteral("second %2"),
-                               QStringLiteral("third \u00e9\u4e2d")};
-    TDatabaseItem hostile = Record(name, when, messages);
-    hostile.Set_Revision(revision);
-    QVERIFY2(db.Add_Program_Entry(hostile), qPrintable(db.Last_Error()));
-    QVERIFY2(db.Add_Program_Entry(Record(QStringLiteral("QUIET"), when)), qPrintable(db.Last_Error()));
-
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT p.program_id, count(m.message) FROM program p LEFT JOIN "
-                                              "program_message m USING(program_id) GROUP BY p.program_id;\n"
-                                              "SELECT message FROM program_message ORDER BY rowid;\n")),
-             QStringLiteral("1|3\n2|0\nfirst 'quoted' %1\nsecond %2\nthird \u00e9\u4e2d\n"));
-
-    QVERIFY(db.Program_Exists(name, when));
+    const int first = d_db->Program_Id(QStringLiteral("BRACKET_A"), morning);
+    QCOMPARE(d_db->Program_Id(QStringLiteral("BRACKET_A"), QString(), QString()), first);
+    QCOMPARE(d_db->Program_Id(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05"), QString()), first);
+    QVERIFY(d_db->Program_Id(QStringLiteral("BRACKET_A"), QString(), QStringLiteral("09 15 04 pm")) > first);
+    QVERIFY(!d_db->Program_Exists(QStringLiteral("BRACKET_A"), QDateTime()));
+    // Deleting the entries keeps the totals, and keys are never given twice.
+    QVERIFY(d_db->Add_Software_Monitor_Time(42));
+    d_db->Delete_All_Data();
+    QVERIFY(d_db->Dates().isEmpty());
+    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning)));
+    QVERIFY(d_db->Program_Id(QStringLiteral("BRACKET_A"), morning) > first + 1);
     bool valid = false;
-    const TDatabaseItem entry = db.Program_Entry(name, QStringLiteral("2024 Mar 05"), QStringLiteral("02 07 09 pm"), &valid);
-    QVERIFY(valid);
-    QCOMPARE(entry.Name(), name);
-    QCOMPARE(entry.Revision(), revision);
-    QCOMPARE(entry.Error_Messages(), messages);
-    QCOMPARE(entry.Execution_Time(), 120);
-    QCOMPARE(entry.Idle_Time(), 30);
-    QCOMPARE(entry.Point_Count(), 12);
-    QCOMPARE(db.Program_Names({QStringLiteral("2024 Mar 05")}), (QStringList{name, QStringLiteral("QUIET")}));
+    QCOMPARE(d_db->Software_Monitor_Time(&valid), 42);
 }
 
-// A statement failing part way leaves nothing of the entry: here the message
-// table refuses rows, so the entry's program and program_data rows must go too.
+// A statement failing part way leaves nothing of the entry.
 void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
 {
-    TTestHome home;
-    TDatabase db;
-    QVERIFY(db.Open(File(home)) && db.Create_Tables());
-    const QDateTime when(QDate(2024, 3, 5), QTime(10, 0, 0));
-    QVERIFY(db.Add_Program_Entry(Record(QStringLiteral("KEPT"), when, {QStringLiteral("ok")})));
-
-    QVERIFY(TSqliteShell::Run(File(home),
-                              QStringLiteral("DROP TABLE program_message;\n"
-                                             "CREATE TABLE program_message(program_id INTEGER,message TEXT "
-                                             "CHECK(message NOT LIKE 'bad%'));\n")));
-    QVERIFY(!db.Add_Program_Entry(
-        Record(QStringLiteral("HALF"), when, {QStringLiteral("good"), QStringLiteral("bad one"), QStringLiteral("x")})));
-    QVERIFY2(db.Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_message'.  Reason: ")),
-             qPrintable(db.Last_Error()));
-
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT count(*) FROM program;\nSELECT count(*) FROM program_data;\n"
-                                              "SELECT count(*) FROM program_message;\n")),
-             QStringLiteral("1\n1\n0\n"));
-    QVERIFY(!db.Program_Exists(QStringLiteral("HALF"), when));
-
-    QVERIFY(TSqliteShell::Run(File(home), QStringLiteral("DROP TABLE program_data;\n"
-                                                         "CREATE TABLE program_data(program_id INTEGER CHECK(0));\n")));
-    QVERIFY(!db.Add_Program_Entry(Record(QStringLiteral("HALF"), when)));
-    QVERIFY2(db.Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_data'.  Reason: ")),
-             qPrintable(db.Last_Error()));
-    QCOMPARE(Shell(File(home), QStringLiteral("SELECT count(*) FROM program;\n")), QStringLiteral("1\n"));
-
+    QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
+    const QDateTime when(MARCH_5, QTime(10, 0, 0));
+    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("KEPT"), when, 1, {QStringLiteral("ok")})));
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_message;\nCREATE TABLE program_message("
+                                                     "program_id INTEGER,message TEXT CHECK(message NOT LIKE 'bad%'));\n")));
+    QVERIFY(!d_db->Add_Program_Entry(
+        Record(QStringLiteral("HALF"), when, 1, {QStringLiteral("good"), QStringLiteral("bad one"), QStringLiteral("x")})));
+    QVERIFY2(d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_message'.  Reason: ")),
+             qPrintable(d_db->Last_Error()));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
+                                          "(SELECT count(*) FROM program_message);\n")),
+             QStringLiteral("1|1|0\n"));
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_data;\n"
+                                                     "CREATE TABLE program_data(program_id INTEGER CHECK(0));\n")));
+    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("HALF"), when)));
+    QVERIFY2(d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_data'.  Reason: ")),
+             qPrintable(d_db->Last_Error()));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM program;\n")), QStringLiteral("1\n"));
     // The connection is usable again afterwards: no transaction was left open.
-    QVERIFY(TSqliteShell::Run(File(home), QStringLiteral("DROP TABLE program_data;\n")));
-    QVERIFY(db.Create_Tables());
-    QVERIFY2(db.Add_Program_Entry(Record(QStringLiteral("AFTER"), when)), qPrintable(db.Last_Error()));
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_data;\n")));
+    QVERIFY(d_db->Create_Tables());
+    QVERIFY2(d_db->Add_Program_Entry(Record(QStringLiteral("AFTER"), when)), qPrintable(d_db->Last_Error()));
 }
 
-void TTestDatabase::Stored_Forms()
+void TTestDatabase::Reads_Keep_Recording_Order()
 {
-    QCOMPARE(TDatabase::Stored_Date_Text(QDate(2024, 3, 5)), QStringLiteral("2024 Mar 05"));
-    QCOMPARE(TDatabase::Stored_Time_Text(QTime(21, 15, 4, 999)), QStringLiteral("09 15 04 pm"));
-    QCOMPARE(TDatabase::Stored_Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("09 15 04 pm")),
-             QDateTime(QDate(2024, 3, 5), QTime(21, 15, 4)));
-    const QDateTime midnight = TDatabase::Stored_Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("late"));
-    QVERIFY(midnight.isValid());
-    QCOMPARE(midnight.time(), QTime(0, 0));
+    QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
+    QVERIFY(d_db->Dates().isEmpty() && d_db->Program_Names({}).isEmpty());
+    // A later date recorded first stays first: nothing is sorted.
+    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("LATE"), QDateTime(QDate(2025, 1, 2), QTime(1, 0)))));
+    QVERIFY(Fill());
+    QCOMPARE(d_db->Dates(), (QStringList{"2025 Jan 02", "2024 Mar 05", "2024 Mar 06"}));
+    QCOMPARE(d_db->Program_Names({QStringLiteral("2024 Mar 06"), QStringLiteral("1999 Jan 01"), QStringLiteral("2024 Mar 05")}),
+             (QStringList{"BETA", "ALPHA", "ZETA"}));
+    const std::vector<TDatabaseItem> zeta = d_db->Program_Entries(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"));
+    QCOMPARE(int(zeta.size()), 2);
+    QVERIFY(zeta[0] == Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3,
+                              {QStringLiteral("z1"), QStringLiteral("z2")}));
+    QVERIFY(zeta[1] == Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(13, 0)), 5, {QStringLiteral("z3")}));
+    bool valid = false;
+    const TDatabaseItem beta = d_db->Program_Entry(QStringLiteral("BETA"), QStringLiteral("2024 Mar 06"),
+                                                   QStringLiteral("07 00 00 am"), &valid);
+    QVERIFY(valid);
+    QVERIFY(beta == Record(QStringLiteral("BETA"), QDateTime(MARCH_6, QTime(7, 0)), 6, {QStringLiteral("z1")}));
+}
+
+void TTestDatabase::Texts_In_Other_Forms_Select_Nothing()
+{
+    QVERIFY(Fill());
+    const QString display_date = Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0))).Date_Text();
+    QVERIFY(d_db->Program_Entries(QStringLiteral("ZETA"), display_date).empty());
+    QVERIFY(d_db->Program_Names({display_date}).isEmpty());
+    QVERIFY(d_db->Program_Entries(QStringLiteral("zeta"), QStringLiteral("2024 Mar 05")).empty());
+    bool valid = true;
+    const TDatabaseItem missing = d_db->Program_Entry(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"),
+                                                      QStringLiteral("08 00 01 am"), &valid);
+    QVERIFY(!valid);
+    QCOMPARE(missing.Date_Time(), QDateTime(MARCH_5, QTime(8, 0, 1)));
+}
+
+void TTestDatabase::Stored_And_Display_Forms_data()
+{
+    QTest::addColumn<QDateTime>("date_time");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("afternoon") << QDateTime(MARCH_5, QTime(14, 7, 9)) << "2024 Mar 05|02 07 09 pm"
+                               << "05 Mar 2024|02 07 09 pm";
+    QTest::newRow("half past midnight") << QDateTime(QDate(2024, 12, 31), QTime(0, 30)) << "2024 Dec 31|12 30 00 am"
+                                        << "31 Dec 2024|12 30 00 am";
+    QTest::newRow("noon, milliseconds dropped") << QDateTime(QDate(2025, 1, 1), QTime(12, 0, 0, 999))
+                                                << "2025 Jan 01|12 00 00 pm" << "01 Jan 2025|12 00 00 pm";
+    QTest::newRow("invalid") << QDateTime() << "|" << "<invalid>|<invalid>";
+}
+
+void TTestDatabase::Stored_And_Display_Forms()
+{
+    QFETCH(QDateTime, date_time);
+    QFETCH(QString, stored);
+    TDatabaseItem item;
+    item.Set_Date_Time(date_time);
+    QTEST(item.Date_Text() + QLatin1Char('|') + item.Time_Text(), "shown");
+    QCOMPARE(TDatabase::Stored_Date_Text(date_time.date()) + QLatin1Char('|') +
+                 TDatabase::Stored_Time_Text(date_time.time()),
+             stored);
+    const QDateTime back = TDatabase::Stored_Date_Time(stored.section('|', 0, 0), stored.section('|', 1));
+    QCOMPARE(back, date_time.isValid() ? date_time.addMSecs(-date_time.time().msec()) : QDateTime());
+    // A time that does not parse leaves midnight; a date in another form gives nothing.
+    QCOMPARE(TDatabase::Stored_Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("late")), QDateTime(MARCH_5, QTime(0, 0)));
     QVERIFY(!TDatabase::Stored_Date_Time(QStringLiteral("05 Mar 2024"), QStringLiteral("09 15 04 pm")).isValid());
 }
 
-QTEST_GUILESS_MAIN(TTestDatabase)
+void TTestDatabase::Negative_Numbers_data()
+{
+    QTest::addColumn<QString>("setter");
+    QTest::addColumn<QString>("guard");
+    QTest::newRow("execution") << "execution" << "!(seconds < 0)";
+    QTest::newRow("idle") << "idle" << "!(seconds < 0)";
+    QTest::newRow("points") << "points" << "!(count < 0)";
+}
+
+// A negative number is a programming error: with assertions it stops with the
+// guard's text and the source; without them the record keeps 0.
+void TTestDatabase::Negative_Numbers()
+{
+    QFETCH(QString, setter);
+    QFETCH(QString, guard);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--negative"), setter});
+    QVERIFY(child.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+#ifdef QT_NO_DEBUG
+    Q_UNUSED(guard)
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(errors));
+#else
+    QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
+    QVERIFY2(errors.contains(guard) && errors.contains(QStringLiteral("src/databaseitem")), qPrintable(errors));
+#endif
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--negative") == 0)
+    {
+        TDatabaseItem item;
+        if (qstrcmp(argv[2], "execution") == 0)
+            item.Set_Execution_Time(-5);
+        else if (qstrcmp(argv[2], "idle") == 0)
+            item.Set_Idle_Time(-5);
+        else
+            item.Set_Point_Count(-5);
+        return item.Execution_Time() == 0 && item.Idle_Time() == 0 && item.Point_Count() == 0 ? 0 : 1;
+    }
+    QCoreApplication application(argc, argv);
+    TTestDatabase test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_database.moc"
