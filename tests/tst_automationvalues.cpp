@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include <climits>
-#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -26,9 +25,6 @@ private slots:
     void Accessor_Table();
     void Out_Of_Range_Numbers_Saturate();
     void String_Lists();
-    void Argument_Conversion_data();
-    void Argument_Conversion();
-    void String_List_Becomes_An_Array();
     void Event_Argument_Conversion_data();
     void Event_Argument_Conversion();
     void Result_Conversion();
@@ -94,79 +90,6 @@ void TTestAutomationValues::String_Lists()
     QVERIFY(list.StringAt(-1).isNull());
     QVERIFY(list.StringAt(3).isNull());
     QVERIFY(TArg("x").StringAt(0).isNull());
-}
-
-void TTestAutomationValues::Argument_Conversion_data()
-{
-    QTest::addColumn<TArg>("arg");
-    QTest::addColumn<int>("vt");
-    QTest::newRow("empty is an omitted argument") << TArg() << int(VT_ERROR);
-    QTest::newRow("bool") << TArg(true) << int(VT_BOOL);
-    QTest::newRow("int") << TArg(7) << int(VT_I4);
-    QTest::newRow("float") << TArg(1.5f) << int(VT_R4);
-    QTest::newRow("double") << TArg(1.5) << int(VT_R8);
-    QTest::newRow("string") << TArg("text") << int(VT_BSTR);
-    QTest::newRow("list") << TArg(QStringList{"a"}) << int(VT_ARRAY | VT_VARIANT);
-    QTest::newRow("double pointer") << TArg(&g_double) << int(VT_BYREF | VT_R8);
-    QTest::newRow("int pointer") << TArg(&g_int) << int(VT_BYREF | VT_I4);
-    QTest::newRow("dispatch") << TArg(static_cast<IDispatch *>(nullptr)) << int(VT_DISPATCH);
-}
-
-// Every value survives the way out as an argument and back as an event argument.
-void TTestAutomationValues::Argument_Conversion()
-{
-    QFETCH(TArg, arg);
-    TAutomation automation;
-    VARIANT variant;
-    QVERIFY(automation.ArgToVariant(&variant, arg));
-    QTEST(int(variant.vt), "vt");
-
-    TArg back(12345);
-    const bool converted = TAutomation::VariantToArg(&variant, &back);
-    if (arg.type == TArg::TYPE_EMPTY)
-    {
-        QCOMPARE(variant.scode, DISP_E_PARAMNOTFOUND);
-        QVERIFY(!converted);
-        QCOMPARE(back.type, TArg::TYPE_EMPTY);
-    }
-    else if (arg.type == TArg::TYPE_STRING_LIST)
-        QVERIFY(!converted);
-    else
-    {
-        QVERIFY(converted);
-        QCOMPARE(back.type, arg.type);
-        QCOMPARE(back.ToString(), arg.ToString());
-        QCOMPARE(std::memcmp(back.value.raw, arg.value.raw, arg.type == TArg::TYPE_BOOL ? 1 : 4), 0);
-    }
-    if (arg.type == TArg::TYPE_BOOL)
-        QCOMPARE(quint16(variant.boolVal), quint16(0xFFFF));
-    VariantClear(&variant);
-}
-
-void TTestAutomationValues::String_List_Becomes_An_Array()
-{
-    TAutomation automation;
-    for (const QStringList &list : {QStringList{"one", "\u00e9two"}, QStringList{}})
-    {
-        VARIANT variant;
-        QVERIFY(automation.ArgToVariant(&variant, TArg(list)));
-        QCOMPARE(int(variant.vt), int(VT_ARRAY | VT_VARIANT));
-        LONG lower = -1, upper = -1;
-        QCOMPARE(SafeArrayGetLBound(variant.parray, 1, &lower), S_OK);
-        QCOMPARE(SafeArrayGetUBound(variant.parray, 1, &upper), S_OK);
-        QCOMPARE(lower, 0);
-        QCOMPARE(upper, LONG(list.size()) - 1);
-        for (LONG index = 0; index <= upper; ++index)
-        {
-            VARIANT item;
-            VariantInit(&item);
-            QCOMPARE(SafeArrayGetElement(variant.parray, &index, &item), S_OK);
-            QCOMPARE(int(item.vt), int(VT_BSTR));
-            QCOMPARE(QString::fromUtf16(reinterpret_cast<const ushort *>(item.bstrVal)), list.at(index));
-            VariantClear(&item);
-        }
-        VariantClear(&variant);
-    }
 }
 
 void TTestAutomationValues::Event_Argument_Conversion_data()

@@ -23,7 +23,21 @@ private:
     static QString Busy_Shift(const TTestHome &home, const QString &prefix);
     static QProcessEnvironment Environment(const TTestHome &home);
     static bool Run_Quick_Shift(const TTestHome &home);
+    static bool Kill_At_Random(const TTestHome &home, const QString &script, QRandomGenerator *random);
 };
+
+// The demo on a shift, killed at a random moment, whatever it is doing.
+bool TTestCrash::Kill_At_Random(const TTestHome &home, const QString &script, QRandomGenerator *random)
+{
+    QProcess demo;
+    demo.setProcessEnvironment(Environment(home));
+    demo.start(QStringLiteral(QUORVEX_DEMO), {QStringLiteral("--script"), script});
+    if (!demo.waitForStarted())
+        return false;
+    QTest::qWait(int(random->bounded(600, 2200)));
+    ::kill(pid_t(demo.processId()), SIGKILL);
+    return demo.waitForFinished(30000) && demo.exitStatus() == QProcess::CrashExit;
+}
 
 QString TTestCrash::Busy_Shift(const TTestHome &home, const QString &prefix)
 {
@@ -97,16 +111,7 @@ void TTestCrash::Killed_At_Random_Moments()
     int stored_before = 0;
     for (int kill = 1; kill <= KILLS; ++kill)
     {
-        QProcess demo;
-        demo.setProcessEnvironment(Environment(home));
-        demo.start(QStringLiteral(QUORVEX_DEMO), {QStringLiteral("--script"), script});
-        QVERIFY(demo.waitForStarted());
-        // The random moment: the process is killed, whatever it is doing.
-        QTest::qWait(int(random.bounded(600, 2200)));
-        ::kill(pid_t(demo.processId()), SIGKILL);
-        QVERIFY(demo.waitForFinished(30000));
-        QCOMPARE(demo.exitStatus(), QProcess::CrashExit);
-
+        QVERIFY(Kill_At_Random(home, script, &random));
         const QString fault = Check(database);
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("kill %1, seed %2: %3").arg(kill).arg(seed).arg(fault)));
         QString count;
@@ -140,16 +145,7 @@ void TTestCrash::Killed_While_Entries_Wait()
     QRandomGenerator random(seed);
     QStringList waiting;
     for (int kill = 1; kill <= 3; ++kill)
-    {
-        QProcess demo;
-        demo.setProcessEnvironment(Environment(home));
-        demo.start(QStringLiteral(QUORVEX_DEMO),
-                   {QStringLiteral("--script"), Busy_Shift(home, QStringLiteral("RUN%1").arg(kill))});
-        QVERIFY(demo.waitForStarted());
-        QTest::qWait(int(random.bounded(600, 2200)));
-        ::kill(pid_t(demo.processId()), SIGKILL);
-        QVERIFY(demo.waitForFinished(30000));
-    }
+        QVERIFY(Kill_At_Random(home, Busy_Shift(home, QStringLiteral("RUN%1").arg(kill)), &random));
     for (const QString &name : QDir(pending).entryList({QStringLiteral("*.entry")}, QDir::Files, QDir::Name))
     {
         TPendingFile entry = TPendingFile::Entry(TDatabaseItem());

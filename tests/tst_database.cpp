@@ -2,7 +2,6 @@
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QtTest>
 
@@ -51,8 +50,6 @@ private slots:
     void Texts_In_Other_Forms_Select_Nothing();
     void Stored_And_Display_Forms_data();
     void Stored_And_Display_Forms();
-    void Negative_Numbers_data();
-    void Negative_Numbers();
 
 private:
     QString File() const { return d_home->File_Path(QStringLiteral("database.db")); }
@@ -327,50 +324,5 @@ void TTestDatabase::Stored_And_Display_Forms()
     QVERIFY(!TDatabase::Stored_Date_Time(QStringLiteral("05 Mar 2024"), QStringLiteral("09 15 04 pm")).isValid());
 }
 
-void TTestDatabase::Negative_Numbers_data()
-{
-    QTest::addColumn<QString>("setter");
-    QTest::addColumn<QString>("guard");
-    QTest::newRow("execution") << "execution" << "!(seconds < 0)";
-    QTest::newRow("idle") << "idle" << "!(seconds < 0)";
-    QTest::newRow("points") << "points" << "!(count < 0)";
-}
-
-// A negative number is a programming error: with assertions it stops with the
-// guard's text and the source; without them the record keeps 0.
-void TTestDatabase::Negative_Numbers()
-{
-    QFETCH(QString, setter);
-    QFETCH(QString, guard);
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--negative"), setter});
-    QVERIFY(child.waitForFinished(60000));
-    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
-#ifdef QT_NO_DEBUG
-    Q_UNUSED(guard)
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(errors));
-#else
-    QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
-    QVERIFY2(errors.contains(guard) && errors.contains(QStringLiteral("src/databaseitem")), qPrintable(errors));
-#endif
-}
-
-int main(int argc, char *argv[])
-{
-    if (argc == 3 && qstrcmp(argv[1], "--negative") == 0)
-    {
-        TDatabaseItem item;
-        if (qstrcmp(argv[2], "execution") == 0)
-            item.Set_Execution_Time(-5);
-        else if (qstrcmp(argv[2], "idle") == 0)
-            item.Set_Idle_Time(-5);
-        else
-            item.Set_Point_Count(-5);
-        return item.Execution_Time() == 0 && item.Idle_Time() == 0 && item.Point_Count() == 0 ? 0 : 1;
-    }
-    QCoreApplication application(argc, argv);
-    TTestDatabase test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TTestDatabase)
 #include "tst_database.moc"

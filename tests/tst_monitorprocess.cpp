@@ -40,8 +40,6 @@ class TTestMonitorProcess : public QObject
 
 private slots:
     void Reports_Changes_Only();
-    void Hidden_Window_Is_Not_Visible();
-    void Stops_And_Starts_Again();
     void Nothing_Without_A_Class();
 };
 
@@ -67,46 +65,6 @@ void TTestMonitorProcess::Reports_Changes_Only()
     QCOMPARE(reports.count(), 0);
 }
 
-void TTestMonitorProcess::Hidden_Window_Is_Not_Visible()
-{
-    HWND window = Create_Window(false);
-    TMonitorProcess watcher;
-    TReports reports(&watcher);
-    watcher.d_window_class = WINDOW_CLASS;
-    watcher.start();
-    QTRY_COMPARE(reports.count(), 1);
-    QCOMPARE(reports.Take(), false);
-    ShowWindow(window, SW_SHOW);
-    QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 1, 5000);
-    QCOMPARE(reports.Take(), true);
-    DestroyWindow(window);
-    // The destructor ends the run itself.
-}
-
-void TTestMonitorProcess::Stops_And_Starts_Again()
-{
-    HWND window = Create_Window(true);
-    TMonitorProcess watcher;
-    TReports reports(&watcher);
-    watcher.d_window_class = WINDOW_CLASS;
-    watcher.start();
-    QTRY_COMPARE(reports.count(), 1);
-    QCOMPARE(reports.Take(), true);
-    QVERIFY(watcher.isRunning());
-
-    watcher.d_stop_requested = true;
-    QTRY_COMPARE(reports.Finished(), 1);
-    QVERIFY(watcher.wait(1000));
-
-    // A new run reports the present state at once, without the delay.
-    watcher.d_stop_requested = false;
-    watcher.start();
-    QTRY_COMPARE(reports.count(), 1);
-    QCOMPARE(reports.Take(), true);
-    DestroyWindow(window);
-}
-
-// A stop asked at once, even before the run has begun, ends the run.
 void TTestMonitorProcess::Nothing_Without_A_Class()
 {
     HWND window = Create_Window(true);

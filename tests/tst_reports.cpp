@@ -79,7 +79,6 @@ private slots:
     void Export_All_CSV_Groups_By_Program();
     void Export_Selected_CSV_And_Text();
     void Export_Folder_Is_Remembered();
-    void Failed_Export_Is_Reported();
 
 private:
     QString Export_Through_Dialog(const QString &action, const QString &file, QString *caption = nullptr,
@@ -237,6 +236,8 @@ void TTestReports::Export_Selected_CSV_And_Text()
     QCOMPARE(Read(empty), QByteArray());
 }
 
+// The folder of the last complete export is where the next one starts, also
+// after a restart; a failed one says so and changes nothing.
 void TTestReports::Export_Folder_Is_Remembered()
 {
     QDir(d_home->Path()).mkpath(QStringLiteral("exports/week 10"));
@@ -244,25 +245,15 @@ void TTestReports::Export_Folder_Is_Remembered()
     QString start;
     Export_Through_Dialog(QStringLiteral("Export All CSV"), folder + QStringLiteral("/a.csv"), nullptr, &start);
     QCOMPARE(start, d_home->Path());
-    Export_Through_Dialog(QStringLiteral("Export All CSV"), folder + QStringLiteral("/b.csv"), nullptr, &start);
-    QCOMPARE(start, folder);
-
+    const QString target = QStringLiteral("/proc/quorvex-export.csv");
+    Export_Through_Dialog(QStringLiteral("Export All CSV"), target);
+    QCOMPARE(d_window->statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot write file '%1'.").arg(target));
     d_window->close();
     delete d_window;
     d_window = new TQuorvex;
     Export_Through_Dialog(QStringLiteral("Export All CSV"), d_home->File_Path(QStringLiteral("c.csv")), nullptr, &start);
     QCOMPARE(start, folder);
     QVERIFY(QFile::exists(d_home->File_Path(QStringLiteral("c.csv"))));
-}
-
-void TTestReports::Failed_Export_Is_Reported()
-{
-    const QString target = QStringLiteral("/proc/quorvex-export.csv");
-    QString start;
-    Export_Through_Dialog(QStringLiteral("Export All CSV"), target);
-    QCOMPARE(d_window->statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot write file '%1'.").arg(target));
-    Export_Through_Dialog(QStringLiteral("Export All CSV"), d_home->File_Path(QStringLiteral("ok.csv")), nullptr, &start);
-    QCOMPARE(start, d_home->Path());
 }
 
 QTEST_MAIN(TTestReports)

@@ -1,6 +1,4 @@
-#include "src/database.h"
 #include "src/summarytext.h"
-#include "tests/support/testhome.h"
 
 #include <QtTest>
 
@@ -60,59 +58,15 @@ class TTestSummaryText : public QObject
 
 private slots:
     void Example_Report();
-    void Example_Through_The_Database();
-    void Minutes_And_Seconds_data();
-    void Minutes_And_Seconds();
     void Numbers_End_In_Column_38();
     void Overflowing_Sums_Keep_The_Format();
     void Without_Executions_Or_Totals();
     void Messages_Listed_Once_Across_Executions();
-    void No_Program_Selected();
 };
 
 void TTestSummaryText::Example_Report()
 {
     QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}), QString::fromLatin1(EXAMPLE));
-}
-
-void TTestSummaryText::Example_Through_The_Database()
-{
-    TTestHome home;
-    TDatabase db;
-    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
-    QVERIFY(db.Add_Program_Entry(Bracket()));
-    TDatabaseItem other = Bracket();
-    other.Set_Name(QStringLiteral("OTHER"));
-    QVERIFY(db.Add_Program_Entry(other));
-    QVERIFY(db.Add_Software_Monitor_Time(3725));
-    QVERIFY(db.Add_Software_Run_Time(1830));
-
-    // No dates: all stored dates.
-    TSummaryText worker(&db, {}, {QStringLiteral("BRACKET_A")});
-    QSignalSpy finished(&worker, &TSummaryText::Finished);
-    worker.Generate_Summary_Text();
-    QCOMPARE(finished.count(), 1);
-    QVERIFY(worker.Summary_Valid());
-    QCOMPARE(worker.Summary_Text(), QString::fromLatin1(EXAMPLE));
-}
-
-void TTestSummaryText::Minutes_And_Seconds_data()
-{
-    QTest::addColumn<int>("seconds");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("59") << 59 << 3 << "  0:59";
-    QTest::newRow("61") << 61 << 3 << "  1:01";
-    QTest::newRow("3600") << 3600 << 3 << " 60:00";
-    QTest::newRow("wider than its field") << 600000 << 3 << "10000:00";
-    QTest::newRow("zero") << 0 << 1 << "0:00";
-}
-
-void TTestSummaryText::Minutes_And_Seconds()
-{
-    QFETCH(int, seconds);
-    QFETCH(int, width);
-    QTEST(TSummaryText::Minutes_Seconds(seconds, width), "text");
 }
 
 void TTestSummaryText::Numbers_End_In_Column_38()
@@ -179,18 +133,6 @@ void TTestSummaryText::Messages_Listed_Once_Across_Executions()
     QVERIFY(text.contains(QStringLiteral("Program Name:                     QUIET\nProgram Revision:                 \n")));
     QVERIFY(text.endsWith(QStringLiteral(" message one\n message two\n Message one\n")));
     QVERIFY(text.contains(QStringLiteral("Program Count:                       3\n")));
-}
-
-void TTestSummaryText::No_Program_Selected()
-{
-    TTestHome home;
-    TDatabase db;
-    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
-    QVERIFY(db.Add_Program_Entry(Bracket()));
-    TSummaryText worker(&db, {QStringLiteral("2024 Mar 05")}, {});
-    worker.Generate_Summary_Text();
-    QVERIFY(!worker.Summary_Valid());
-    QVERIFY(worker.Summary_Text().contains(QStringLiteral("Program Count:                       0\n")));
 }
 
 QTEST_GUILESS_MAIN(TTestSummaryText)
