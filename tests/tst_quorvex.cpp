@@ -1,12 +1,9 @@
-#include "src/database.h"
-#include "src/datawidget.h"
 #include "src/quorvex.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
@@ -41,14 +38,6 @@ void Save_Geometry(const TTestHome &home, const QPoint &position, const QSize &s
     settings.setValue(QStringLiteral("Mainwindow_Size"), size);
 }
 
-QStringList Entries(TDataWidget *list)
-{
-    QStringList texts;
-    QAbstractItemModel *model = list->findChild<QListView *>()->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        texts << model->index(row, 0).data().toString();
-    return texts;
-}
 } // namespace
 
 class TTestQuorvex : public QObject
@@ -59,7 +48,6 @@ private slots:
     void First_Start_And_Close();
     void Geometry_Rule_data();
     void Geometry_Rule();
-    void Lists_Show_The_Stored_Entries();
 };
 
 void TTestQuorvex::First_Start_And_Close()
@@ -121,28 +109,6 @@ void TTestQuorvex::Geometry_Rule()
     Save_Geometry(home, position, size);
     TQuorvex window;
     QTEST(window.geometry(), "expected");
-}
-
-void TTestQuorvex::Lists_Show_The_Stored_Entries()
-{
-    TTestHome home;
-    QDir().mkpath(home.Settings_Folder());
-    {
-        TDatabase db;
-        QVERIFY(db.Open(home.Settings_Folder() + QStringLiteral("/database.db")) && db.Create_Tables());
-        const QStringList names{"ZETA", "ALPHA", "ZETA"};
-        for (int i = 0; i < names.size(); ++i)
-        {
-            TDatabaseItem item;
-            item.Set_Name(names.at(i));
-            item.Set_Date_Time(QDateTime(QDate(2024, 3, 5 + i), QTime(9, 0, 0)));
-            QVERIFY(db.Add_Program_Entry(item));
-        }
-    }
-    TQuorvex window;
-    QCOMPARE(Entries(window.findChild<TDataWidget *>(QStringLiteral("date_list"))),
-             (QStringList{"2024 Mar 05", "2024 Mar 06", "2024 Mar 07"}));
-    QCOMPARE(Entries(window.findChild<TDataWidget *>(QStringLiteral("program_list"))), (QStringList{"ZETA", "ALPHA"}));
 }
 
 QTEST_MAIN(TTestQuorvex)
