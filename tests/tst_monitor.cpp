@@ -31,7 +31,6 @@ private slots:
     void Software_Quitting_And_Returning();
     void Late_Report_After_Switching_Off();
     void Quick_Off_And_On_Leaves_A_Watcher();
-    void Failed_Store_Is_Kept();
     void Closing_The_Window_Stores_And_Counts();
 
 private:
@@ -169,15 +168,7 @@ void TTestMonitor::Panel_Follows_The_Program()
 void TTestMonitor::Executions_Of_One_Open_Add_Up()
 {
     Monitor_On();
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("TWICE"));
-    for (int run = 0; run < 2; ++run)
-    {
-        d_software->Start_Execution(program);
-        d_software->Hit(program);
-        QTest::qWait(1100);
-        d_software->End_Execution(program);
-    }
-    d_software->Close_Program(program);
+    QVERIFY(Run(QStringLiteral("open CMM1 A TWICE;start;hit;wait 1100;end;start;hit;wait 1100;end;close")));
     const QStringList stored = Query(QStringLiteral("SELECT execution_time,point_count FROM program_data;")).split('|');
     QCOMPARE(stored.value(1), QStringLiteral("2"));
     QVERIFY2(stored.value(0).toInt() >= 2, qPrintable(stored.join('|')));
@@ -187,9 +178,7 @@ void TTestMonitor::Executions_Of_One_Open_Add_Up()
 void TTestMonitor::Switching_Off_Stores_And_Counts()
 {
     Monitor_On();
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("OPEN"));
-    d_software->Hit(program);
-    QTest::qWait(1100);
+    QVERIFY(Run(QStringLiteral("open CMM1 A OPEN;hit;wait 1100")));
     Toggle();
     QCOMPARE(Status(), QStringLiteral("INF:  Disconnected."));
     QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
@@ -199,8 +188,7 @@ void TTestMonitor::Switching_Off_Stores_And_Counts()
     QVERIFY(!Watcher()->isRunning());
     QVERIFY(Query(QStringLiteral("SELECT software_monitor_time FROM usage;")).toInt() >= 1);
     // Events of the software no longer reach the window.
-    d_software->Hit(program);
-    d_software->Close_Program(program);
+    QVERIFY(Run(QStringLiteral("hit;close")));
     QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("1"));
 }
 
@@ -214,8 +202,7 @@ void TTestMonitor::Software_Quitting_And_Returning()
 
     d_software->Start();
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Connected"), 5000);
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("BACK"));
-    d_software->Close_Program(program);
+    QVERIFY(Run(QStringLiteral("open CMM1 A BACK;close")));
     QCOMPARE(Query(QStringLiteral("SELECT name FROM program;")), QStringLiteral("BACK"));
 }
 
@@ -228,8 +215,7 @@ void TTestMonitor::Late_Report_After_Switching_Off()
     // The watcher's report of the visible window arrives after the switch-off and changes nothing.
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Monitor Stopped"));
     QVERIFY(!Watcher()->isRunning());
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("UNSEEN"));
-    d_software->Close_Program(program);
+    QVERIFY(Run(QStringLiteral("open CMM1 A UNSEEN;close")));
     QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("0"));
     QVERIFY(Field("program_name").isEmpty());
 }
@@ -246,28 +232,10 @@ void TTestMonitor::Quick_Off_And_On_Leaves_A_Watcher()
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Waiting for PC-DMIS software..."), 4000);
 }
 
-// A table that refuses the rows: the entry waits in the pending folder, whole.
-void TTestMonitor::Failed_Store_Is_Kept()
-{
-    Monitor_On();
-    QVERIFY(TSqliteShell::Run(d_home->Settings_Folder() + QStringLiteral("/database.db"),
-                              QStringLiteral("DROP TABLE program_message;\n"
-                                             "CREATE TABLE program_message(program_id INTEGER,message TEXT CHECK(0));\n")));
-    QVERIFY(Run(QStringLiteral("open CMM1 A LOST;error refused;close")));
-    QVERIFY2(Log().contains(QStringLiteral("ERR:  Database entry not written: Cannot add data to table "
-                                           "'program_message'.  Reason: ")),
-             qPrintable(Log()));
-    QVERIFY(Log().endsWith(QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it.")));
-    QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("0"));
-    QCOMPARE(QDir(d_home->Settings_Folder() + QStringLiteral("/pending")).entryList(QDir::Files).size(), 1);
-}
-
 void TTestMonitor::Closing_The_Window_Stores_And_Counts()
 {
     Monitor_On();
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("A"), QStringLiteral("AT_CLOSE"));
-    d_software->Learn_Hit(program);
-    QTest::qWait(1100);
+    QVERIFY(Run(QStringLiteral("open CMM1 A AT_CLOSE;learn;wait 1100")));
     QVERIFY(d_window->close());
     QVERIFY(!Watcher()->isRunning());
     QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),

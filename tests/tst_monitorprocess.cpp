@@ -65,6 +65,7 @@ void TTestMonitorProcess::Reports_Changes_Only()
     QCOMPARE(reports.count(), 0);
 }
 
+// A stop asked at once, even before the run has begun, ends the run.
 void TTestMonitorProcess::Nothing_Without_A_Class()
 {
     HWND window = Create_Window(true);
