@@ -36,7 +36,6 @@ private slots:
     void Properties_By_Name();
     void Call_Passes_Arguments_In_Dispatch_Order();
     void Sub_Objects_Are_Owned_By_The_Caller();
-    void Windows_By_Class();
     void Only_Registered_Events_Arrive_In_Order();
     void Events_Set_Up_In_The_Required_Order();
     void Release_Gives_Everything_Back();
@@ -96,11 +95,6 @@ void TTestAutomation::Creation_And_Its_Texts()
     QCOMPARE(automation.Last_Error(),
              QStringLiteral("ERR  QueryInterface: result_status 0x80040154 - Class not registered\r\n"));
     LayerUnregisterProgID(u"Quorvex.Gone");
-    // {5d2c0e41-7a55-4c1e-9b3a-112233445566} in the order of its text.
-    const unsigned char bytes[16] = {0x5d, 0x2c, 0x0e, 0x41, 0x7a, 0x55, 0x4c, 0x1e,
-                                     0x9b, 0x3a, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66};
-    QVERIFY2(automation.CreateObject(bytes), qPrintable(automation.Last_Error()));
-    QCOMPARE(automation.GetProperty(QStringLiteral("Count")).ToInt(), 42);
 }
 
 void TTestAutomation::Properties_By_Name()
@@ -172,14 +166,6 @@ void TTestAutomation::Sub_Objects_Are_Owned_By_The_Caller()
     QCOMPARE(value.type, TArg::TYPE_DISPATCH);
     delete value.ToAutomation();
     QCOMPARE(TDispatchObject::Live_Count(), live);
-}
-
-void TTestAutomation::Windows_By_Class()
-{
-    HWND window = CreateWindowExW(0, u"QuorvexTestWindow", u"Test", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    QVERIFY(TAutomation::Window_Class_Exists(QStringLiteral("QuorvexTestWindow")));
-    QVERIFY(DestroyWindow(window));
-    QVERIFY(!TAutomation::Window_Class_Exists(QStringLiteral("QuorvexTestWindow")));
 }
 
 void TTestAutomation::Only_Registered_Events_Arrive_In_Order()
