@@ -73,6 +73,8 @@ bool TDatabase::Open(const QString &file_name)
         d_last_error = QStringLiteral("Database driver 'QSQLITE' not available");
         return false;
     }
+    // Opened again: the earlier connection is given up, not lost.
+    Close();
 
     if (QSqlDatabase::contains(d_connection_name))
         d_database = new QSqlDatabase(QSqlDatabase::database(d_connection_name, true));

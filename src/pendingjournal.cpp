@@ -13,7 +13,7 @@ const QString USAGE_SUFFIX = QStringLiteral(".usage");
 const int RETRY_BUSY_TIMEOUT_MSEC = 100;
 } // namespace
 
-TPendingJournal::TPendingJournal(TDatabase *database) : d_database(database), d_next_number(1) {}
+TPendingJournal::TPendingJournal(TDatabase *database) : d_database(database), d_next_number(1), d_written(0) {}
 
 bool TPendingJournal::Open(const QString &folder)
 {
@@ -138,6 +138,7 @@ int TPendingJournal::Write_Pending()
         d_files.removeFirst();
     }
     d_database->Set_Busy_Timeout(TDatabase::BUSY_TIMEOUT_MSEC);
+    d_written += written;
     return written;
 }
 
@@ -149,6 +150,13 @@ void TPendingJournal::Set_Aside_First()
     QFile::rename(path, path + QStringLiteral(".unreadable"));
     d_unreadable.append(path);
     d_files.removeFirst();
+}
+
+int TPendingJournal::Take_Written()
+{
+    const int written = d_written;
+    d_written = 0;
+    return written;
 }
 
 QStringList TPendingJournal::Take_Unreadable()

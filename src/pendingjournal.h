@@ -50,6 +50,9 @@ public:
     QString Keep_Error() const { return d_keep_error; }
     // The files found damaged since the last call, renamed out of the way.
     QStringList Take_Unreadable();
+    // How many pending program entries were written since the last call, by
+    // Write_Pending or before a new entry or period.
+    int Take_Written();
 
 private:
     TResult Add(const TPendingFile &pending);
@@ -65,6 +68,7 @@ private:
     QString d_last_error;
     QString d_keep_error;
     QStringList d_unreadable;
+    int d_written;
 };
 
 #endif

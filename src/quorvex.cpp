@@ -5,6 +5,8 @@
 #include "src/datawidget.h"
 #include "src/messagebox.h"
 #include "src/monitorprocess.h"
+#include "src/reportpage.h"
+#include "src/reportview.h"
 #include "src/summarytext.h"
 
 #include <QAction>
@@ -17,12 +19,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -90,15 +90,13 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
 
     d_tab_widget = new QTabWidget(central);
     d_active_program = new TActiveProgramWidget;
-    d_summary_view = new QPlainTextEdit;
+    d_summary_page = new TReportPage;
+    d_summary_view = d_summary_page->View();
     d_summary_view->setObjectName(QStringLiteral("summary_view"));
-    d_summary_view->setReadOnly(true);
     d_summary_view->setFont(fixed_font);
-    d_summary_view->setWordWrapMode(QTextOption::NoWrap);
-    d_summary_view->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
-    d_summary_view->document()->setUndoRedoEnabled(false);
+    d_summary_page->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
     d_tab_widget->addTab(d_active_program, QStringLiteral("Active"));
-    d_tab_widget->addTab(d_summary_view, QStringLiteral("Selected"));
+    d_tab_widget->addTab(d_summary_page, QStringLiteral("Selected"));
     grid->addWidget(d_tab_widget, 0, 1, 2, 1);
     setCentralWidget(central);
 
@@ -171,7 +169,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     notice->setText(QString::fromLatin1(LEGAL_NOTICE));
     d_date_list->Set_Title(QStringLiteral("Date"));
     d_program_list->Set_Title(QStringLiteral("Program"));
-    d_summary_view->setPlainText(QStringLiteral("No summary available."));
+    d_summary_view->Set_Text(QStringLiteral("No summary available."));
     d_monitor_action->setToolTip(QStringLiteral("Enable or disable monitoring events."));
     d_export_all_action->setToolTip(QStringLiteral("Export all data to a CSV file."));
     d_export_selected_csv_action->setToolTip(QStringLiteral("Export selected data to a CSV file."));

@@ -13,7 +13,6 @@
 
 class QAction;
 class QLabel;
-class QPlainTextEdit;
 class QSettings;
 class QStatusBar;
 class QTabWidget;
@@ -24,6 +23,8 @@ class TDataWidget;
 class TDatabase;
 class TMessageBox;
 class TMonitorProcess;
+class TReportPage;
+class TReportView;
 class TSummaryText;
 
 // The main window. Owns everything else for its whole life: the settings, the
@@ -86,7 +87,8 @@ private:
     QAction *d_export_selected_csv_action;
     QAction *d_export_selected_txt_action;
     QTabWidget *d_tab_widget;
-    QPlainTextEdit *d_summary_view;
+    TReportPage *d_summary_page;
+    TReportView *d_summary_view;
     QStatusBar *d_status_bar;
     QSettings *d_settings;
     TDataWidget *d_date_list;

@@ -3,14 +3,14 @@
 #include "src/csvexport.h"
 #include "src/database.h"
 #include "src/datawidget.h"
+#include "src/reportpage.h"
+#include "src/reportview.h"
 #include "src/summarytext.h"
 
 #include <QAction>
 #include <QFileDialog>
-#include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QTabWidget>
-#include <QTextDocument>
 #include <QThread>
 
 // Browsing the recorded executions: the report of the selection, built in a
@@ -43,7 +43,7 @@ void TQuorvex::Update_Summary()
         return;
     }
     d_summary_pending = false;
-    d_summary_view->setPlainText(QStringLiteral("Updating summary..."));
+    d_summary_view->Set_Text(QStringLiteral("Updating summary..."));
 
     d_summary_thread = new QThread;
     const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
@@ -64,11 +64,11 @@ void TQuorvex::Summary_Text_Ready()
     {
         if (d_summary_worker->Summary_Valid())
         {
-            d_summary_view->setPlainText(d_summary_worker->Summary_Text());
-            d_tab_widget->setCurrentWidget(d_summary_view);
+            d_summary_view->Set_Lines(d_summary_worker->Summary_Lines());
+            d_tab_widget->setCurrentWidget(d_summary_page);
         }
         else
-            d_summary_view->setPlainText(QStringLiteral("No summary available."));
+            d_summary_view->Set_Text(QStringLiteral("No summary available."));
     }
     d_summary_worker->deleteLater();
     d_summary_worker = nullptr;
@@ -109,7 +109,7 @@ void TQuorvex::Export_Selected_CSV()
 void TQuorvex::Export_Selected_TXT()
 {
     Export(QStringLiteral("Export Selected to TXT"), QStringLiteral("Text File (*.txt)"),
-           d_summary_view->document()->toPlainText().toLatin1());
+           d_summary_view->Text().toLatin1());
 }
 
 void TQuorvex::Export(const QString &caption, const QString &filter, const QByteArray &content)

@@ -44,7 +44,15 @@ void TQuorvex::Add_Usage(TDatabase::TUsageTotal total, int seconds)
 
 void TQuorvex::Write_Pending()
 {
-    const int written = d_journal->Write_Pending();
+    d_journal->Write_Pending();
+    Show_Pending();
+}
+
+// What the journal did since the last look: entries it wrote (also on its own,
+// before a new entry or period), files it set aside, and what still waits.
+void TQuorvex::Show_Pending()
+{
+    const int written = d_journal->Take_Written();
     if (written > 0)
     {
         Refresh_Lists();
@@ -52,11 +60,6 @@ void TQuorvex::Write_Pending()
             written == 1 ? QStringLiteral("INF:  1 pending database entry written.")
                          : QStringLiteral("INF:  %1 pending database entries written.").arg(written));
     }
-    Show_Pending();
-}
-
-void TQuorvex::Show_Pending()
-{
     for (const QString &file : d_journal->Take_Unreadable())
         d_active_program->Add_Message(QStringLiteral("ERR:  Pending entry unreadable, set aside: %1").arg(file));
     const int count = d_journal->Pending_Entries();

@@ -121,7 +121,13 @@ TSummaryText::~TSummaryText()
 QString TSummaryText::Summary_Text() const
 {
     std::lock_guard<std::mutex> lock(d_mutex);
-    return d_summary_text;
+    return d_summary ? d_summary->Text() : QString();
+}
+
+std::shared_ptr<const TReportLines> TSummaryText::Summary_Lines() const
+{
+    std::lock_guard<std::mutex> lock(d_mutex);
+    return d_summary;
 }
 
 bool TSummaryText::Summary_Valid() const
@@ -147,10 +153,11 @@ void TSummaryText::Generate_Summary_Text()
     bool run_valid = false;
     const int monitor_time = d_database->Software_Monitor_Time(&monitor_valid);
     const int run_time = d_database->Software_Run_Time(&run_valid);
-    const QString text = Report(monitor_valid, monitor_time, run_valid, run_time, items);
+    // Indexed here, so that the GUI thread only hands the result to the view.
+    auto lines = std::make_shared<const TReportLines>(Report(monitor_valid, monitor_time, run_valid, run_time, items));
     {
         std::lock_guard<std::mutex> lock(d_mutex);
-        d_summary_text = text;
+        d_summary = std::move(lines);
         d_summary_valid = !d_programs.isEmpty();
     }
     emit Finished();

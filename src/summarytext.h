@@ -2,11 +2,13 @@
 #define QUORVEX_SUMMARYTEXT_H
 
 #include "src/databaseitem.h"
+#include "src/reportlines.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -25,6 +27,8 @@ public:
     ~TSummaryText() override;
 
     QString Summary_Text() const;
+    // The same text with its lines indexed, ready for the view.
+    std::shared_ptr<const TReportLines> Summary_Lines() const;
     bool Summary_Valid() const;
 
     // The report of these executions, with the usage totals where they were read.
@@ -43,7 +47,7 @@ private:
     TDatabase *d_database;
     QStringList d_dates;
     QStringList d_programs;
-    QString d_summary_text;
+    std::shared_ptr<const TReportLines> d_summary;
     bool d_summary_valid;
     // The result passes from the worker thread to the GUI thread through this
     // lock, not through the toolkit's event queue alone.

@@ -1,10 +1,10 @@
 #include "src/quorvex.h"
+#include "src/reportview.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -66,7 +66,7 @@ void TTestQuorvex::First_Start_And_Close()
         QVERIFY(Action(&window, QStringLiteral("Export All CSV"))->isEnabled());
         QVERIFY(!Action(&window, QStringLiteral("Export CSV"))->isEnabled());
         QVERIFY(!Action(&window, QStringLiteral("Export Text"))->isEnabled());
-        QCOMPARE(window.findChild<QPlainTextEdit *>(QStringLiteral("summary_view"))->toPlainText(),
+        QCOMPARE(window.findChild<TReportView *>(QStringLiteral("summary_view"))->Text(),
                  QStringLiteral("No summary available."));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -1,8 +1,11 @@
 #include "src/activeprogramwidget.h"
 #include "src/datawidget.h"
 #include "src/messagebox.h"
+#include "src/reportpage.h"
+#include "src/reportview.h"
 #include "tests/support/modalanswer.h"
 
+#include <QClipboard>
 #include <QFrame>
 #include <QLineEdit>
 #include <QListView>
@@ -32,6 +35,9 @@ private slots:
     void List_Filters_By_Regular_Expression_data();
     void List_Filters_By_Regular_Expression();
     void Message_Box_Keeps_Its_Width();
+    void Report_Lines_data();
+    void Report_Lines();
+    void Report_View_Selects_Copies_And_Finds();
 };
 
 void TTestViews::Panel_Time_Rules_data()
@@ -152,6 +158,82 @@ void TTestViews::Message_Box_Keeps_Its_Width()
     box.show();
     box.resize(900, 300);
     QCOMPARE(box.width(), 500);
+}
+
+void TTestViews::Report_Lines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("longest");
+    QTest::newRow("empty") << "" << QStringList{""} << 0;
+    QTest::newRow("one line") << "abc" << QStringList{"abc"} << 3;
+    QTest::newRow("ending in a break") << "ab\ncdef\n" << QStringList{"ab", "cdef", ""} << 4;
+    QTest::newRow("empty lines between") << "\n\nx" << QStringList{"", "", "x"} << 1;
+}
+
+void TTestViews::Report_Lines()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    const TReportLines report(text);
+    QStringList read;
+    for (int line = 0; line < report.Line_Count(); ++line)
+    {
+        read << report.Line(line).toString();
+        QCOMPARE(report.Line_Of(report.Line_Start(line)), line);
+    }
+    QCOMPARE(read, lines);
+    QTEST(report.Longest_Line(), "longest");
+    QCOMPARE(report.Line_Of(text.size()), report.Line_Count() - 1);
+}
+
+void TTestViews::Report_View_Selects_Copies_And_Finds()
+{
+    QString text;
+    for (int line = 0; line < 5000; ++line)
+        text += QStringLiteral("Program Name:  PART_%1\n").arg(line);
+    text += QStringLiteral("Axis X limit reached");
+    TReportPage page;
+    TReportView *view = page.View();
+    view->Set_Text(text);
+    page.resize(600, 300);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QCOMPARE(view->Text(), text);
+
+    // A click and a shift-click select what lies between them.
+    const QFontMetricsF metrics(view->font());
+    const int y = int(metrics.lineSpacing() / 2) + 2;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(4, y));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      QPoint(4 + int(7 * metrics.horizontalAdvance(QLatin1Char('M'))), y));
+    QCOMPARE(view->Selected_Text(), QStringLiteral("Program"));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Program"));
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(view->Selected_Text(), text);
+
+    // Ctrl+F, a text in any case, Enter: found and scrolled to; again: the next one, wrapping round.
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    QLineEdit *find = page.findChild<QLineEdit *>(QStringLiteral("find_text"));
+    QVERIFY(find->isVisible() && find->hasFocus());
+    QTest::keyClicks(find, QStringLiteral("axis x"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(view->Selected_Text(), QStringLiteral("Axis X"));
+    QVERIFY(view->First_Visible_Line() > 4900);
+    find->clear();
+    QTest::keyClicks(find, QStringLiteral("part_4999"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(view->Selected_Text(), QStringLiteral("PART_4999"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(view->Selected_Text(), QStringLiteral("PART_4999"));
+    find->clear();
+    QTest::keyClicks(find, QStringLiteral("nowhere"));
+    QTest::keyClick(find, Qt::Key_Return);
+    QCOMPARE(view->Selected_Text(), QStringLiteral("PART_4999"));
+    QTest::keyClick(find, Qt::Key_Escape);
+    QVERIFY(!find->isVisible());
 }
 
 QTEST_MAIN(TTestViews)
