@@ -10,8 +10,9 @@
 #include "src/localzone.h"
 #include "src/summarytext.h"
 #include "bench/benchmarkfile.h"
+#include "bench/windowfigure.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -65,7 +66,7 @@ int Option(const QStringList &arguments, const QString &name, int fallback)
 int main(int argc, char *argv[])
 {
     TLocalZone::Keep_Zone_Read();
-    QCoreApplication application(argc, argv);
+    QApplication application(argc, argv);
     const QStringList arguments = application.arguments();
     TBenchmarkFile::TShape shape;
     shape.executions = Option(arguments, QStringLiteral("--executions"), shape.executions);
@@ -165,5 +166,16 @@ int main(int argc, char *argv[])
               database.Add_Program_Entry(item);
           }),
           20);
+    // The window uses the same connection name as the object above, which gives it up first.
+    database.Close();
+    // The window: one run, as a user would meet it (its figures are not repeatable in one process).
+    const TWindowFigure::TResult window = TWindowFigure::Measure(file, folder);
+    if (!window.shown)
+        out << "Window: the report was not shown within a minute\n";
+    Print(QStringLiteral("Window: start, lists filled"), window.start_msec, 1000);
+    Print(QStringLiteral("Window: every date and program, report shown"), window.visible_msec, 1000);
+    Print(QStringLiteral("Window: longest hold of the event loop"), window.longest_hold_msec, 100);
+    out << QStringLiteral("%1 %2 MB\n").arg(QStringLiteral("Window: peak memory of the process"), -44).arg(window.peak_megabytes, 10, 'f', 0);
+
     return 0;
 }

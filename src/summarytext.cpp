@@ -2,10 +2,10 @@
 
 #include "src/database.h"
 
-#include <QHash>
+#include "src/reportwriter.h"
+
 #include <QSet>
 
-#include <limits>
 
 namespace
 {
@@ -14,96 +14,33 @@ const QString SEPARATOR = QString(75, QLatin1Char('-')) + QLatin1Char('\n');
 // Sums are kept in signed 32 bits like the stored values, without the undefined overflow of int.
 int Add(int a, int b) { return int(quint32(a) + quint32(b)); }
 
-// The report of years of records is millions of lines: it is appended piece by
-// piece, and the date and time texts, which repeat, are formatted once each.
-class TReportWriter
+// An upper bound of the characters one execution's details take.
+qint64 Details_Size(const TDatabaseItem &item)
 {
-public:
-    explicit TReportWriter(const std::vector<TDatabaseItem> &items)
-    {
-        // The whole text at once: growing a string of hundreds of megabytes would copy it again and again.
-        qint64 size = 2048;
-        for (const TDatabaseItem &item : items)
-        {
-            size += 480 + item.Name().size() + item.Revision().size();
-            for (int index = 0; index < item.Error_Message_Count(); ++index)
-                size += 2 * (item.Error_Message(index).size() + 2);
-        }
-        d_text.reserve(int(qMin<qint64>(size, std::numeric_limits<int>::max() / 4)));
-    }
-
-    QString &Text() { return d_text; }
-
-    // Labels are UTF-16 literals: appended as they stand, without conversion.
-    void Line(const QString &label, const QString &value)
-    {
-        d_text += label;
-        d_text += value;
-        d_text += QLatin1Char('\n');
-    }
-    void Number_Line(const QString &label, qint64 value, int width)
-    {
-        d_text += label;
-        Padded(value, width);
-        d_text += QLatin1Char('\n');
-    }
-    void Time_Line(const QString &label, int seconds, int width)
-    {
-        // What Minutes_Seconds gives, appended in place: minutes right-aligned, seconds in two digits.
-        d_text += label;
-        Padded(seconds / 60, width);
-        d_text += QLatin1Char(':');
-        const int rest = seconds % 60;
-        if (rest >= 0 && rest < 10)
-            d_text += QLatin1Char('0');
-        d_text += QString::number(rest);
-        d_text += QStringLiteral(" min:sec\n");
-    }
-    void Padded(qint64 value, int width)
-    {
-        const QString digits = QString::number(value);
-        if (digits.size() < width)
-            d_text += QString(width - digits.size(), QLatin1Char(' '));
-        d_text += digits;
-    }
-    // The same text as toString("yyyy MMM dd : hh mm ss ap") of the date-time.
-    QString Execution_Date(const QDateTime &date_time)
-    {
-        if (!date_time.isValid())
-            return QString();
-        const QDate date = date_time.date();
-        auto date_text = d_dates.constFind(date);
-        if (date_text == d_dates.constEnd())
-            date_text = d_dates.insert(date, date.toString(QStringLiteral("yyyy MMM dd")));
-        const QTime time = date_time.time();
-        auto time_text = d_times.constFind(time);
-        if (time_text == d_times.constEnd())
-            time_text = d_times.insert(time, time.toString(QStringLiteral("hh mm ss ap")));
-        return *date_text + QLatin1String(" : ") + *time_text;
-    }
-
-private:
-    QString d_text;
-    QHash<QDate, QString> d_dates;
-    QHash<QTime, QString> d_times;
-};
+    qint64 size = 512 + item.Name().size() + item.Revision().size();
+    for (int index = 0; index < item.Error_Message_Count(); ++index)
+        size += item.Error_Message(index).size() + 2;
+    return size;
+}
 
 void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
 {
     writer->Line(QStringLiteral("Program Name:                     "), item.Name());
     writer->Line(QStringLiteral("Program Revision:                 "), item.Revision());
-    writer->Line(QStringLiteral("Execution Date:                   "), writer->Execution_Date(item.Date_Time()));
+    writer->Append(QStringLiteral("Execution Date:                   "));
+    writer->Execution_Date(item.Date_Time());
+    writer->Append(QLatin1Char('\n'));
     writer->Time_Line(QStringLiteral("Total Time:            "), Add(item.Execution_Time(), item.Idle_Time()), 12);
     writer->Time_Line(QStringLiteral("Execution Time:        "), item.Execution_Time(), 12);
     writer->Time_Line(QStringLiteral("Idle Time:             "), item.Idle_Time(), 12);
     writer->Number_Line(QStringLiteral("Point Count:           "), item.Point_Count(), 15);
     if (item.Error_Message_Count() > 0)
     {
-        writer->Text() += QStringLiteral("Controller Messages During Execution:\n");
+        writer->Append(QStringLiteral("Controller Messages During Execution:\n"));
         for (int index = 0; index < item.Error_Message_Count(); ++index)
             writer->Line(QStringLiteral(" "), item.Error_Message(index));
     }
-    writer->Text() += SEPARATOR;
+    writer->Append(SEPARATOR);
 }
 } // namespace
 
@@ -166,18 +103,22 @@ void TSummaryText::Generate_Summary_Text()
 QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
                              const std::vector<TDatabaseItem> &items)
 {
-    TReportWriter writer(items);
+    // The whole text at once: growing a string of hundreds of megabytes would copy it again and again.
+    qint64 size = 2048;
+    for (const TDatabaseItem &item : items)
+        size += Details_Size(item) + 32;
+    TReportWriter writer(size);
     if (monitor_time_valid)
         writer.Time_Line(QStringLiteral("Total Monitor Time:      "), monitor_time, 10);
     else
-        writer.Text() += QLatin1String("Total Monitor Time:               <unavailable>\n");
+        writer.Append(QLatin1String("Total Monitor Time:               <unavailable>\n"));
     if (run_time_valid)
         writer.Time_Line(QStringLiteral("Total Software Run Time: "), run_time, 10);
     else
-        writer.Text() += QLatin1String("Total Software Run Time:          <unavailable>\n");
-    writer.Text() += SEPARATOR;
-    writer.Text() += QLatin1String("     Selected Program Details:\n");
-    writer.Text() += SEPARATOR;
+        writer.Append(QLatin1String("Total Software Run Time:          <unavailable>\n"));
+    writer.Append(SEPARATOR);
+    writer.Append(QLatin1String("     Selected Program Details:\n"));
+    writer.Append(SEPARATOR);
 
     int execution_time = 0;
     int idle_time = 0;
@@ -202,16 +143,16 @@ QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run
         }
     }
 
-    writer.Text() += QLatin1String("     Selected Program Summary:\n");
-    writer.Text() += SEPARATOR;
+    writer.Append(QLatin1String("     Selected Program Summary:\n"));
+    writer.Append(SEPARATOR);
     writer.Number_Line(QStringLiteral("Program Count:         "), qint64(quint64(items.size())), 15);
     writer.Time_Line(QStringLiteral("Program Time:    "), Add(execution_time, idle_time), 18);
     writer.Time_Line(QStringLiteral("Execution Time:  "), execution_time, 18);
     writer.Time_Line(QStringLiteral("Idle Time:       "), idle_time, 18);
     writer.Number_Line(QStringLiteral("Point Count:     "), point_count, 21);
-    writer.Text() += QLatin1String("\nUnique Error Messages:\n");
-    writer.Text() += SEPARATOR;
+    writer.Append(QLatin1String("\nUnique Error Messages:\n"));
+    writer.Append(SEPARATOR);
     for (const QString &message : qAsConst(messages))
         writer.Line(QStringLiteral(" "), message);
-    return writer.Text();
+    return writer.Take();
 }

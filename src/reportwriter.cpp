@@ -1,0 +1,121 @@
+#include "src/reportwriter.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+TReportWriter::TReportWriter(qint64 expected_size)
+    : d_out(nullptr), d_end(nullptr), d_am(QTime(0, 0).toString(QStringLiteral("ap"))),
+      d_pm(QTime(12, 0).toString(QStringLiteral("ap")))
+{
+    Reserve(expected_size);
+}
+
+void TReportWriter::Reserve(qint64 characters)
+{
+    if (d_end - d_out >= characters)
+        return;
+    // Grows by half again at least: a report of hundreds of megabytes is not copied again and again.
+    const qint64 used = d_out ? d_out - d_text.constData() : 0;
+    const qint64 wanted = std::max(used + characters, used + used / 2 + 4096);
+    const int size = int(std::min<qint64>(wanted, std::numeric_limits<int>::max() / 2 - 64));
+    d_text.resize(size);
+    d_out = d_text.data() + used;
+    d_end = d_text.data() + size;
+}
+
+void TReportWriter::Append(const QChar *data, int size)
+{
+    Reserve(size);
+    std::memcpy(static_cast<void *>(d_out), data, size_t(size) * sizeof(QChar));
+    d_out += size;
+}
+
+void TReportWriter::Append(QLatin1String text)
+{
+    Reserve(text.size());
+    for (const char character : text)
+        *d_out++ = QLatin1Char(character);
+}
+
+void TReportWriter::Line(const QString &label, const QString &value)
+{
+    Reserve(qint64(label.size()) + value.size() + 1);
+    Append(label);
+    Append(value);
+    *d_out++ = QLatin1Char('\n');
+}
+
+void TReportWriter::Number_Line(const QString &label, qint64 value, int width)
+{
+    Reserve(label.size() + std::max(width, 21) + 1);
+    Append(label);
+    Padded(value, width);
+    *d_out++ = QLatin1Char('\n');
+}
+
+void TReportWriter::Time_Line(const QString &label, int seconds, int width)
+{
+    Reserve(label.size() + std::max(width, 12) + 16);
+    Append(label);
+    Padded(seconds / 60, width);
+    *d_out++ = QLatin1Char(':');
+    const int rest = seconds % 60;
+    if (rest >= 0 && rest < 10)
+        *d_out++ = QLatin1Char('0');
+    Padded(rest, 0);
+    Append(QLatin1String(" min:sec\n"));
+}
+
+void TReportWriter::Padded(qint64 value, int width)
+{
+    char digits[24];
+    int count = 0;
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    do
+    {
+        digits[count++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        digits[count++] = '-';
+    for (int pad = count; pad < width; ++pad)
+        *d_out++ = QLatin1Char(' ');
+    while (count > 0)
+        *d_out++ = QLatin1Char(digits[--count]);
+}
+
+void TReportWriter::Execution_Date(const QDateTime &date_time)
+{
+    if (!date_time.isValid())
+        return;
+    const QDate date = date_time.date();
+    if (date != d_last_date)
+    {
+        d_last_date = date;
+        d_last_date_text = date.toString(QStringLiteral("yyyy MMM dd"));
+    }
+    Append(d_last_date_text);
+    // "hh mm ss ap" written in place: the hour on the 12-hour clock, the marker as the locale has it.
+    const QTime time = date_time.time();
+    const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    const QString &marker = time.hour() < 12 ? d_am : d_pm;
+    Reserve(16 + marker.size());
+    Append(QLatin1String(" : "));
+    for (const int value : {hour, time.minute(), time.second()})
+    {
+        *d_out++ = QLatin1Char(char('0' + value / 10));
+        *d_out++ = QLatin1Char(char('0' + value % 10));
+        *d_out++ = QLatin1Char(' ');
+    }
+    Append(marker);
+}
+
+QString TReportWriter::Take()
+{
+    d_text.resize(d_out ? int(d_out - d_text.constData()) : 0);
+    d_out = d_end = nullptr;
+    return std::move(d_text);
+}
