@@ -1,6 +1,7 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
+#include "src/backgroundlist.h"
 #include "src/database.h"
 #include "src/datawidget.h"
 #include "src/messagebox.h"
@@ -38,6 +39,7 @@ const char *const LEGAL_NOTICE =
 
 TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), d_summary_thread(nullptr), d_summary_worker(nullptr),
+      d_program_names(nullptr),
       d_application_events(nullptr), d_machine(nullptr), d_application(nullptr), d_monitor_state(0),
       d_summary_pending(false), d_program_open(false), d_executing(false), d_stale_reports(false)
 {
@@ -139,6 +141,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     d_update_timer = new QTimer(this);
     d_monitor_process = new TMonitorProcess(this);
     d_about_box = new TMessageBox(this);
+    d_program_names = new TBackgroundList(this);
 
     d_export_selected_csv_action->setEnabled(false);
     d_export_selected_txt_action->setEnabled(false);
@@ -186,6 +189,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     connect(d_monitor_process, &TMonitorProcess::Class_Visible, this, &TQuorvex::Suspend_Resume);
     connect(d_date_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Date_Selection_Changed);
     connect(d_program_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Program_Selection_Changed);
+    connect(d_program_names, &TBackgroundList::Finished, this, &TQuorvex::Program_Names_Ready);
     connect(d_update_timer, &QTimer::timeout, this, &TQuorvex::Update_Timeout);
     connect(d_pending_timer, &QTimer::timeout, this, &TQuorvex::Write_Pending);
     d_update_timer->setInterval(1000);
@@ -194,6 +198,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
 TQuorvex::~TQuorvex()
 {
     Stop_Summary();
+    d_program_names->Stop();
     Disconnect_Application();
     // The event loop may be over: the automation objects given up above are deleted now.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -259,8 +264,9 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
     d_settings->setValue(QStringLiteral("Export_Path"), d_export_folder);
-    // The report worker reads the database: it must be done before the file is closed.
+    // The report worker and the list reader read the database: they must be done before the file is closed.
     Stop_Summary();
+    d_program_names->Stop();
     Disconnect_Application();
     d_journal->Write_Pending();
     d_pending_timer->stop();

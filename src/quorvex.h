@@ -19,6 +19,7 @@ class QTabWidget;
 class QThread;
 class QTimer;
 class TActiveProgramWidget;
+class TBackgroundList;
 class TDataWidget;
 class TDatabase;
 class TMessageBox;
@@ -56,6 +57,7 @@ private slots:
     void Help_About();
     void Date_Selection_Changed(QStringList list);
     void Program_Selection_Changed(QStringList list);
+    void Program_Names_Ready(QStringList names);
     void Summary_Text_Ready();
     void Write_Pending();
 
@@ -102,6 +104,7 @@ private:
     QThread *d_summary_thread;
     TMessageBox *d_about_box;
     TSummaryText *d_summary_worker;
+    TBackgroundList *d_program_names;
     TAutomation *d_application_events;
     TAutomation *d_machine;
     TMonitorProcess *d_monitor_process;

@@ -1,5 +1,6 @@
 #include "src/quorvex.h"
 
+#include "src/backgroundlist.h"
 #include "src/csvexport.h"
 #include "src/database.h"
 #include "src/datawidget.h"
@@ -19,11 +20,21 @@
 void TQuorvex::Date_Selection_Changed(QStringList list)
 {
     d_selected_dates = list;
-    d_program_list->Set_List(d_database->Program_Names(d_selected_dates));
+    // The programs of thousands of dates take a while: read in the background,
+    // the list waits meanwhile, so that nothing is chosen from the old one.
+    TDatabase *database = d_database;
+    d_program_names->Start([database, list]() { return database->Program_Names(list); });
+    d_program_list->setEnabled(false);
     d_selected_programs.clear();
     Update_Summary();
     d_export_selected_csv_action->setEnabled(false);
     d_export_selected_txt_action->setEnabled(false);
+}
+
+void TQuorvex::Program_Names_Ready(QStringList names)
+{
+    d_program_list->Set_List(names);
+    d_program_list->setEnabled(true);
 }
 
 void TQuorvex::Program_Selection_Changed(QStringList list)

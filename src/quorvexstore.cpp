@@ -1,6 +1,7 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
+#include "src/backgroundlist.h"
 #include "src/database.h"
 #include "src/datawidget.h"
 
@@ -74,6 +75,9 @@ void TQuorvex::Show_Pending()
 
 void TQuorvex::Refresh_Lists()
 {
+    // Both lists start afresh: the programs of an earlier date selection are no longer wanted.
+    d_program_names->Drop();
+    d_program_list->setEnabled(true);
     d_date_list->Set_List(d_database->Dates());
     d_program_list->Set_List(d_database->Program_Names(QStringList()));
 }

@@ -1,3 +1,4 @@
+#include "src/backgroundlist.h"
 #include "src/database.h"
 #include "tests/support/testhome.h"
 
@@ -16,6 +17,7 @@ class TTestDatabaseThreads : public QObject
 private slots:
     void Reader_And_Writer_Share_The_Object();
     void Reader_Connection_Goes_With_Its_Thread();
+    void Latest_Background_List_Wins();
 };
 
 void TTestDatabaseThreads::Reader_And_Writer_Share_The_Object()
@@ -95,6 +97,44 @@ void TTestDatabaseThreads::Reader_Connection_Goes_With_Its_Thread()
 
     db.Close();
     QVERIFY(QSqlDatabase::connectionNames().isEmpty());
+}
+
+// Requests made while a list is being read: only the latest one's list is
+// given; a dropped one gives nothing; a stop waits for the running one.
+void TTestDatabaseThreads::Latest_Background_List_Wins()
+{
+    TBackgroundList lists;
+    QSignalSpy finished(&lists, &TBackgroundList::Finished);
+    std::atomic<bool> release{false};
+    std::atomic<int> runs{0};
+    const auto job = [&](const QString &text) {
+        return [&, text]() {
+            ++runs;
+            while (!release.load())
+                QThread::yieldCurrentThread();
+            return QStringList{text};
+        };
+    };
+    lists.Start(job(QStringLiteral("first")));
+    lists.Start(job(QStringLiteral("second")));
+    lists.Start(job(QStringLiteral("third")));
+    release = true;
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toStringList(), QStringList{"third"});
+    QCOMPARE(runs.load(), 2);
+    QVERIFY(!lists.Is_Busy());
+
+    release = false;
+    lists.Start(job(QStringLiteral("dropped")));
+    lists.Drop();
+    release = true;
+    QTRY_VERIFY(!lists.Is_Busy());
+    release = false;
+    lists.Start(job(QStringLiteral("stopped")));
+    release = true;
+    lists.Stop();
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TTestDatabaseThreads)

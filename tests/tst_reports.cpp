@@ -124,7 +124,11 @@ void TTestReports::cleanup()
 void TTestReports::Selection_Shows_The_Report()
 {
     QTabWidget *tabs = d_window->findChild<QTabWidget *>();
+    // The programs of the chosen dates are read in the background; the list waits meanwhile.
     Select(Dates(), {QStringLiteral("2024 Mar 06")});
+    QVERIFY(!Programs()->isEnabled());
+    QTRY_VERIFY(Programs()->isEnabled());
+    QCOMPARE(Programs()->findChild<QListView *>()->model()->rowCount(), 3);
     QTRY_COMPARE(Summary(), QStringLiteral("No summary available."));
     QCOMPARE(tabs->currentIndex(), 0);
     QVERIFY(!Action(d_window, QStringLiteral("Export CSV"))->isEnabled());
@@ -140,6 +144,7 @@ void TTestReports::Selection_Shows_The_Report()
 
     // No date selected: the programs on all dates, date by date.
     Select(Dates(), {});
+    QTRY_VERIFY(Programs()->isEnabled());
     Select(Programs(), {QStringLiteral("BRACKET_A"), QStringLiteral("HOUSING")});
     QTRY_VERIFY(Summary().contains(QStringLiteral("Program Count:                       3")));
     const QString all = Summary();
@@ -152,6 +157,7 @@ void TTestReports::Selection_Shows_The_Report()
 void TTestReports::Report_Follows_The_Latest_Selection()
 {
     Select(Dates(), {QStringLiteral("2024 Mar 05"), QStringLiteral("2024 Mar 06")});
+    QTRY_VERIFY(Programs()->isEnabled());
     QTRY_COMPARE(Summary(), QStringLiteral("No summary available."));
     Select(Programs(), {QStringLiteral("HOUSING")});
     Select(Programs(), {QStringLiteral("BRACKET_A")});
@@ -166,6 +172,7 @@ void TTestReports::Report_Follows_The_Latest_Selection()
 void TTestReports::Close_Waits_For_The_Report()
 {
     Select(Dates(), {});
+    QTRY_VERIFY(Programs()->isEnabled());
     Select(Programs(), {QStringLiteral("BRACKET_A")});
     QCOMPARE(Summary(), QStringLiteral("Updating summary..."));
     QVERIFY(d_window->close());
@@ -212,7 +219,9 @@ void TTestReports::Export_All_CSV_Groups_By_Program()
 void TTestReports::Export_Selected_CSV_And_Text()
 {
     Select(Dates(), {QStringLiteral("1999 Jan 01")});
+    QTRY_VERIFY(Programs()->isEnabled());
     Select(Dates(), {QStringLiteral("2024 Mar 06")});
+    QTRY_VERIFY(Programs()->isEnabled());
     Select(Programs(), {FLANGE});
     QTRY_VERIFY(Summary().contains(QStringLiteral("Program Count:")));
     const QString csv = d_home->File_Path(QStringLiteral("selected.csv"));
