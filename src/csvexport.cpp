@@ -5,10 +5,16 @@ QByteArray TCsvExport::Text(const std::vector<TDatabaseItem> &items)
     QByteArray text;
     if (items.empty())
         return text;
-    text += "Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error Messages\n";
+    text += Header();
     for (const TDatabaseItem &item : items)
         text += Line(item).toLatin1();
     return text;
+}
+
+QByteArray TCsvExport::Header()
+{
+    return QByteArrayLiteral(
+        "Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error Messages\n");
 }
 
 QString TCsvExport::Line(const TDatabaseItem &item)

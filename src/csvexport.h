@@ -15,6 +15,7 @@ class TCsvExport
 public:
     // Empty (no header either) when there are no executions.
     static QByteArray Text(const std::vector<TDatabaseItem> &items);
+    static QByteArray Header();
     static QString Line(const TDatabaseItem &item);
     // A field holding a comma, a double quote or a line break is quoted, its
     // quotes doubled, so that every record keeps its field count.

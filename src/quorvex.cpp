@@ -39,7 +39,7 @@ const char *const LEGAL_NOTICE =
 
 TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), d_summary_thread(nullptr), d_summary_worker(nullptr),
-      d_program_names(nullptr),
+      d_program_names(nullptr), d_export_thread(nullptr), d_export_job(nullptr), d_export_progress(nullptr),
       d_application_events(nullptr), d_machine(nullptr), d_application(nullptr), d_monitor_state(0),
       d_summary_pending(false), d_program_open(false), d_executing(false), d_stale_reports(false)
 {
@@ -199,6 +199,7 @@ TQuorvex::~TQuorvex()
 {
     Stop_Summary();
     d_program_names->Stop();
+    Stop_Export();
     Disconnect_Application();
     // The event loop may be over: the automation objects given up above are deleted now.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -267,6 +268,7 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     // The report worker and the list reader read the database: they must be done before the file is closed.
     Stop_Summary();
     d_program_names->Stop();
+    Stop_Export();
     Disconnect_Application();
     d_journal->Write_Pending();
     d_pending_timer->stop();

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -22,6 +23,8 @@ class TActiveProgramWidget;
 class TBackgroundList;
 class TDataWidget;
 class TDatabase;
+class TExportJob;
+class QProgressDialog;
 class TMessageBox;
 class TMonitorProcess;
 class TReportPage;
@@ -82,7 +85,10 @@ private:
     void Refresh_Lists();
     void Update_Summary();
     void Stop_Summary();
-    void Export(const QString &caption, const QString &filter, const QByteArray &content);
+    void Export(const QString &caption, const QString &filter, const std::function<void(TExportJob *)> &setup);
+    void Export_Finished();
+    void Stop_Export();
+    void Set_Export_Actions();
 
     QAction *d_monitor_action;
     QAction *d_export_all_action;
@@ -105,6 +111,9 @@ private:
     TMessageBox *d_about_box;
     TSummaryText *d_summary_worker;
     TBackgroundList *d_program_names;
+    QThread *d_export_thread;
+    TExportJob *d_export_job;
+    QProgressDialog *d_export_progress;
     TAutomation *d_application_events;
     TAutomation *d_machine;
     TMonitorProcess *d_monitor_process;

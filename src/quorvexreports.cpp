@@ -4,13 +4,14 @@
 #include "src/csvexport.h"
 #include "src/database.h"
 #include "src/datawidget.h"
+#include "src/exportjob.h"
 #include "src/reportpage.h"
 #include "src/reportview.h"
 #include "src/summarytext.h"
 
 #include <QAction>
 #include <QFileDialog>
-#include <QSaveFile>
+#include <QProgressDialog>
 #include <QTabWidget>
 #include <QThread>
 
@@ -27,8 +28,7 @@ void TQuorvex::Date_Selection_Changed(QStringList list)
     d_program_list->setEnabled(false);
     d_selected_programs.clear();
     Update_Summary();
-    d_export_selected_csv_action->setEnabled(false);
-    d_export_selected_txt_action->setEnabled(false);
+    Set_Export_Actions();
 }
 
 void TQuorvex::Program_Names_Ready(QStringList names)
@@ -41,8 +41,7 @@ void TQuorvex::Program_Selection_Changed(QStringList list)
 {
     d_selected_programs = list;
     Update_Summary();
-    d_export_selected_csv_action->setEnabled(!d_selected_programs.isEmpty());
-    d_export_selected_txt_action->setEnabled(!d_selected_programs.isEmpty());
+    Set_Export_Actions();
 }
 
 void TQuorvex::Update_Summary()
@@ -104,42 +103,98 @@ void TQuorvex::Stop_Summary()
 
 void TQuorvex::Export_All_CSV()
 {
-    const QStringList dates = d_database->Dates();
+    TDatabase *database = d_database;
     Export(QStringLiteral("Export All to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
-           TCsvExport::Text(d_database->Program_Entries(d_database->Program_Names(dates), dates,
-                                                           TDatabase::NAME_THEN_DATE)));
+           [database](TExportJob *job) {
+               const QStringList dates = database->Dates();
+               job->Set_Entries(database, database->Program_Names(dates), dates);
+           });
 }
 
 void TQuorvex::Export_Selected_CSV()
 {
     const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
+    const QStringList programs = d_selected_programs;
+    TDatabase *database = d_database;
     Export(QStringLiteral("Export Selected to CSV"), QStringLiteral("Comma Separated File (*.csv)"),
-           TCsvExport::Text(d_database->Program_Entries(d_selected_programs, dates, TDatabase::NAME_THEN_DATE)));
+           [database, programs, dates](TExportJob *job) { job->Set_Entries(database, programs, dates); });
 }
 
 void TQuorvex::Export_Selected_TXT()
 {
+    const QString text = d_summary_view->Text();
     Export(QStringLiteral("Export Selected to TXT"), QStringLiteral("Text File (*.txt)"),
-           d_summary_view->Text().toLatin1());
+           [text](TExportJob *job) { job->Set_Text(text); });
 }
 
-void TQuorvex::Export(const QString &caption, const QString &filter, const QByteArray &content)
+// The file is written in a thread of its own while a dialog shows how far it
+// has come (after half a second, so that small exports do not flash it) and
+// lets the user cancel; the actions wait until it is done.
+void TQuorvex::Export(const QString &caption, const QString &filter, const std::function<void(TExportJob *)> &setup)
 {
     const QString file_name = QFileDialog::getSaveFileName(this, caption, d_export_folder, filter);
-    if (file_name.isEmpty())
+    if (file_name.isEmpty() || d_export_thread)
         return;
+    d_export_job = new TExportJob(file_name);
+    setup(d_export_job);
+    d_export_progress = new QProgressDialog(QStringLiteral("Writing '%1'...").arg(file_name), QStringLiteral("Cancel"),
+                                            0, 0, this);
+    d_export_progress->setObjectName(QStringLiteral("export_progress"));
+    d_export_progress->setWindowTitle(caption);
+    d_export_progress->setWindowModality(Qt::WindowModal);
+    d_export_progress->setMinimumDuration(500);
+    d_export_progress->setAutoReset(false);
+    TExportJob *job = d_export_job;
+    connect(d_export_progress, &QProgressDialog::canceled, this, [job]() { job->Cancel(); });
+    connect(job, &TExportJob::Progress, d_export_progress, [this](int done, int total) {
+        d_export_progress->setMaximum(total);
+        d_export_progress->setValue(done);
+    });
+    d_export_thread = QThread::create([job]() { job->Run(); });
+    connect(d_export_thread, &QThread::finished, this, &TQuorvex::Export_Finished);
+    Set_Export_Actions();
+    d_export_thread->start();
+}
 
-    // An existing file is replaced only by a complete new one.
-    QSaveFile file(file_name);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Text) &&
-                         file.write(content) == content.size() && file.commit();
-    if (!written)
-    {
-        file.cancelWriting();
-        Show_Status(QStringLiteral("ERR:  Cannot write file '%1'.").arg(file_name));
+void TQuorvex::Export_Finished()
+{
+    if (!d_export_thread || sender() != d_export_thread)
         return;
+    const TExportJob::TResult result = d_export_job->Result();
+    const QString file_name = d_export_job->File_Name();
+    Stop_Export();
+    if (result == TExportJob::CANCELLED)
+        Show_Status(QStringLiteral("WAR:  Export cancelled, '%1' not written.").arg(file_name));
+    else if (result != TExportJob::WRITTEN)
+        Show_Status(QStringLiteral("ERR:  Cannot write file '%1'.").arg(file_name));
+    else
+    {
+        const int slash = file_name.lastIndexOf(QLatin1Char('/'));
+        if (slash >= 0)
+            d_export_folder = file_name.left(slash);
     }
-    const int slash = file_name.lastIndexOf(QLatin1Char('/'));
-    if (slash >= 0)
-        d_export_folder = file_name.left(slash);
+}
+
+// Cancels an export still running (the window closes) and waits for its thread.
+void TQuorvex::Stop_Export()
+{
+    if (!d_export_thread)
+        return;
+    d_export_job->Cancel();
+    d_export_thread->wait();
+    delete d_export_thread;
+    delete d_export_job;
+    delete d_export_progress;
+    d_export_thread = nullptr;
+    d_export_job = nullptr;
+    d_export_progress = nullptr;
+    Set_Export_Actions();
+}
+
+void TQuorvex::Set_Export_Actions()
+{
+    const bool idle = !d_export_thread;
+    d_export_all_action->setEnabled(idle);
+    d_export_selected_csv_action->setEnabled(idle && !d_selected_programs.isEmpty());
+    d_export_selected_txt_action->setEnabled(idle && !d_selected_programs.isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "src/database.h"
 #include "src/datawidget.h"
+#include "src/exportjob.h"
 #include "src/quorvex.h"
 #include "src/reportview.h"
 #include "tests/support/modalanswer.h"
@@ -79,6 +80,8 @@ private slots:
     void Export_All_CSV_Groups_By_Program();
     void Export_Selected_CSV_And_Text();
     void Export_Folder_Is_Remembered();
+    void Cancelled_Export_Leaves_The_File_As_It_Was_data();
+    void Cancelled_Export_Leaves_The_File_As_It_Was();
 
 private:
     QString Export_Through_Dialog(const QString &action, const QString &file, QString *caption = nullptr,
@@ -198,6 +201,9 @@ QString TTestReports::Export_Through_Dialog(const QString &action, const QString
         QTest::keyClick(name, Qt::Key_Return);
     });
     Action(d_window, action)->trigger();
+    // The file is written in the background; the actions wait until it is done.
+    if (!QTest::qWaitFor([this]() { return Action(d_window, QStringLiteral("Export All CSV"))->isEnabled(); }))
+        return QStringLiteral("<still exporting>");
     return answer.Answered() ? file : QString();
 }
 
@@ -263,6 +269,43 @@ void TTestReports::Export_Folder_Is_Remembered()
     Export_Through_Dialog(QStringLiteral("Export All CSV"), d_home->File_Path(QStringLiteral("c.csv")), nullptr, &start);
     QCOMPARE(start, folder);
     QVERIFY(QFile::exists(d_home->File_Path(QStringLiteral("c.csv"))));
+}
+
+void TTestReports::Cancelled_Export_Leaves_The_File_As_It_Was_data()
+{
+    QTest::addColumn<bool>("entries");
+    QTest::newRow("report text") << false;
+    QTest::newRow("entries as CSV") << true;
+}
+
+void TTestReports::Cancelled_Export_Leaves_The_File_As_It_Was()
+{
+    QFETCH(bool, entries);
+    const QString folder = d_home->File_Path(QStringLiteral("exports"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString file = folder + QStringLiteral("/report.txt");
+    {
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    }
+    TDatabase db;
+    QVERIFY(db.Open(d_home->File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
+    for (int i = 0; i < 3000 && entries; ++i)
+        QVERIFY(db.Add_Program_Entry(Record(QString(500, QLatin1Char('N')), QDateTime(MARCH_5, QTime(0, 0)).addSecs(i), i)));
+    TExportJob job(file);
+    if (entries)
+        job.Set_Entries(&db, {QString(500, QLatin1Char('N'))}, db.Dates());
+    else
+        job.Set_Text(QString(3 << 20, QLatin1Char('x')));
+    int pieces = 0;
+    connect(&job, &TExportJob::Progress, this, [&](int done, int) {
+        if (done > 0 && ++pieces == 1)
+            job.Cancel();
+    }, Qt::DirectConnection);
+    QCOMPARE(job.Run(), TExportJob::CANCELLED);
+    QCOMPARE(pieces, 1);
+    QCOMPARE(Read(file), QByteArray("old"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"report.txt"});
 }
 
 QTEST_MAIN(TTestReports)

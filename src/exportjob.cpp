@@ -1,0 +1,85 @@
+#include "src/exportjob.h"
+
+#include "src/csvexport.h"
+#include "src/database.h"
+
+#include <QSaveFile>
+
+namespace
+{
+// About a megabyte a piece: progress moves, and a cancel is seen at once.
+const int PIECE = 1 << 20;
+} // namespace
+
+TExportJob::TExportJob(const QString &file_name)
+    : d_file_name(file_name), d_database(nullptr), d_entries(false), d_cancelled(false), d_result(RUNNING)
+{
+}
+
+void TExportJob::Set_Entries(TDatabase *database, const QStringList &names, const QStringList &dates)
+{
+    d_database = database;
+    d_names = names;
+    d_dates = dates;
+    d_entries = true;
+}
+
+void TExportJob::Set_Text(const QString &text)
+{
+    d_text = text;
+    d_entries = false;
+}
+
+TExportJob::TResult TExportJob::Finish(TResult result)
+{
+    d_result = result;
+    return result;
+}
+
+TExportJob::TResult TExportJob::Run()
+{
+    QSaveFile file(d_file_name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return Finish(FAILED);
+    const auto write = [&file](const QByteArray &bytes) { return file.write(bytes) == bytes.size(); };
+    bool written = true;
+    if (d_entries)
+    {
+        emit Progress(0, 0);
+        const std::vector<TDatabaseItem> items =
+            d_database->Program_Entries(d_names, d_dates, TDatabase::NAME_THEN_DATE);
+        // No entries: an empty file, not a header alone.
+        QByteArray piece = items.empty() ? QByteArray() : TCsvExport::Header();
+        const int total = int(items.size());
+        for (int index = 0; index < total && written && !d_cancelled; ++index)
+        {
+            piece += TCsvExport::Line(items[size_t(index)]).toLatin1();
+            if (piece.size() >= PIECE || index + 1 == total)
+            {
+                written = write(piece);
+                piece.clear();
+                emit Progress(index + 1, total);
+            }
+        }
+    }
+    else
+    {
+        const int total = d_text.size();
+        for (int done = 0; done < total && written && !d_cancelled; done += PIECE)
+        {
+            written = write(d_text.midRef(done, PIECE).toLatin1());
+            emit Progress(std::min(total, done + PIECE), total);
+        }
+    }
+    if (d_cancelled)
+    {
+        file.cancelWriting();
+        return Finish(CANCELLED);
+    }
+    if (!written || !file.commit())
+    {
+        file.cancelWriting();
+        return Finish(FAILED);
+    }
+    return Finish(WRITTEN);
+}

@@ -1,0 +1,58 @@
+#ifndef QUORVEX_EXPORTJOB_H
+#define QUORVEX_EXPORTJOB_H
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+class TDatabase;
+
+// One export to a file: the CSV of the entries of some programs on some dates,
+// or a report's text. Run() may take seconds over years of records: the window
+// runs it in a thread of its own, shows Progress and may Cancel at any time.
+// The file is written through a temporary one and appears only complete; a
+// cancelled or failed export leaves whatever was there before untouched.
+class TExportJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum TResult
+    {
+        RUNNING,
+        WRITTEN,
+        FAILED,
+        CANCELLED
+    };
+
+    explicit TExportJob(const QString &file_name);
+
+    void Set_Entries(TDatabase *database, const QStringList &names, const QStringList &dates);
+    void Set_Text(const QString &text);
+    QString File_Name() const { return d_file_name; }
+
+    // Thread-safe: the job stops at its next piece.
+    void Cancel() { d_cancelled = true; }
+    TResult Run();
+    TResult Result() const { return d_result; }
+
+signals:
+    // Done of total; a total of 0 while the entries are still being read.
+    void Progress(int done, int total);
+
+private:
+    TResult Finish(TResult result);
+
+    QString d_file_name;
+    TDatabase *d_database;
+    QStringList d_names;
+    QStringList d_dates;
+    QString d_text;
+    bool d_entries;
+    std::atomic<bool> d_cancelled;
+    std::atomic<TResult> d_result;
+};
+
+#endif
