@@ -225,10 +225,6 @@ void TTestAutomation::Events_Set_Up_In_The_Required_Order()
     QVERIFY(automation.Connect_Events());
     QCOMPARE(d_server->Events()->Sink_Count(), 1);
     QVERIFY(!TAutomation().Init_Events(d_server->Type_Library(), QStringLiteral("itestevents")));
-    QVERIFY(TAutomation::Interface_Has_Function(d_server->Type_Library(), QStringLiteral("ITestEvents"),
-                                                QStringLiteral("second")));
-    QVERIFY(TAutomation::Interface_Has_Variable(d_server->Type_Library(), QStringLiteral("ITestEvents"),
-                                                QStringLiteral("State")));
 }
 
 void TTestAutomation::Release_Gives_Everything_Back()

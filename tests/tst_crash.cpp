@@ -1,4 +1,5 @@
 #include "src/pendingfile.h"
+#include "tests/support/filecheck.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
@@ -19,7 +20,6 @@ private slots:
     void Killed_While_Entries_Wait();
 
 private:
-    QString Check(const QString &database);
     static QString Busy_Shift(const TTestHome &home, const QString &prefix);
     static QProcessEnvironment Environment(const TTestHome &home);
     static bool Run_Quick_Shift(const TTestHome &home);
@@ -80,25 +80,6 @@ bool TTestCrash::Run_Quick_Shift(const TTestHome &home)
     return demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
 }
 
-QString TTestCrash::Check(const QString &database)
-{
-    QString output;
-    if (!TSqliteShell::Run(database,
-                           QStringLiteral("PRAGMA integrity_check;\n"
-                                          "SELECT count(*) FROM program p WHERE (SELECT count(*) FROM program_data d "
-                                          "WHERE d.program_id=p.program_id)<>1;\n"
-                                          "SELECT count(*) FROM program_message WHERE program_id NOT IN (SELECT "
-                                          "program_id FROM program);\n"
-                                          "SELECT count(*) FROM program;\n"),
-                           &output))
-        return QStringLiteral("the shell could not read the file");
-    const QStringList lines = output.split(QLatin1Char('\n'));
-    if (lines.value(0) != QLatin1String("ok"))
-        return QStringLiteral("integrity check: ") + output;
-    if (lines.value(1) != QLatin1String("0") || lines.value(2) != QLatin1String("0"))
-        return QStringLiteral("a partial entry: ") + output;
-    return QString();
-}
 
 void TTestCrash::Killed_At_Random_Moments()
 {
@@ -112,7 +93,7 @@ void TTestCrash::Killed_At_Random_Moments()
     for (int kill = 1; kill <= KILLS; ++kill)
     {
         QVERIFY(Kill_At_Random(home, script, &random));
-        const QString fault = Check(database);
+        const QString fault = TFileCheck::Faults(database);
         QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("kill %1, seed %2: %3").arg(kill).arg(seed).arg(fault)));
         QString count;
         TSqliteShell::Run(database, QStringLiteral("SELECT count(*) FROM program;\n"), &count);
@@ -122,7 +103,7 @@ void TTestCrash::Killed_At_Random_Moments()
     QVERIFY2(stored_before > KILLS, qPrintable(QStringLiteral("only %1 entries were stored").arg(stored_before)));
 
     QVERIFY(Run_Quick_Shift(home));
-    QVERIFY(Check(database).isEmpty());
+    QVERIFY(TFileCheck::Faults(database).isEmpty());
     QString after;
     TSqliteShell::Run(database, QStringLiteral("SELECT count(*) FROM program WHERE name='AFTER';\n"), &after);
     QCOMPARE(after, QStringLiteral("1\n"));
@@ -158,7 +139,7 @@ void TTestCrash::Killed_While_Entries_Wait()
 
     QVERIFY(QFile::remove(database));
     QVERIFY(Run_Quick_Shift(home));
-    QVERIFY(Check(database).isEmpty());
+    QVERIFY(TFileCheck::Faults(database).isEmpty());
     QString stored;
     TSqliteShell::Run(database, QStringLiteral("SELECT name FROM program ORDER BY program_id;\n"), &stored);
     QCOMPARE(stored, (waiting + QStringList{QStringLiteral("AFTER")}).join(QLatin1Char('\n')) + QLatin1Char('\n'));

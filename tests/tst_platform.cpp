@@ -11,24 +11,8 @@ class TTestPlatform : public QObject
     Q_OBJECT
 
 private slots:
-    void Strings_Are_Length_Prefixed();
     void COM_Is_Counted_Per_Thread();
 };
-
-void TTestPlatform::Strings_Are_Length_Prefixed()
-{
-    BSTR text = SysAllocString(u"probe");
-    QCOMPARE(reinterpret_cast<const uint32_t *>(text)[-1], uint32_t(10));
-    QCOMPARE(text[5], char16_t(0));
-    SysFreeString(text);
-    // Embedded zeros count in the length, not in lstrlenW.
-    const OLECHAR with_zero[] = {u'a', 0, u'b'};
-    BSTR counted = SysAllocStringLen(with_zero, 3);
-    QCOMPARE(SysStringLen(counted), UINT(3));
-    QCOMPARE(lstrlenW(counted), 1);
-    SysFreeString(counted);
-    QVERIFY(!SysAllocString(nullptr));
-}
 
 void TTestPlatform::COM_Is_Counted_Per_Thread()
 {

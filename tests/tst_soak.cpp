@@ -1,6 +1,7 @@
 #include "sim/measurementsoftware.h"
 #include "src/datawidget.h"
 #include "src/quorvex.h"
+#include "tests/support/filecheck.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
@@ -123,24 +124,16 @@ void TTestSoak::Act()
     QCoreApplication::processEvents();
 }
 
+// The file's invariants, and usage totals that never go down.
 QString TTestSoak::Check()
 {
+    const QString faults = TFileCheck::Faults(d_check);
+    if (!faults.isEmpty())
+        return faults;
     QSqlQuery query(d_check);
     const auto number = [&query](const char *statement) {
         return query.exec(QLatin1String(statement)) && query.next() ? query.value(0).toLongLong() : -1;
     };
-    if (!query.exec(QStringLiteral("PRAGMA integrity_check")) || !query.next() || query.value(0).toString() != QLatin1String("ok"))
-        return QStringLiteral("integrity check failed");
-    if (number("SELECT count(*) FROM program p WHERE (SELECT count(*) FROM program_data d WHERE "
-               "d.program_id=p.program_id)<>1") != 0)
-        return QStringLiteral("an entry without exactly one program_data row");
-    if (number("SELECT count(*) FROM program_data WHERE program_id NOT IN (SELECT program_id FROM program)") != 0 ||
-        number("SELECT count(*) FROM program_message WHERE program_id NOT IN (SELECT program_id FROM program)") != 0)
-        return QStringLiteral("rows that belong to no entry");
-    if (number("SELECT count(*) FROM program_data WHERE execution_time<0 OR idle_time<0 OR point_count<0") != 0)
-        return QStringLiteral("a negative time or count");
-    if (number("SELECT count(*) FROM program WHERE name='' OR date IS NULL OR time IS NULL") != 0)
-        return QStringLiteral("an entry without name, date or time");
     const qint64 monitor = number("SELECT software_monitor_time FROM usage");
     const qint64 run = number("SELECT software_run_time FROM usage");
     if (monitor < d_monitor_total || run < d_run_total)
