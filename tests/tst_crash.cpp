@@ -45,15 +45,11 @@ QString TTestCrash::Busy_Shift(const TTestHome &home, const QString &prefix)
     QFile file(script);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
-    QByteArray text = "software-start\nmonitor\nwait 50\n";
+    file.write("software-start\nmonitor\nwait 50\n");
     for (int i = 0; i < 400; ++i)
-        text += QStringLiteral("open CMM1 A %2_%1\nstart\nhit\nhit\nerror fault %1\nlearn\nerror again\nend\n"
-                               "close\nwait 3\n")
-                    .arg(i)
-                    .arg(prefix)
-                    .toUtf8();
-    text += "quit\n";
-    file.write(text);
+        file.write(QStringLiteral("open CMM1 A %1_%2\nstart\nhit\nhit\nerror fault\nlearn\nend\nclose\nwait 3\n")
+                       .arg(prefix).arg(i).toUtf8());
+    file.write("quit\n");
     return script;
 }
 

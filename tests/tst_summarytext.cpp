@@ -58,7 +58,6 @@ class TTestSummaryText : public QObject
 
 private slots:
     void Example_Report();
-    void Numbers_End_In_Column_38();
     void Overflowing_Sums_Keep_The_Format();
     void Without_Executions_Or_Totals();
     void Messages_Listed_Once_Across_Executions();
@@ -67,29 +66,6 @@ private slots:
 void TTestSummaryText::Example_Report()
 {
     QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}), QString::fromLatin1(EXAMPLE));
-}
-
-void TTestSummaryText::Numbers_End_In_Column_38()
-{
-    TDatabaseItem item = Bracket();
-    item.Set_Execution_Time(3599);
-    item.Set_Point_Count(123456);
-    const QStringList lines = TSummaryText::Report(true, 59, true, 86400, {item, item}).split(QLatin1Char('\n'));
-    int checked = 0;
-    for (const QString &line : lines)
-    {
-        if (line.contains(QLatin1String("min:sec")))
-        {
-            QCOMPARE(line.indexOf(QLatin1String(" min:sec")), 38);
-            ++checked;
-        }
-        else if (line.startsWith(QLatin1String("Point Count:")) || line.startsWith(QLatin1String("Program Count:")))
-        {
-            QCOMPARE(line.size(), 38);
-            ++checked;
-        }
-    }
-    QCOMPARE(checked, 15);
 }
 
 // Sums are 32-bit: a total past the limit turns negative, and is still written as Minutes_Seconds gives it.
