@@ -102,14 +102,10 @@ void TTestBadFiles::Not_A_Database_Is_Never_Touched()
     }
     QCOMPARE(Read(file), garbage);
     QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
-
-    // The user puts the file aside; the next start writes what waited, in its order.
+    // The user puts the file aside; the next start writes what waited (in its order: the crash test).
     QVERIFY(QFile::rename(file, file + QStringLiteral(".broken")));
     TQuorvex window;
     QCOMPARE(Pending_Text(&window), QString());
-    QString output;
-    QVERIFY(TSqliteShell::Run(file, QStringLiteral("SELECT name FROM program ORDER BY program_id;\n"), &output));
-    QCOMPARE(output, QStringLiteral("KEPT_1\nKEPT_2\n"));
     QCOMPARE(QDir(home.Settings_Folder() + QStringLiteral("/pending")).entryList(QDir::Files), QStringList());
 }
 

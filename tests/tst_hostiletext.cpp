@@ -2,7 +2,6 @@
 #include "src/database.h"
 #include "src/pendingfile.h"
 #include "src/summarytext.h"
-#include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
 #include <QtTest>
@@ -107,10 +106,6 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
         QCOMPARE(all[size_t(i)].Name(), texts.at(i));
         QCOMPARE(all[size_t(i)].Error_Messages(), (QStringList{texts.at(i), texts.value(i + 1)}));
     }
-    QString check;
-    QVERIFY(TSqliteShell::Run(home.File_Path(QStringLiteral("database.db")),
-                              QStringLiteral("PRAGMA integrity_check;\nSELECT count(*) FROM program;\n"), &check));
-    QCOMPARE(check, QStringLiteral("ok\n%1\n").arg(texts.size()));
 }
 
 void TTestHostileText::Report_And_Export_Stay_Well_Formed()

@@ -284,10 +284,8 @@ void TTestReports::Cancelled_Export_Leaves_The_File_As_It_Was()
     const QString folder = d_home->File_Path(QStringLiteral("exports"));
     QVERIFY(QDir().mkpath(folder));
     const QString file = folder + QStringLiteral("/report.txt");
-    {
-        QFile old(file);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-    }
+    QFile old(file);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3 && old.flush());
     TDatabase db;
     QVERIFY(db.Open(d_home->File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
     for (int i = 0; i < 3000 && entries; ++i)
