@@ -57,31 +57,38 @@ TWindowFigure::TResult TWindowFigure::Measure(const QString &database_file, cons
     QElapsedTimer since_tick;
     bool names_arrived = false;
     bool programs_selected = false;
-    QObject::connect(programs->model(), &QAbstractItemModel::modelReset, [&names_arrived]() { names_arrived = true; });
+    QObject::connect(programs->model(), &QAbstractItemModel::modelReset,
+                     [&names_arrived]() { names_arrived = true; });
     QTimer ticks;
     ticks.setInterval(5);
-    QObject::connect(&ticks, &QTimer::timeout, [&]() {
-        result.longest_hold_msec = std::max(result.longest_hold_msec, since_tick.nsecsElapsed() / 1e6 - 5);
-        since_tick.restart();
-        // The programs are chosen once the list shows those of every date.
-        if (names_arrived && !programs_selected)
-        {
-            programs_selected = true;
-            programs->selectAll();
-        }
-        if (programs_selected && report->Text().startsWith(QLatin1String("Total Monitor Time:")))
-        {
-            result.visible_msec = clock.nsecsElapsed() / 1e6;
-            result.shown = true;
-            QCoreApplication::exit(0);
-        }
-    });
-    QTimer::singleShot(0, [&]() {
-        clock.restart();
-        since_tick.start();
-        ticks.start();
-        dates->selectAll();
-    });
+    QObject::connect(&ticks, &QTimer::timeout,
+                     [&]()
+                     {
+                         result.longest_hold_msec =
+                             std::max(result.longest_hold_msec, since_tick.nsecsElapsed() / 1e6 - 5);
+                         since_tick.restart();
+                         // The programs are chosen once the list shows those of every date.
+                         if (names_arrived && !programs_selected)
+                         {
+                             programs_selected = true;
+                             programs->selectAll();
+                         }
+                         if (programs_selected &&
+                             report->Text().startsWith(QLatin1String("Total Monitor Time:")))
+                         {
+                             result.visible_msec = clock.nsecsElapsed() / 1e6;
+                             result.shown = true;
+                             QCoreApplication::exit(0);
+                         }
+                     });
+    QTimer::singleShot(0,
+                       [&]()
+                       {
+                           clock.restart();
+                           since_tick.start();
+                           ticks.start();
+                           dates->selectAll();
+                       });
     // At most a minute: a report not shown by then counts as not shown.
     QTimer::singleShot(60000, []() { QCoreApplication::exit(1); });
     QCoreApplication::exec();

@@ -4,7 +4,10 @@
 
 TBackgroundList::TBackgroundList(QObject *parent) : QObject(parent), d_thread(nullptr), d_dropped(false) {}
 
-TBackgroundList::~TBackgroundList() { Stop(); }
+TBackgroundList::~TBackgroundList()
+{
+    Stop();
+}
 
 void TBackgroundList::Start(TJob job)
 {
@@ -23,11 +26,13 @@ void TBackgroundList::Run_Next()
 {
     TJob job = std::move(d_waiting);
     d_waiting = nullptr;
-    d_thread = QThread::create([this, job]() {
-        QStringList result = job();
-        std::lock_guard<std::mutex> lock(d_mutex);
-        d_result = std::move(result);
-    });
+    d_thread = QThread::create(
+        [this, job]()
+        {
+            QStringList result = job();
+            std::lock_guard<std::mutex> lock(d_mutex);
+            d_result = std::move(result);
+        });
     connect(d_thread, &QThread::finished, this, &TBackgroundList::Thread_Done);
     d_thread->start();
 }

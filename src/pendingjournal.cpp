@@ -13,7 +13,9 @@ const QString USAGE_SUFFIX = QStringLiteral(".usage");
 const int RETRY_BUSY_TIMEOUT_MSEC = 100;
 } // namespace
 
-TPendingJournal::TPendingJournal(TDatabase *database) : d_database(database), d_next_number(1), d_written(0) {}
+TPendingJournal::TPendingJournal(TDatabase *database) : d_database(database), d_next_number(1), d_written(0)
+{
+}
 
 bool TPendingJournal::Open(const QString &folder)
 {

@@ -39,7 +39,8 @@ void TQuorvex::Write_Database_Entry()
 void TQuorvex::Add_Usage(TDatabase::TUsageTotal total, int seconds)
 {
     if (d_journal->Add_Usage(total, seconds) == TPendingJournal::LOST)
-        d_active_program->Add_Message(QStringLiteral("ERR:  Usage time lost: %1").arg(d_journal->Keep_Error()));
+        d_active_program->Add_Message(
+            QStringLiteral("ERR:  Usage time lost: %1").arg(d_journal->Keep_Error()));
     Show_Pending();
 }
 
@@ -62,7 +63,8 @@ void TQuorvex::Show_Pending()
                          : QStringLiteral("INF:  %1 pending database entries written.").arg(written));
     }
     for (const QString &file : d_journal->Take_Unreadable())
-        d_active_program->Add_Message(QStringLiteral("ERR:  Pending entry unreadable, set aside: %1").arg(file));
+        d_active_program->Add_Message(
+            QStringLiteral("ERR:  Pending entry unreadable, set aside: %1").arg(file));
     const int count = d_journal->Pending_Entries();
     d_pending_label->setText(count == 1 ? QStringLiteral("WAR:  1 database entry pending")
                                         : QStringLiteral("WAR:  %1 database entries pending").arg(count));

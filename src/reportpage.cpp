@@ -28,17 +28,20 @@ TReportPage::TReportPage(QWidget *parent) : QWidget(parent)
     layout->addWidget(d_find_bar);
     d_find_bar->hide();
 
-    const auto shortcut = [this](const QKeySequence &keys) {
+    const auto shortcut = [this](const QKeySequence &keys)
+    {
         QShortcut *result = new QShortcut(keys, this);
         result->setContext(Qt::WidgetWithChildrenShortcut);
         return result;
     };
     connect(shortcut(QKeySequence::Find), &QShortcut::activated, this, &TReportPage::Show_Find_Bar);
     connect(shortcut(QKeySequence::FindNext), &QShortcut::activated, this, &TReportPage::Find_Next);
-    connect(shortcut(Qt::Key_Escape), &QShortcut::activated, this, [this]() {
-        d_find_bar->hide();
-        d_view->setFocus();
-    });
+    connect(shortcut(Qt::Key_Escape), &QShortcut::activated, this,
+            [this]()
+            {
+                d_find_bar->hide();
+                d_view->setFocus();
+            });
     connect(d_find_text, &QLineEdit::returnPressed, this, &TReportPage::Find_Next);
     connect(d_find_text, &QLineEdit::textEdited, d_find_result, &QLabel::clear);
 }

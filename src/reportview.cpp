@@ -36,7 +36,10 @@ void TReportView::Set_Lines(std::shared_ptr<const TReportLines> lines)
     viewport()->update();
 }
 
-void TReportView::Set_Text(const QString &text) { Set_Lines(std::make_shared<TReportLines>(text)); }
+void TReportView::Set_Text(const QString &text)
+{
+    Set_Lines(std::make_shared<TReportLines>(text));
+}
 
 QString TReportView::Selected_Text() const
 {
@@ -44,7 +47,10 @@ QString TReportView::Selected_Text() const
     return Text().mid(start, std::max(d_anchor, d_cursor) - start);
 }
 
-void TReportView::Select_All() { Select(0, Text().size()); }
+void TReportView::Select_All()
+{
+    Select(0, Text().size());
+}
 
 void TReportView::Copy() const
 {
@@ -66,9 +72,15 @@ bool TReportView::Find(const QString &text)
     return true;
 }
 
-int TReportView::First_Visible_Line() const { return verticalScrollBar()->value(); }
+int TReportView::First_Visible_Line() const
+{
+    return verticalScrollBar()->value();
+}
 
-int TReportView::Visible_Lines() const { return std::max(1, (viewport()->height() - MARGIN) / d_line_height); }
+int TReportView::Visible_Lines() const
+{
+    return std::max(1, (viewport()->height() - MARGIN) / d_line_height);
+}
 
 void TReportView::Update_Scroll_Bars()
 {
@@ -77,7 +89,8 @@ void TReportView::Update_Scroll_Bars()
     verticalScrollBar()->setPageStep(visible);
     verticalScrollBar()->setSingleStep(1);
     const qint64 width = qint64(d_lines->Longest_Line() * d_char_width) + 2 * MARGIN;
-    horizontalScrollBar()->setRange(0, int(std::min<qint64>(std::max<qint64>(0, width - viewport()->width()), 1 << 30)));
+    horizontalScrollBar()->setRange(
+        0, int(std::min<qint64>(std::max<qint64>(0, width - viewport()->width()), 1 << 30)));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(int(d_char_width * 4));
 }
@@ -101,7 +114,8 @@ void TReportView::paintEvent(QPaintEvent *)
         const int start = d_lines->Line_Start(line);
         const int length = d_lines->Line_Length(line);
         const auto x_of = [&](int column) { return MARGIN - shift + column * d_char_width; };
-        const auto span = [&](int from, int to) { return QRectF(x_of(from), y, (to - from) * d_char_width, d_line_height); };
+        const auto span = [&](int from, int to)
+        { return QRectF(x_of(from), y, (to - from) * d_char_width, d_line_height); };
         if (selection_start < selection_end && selection_start <= start + length && selection_end > start)
         {
             const int from = std::max(0, selection_start - start);
@@ -111,7 +125,8 @@ void TReportView::paintEvent(QPaintEvent *)
         }
         if (first_column >= length)
             continue;
-        const QString visible = d_lines->Text().mid(start + first_column, std::min(columns, length - first_column));
+        const QString visible =
+            d_lines->Text().mid(start + first_column, std::min(columns, length - first_column));
         painter.setPen(colours.text().color());
         painter.drawText(QPointF(x_of(first_column), y + ascent), visible);
         if (selection_start < selection_end && selection_start < start + length && selection_end > start)

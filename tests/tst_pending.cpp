@@ -34,7 +34,10 @@ QStringList Stored_Names(const QString &connection)
     return names;
 }
 
-QStringList Pending_Files(const QString &folder) { return QDir(folder).entryList(QDir::Files); }
+QStringList Pending_Files(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files);
+}
 } // namespace
 
 // An entry the database cannot take now is kept and arrives later, once, in
@@ -118,8 +121,9 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
              (QStringList{"PART_0", "PART_1", "PART_2", "PART_3", "PART_4"}));
     bool valid = false;
     QCOMPARE(db.Software_Run_Time(&valid), 90);
-    const TDatabaseItem read = db.Program_Entry(QStringLiteral("PART_2"), TDatabase::Stored_Date_Text(QDate(2026, 12, 7)),
-                                                TDatabase::Stored_Time_Text(QTime(8, 0, 2)), &valid);
+    const TDatabaseItem read =
+        db.Program_Entry(QStringLiteral("PART_2"), TDatabase::Stored_Date_Text(QDate(2026, 12, 7)),
+                         TDatabase::Stored_Time_Text(QTime(8, 0, 2)), &valid);
     QVERIFY(valid);
     QVERIFY(read == Entry(2));
 }
