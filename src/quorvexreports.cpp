@@ -14,6 +14,9 @@
 #include <QProgressDialog>
 #include <QTabWidget>
 #include <QThread>
+#include <QTimer>
+
+#include <limits>
 
 // Browsing the recorded executions: the report of the selection, built in a
 // worker thread, and the exports.
@@ -142,7 +145,9 @@ void TQuorvex::Export(const QString &caption, const QString &filter, const std::
     d_export_progress->setObjectName(QStringLiteral("export_progress"));
     d_export_progress->setWindowTitle(caption);
     d_export_progress->setWindowModality(Qt::WindowModal);
-    d_export_progress->setMinimumDuration(500);
+    // Shown after half a second if still at work, whatever the progress so far (reading gives none).
+    d_export_progress->setMinimumDuration(std::numeric_limits<int>::max());
+    QTimer::singleShot(500, d_export_progress, &QProgressDialog::show);
     d_export_progress->setAutoReset(false);
     TExportJob *job = d_export_job;
     connect(d_export_progress, &QProgressDialog::canceled, this, [job]() { job->Cancel(); });
