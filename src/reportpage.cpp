@@ -14,7 +14,6 @@ TReportPage::TReportPage(QWidget *parent) : QWidget(parent)
     d_find_bar = new QWidget(this);
     d_find_text = new QLineEdit(d_find_bar);
     d_find_text->setObjectName(QStringLiteral("find_text"));
-    d_find_text->setClearButtonEnabled(true);
     d_find_result = new QLabel(d_find_bar);
 
     QHBoxLayout *bar = new QHBoxLayout(d_find_bar);
