@@ -92,6 +92,7 @@ private:
     bool Connection(QSqlDatabase *db) const;
     bool Execute(QSqlQuery *query, const QString &statement);
     QStringList First_Column(const QString &statement);
+    QStringList Names_On_Many_Dates(const QStringList &dates);
     int Usage_Total(const char *column, bool *valid);
     bool Add_Usage_Total(const char *column, int seconds);
     static const char *Usage_Column(TUsageTotal total);

@@ -112,6 +112,15 @@ void TTestEntryReader::Lists_Are_Those_Of_The_Plain_Statements()
         on_dates += Shell_Column(QStringLiteral("SELECT name FROM program WHERE date='%1' ORDER BY program_id;").arg(date));
     on_dates.removeDuplicates();
     QCOMPARE(d_database->Program_Names(some), on_dates);
+    // Many dates are read in one pass: the same as date by date, also with a date twice and one unknown.
+    QStringList many = dates;
+    many.insert(7, dates.at(40));
+    many << QStringLiteral("1999 Jan 01");
+    QStringList date_by_date;
+    for (const QString &date : many)
+        date_by_date += d_database->Program_Names({date});
+    date_by_date.removeDuplicates();
+    QCOMPARE(d_database->Program_Names(many), date_by_date);
 }
 
 void TTestEntryReader::Entries_Are_Those_Of_The_Plain_Loops_data()
