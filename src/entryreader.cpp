@@ -14,16 +14,24 @@ namespace
 // Up to this many texts go into the statement; beyond, every row is read and the selection is made here.
 const int MAXIMUM_LISTED = 64;
 
+// One execution of the selection; its name and date are the lists' own texts at these positions.
 struct TRow
 {
     int outer;
     int inner;
     int program_id;
-    QString name;
-    QString date;
-    QString time;
+    QTime time;
     QString revision;
 };
+
+// The texts repeat over years of records: each row shares the one copy of its text.
+QString Shared(QHash<QString, QString> *texts, const QString &text)
+{
+    auto known = texts->constFind(text);
+    if (known == texts->constEnd())
+        known = texts->insert(text, text);
+    return *known;
+}
 
 QString Listed(const QStringList &texts)
 {
@@ -101,21 +109,25 @@ QString TEntryReader::Filter(const QStringList &names, const QStringList &dates)
     return QString();
 }
 
-QDateTime TEntryReader::Date_Time(const QString &date_text, const QString &time_text)
+QDate TEntryReader::Date(const QString &date_text)
 {
     // Parsing with a pattern is slow and the texts repeat: each is parsed once.
     auto date = d_dates.constFind(date_text);
     if (date == d_dates.constEnd())
         date = d_dates.insert(date_text, TDatabase::Stored_Date(date_text));
+    return *date;
+}
+
+QTime TEntryReader::Time(const QString &time_text)
+{
     auto time = d_times.constFind(time_text);
     if (time == d_times.constEnd())
         time = d_times.insert(time_text, TDatabase::Stored_Time(time_text));
-    // One conversion to local time instead of the two of setDate and setTime:
-    // the same value (a time that does not parse is midnight in both).
-    return QDateTime(*date, *time);
+    return *time;
 }
 
-std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates, bool dates_outside)
+std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates,
+                                              bool dates_outside)
 {
     std::vector<TDatabaseItem> items;
     if (names.isEmpty() || dates.isEmpty())
@@ -127,10 +139,12 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     std::vector<TRow> rows;
     std::vector<int> program_ids;
     QHash<QString, QString> revisions;
+    QHash<QString, QString> shared_messages;
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT program_id,name,date,time,revision FROM program%1 ORDER BY program_id")
-                        .arg(filter)))
+    if (!query.exec(
+            QStringLiteral("SELECT program_id,name,date,time,revision FROM program%1 ORDER BY program_id")
+                .arg(filter)))
         return items;
     while (query.next())
     {
@@ -144,16 +158,10 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         if (name_position == name_positions.constEnd() || date_position == date_positions.constEnd())
             continue;
         const int program_id = query.value(0).toInt();
-        // The texts repeat over years of records: each row shares the one copy of its name, date and revision.
-        QString revision = query.value(4).toString();
-        auto known_revision = revisions.constFind(revision);
-        if (known_revision == revisions.constEnd())
-            known_revision = revisions.insert(revision, revision);
-        TRow row{dates_outside ? *date_position : *name_position, dates_outside ? *name_position : *date_position,
-                 program_id, names.at(*name_position), dates.at(*date_position), query.value(3).toString(),
-                 *known_revision};
         program_ids.push_back(program_id);
-        rows.push_back(row);
+        rows.push_back({dates_outside ? *date_position : *name_position,
+                        dates_outside ? *name_position : *date_position, program_id,
+                        Time(query.value(3).toString()), Shared(&revisions, query.value(4).toString())});
     }
 
     const TRowIndex row_of_program(program_ids);
@@ -162,31 +170,39 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     std::vector<int> order(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
-    std::stable_sort(order.begin(), order.end(), [&rows](int a, int b) {
-        return rows[a].outer != rows[b].outer ? rows[a].outer < rows[b].outer : rows[a].inner < rows[b].inner;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&rows](int a, int b) {
+                         return rows[a].outer != rows[b].outer ? rows[a].outer < rows[b].outer
+                                                               : rows[a].inner < rows[b].inner;
+                     });
     std::vector<int> position_of_row(rows.size());
     items.resize(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
     {
         const TRow &row = rows[order[i]];
         position_of_row[order[i]] = int(i);
+        const int name_position = dates_outside ? row.inner : row.outer;
+        const int date_position = dates_outside ? row.outer : row.inner;
         TDatabaseItem &item = items[i];
-        item.Set_Name(row.name);
+        item.Set_Name(names.at(name_position));
         item.Set_Revision(row.revision);
-        item.Set_Date_Time(Date_Time(row.date, row.time));
+        // One conversion to local time instead of the two of setDate and setTime:
+        // the same value (a time that does not parse is midnight in both).
+        item.Set_Date_Time(QDateTime(Date(dates.at(date_position)), row.time));
     }
 
     // The selection's rows of the other two tables, found through their
     // program_id index, then taken in recording order (rowid) as the plain
     // statements give them.
-    const QString selected = filter.isEmpty()
-                                 ? QString()
-                                 : QStringLiteral(" WHERE program_id IN (SELECT program_id FROM program%1)").arg(filter);
+    const QString selected =
+        filter.isEmpty()
+            ? QString()
+            : QStringLiteral(" WHERE program_id IN (SELECT program_id FROM program%1)").arg(filter);
     std::vector<std::pair<qint64, int>> data_rows;
     std::vector<TData> data;
-    if (query.exec(QStringLiteral("SELECT rowid,program_id,execution_time,idle_time,point_count FROM program_data%1")
-                       .arg(selected)))
+    if (query.exec(
+            QStringLiteral("SELECT rowid,program_id,execution_time,idle_time,point_count FROM program_data%1")
+                .arg(selected)))
         while (query.next())
         {
             const int row = row_of_program.Row(query.value(1).toInt());
@@ -220,7 +236,7 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
             if (row < 0)
                 continue;
             message_rows.emplace_back(query.value(0).toLongLong(), messages.size());
-            messages.append(query.value(2).toString());
+            messages.append(Shared(&shared_messages, query.value(2).toString()));
             message_owner.push_back(row);
         }
     In_Recording_Order(&message_rows);

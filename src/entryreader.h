@@ -22,7 +22,8 @@ public:
 
 private:
     QString Filter(const QStringList &names, const QStringList &dates) const;
-    QDateTime Date_Time(const QString &date_text, const QString &time_text);
+    QDate Date(const QString &date_text);
+    QTime Time(const QString &time_text);
 
     QSqlDatabase d_db;
     QHash<QString, QDate> d_dates;

@@ -1,5 +1,7 @@
 #include "src/reportwriter.h"
 
+#include "src/largepages.h"
+
 #include <QDateTime>
 
 #include <algorithm>
@@ -22,6 +24,7 @@ void TReportWriter::Reserve(qint64 characters)
     const qint64 wanted = std::max(used + characters, used + used / 2 + 4096);
     const int size = int(std::min<qint64>(wanted, std::numeric_limits<int>::max() / 2 - 64));
     d_text.resize(size);
+    TLargePages::Advise(d_text.data() + used, size_t(size - used) * sizeof(QChar));
     d_out = d_text.data() + used;
     d_end = d_text.data() + size;
 }
