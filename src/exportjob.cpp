@@ -12,7 +12,7 @@ const int PIECE = 1 << 20;
 } // namespace
 
 TExportJob::TExportJob(const QString &file_name)
-    : d_file_name(file_name), d_database(nullptr), d_entries(false), d_cancelled(false), d_result(RUNNING)
+    : d_file_name(file_name), d_database(nullptr), d_content(TEXT), d_cancelled(false), d_result(RUNNING)
 {
 }
 
@@ -21,13 +21,19 @@ void TExportJob::Set_Entries(TDatabase *database, const QStringList &names, cons
     d_database = database;
     d_names = names;
     d_dates = dates;
-    d_entries = true;
+    d_content = ENTRIES;
 }
 
 void TExportJob::Set_Text(const QString &text)
 {
     d_text = text;
-    d_entries = false;
+    d_content = TEXT;
+}
+
+void TExportJob::Set_Bytes(const QByteArray &bytes)
+{
+    d_bytes = bytes;
+    d_content = BYTES;
 }
 
 TExportJob::TResult TExportJob::Finish(TResult result)
@@ -39,11 +45,13 @@ TExportJob::TResult TExportJob::Finish(TResult result)
 TExportJob::TResult TExportJob::Run()
 {
     QSaveFile file(d_file_name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    const QIODevice::OpenMode mode =
+        d_content == BYTES ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Text;
+    if (!file.open(mode))
         return Finish(FAILED);
     const auto write = [&file](const QByteArray &bytes) { return file.write(bytes) == bytes.size(); };
     bool written = true;
-    if (d_entries)
+    if (d_content == ENTRIES)
     {
         emit Progress(0, 0);
         const std::vector<TDatabaseItem> items =
@@ -64,10 +72,11 @@ TExportJob::TResult TExportJob::Run()
     }
     else
     {
-        const int total = d_text.size();
+        const int total = d_content == TEXT ? d_text.size() : d_bytes.size();
         for (int done = 0; done < total && written && !d_cancelled; done += PIECE)
         {
-            written = write(d_text.midRef(done, PIECE).toLatin1());
+            written =
+                write(d_content == TEXT ? d_text.midRef(done, PIECE).toLatin1() : d_bytes.mid(done, PIECE));
             emit Progress(std::min(total, done + PIECE), total);
         }
     }

@@ -1,6 +1,7 @@
 #ifndef QUORVEX_EXPORTJOB_H
 #define QUORVEX_EXPORTJOB_H
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,8 @@ public:
 
     void Set_Entries(TDatabase *database, const QStringList &names, const QStringList &dates);
     void Set_Text(const QString &text);
+    // Written as they are (a PDF, UTF-8 text): no line-end translation.
+    void Set_Bytes(const QByteArray &bytes);
     QString File_Name() const { return d_file_name; }
 
     // Thread-safe: the job stops at its next piece.
@@ -50,7 +53,13 @@ private:
     QStringList d_names;
     QStringList d_dates;
     QString d_text;
-    bool d_entries;
+    QByteArray d_bytes;
+    enum TContent
+    {
+        ENTRIES,
+        TEXT,
+        BYTES
+    } d_content;
     std::atomic<bool> d_cancelled;
     std::atomic<TResult> d_result;
 };

@@ -8,6 +8,7 @@
 #include "src/monitorprocess.h"
 #include "src/reportpage.h"
 #include "src/reportview.h"
+#include "src/statisticspage.h"
 #include "src/summarytext.h"
 
 #include <QAction>
@@ -58,6 +59,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     d_settings = new QSettings(d_settings_folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat, this);
     Restore_Geometry();
     d_export_folder = d_settings->value(QStringLiteral("Export_Path"), QDir::homePath()).toString();
+    d_calendar.Read(d_settings);
 
     QAction *quit_action = new QAction(this);
     QAction *about_action = new QAction(this);
@@ -99,6 +101,9 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     d_summary_page->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Expanding);
     d_tab_widget->addTab(d_active_program, QStringLiteral("Active"));
     d_tab_widget->addTab(d_summary_page, QStringLiteral("Selected"));
+    d_statistics_page = new TStatisticsPage;
+    d_statistics_page->setObjectName(QStringLiteral("statistics_page"));
+    d_tab_widget->addTab(d_statistics_page, QStringLiteral("Statistics"));
     grid->addWidget(d_tab_widget, 0, 1, 2, 1);
     setCentralWidget(central);
 
@@ -192,6 +197,9 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     connect(d_program_names, &TBackgroundList::Finished, this, &TQuorvex::Program_Names_Ready);
     connect(d_update_timer, &QTimer::timeout, this, &TQuorvex::Update_Timeout);
     connect(d_pending_timer, &QTimer::timeout, this, &TQuorvex::Write_Pending);
+    connect(d_statistics_page, &TStatisticsPage::Calendar_Requested, this, &TQuorvex::Edit_Shift_Calendar);
+    connect(d_statistics_page, &TStatisticsPage::Csv_Requested, this, &TQuorvex::Export_Statistics_CSV);
+    connect(d_statistics_page, &TStatisticsPage::Pdf_Requested, this, &TQuorvex::Export_Statistics_PDF);
     d_update_timer->setInterval(1000);
 }
 

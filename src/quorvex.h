@@ -4,6 +4,7 @@
 #include "core/automation.h"
 #include "src/databaseitem.h"
 #include "src/pendingjournal.h"
+#include "src/shiftcalendar.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -29,6 +30,7 @@ class TMessageBox;
 class TMonitorProcess;
 class TReportPage;
 class TReportView;
+class TStatisticsPage;
 class TSummaryText;
 
 // The main window. Owns everything else for its whole life: the settings, the
@@ -63,6 +65,9 @@ private slots:
     void Program_Names_Ready(QStringList names);
     void Summary_Text_Ready();
     void Write_Pending();
+    void Edit_Shift_Calendar();
+    void Export_Statistics_CSV();
+    void Export_Statistics_PDF();
 
 private:
     bool Init_Database(const QString &file_name);
@@ -85,7 +90,8 @@ private:
     void Refresh_Lists();
     void Update_Summary();
     void Stop_Summary();
-    void Export(const QString &caption, const QString &filter, const std::function<void(TExportJob *)> &setup);
+    void Export(const QString &caption, const QString &filter,
+                const std::function<void(TExportJob *)> &setup);
     void Export_Finished();
     void Stop_Export();
     void Set_Export_Actions();
@@ -97,6 +103,8 @@ private:
     QTabWidget *d_tab_widget;
     TReportPage *d_summary_page;
     TReportView *d_summary_view;
+    TStatisticsPage *d_statistics_page;
+    TShiftCalendar d_calendar;
     QStatusBar *d_status_bar;
     QSettings *d_settings;
     TDataWidget *d_date_list;

@@ -7,6 +7,7 @@
 #include "src/exportjob.h"
 #include "src/reportpage.h"
 #include "src/reportview.h"
+#include "src/statisticspage.h"
 #include "src/summarytext.h"
 
 #include <QAction>
@@ -57,10 +58,11 @@ void TQuorvex::Update_Summary()
     }
     d_summary_pending = false;
     d_summary_view->Set_Text(QStringLiteral("Updating summary..."));
+    d_statistics_page->Set_Message(QStringLiteral("Updating statistics..."));
 
     d_summary_thread = new QThread;
     const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
-    d_summary_worker = new TSummaryText(d_database, dates, d_selected_programs);
+    d_summary_worker = new TSummaryText(d_database, dates, d_selected_programs, d_calendar);
     d_summary_worker->moveToThread(d_summary_thread);
     connect(d_summary_thread, &QThread::started, d_summary_worker, &TSummaryText::Generate_Summary_Text);
     connect(d_summary_thread, &QThread::finished, d_summary_thread, &QObject::deleteLater);
@@ -78,10 +80,13 @@ void TQuorvex::Summary_Text_Ready()
         if (d_summary_worker->Summary_Valid())
         {
             d_summary_view->Set_Lines(d_summary_worker->Summary_Lines());
-            d_tab_widget->setCurrentWidget(d_summary_page);
+            // A user reading the statistics stays with them.
+            if (d_tab_widget->currentWidget() != d_statistics_page)
+                d_tab_widget->setCurrentWidget(d_summary_page);
         }
         else
             d_summary_view->Set_Text(QStringLiteral("No summary available."));
+        d_statistics_page->Set_Statistics(d_summary_worker->Statistics());
     }
     d_summary_worker->deleteLater();
     d_summary_worker = nullptr;

@@ -6,13 +6,15 @@
 
 #include <QSet>
 
-
 namespace
 {
 const QString SEPARATOR = QString(75, QLatin1Char('-')) + QLatin1Char('\n');
 
 // Sums are kept in signed 32 bits like the stored values, without the undefined overflow of int.
-int Add(int a, int b) { return int(quint32(a) + quint32(b)); }
+int Add(int a, int b)
+{
+    return int(quint32(a) + quint32(b));
+}
 
 // An upper bound of the characters one execution's details take.
 qint64 Details_Size(const TDatabaseItem &item)
@@ -30,7 +32,8 @@ void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
     writer->Append(QStringLiteral("Execution Date:                   "));
     writer->Execution_Date(item.Date_Time());
     writer->Append(QLatin1Char('\n'));
-    writer->Time_Line(QStringLiteral("Total Time:            "), Add(item.Execution_Time(), item.Idle_Time()), 12);
+    writer->Time_Line(QStringLiteral("Total Time:            "), Add(item.Execution_Time(), item.Idle_Time()),
+                      12);
     writer->Time_Line(QStringLiteral("Execution Time:        "), item.Execution_Time(), 12);
     writer->Time_Line(QStringLiteral("Idle Time:             "), item.Idle_Time(), 12);
     writer->Number_Line(QStringLiteral("Point Count:           "), item.Point_Count(), 15);
@@ -44,8 +47,9 @@ void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
 }
 } // namespace
 
-TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs)
-    : d_database(database), d_dates(dates), d_programs(programs), d_summary_valid(false)
+TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
+                           const TShiftCalendar &calendar)
+    : d_database(database), d_dates(dates), d_programs(programs), d_calendar(calendar), d_summary_valid(false)
 {
 }
 
@@ -65,6 +69,12 @@ std::shared_ptr<const TReportLines> TSummaryText::Summary_Lines() const
 {
     std::lock_guard<std::mutex> lock(d_mutex);
     return d_summary;
+}
+
+std::shared_ptr<const TStatistics> TSummaryText::Statistics() const
+{
+    std::lock_guard<std::mutex> lock(d_mutex);
+    return d_statistics;
 }
 
 bool TSummaryText::Summary_Valid() const
@@ -91,10 +101,16 @@ void TSummaryText::Generate_Summary_Text()
     const int monitor_time = d_database->Software_Monitor_Time(&monitor_valid);
     const int run_time = d_database->Software_Run_Time(&run_valid);
     // Indexed here, so that the GUI thread only hands the result to the view.
-    auto lines = std::make_shared<const TReportLines>(Report(monitor_valid, monitor_time, run_valid, run_time, items));
+    auto lines =
+        std::make_shared<const TReportLines>(Report(monitor_valid, monitor_time, run_valid, run_time, items));
+    // The statistics of the same executions, read once for both.
+    std::shared_ptr<const TStatistics> statistics;
+    if (!d_programs.isEmpty())
+        statistics = std::make_shared<const TStatistics>(items, dates, d_database->Dates(), d_calendar);
     {
         std::lock_guard<std::mutex> lock(d_mutex);
         d_summary = std::move(lines);
+        d_statistics = std::move(statistics);
         d_summary_valid = !d_programs.isEmpty();
     }
     emit Finished();

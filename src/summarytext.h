@@ -3,6 +3,8 @@
 
 #include "src/databaseitem.h"
 #include "src/reportlines.h"
+#include "src/shiftcalendar.h"
+#include "src/statistics.h"
 
 #include <QObject>
 #include <QString>
@@ -23,13 +25,16 @@ class TSummaryText : public QObject
     Q_OBJECT
 
 public:
-    TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs);
+    TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
+                 const TShiftCalendar &calendar = TShiftCalendar());
     ~TSummaryText() override;
 
     QString Summary_Text() const;
     // The same text with its lines indexed, ready for the view.
     std::shared_ptr<const TReportLines> Summary_Lines() const;
     bool Summary_Valid() const;
+    // The statistics of the same executions; null while not valid.
+    std::shared_ptr<const TStatistics> Statistics() const;
 
     // The report of these executions, with the usage totals where they were read.
     static QString Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
@@ -47,7 +52,9 @@ private:
     TDatabase *d_database;
     QStringList d_dates;
     QStringList d_programs;
+    TShiftCalendar d_calendar;
     std::shared_ptr<const TReportLines> d_summary;
+    std::shared_ptr<const TStatistics> d_statistics;
     bool d_summary_valid;
     // The result passes from the worker thread to the GUI thread through this
     // lock, not through the toolkit's event queue alone.

@@ -1,0 +1,51 @@
+#include "src/quorvex.h"
+
+#include "src/exportjob.h"
+#include "src/shiftdialog.h"
+#include "src/statisticspage.h"
+#include "src/statisticspdf.h"
+
+#include <QBuffer>
+#include <QSettings>
+
+// The statistics page's shift calendar and its exports.
+
+void TQuorvex::Edit_Shift_Calendar()
+{
+    TShiftDialog dialog(d_calendar, this);
+    dialog.setObjectName(QStringLiteral("shift_dialog"));
+    if (dialog.exec() != QDialog::Accepted || dialog.Calendar() == d_calendar)
+        return;
+    d_calendar = dialog.Calendar();
+    // Kept at once: a calendar is edited seldom and should not wait for the window to close.
+    d_calendar.Write(d_settings);
+    d_settings->sync();
+    Update_Summary();
+}
+
+void TQuorvex::Export_Statistics_CSV()
+{
+    const TStatisticsTable table = d_statistics_page->Current_Table();
+    Export(QStringLiteral("Export %1 to CSV").arg(table.Title()),
+           QStringLiteral("Comma Separated File (*.csv)"),
+           [table](TExportJob *job) { job->Set_Bytes(table.Csv()); });
+}
+
+void TQuorvex::Export_Statistics_PDF()
+{
+    const std::shared_ptr<const TStatistics> statistics = d_statistics_page->Statistics();
+    if (!statistics)
+        return;
+    const TStatistics::TPeriodKind kind = d_statistics_page->Period();
+    // The charts are drawn here on the GUI thread; the file is written like every other export.
+    Export(QStringLiteral("Export Statistics to PDF"), QStringLiteral("PDF Document (*.pdf)"),
+           [statistics, kind](TExportJob *job)
+           {
+               QByteArray document;
+               QBuffer buffer(&document);
+               buffer.open(QIODevice::WriteOnly);
+               // A buffer in memory takes any document; a file that refuses it is the job's to report.
+               TStatisticsPdf::Write(&buffer, *statistics, kind);
+               job->Set_Bytes(document);
+           });
+}

@@ -1,0 +1,57 @@
+#ifndef QUORVEX_SHIFTCALENDAR_H
+#define QUORVEX_SHIFTCALENDAR_H
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <QVector>
+
+class QSettings;
+
+// The weekly shift calendar utilisation is measured against: for each weekday
+// the shifts the machine is meant to run, and the utilisation aimed at. A
+// shift whose end is not after its start ends on the next day ("22:00-06:00");
+// "24:00" is the end of the day. Kept in Settings.ini, group "Shift_Calendar",
+// one key per weekday ("Monday=06:00-14:00, 14:00-22:00"; empty: no shift).
+class TShiftCalendar
+{
+public:
+    struct TShift
+    {
+        QTime start;
+        // Invalid for "24:00".
+        QTime end;
+        bool operator==(const TShift &other) const { return start == other.start && end == other.end; }
+    };
+
+    // Monday to Friday 06:00-22:00, a target of 85%.
+    TShiftCalendar();
+
+    // Qt's numbering: 1 is Monday, 7 is Sunday.
+    QVector<TShift> Shifts(int day_of_week) const;
+    void Set_Shifts(int day_of_week, const QVector<TShift> &shifts);
+    double Target() const { return d_target; }
+    void Set_Target(double target) { d_target = target; }
+
+    // The seconds the date's shifts last in local time: a shift across a change
+    // of daylight saving time is an hour shorter or longer.
+    qint64 Scheduled_Seconds(const QDate &date) const;
+
+    // "06:00-14:00, 14:00-22:00"; false (shifts untouched) when any part is not of that form.
+    static bool Parse(const QString &text, QVector<TShift> *shifts);
+    static QString Text(const QVector<TShift> &shifts);
+    static QString Day_Name(int day_of_week);
+
+    // What cannot be read keeps the default of that day.
+    void Read(QSettings *settings);
+    void Write(QSettings *settings) const;
+
+    bool operator==(const TShiftCalendar &other) const;
+    bool operator!=(const TShiftCalendar &other) const { return !(*this == other); }
+
+private:
+    QVector<TShift> d_shifts[7];
+    double d_target;
+};
+
+#endif

@@ -1,0 +1,29 @@
+#ifndef QUORVEX_STATISTICSCHARTS_H
+#define QUORVEX_STATISTICSCHARTS_H
+
+#include "src/statistics.h"
+
+#include <QtCharts/QChart>
+
+class QPalette;
+
+// The statistics' charts, each a new chart for the caller to own, in the
+// colours of the palette given (the window's, or a paper one for the PDF).
+// A chart shows at most MAXIMUM_BARS entries (the latest periods, the
+// programs with the most execution time, the most frequent messages); the
+// tables hold them all, and the title says when some are left out.
+class TStatisticsCharts
+{
+public:
+    static constexpr int MAXIMUM_BARS = 20;
+
+    // Utilisation in percent per period, with the target as a line.
+    static QtCharts::QChart *Utilisation(const TStatistics &statistics, TStatistics::TPeriodKind kind,
+                                         const QPalette &palette);
+    // Execution seconds per program: minimum, quartiles, median and maximum.
+    static QtCharts::QChart *Execution_Times(const TStatistics &statistics, const QPalette &palette);
+    // Messages by frequency, with the cumulative share in percent.
+    static QtCharts::QChart *Pareto(const TStatistics &statistics, const QPalette &palette);
+};
+
+#endif
