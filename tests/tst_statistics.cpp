@@ -1,0 +1,200 @@
+// The statistics of known executions against figures worked out by hand, the
+// shift calendar across a change of daylight saving time, the charts' values
+// and the PDF read back as text.
+
+#include "src/database.h"
+#include "src/statistics.h"
+#include "src/statisticscharts.h"
+#include "src/statisticspdf.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QBoxPlotSeries>
+#include <QtCharts/QBoxSet>
+#include <QtCharts/QLineSeries>
+#include <QtTest>
+
+#include <ctime>
+#include <memory>
+
+QT_CHARTS_USE_NAMESPACE
+
+namespace
+{
+TDatabaseItem Item(const QString &name, const QDate &date, int execution, int idle, int points,
+                   const QStringList &messages = QStringList())
+{
+    TDatabaseItem item;
+    item.Set_Name(name);
+    item.Set_Date_Time(QDateTime(date, QTime(10, 0)));
+    item.Set_Execution_Time(execution);
+    item.Set_Idle_Time(idle);
+    item.Set_Point_Count(points);
+    for (const QString &message : messages)
+        item.Add_Error_Message(message);
+    return item;
+}
+
+QString Text(const QDate &date)
+{
+    return TDatabase::Stored_Date_Text(date);
+}
+
+// 2020-12-31 is a Thursday of ISO week 2020-W53, which ends on Sunday 2021-01-03.
+const QDate THURSDAY(2020, 12, 31);
+const QDate FRIDAY(2021, 1, 1);
+const QDate SATURDAY(2021, 1, 2);
+const QDate MONDAY(2021, 1, 4);
+
+std::vector<TDatabaseItem> Executions()
+{
+    return {Item(QStringLiteral("A"), THURSDAY, 100, 10, 5, {QStringLiteral("Probe  hit")}),
+            Item(QStringLiteral("A"), FRIDAY, 300, 30, 7),
+            Item(QStringLiteral("A"), SATURDAY, 200, 20, 6,
+                 {QStringLiteral("probe hit "), QStringLiteral("Air low")}),
+            Item(QStringLiteral("B"), THURSDAY, 400, 0, 1, {QStringLiteral("PROBE HIT")}),
+            Item(QStringLiteral("B"), MONDAY, 600, 0, 3),
+            Item(QStringLiteral("C"), MONDAY, 50, 5, 2)};
+}
+} // namespace
+
+class TTestStatistics : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+    }
+
+    void Figures_Worked_Out_By_Hand()
+    {
+        // Selected without the Sunday, which holds records of its own.
+        const QStringList selected = {Text(THURSDAY), Text(FRIDAY), Text(SATURDAY), Text(MONDAY)};
+        const QStringList records = selected + QStringList{Text(QDate(2021, 1, 3))};
+        const TStatistics statistics(Executions(), selected, records, TShiftCalendar());
+
+        // Programs by total execution time: B 1000, A 600, C 50.
+        const auto &programs = statistics.Programs();
+        QCOMPARE(int(programs.size()), 3);
+        QCOMPARE(programs[0].name, QStringLiteral("B"));
+        QCOMPARE(programs[0].median_seconds, 500.0); // even count: the mean of the middle two
+        QCOMPARE(programs[0].with_messages, 1);
+        QCOMPARE(programs[1].name, QStringLiteral("A"));
+        QCOMPARE(programs[1].median_seconds, 200.0); // odd count
+        QCOMPARE(programs[1].mean_seconds, 200.0);
+        QCOMPARE(programs[1].lower_quartile, 100.0);
+        QCOMPARE(programs[1].upper_quartile, 300.0);
+        QCOMPARE(programs[1].minimum_seconds, 100);
+        QCOMPARE(programs[1].maximum_seconds, 300);
+        QCOMPARE(programs[1].mean_idle_seconds, 20.0);
+        QCOMPARE(programs[1].mean_points, 6.0);
+        QCOMPARE(programs[1].with_messages, 2);
+        QCOMPARE(programs[2].median_seconds, 50.0); // run once
+        QCOMPARE(programs[2].lower_quartile, 50.0);
+        QCOMPARE(statistics.Program_Table().Row(1),
+                 QStringList({"A", "3", "600", "200.0", "200.0", "100", "300", "20.0", "6.0", "2", "66.7%"}));
+
+        // One ISO week across the year end; Saturday has no shift, Sunday is left out.
+        const auto &weeks = statistics.Periods(TStatistics::WEEK);
+        QCOMPARE(int(weeks.size()), 2);
+        QCOMPARE(weeks[0].label, QStringLiteral("2020-W53"));
+        QCOMPARE(weeks[0].executing_seconds, qint64(1000));
+        QCOMPARE(weeks[0].scheduled_seconds, qint64(2 * 16 * 3600));
+        QCOMPARE(weeks[1].label, QStringLiteral("2021-W01"));
+        QCOMPARE(weeks[1].scheduled_seconds, qint64(16 * 3600));
+        const auto &days = statistics.Periods(TStatistics::DAY);
+        QCOMPARE(int(days.size()), 4);
+        QCOMPARE(days[2].label, QStringLiteral("2021-01-02"));
+        QCOMPARE(days[2].executing_seconds, qint64(200));
+        QCOMPARE(days[2].utilisation, -1.0);
+        QCOMPARE(statistics.Period_Table(TStatistics::DAY).Row(2).last(), QStringLiteral("no shift"));
+        const auto &months = statistics.Periods(TStatistics::MONTH);
+        QCOMPARE(int(months.size()), 2);
+        QCOMPARE(months[0].label, QStringLiteral("2020-12"));
+        QCOMPARE(months[0].utilisation, 500.0 / (16 * 3600));
+
+        // White space and case make no new message; the first form seen is shown.
+        const auto &messages = statistics.Messages();
+        QCOMPARE(int(messages.size()), 2);
+        QCOMPARE(messages[0].text, QStringLiteral("Probe hit"));
+        QCOMPARE(messages[0].count, 3);
+        QCOMPARE(messages[0].programs, QStringList({"A", "B"}));
+        QCOMPARE(messages[0].cumulative_share, 0.75);
+        QCOMPARE(messages[1].cumulative_share, 1.0);
+
+        // The charts carry the same values.
+        std::unique_ptr<QChart> box(TStatisticsCharts::Execution_Times(statistics, QPalette()));
+        const QBoxSet *a = static_cast<QBoxPlotSeries *>(box->series().at(0))->boxSets().at(1);
+        QCOMPARE(a->at(QBoxSet::LowerExtreme), 100.0);
+        QCOMPARE(a->at(QBoxSet::Median), 200.0);
+        QCOMPARE(a->at(QBoxSet::UpperExtreme), 300.0);
+        std::unique_ptr<QChart> pareto(TStatisticsCharts::Pareto(statistics, QPalette()));
+        QCOMPARE(static_cast<QBarSeries *>(pareto->series().at(0))->barSets().at(0)->at(0), 3.0);
+        QCOMPARE(static_cast<QLineSeries *>(pareto->series().at(1))->at(1).y(), 100.0);
+        std::unique_ptr<QChart> utilisation(
+            TStatisticsCharts::Utilisation(statistics, TStatistics::WEEK, QPalette()));
+        QCOMPARE(static_cast<QBarSeries *>(utilisation->series().at(0))->barSets().at(0)->at(1),
+                 650 * 100.0 / 57600);
+        QCOMPARE(static_cast<QLineSeries *>(utilisation->series().at(1))->at(0).y(), 85.0);
+
+        // The PDF holds the tables' figures as text.
+        QByteArray document;
+        QBuffer buffer(&document);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(TStatisticsPdf::Write(&buffer, statistics, TStatistics::WEEK));
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("s.pdf")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(document) == document.size());
+        file.close();
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"),
+                        {QStringLiteral("-layout"), file.fileName(), QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        for (const char *expected : {"Quorvex statistics, 2020-12-31 to 2021-01-04", "Page 1", "Page 2",
+                                     "A 3 600 200.0 200.0 100 300 20.0 6.0 2 66.7%",
+                                     "2020-W53 4 1000 60 115200 0.9%", "Probe hit 3 75.0% 75.0% A, B"})
+            QVERIFY2(text.contains(QLatin1String(expected)), expected);
+    }
+
+    // A night shift across the change to summer time lasts an hour less.
+    void Calendar_Across_Daylight_Saving_And_Back()
+    {
+        TShiftCalendar calendar;
+        QVector<TShiftCalendar::TShift> shifts;
+        QVERIFY(TShiftCalendar::Parse(QStringLiteral(" 22:00-06:00 , 06:00-24:00"), &shifts));
+        calendar.Set_Shifts(6, shifts);
+        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 28)), qint64(7 * 3600 + 18 * 3600));
+        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 21)), qint64(8 * 3600 + 18 * 3600));
+        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 22)), qint64(0));
+        QVERIFY(!TShiftCalendar::Parse(QStringLiteral("06:00-25:00"), &shifts));
+        QCOMPARE(TShiftCalendar::Text(shifts), QStringLiteral("22:00-06:00, 06:00-24:00"));
+
+        // The month of the change sums its days as they are.
+        TStatistics march({}, {Text(QDate(2026, 3, 1)), Text(QDate(2026, 3, 31))}, {}, calendar);
+        const qint64 weekdays = 22 * 16 * 3600;
+        const qint64 saturdays = 3 * 26 * 3600 + 25 * 3600;
+        QCOMPARE(march.Periods(TStatistics::MONTH).at(0).scheduled_seconds, weekdays + saturdays);
+
+        QTemporaryDir folder;
+        QSettings settings(folder.filePath(QStringLiteral("Settings.ini")), QSettings::IniFormat);
+        calendar.Set_Target(0.7);
+        calendar.Write(&settings);
+        settings.setValue(QStringLiteral("Shift_Calendar/Monday"), QStringLiteral("nonsense"));
+        TShiftCalendar read;
+        read.Read(&settings);
+        QCOMPARE(read.Shifts(6), shifts);
+        QCOMPARE(read.Shifts(1), TShiftCalendar().Shifts(1));
+        QCOMPARE(read.Target(), 0.7);
+    }
+};
+
+QTEST_MAIN(TTestStatistics)
+#include "tst_statistics.moc"
