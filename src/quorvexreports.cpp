@@ -62,7 +62,7 @@ void TQuorvex::Update_Summary()
 
     d_summary_thread = new QThread;
     const QStringList dates = d_selected_dates.isEmpty() ? d_database->Dates() : d_selected_dates;
-    d_summary_worker = new TSummaryText(d_database, dates, d_selected_programs, d_calendar);
+    d_summary_worker = new TSummaryText(d_database, dates, d_selected_programs, &d_calendar);
     d_summary_worker->moveToThread(d_summary_thread);
     connect(d_summary_thread, &QThread::started, d_summary_worker, &TSummaryText::Generate_Summary_Text);
     connect(d_summary_thread, &QThread::finished, d_summary_thread, &QObject::deleteLater);

@@ -48,8 +48,9 @@ void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
 } // namespace
 
 TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
-                           const TShiftCalendar &calendar)
-    : d_database(database), d_dates(dates), d_programs(programs), d_calendar(calendar), d_summary_valid(false)
+                           const TShiftCalendar *calendar)
+    : d_database(database), d_dates(dates), d_programs(programs), d_with_statistics(calendar != nullptr),
+      d_calendar(calendar ? *calendar : TShiftCalendar()), d_summary_valid(false)
 {
 }
 
@@ -105,7 +106,7 @@ void TSummaryText::Generate_Summary_Text()
         std::make_shared<const TReportLines>(Report(monitor_valid, monitor_time, run_valid, run_time, items));
     // The statistics of the same executions, read once for both.
     std::shared_ptr<const TStatistics> statistics;
-    if (!d_programs.isEmpty())
+    if (d_with_statistics && !d_programs.isEmpty())
         statistics = std::make_shared<const TStatistics>(items, dates, d_database->Dates(), d_calendar);
     {
         std::lock_guard<std::mutex> lock(d_mutex);

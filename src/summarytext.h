@@ -26,14 +26,14 @@ class TSummaryText : public QObject
 
 public:
     TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
-                 const TShiftCalendar &calendar = TShiftCalendar());
+                 const TShiftCalendar *calendar = nullptr);
     ~TSummaryText() override;
 
     QString Summary_Text() const;
     // The same text with its lines indexed, ready for the view.
     std::shared_ptr<const TReportLines> Summary_Lines() const;
     bool Summary_Valid() const;
-    // The statistics of the same executions; null while not valid.
+    // The statistics of the same executions, when a calendar was given; null while not valid.
     std::shared_ptr<const TStatistics> Statistics() const;
 
     // The report of these executions, with the usage totals where they were read.
@@ -52,6 +52,7 @@ private:
     TDatabase *d_database;
     QStringList d_dates;
     QStringList d_programs;
+    bool d_with_statistics;
     TShiftCalendar d_calendar;
     std::shared_ptr<const TReportLines> d_summary;
     std::shared_ptr<const TStatistics> d_statistics;
