@@ -1,9 +1,9 @@
 #include "comobject.h"
 #include "layer.h"
 #include "objbase.h"
+#include "winreg.h"
 #include "wstring.h"
 
-#include <QHash>
 #include <QUuid>
 
 #include <atomic>
@@ -12,8 +12,9 @@
 #include <mutex>
 #include <vector>
 
-// COM initialisation per thread, the class registry with its ProgIDs, the
-// task allocator. The registry is process-wide, as the system's is.
+// COM initialisation per thread, the table of registered class objects, the
+// task allocator. The table is process-wide, as the system's is; ProgIDs are
+// looked up in the registry (winreg).
 
 namespace
 {
@@ -35,7 +36,6 @@ struct TRegistry
 {
     std::mutex mutex;
     std::vector<TClassEntry> classes;
-    QHash<QString, CLSID> prog_ids;
     DWORD next_cookie = 1;
 };
 
@@ -88,25 +88,6 @@ extern "C" void WINAPI CoUninitialize()
         --t_com.count;
 }
 
-extern "C" HRESULT WINAPI LayerRegisterProgID(LPCOLESTR lpszProgID, REFCLSID rclsid)
-{
-    if (!lpszProgID || !*lpszProgID)
-        return E_INVALIDARG;
-    TRegistry &registry = Registry();
-    std::lock_guard<std::mutex> lock(registry.mutex);
-    registry.prog_ids.insert(TWString::To_QString(lpszProgID).toLower(), rclsid);
-    return S_OK;
-}
-
-extern "C" HRESULT WINAPI LayerUnregisterProgID(LPCOLESTR lpszProgID)
-{
-    if (!lpszProgID)
-        return E_INVALIDARG;
-    TRegistry &registry = Registry();
-    std::lock_guard<std::mutex> lock(registry.mutex);
-    return registry.prog_ids.remove(TWString::To_QString(lpszProgID).toLower()) ? S_OK : S_FALSE;
-}
-
 extern "C" ULONG WINAPI LayerRegisteredClassCount()
 {
     TRegistry &registry = Registry();
@@ -118,16 +99,27 @@ extern "C" HRESULT WINAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid)
 {
     if (!lpszProgID || !lpclsid)
         return E_INVALIDARG;
-    TRegistry &registry = Registry();
-    std::lock_guard<std::mutex> lock(registry.mutex);
-    // ProgIDs are registry keys, which Windows compares without regard to case.
-    const auto found = registry.prog_ids.constFind(TWString::To_QString(lpszProgID).toLower());
-    if (found == registry.prog_ids.constEnd())
-    {
-        *lpclsid = IID_NULL;
+    *lpclsid = IID_NULL;
+    // HKEY_CLASSES_ROOT\<ProgID>\CLSID holds the class as text.
+    const QString key_name = TWString::To_QString(lpszProgID) + QStringLiteral("\\CLSID");
+    HKEY key = nullptr;
+    if (!*lpszProgID || RegOpenKeyExW(HKEY_CLASSES_ROOT, TWString::From_QString(key_name), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return CO_E_CLASSSTRING;
-    }
-    *lpclsid = *found;
+    WCHAR text[64] = {};
+    DWORD size = sizeof(text) - sizeof(WCHAR);
+    DWORD type = 0;
+    const LSTATUS status = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(text), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return CO_E_CLASSSTRING;
+    const QUuid uuid(TWString::To_QString(text, int(size / sizeof(WCHAR))).remove(QChar(0)));
+    if (uuid.isNull())
+        return CO_E_CLASSSTRING;
+    lpclsid->Data1 = uuid.data1;
+    lpclsid->Data2 = uuid.data2;
+    lpclsid->Data3 = uuid.data3;
+    for (int i = 0; i < 8; ++i)
+        lpclsid->Data4[i] = uuid.data4[i];
     return S_OK;
 }
 

@@ -3,14 +3,10 @@
 
 #include "wintypes.h"
 
-// Calls that exist only in this layer, for what Windows keeps in its registry.
+// Calls that exist only in this layer: counts that let tests prove nothing is left behind.
 
 extern "C"
 {
-    // Maps a ProgID to a class for CLSIDFromProgID (HKEY_CLASSES_ROOT\ProgID\CLSID on Windows).
-    HRESULT WINAPI LayerRegisterProgID(LPCOLESTR lpszProgID, REFCLSID rclsid);
-    HRESULT WINAPI LayerUnregisterProgID(LPCOLESTR lpszProgID);
-    // Number of class objects registered and ROT entries held: lets tests prove nothing is left behind.
     ULONG WINAPI LayerRegisteredClassCount();
     ULONG WINAPI LayerRunningObjectCount();
 }

@@ -331,6 +331,9 @@ struct TLIBATTR
 extern "C" const IID IID_IDispatch;
 extern "C" const IID IID_ITypeInfo;
 extern "C" const IID IID_ITypeLib;
+extern "C" const IID IID_ICreateTypeInfo;
+extern "C" const IID IID_ICreateTypeLib;
+extern "C" const IID IID_ICreateTypeLib2;
 
 struct ITypeInfo;
 struct ITypeLib;
@@ -397,6 +400,65 @@ struct ITypeLib : public IUnknown
 
 protected:
     ~ITypeLib() = default;
+};
+
+
+struct ICreateTypeInfo : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE SetGuid(REFGUID guid) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetTypeFlags(UINT uTypeFlags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetDocString(LPOLESTR pStrDoc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetHelpContext(DWORD dwHelpContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetVersion(WORD wMajorVerNum, WORD wMinorVerNum) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddRefTypeInfo(ITypeInfo *pTInfo, HREFTYPE *phRefType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddFuncDesc(UINT index, FUNCDESC *pFuncDesc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddImplType(UINT index, HREFTYPE hRefType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetImplTypeFlags(UINT index, INT implTypeFlags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetAlignment(WORD cbAlignment) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetSchema(LPOLESTR pStrSchema) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddVarDesc(UINT index, VARDESC *pVarDesc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFuncAndParamNames(UINT index, LPOLESTR *rgszNames, UINT cNames) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetVarName(UINT index, LPOLESTR szName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetTypeDescAlias(TYPEDESC *pTDescAlias) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DefineFuncAsDllEntry(UINT index, LPOLESTR szDllName, LPOLESTR szProcName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFuncDocString(UINT index, LPOLESTR szDocString) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetVarDocString(UINT index, LPOLESTR szDocString) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFuncHelpContext(UINT index, DWORD dwHelpContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetVarHelpContext(UINT index, DWORD dwHelpContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetMops(UINT index, BSTR bstrMops) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetTypeIdldesc(IDLDESC *pIdlDesc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE LayOut() = 0;
+
+protected:
+    ~ICreateTypeInfo() = default;
+};
+
+struct ICreateTypeLib : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE CreateTypeInfo(LPOLESTR szName, TYPEKIND tkind, ICreateTypeInfo **ppCTInfo) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetName(LPOLESTR szName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetVersion(WORD wMajorVerNum, WORD wMinorVerNum) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetGuid(REFGUID guid) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetDocString(LPOLESTR szDoc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetHelpFileName(LPOLESTR szHelpFileName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetHelpContext(DWORD dwHelpContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetLcid(LCID lcid) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetLibFlags(UINT uLibFlags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SaveAllChanges() = 0;
+
+protected:
+    ~ICreateTypeLib() = default;
+};
+
+struct ICreateTypeLib2 : public ICreateTypeLib
+{
+    virtual HRESULT STDMETHODCALLTYPE DeleteTypeInfo(LPOLESTR szName) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetCustData(REFGUID guid, VARIANT *pVarVal) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetHelpStringContext(ULONG dwHelpStringContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetHelpStringDll(LPOLESTR szFileName) = 0;
+
+protected:
+    ~ICreateTypeLib2() = default;
 };
 
 #endif

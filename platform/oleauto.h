@@ -27,6 +27,8 @@ extern "C"
     HRESULT WINAPI SafeArrayGetVartype(SAFEARRAY *psa, VARTYPE *pvt);
 
     HRESULT WINAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib **pptlib);
+    // Writes a library of dispinterfaces in the layer's format (see typelibraryfile.h).
+    HRESULT WINAPI CreateTypeLib2(SYSKIND syskind, LPCOLESTR szFile, ICreateTypeLib2 **ppctlib);
 }
 
 #endif

@@ -114,3 +114,25 @@ extern "C" int WINAPI lstrlenW(LPCWSTR lpString)
         ++length;
     return length;
 }
+
+namespace
+{
+thread_local DWORD t_last_error = 0;
+
+// Stands for the program's image: any distinct address serves as its handle.
+char g_module;
+} // namespace
+
+extern "C" DWORD WINAPI GetLastError() { return t_last_error; }
+
+extern "C" void WINAPI SetLastError(DWORD dwErrCode) { t_last_error = dwErrCode; }
+
+extern "C" HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName)
+{
+    if (lpModuleName)
+    {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HMODULE>(&g_module);
+}

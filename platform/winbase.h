@@ -3,7 +3,8 @@
 
 #include "wintypes.h"
 
-// System message texts, local memory and wide-string length.
+// System message texts, local memory, wide-string length, the thread's last
+// error and the module handle.
 
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
@@ -25,6 +26,10 @@ extern "C"
     HLOCAL WINAPI LocalAlloc(UINT uFlags, size_t uBytes);
     HLOCAL WINAPI LocalFree(HLOCAL hMem);
     int WINAPI lstrlenW(LPCWSTR lpString);
+    DWORD WINAPI GetLastError();
+    void WINAPI SetLastError(DWORD dwErrCode);
+    // The program's own module for a null name; other modules are not known here.
+    HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
 }
 
 #endif

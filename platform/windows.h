@@ -7,6 +7,7 @@
 #include "wintypes.h"
 #include "winbase.h"
 #include "winuser.h"
+#include "winreg.h"
 #include "ole2.h"
 #include "ocidl.h"
 

@@ -61,6 +61,7 @@ typedef LONG_PTR LPARAM;
 
 #define STDMETHODCALLTYPE
 #define WINAPI
+#define CALLBACK
 #define STDAPI extern "C" HRESULT
 #define STDAPI_(type) extern "C" type
 
@@ -130,6 +131,9 @@ inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 #define DISP_E_NOTACOLLECTION ((HRESULT)0x80020011L)
 #define TYPE_E_ELEMENTNOTFOUND ((HRESULT)0x8002802BL)
 #define TYPE_E_CANTLOADLIBRARY ((HRESULT)0x80029C4AL)
+#define TYPE_E_NAMECONFLICT ((HRESULT)0x8002802CL)
+#define TYPE_E_BADMODULEKIND ((HRESULT)0x800288BDL)
+#define STG_E_CANTSAVE ((HRESULT)0x80030103L)
 #define CONNECT_E_NOCONNECTION ((HRESULT)0x80040200L)
 #define CONNECT_E_ADVISELIMIT ((HRESULT)0x80040201L)
 #define CONNECT_E_CANNOTCONNECT ((HRESULT)0x80040202L)
@@ -141,6 +145,17 @@ inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 #define HRESULT_FROM_WIN32(x)                                                                                   \
     ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x)&0x0000FFFF) | (7 << 16) | 0x80000000)))
 
+// System error codes (GetLastError, the registry).
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MORE_DATA 234L
+#define ERROR_UNSUPPORTED_TYPE 1630L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_ELEVATION_REQUIRED 740L
 
 #endif

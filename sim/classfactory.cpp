@@ -1,20 +1,13 @@
 #include "sim/classfactory.h"
 
-#include <layer.h>
-
 TClassFactory::TClassFactory(const QString &prog_id, const CLSID &clsid, TCreator creator)
-    : d_prog_id(prog_id), d_creator(std::move(creator)), d_cookie(0), d_reference_count(0)
+    : d_registration(prog_id, clsid), d_creator(std::move(creator)), d_cookie(0), d_reference_count(0)
 {
     // The registry's reference is the only one: the object lives on the stack of its owner.
     CoRegisterClassObject(clsid, this, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &d_cookie);
-    LayerRegisterProgID(reinterpret_cast<LPCOLESTR>(prog_id.utf16()), clsid);
 }
 
-TClassFactory::~TClassFactory()
-{
-    LayerUnregisterProgID(reinterpret_cast<LPCOLESTR>(d_prog_id.utf16()));
-    CoRevokeClassObject(d_cookie);
-}
+TClassFactory::~TClassFactory() { CoRevokeClassObject(d_cookie); }
 
 HRESULT STDMETHODCALLTYPE TClassFactory::QueryInterface(REFIID riid, void **ppvObject)
 {

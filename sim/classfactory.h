@@ -1,6 +1,8 @@
 #ifndef QUORVEX_CLASSFACTORY_H
 #define QUORVEX_CLASSFACTORY_H
 
+#include "sim/progidregistration.h"
+
 #include <windows.h>
 
 #include <QString>
@@ -9,7 +11,9 @@
 #include <functional>
 
 // Registers an automation class under a ProgID for as long as it lives:
-// CoCreateInstance with its CLSID calls the creator for a new object.
+// CoCreateInstance with its CLSID calls the creator for a new object. The
+// class object is registered in this process only (REGCLS_MULTIPLEUSE), so
+// clients in the same process reach it, as the tests and the demo do.
 class TClassFactory : public IClassFactory
 {
 public:
@@ -28,7 +32,7 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) override;
 
 private:
-    QString d_prog_id;
+    TProgIdRegistration d_registration;
     TCreator d_creator;
     DWORD d_cookie;
     std::atomic<ULONG> d_reference_count;

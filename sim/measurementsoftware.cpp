@@ -3,8 +3,10 @@
 #include "sim/classfactory.h"
 #include "sim/dispatchobject.h"
 #include "sim/eventsource.h"
+#include "sim/softwarewindow.h"
+#include "sim/typelibrarywriter.h"
+#include "sim/widetext.h"
 
-#include <typelibraryfile.h>
 
 #include <QDir>
 
@@ -87,7 +89,7 @@ std::vector<VARIANT> Hit_Arguments(int count)
 } // namespace
 
 TMeasurementSoftware::TMeasurementSoftware(QObject *parent)
-    : QObject(parent), d_running(false), d_alive(std::make_shared<bool>(false)), d_window(nullptr),
+    : QObject(parent), d_running(false), d_alive(std::make_shared<bool>(false)), d_window(nullptr), d_running_object(0),
       d_application(nullptr), d_application_events(nullptr), d_application_source(nullptr), d_next_program(1),
       d_active_program(-1), d_hit_count(0)
 {
@@ -98,14 +100,14 @@ TMeasurementSoftware::~TMeasurementSoftware() { Quit(); }
 
 void TMeasurementSoftware::Write_Type_Libraries() const
 {
-    TTypeLibraryFile main;
+    TTypeLibraryWriter main;
     main.Set_Library(QStringLiteral("PCDLRN"), LIBRARY_ID);
     main.Add_Dispinterface(QStringLiteral("IApplicationEvents"), APPLICATION_EVENTS);
     main.Add_Dispinterface(QStringLiteral("IMachineEvents"), MACHINE_EVENTS);
     main.Save(d_folder.filePath(QStringLiteral("pcdlrn.tlb")));
 
     const QString program = QStringLiteral("PartProg");
-    TTypeLibraryFile application;
+    TTypeLibraryWriter application;
     application.Set_Library(QStringLiteral("PCDLRNAppEvents"), LIBRARY_ID);
     application.Add_Dispinterface(QStringLiteral("IApplicationEvents"), APPLICATION_EVENTS);
     application.Add_Function(ON_OPEN_PART_PROGRAM, QStringLiteral("OnOpenPartProgram"), {program});
@@ -122,7 +124,7 @@ void TMeasurementSoftware::Write_Type_Libraries() const
 
     const QStringList hit{QStringLiteral("HitType"), QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Z"),
                           QStringLiteral("I"),       QStringLiteral("J"), QStringLiteral("K")};
-    TTypeLibraryFile machine;
+    TTypeLibraryWriter machine;
     machine.Set_Library(QStringLiteral("PCDLRNMachEvents"), LIBRARY_ID);
     machine.Add_Dispinterface(QStringLiteral("IMachineEvents"), MACHINE_EVENTS);
     machine.Add_Function(LEARN_HIT, QStringLiteral("LearnHit"), hit);
@@ -169,8 +171,8 @@ void TMeasurementSoftware::Start()
         d_application->AddRef();
         return d_application;
     });
-    d_window = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(WINDOW_CLASS.utf16()), u"PC-DMIS",
-                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr, nullptr, nullptr);
+    Register_Running_Object();
+    d_window = TSoftwareWindow::Create(WINDOW_CLASS, QStringLiteral("PC-DMIS"), true);
     emit Changed();
 }
 
@@ -182,6 +184,7 @@ void TMeasurementSoftware::Quit()
     *d_alive = false;
     DestroyWindow(d_window);
     d_window = nullptr;
+    Revoke_Running_Object();
     d_factory.reset();
 
     // Clients may still hold objects: they stay allocated, but answer no more and raise no events.
@@ -202,6 +205,33 @@ void TMeasurementSoftware::Quit()
     d_application_events = nullptr;
     d_application_source = nullptr;
     emit Changed();
+}
+
+// The application is also found in the running object table, under the item
+// moniker "!PCDLRN.Application", as clients that attach by display name expect.
+void TMeasurementSoftware::Register_Running_Object()
+{
+    IRunningObjectTable *table = nullptr;
+    if (FAILED(GetRunningObjectTable(0, &table)))
+        return;
+    IMoniker *moniker = nullptr;
+    if (SUCCEEDED(CreateItemMoniker(TWideText::Of(QStringLiteral("!")), TWideText::Of(PROG_ID), &moniker)))
+    {
+        if (FAILED(table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, static_cast<IDispatch *>(d_application), moniker, &d_running_object)))
+            d_running_object = 0;
+        moniker->Release();
+    }
+    table->Release();
+}
+
+void TMeasurementSoftware::Revoke_Running_Object()
+{
+    IRunningObjectTable *table = nullptr;
+    if (d_running_object == 0 || FAILED(GetRunningObjectTable(0, &table)))
+        return;
+    table->Revoke(d_running_object);
+    d_running_object = 0;
+    table->Release();
 }
 
 TMeasurementSoftware::TMachine &TMeasurementSoftware::Machine(const QString &name)

@@ -17,7 +17,8 @@ class TDispatchObject;
 class TEventSource;
 
 // A simulator of the measurement software, reached only as the real one is:
-// an automation server under "PCDLRN.Application" with its application,
+// an automation server under "PCDLRN.Application" (and in the running object
+// table) with its application,
 // part-program and machine objects and their events, type libraries in its
 // installation folder, and a main window that exists while it runs. Several
 // part programs may be open at once, each on a named machine. Lives on the
@@ -72,6 +73,8 @@ private:
     };
 
     void Write_Type_Libraries() const;
+    void Register_Running_Object();
+    void Revoke_Running_Object();
     TMachine &Machine(const QString &name);
     TProgram *Program(int program);
     void Fire_Application(DISPID dispid, TDispatchObject *program, bool with_status = false);
@@ -81,6 +84,7 @@ private:
     bool d_running;
     std::shared_ptr<bool> d_alive;
     HWND d_window;
+    DWORD d_running_object;
     std::unique_ptr<TClassFactory> d_factory;
     TDispatchObject *d_application;
     TDispatchObject *d_application_events;

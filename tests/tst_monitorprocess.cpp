@@ -1,3 +1,4 @@
+#include "sim/softwarewindow.h"
 #include "src/monitorprocess.h"
 
 #include <windows.h>
@@ -28,8 +29,7 @@ private:
 
 HWND Create_Window(bool visible)
 {
-    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(WINDOW_CLASS.utf16()), u"Watched",
-                           visible ? WS_VISIBLE : 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    return TSoftwareWindow::Create(WINDOW_CLASS, QStringLiteral("Watched"), visible);
 }
 } // namespace
 

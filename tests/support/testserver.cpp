@@ -1,8 +1,7 @@
 #include "tests/support/testserver.h"
 
 #include "sim/eventsource.h"
-
-#include <typelibraryfile.h>
+#include "sim/typelibrarywriter.h"
 
 const CLSID TTestServer::CLASS_ID = {0x5d2c0e41, 0x7a55, 0x4c1e, {0x9b, 0x3a, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66}};
 const IID TTestServer::EVENTS_ID = {0x5d2c0e42, 0x7a55, 0x4c1e, {0x9b, 0x3a, 0x11, 0x22, 0x33, 0x44, 0x55, 0x67}};
@@ -74,7 +73,7 @@ TTestServer::TTestServer() : d_events(nullptr), d_name(QStringLiteral("first")),
 {
     d_factory = std::make_unique<TClassFactory>(PROG_ID, CLASS_ID, [this]() { return Make_Object(); });
 
-    TTypeLibraryFile library;
+    TTypeLibraryWriter library;
     library.Set_Library(QStringLiteral("TestServer"), CLASS_ID);
     library.Add_Dispinterface(QStringLiteral("IOther"), CLASS_ID);
     library.Add_Function(1, QStringLiteral("Unrelated"));
