@@ -1,5 +1,6 @@
 #include "bench/windowfigure.h"
 
+#include "src/homefolder.h"
 #include "src/quorvex.h"
 #include "src/reportview.h"
 
@@ -41,8 +42,8 @@ TWindowFigure::TResult TWindowFigure::Measure(const QString &database_file, cons
     QDir().mkpath(home + QStringLiteral("/.quorvex"));
     if (!QFile::copy(database_file, home + QStringLiteral("/.quorvex/database.db")))
         return result;
-    const QByteArray saved_home = qgetenv("HOME");
-    qputenv("HOME", home.toLocal8Bit());
+    const QByteArray saved_home = qgetenv(THomeFolder::VARIABLE);
+    qputenv(THomeFolder::VARIABLE, home.toLocal8Bit());
 
     QElapsedTimer clock;
     clock.start();
@@ -96,6 +97,6 @@ TWindowFigure::TResult TWindowFigure::Measure(const QString &database_file, cons
     result.peak_megabytes = Peak_Megabytes();
     window->close();
     delete window;
-    qputenv("HOME", saved_home);
+    qputenv(THomeFolder::VARIABLE, saved_home);
     return result;
 }

@@ -2,6 +2,8 @@
 #define QUORVEX_DISPATCHOBJECT_H
 
 #include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
 
 #include <QString>
 #include <QStringList>

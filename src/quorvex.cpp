@@ -1,5 +1,7 @@
 #include "src/quorvex.h"
 
+#include "src/homefolder.h"
+
 #include "src/activeprogramwidget.h"
 #include "src/backgroundlist.h"
 #include "src/database.h"
@@ -50,7 +52,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     QFont fixed_font(QStringLiteral("Courier New"));
     fixed_font.setFixedPitch(true);
 
-    QDir home(QDir::homePath());
+    QDir home(THomeFolder::Path());
     if (!home.exists(QStringLiteral(".quorvex")))
         home.mkdir(QStringLiteral(".quorvex"));
     home.cd(QStringLiteral(".quorvex"));
@@ -58,7 +60,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
 
     d_settings = new QSettings(d_settings_folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat, this);
     Restore_Geometry();
-    d_export_folder = d_settings->value(QStringLiteral("Export_Path"), QDir::homePath()).toString();
+    d_export_folder = d_settings->value(QStringLiteral("Export_Path"), THomeFolder::Path()).toString();
     d_calendar.Read(d_settings);
 
     QAction *quit_action = new QAction(this);

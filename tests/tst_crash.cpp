@@ -56,7 +56,7 @@ QString TTestCrash::Busy_Shift(const TTestHome &home, const QString &prefix)
 QProcessEnvironment TTestCrash::Environment(const TTestHome &home)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.Path());
+    home.Apply(&environment);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     return environment;
 }

@@ -21,7 +21,7 @@ int TTestDemo::Run(const TTestHome &home, const QString &script, QString *errors
 {
     QProcess demo;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.Path());
+    home.Apply(&environment);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     demo.setProcessEnvironment(environment);
     demo.start(QStringLiteral(QUORVEX_DEMO), {QStringLiteral("--script"), script});

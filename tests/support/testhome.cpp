@@ -1,16 +1,36 @@
 #include "tests/support/testhome.h"
 
+#include "src/homefolder.h"
+
 #include <QtGlobal>
 
-TTestHome::TTestHome() : d_saved_home(qgetenv("HOME")), d_had_home(qEnvironmentVariableIsSet("HOME"))
+namespace
 {
-    qputenv("HOME", d_dir.path().toLocal8Bit());
+// HOME for what Qt finds through it on other systems, the program's own
+// variable for Windows, where the profile folder ignores HOME.
+const char *const VARIABLES[] = {"HOME", THomeFolder::VARIABLE};
+} // namespace
+
+TTestHome::TTestHome()
+{
+    for (const char *name : VARIABLES)
+    {
+        d_saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        qputenv(name, d_dir.path().toLocal8Bit());
+    }
 }
 
 TTestHome::~TTestHome()
 {
-    if (d_had_home)
-        qputenv("HOME", d_saved_home);
-    else
-        qunsetenv("HOME");
+    for (const TSaved &saved : d_saved)
+        if (saved.was_set)
+            qputenv(saved.name, saved.value);
+        else
+            qunsetenv(saved.name);
+}
+
+void TTestHome::Apply(QProcessEnvironment *environment) const
+{
+    for (const char *name : VARIABLES)
+        environment->insert(QLatin1String(name), d_dir.path());
 }

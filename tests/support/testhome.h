@@ -2,11 +2,14 @@
 #define QUORVEX_TESTHOME_H
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
-// A temporary home folder for one test: HOME points into it while the object
-// lives, so nothing a test does reaches the real home folder.
+#include <vector>
+
+// A temporary home folder for one test: HOME and QUORVEX_HOME point into it
+// while the object lives, so nothing a test does reaches the real home folder.
 class TTestHome
 {
 public:
@@ -18,12 +21,20 @@ public:
     bool Is_Valid() const { return d_dir.isValid(); }
     QString Path() const { return d_dir.path(); }
     QString File_Path(const QString &name) const { return d_dir.filePath(name); }
+    // The same home for a child process.
+    void Apply(QProcessEnvironment *environment) const;
     QString Settings_Folder() const { return d_dir.filePath(QStringLiteral(".quorvex")); }
 
 private:
+    struct TSaved
+    {
+        const char *name;
+        QByteArray value;
+        bool was_set;
+    };
+
     QTemporaryDir d_dir;
-    QByteArray d_saved_home;
-    bool d_had_home;
+    std::vector<TSaved> d_saved;
 };
 
 #endif

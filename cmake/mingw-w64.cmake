@@ -1,0 +1,22 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads).
+# Qt for Windows: -DQt5_DIR=<prefix>/lib/cmake/Qt5 (scripts/qt-windows builds it).
+# Tests run under Wine when CTest runs them here.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Qt's package files lie outside the root and find each other by absolute path.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+
+find_program(QUORVEX_WINE NAMES wine wine64)
+if(QUORVEX_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVEX_WINE})
+endif()

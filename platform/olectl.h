@@ -1,0 +1,11 @@
+#ifndef QUORVEX_PLATFORM_OLECTL_H
+#define QUORVEX_PLATFORM_OLECTL_H
+
+#include "wintypes.h"
+
+// The connection-point status codes.
+#define CONNECT_E_NOCONNECTION ((HRESULT)0x80040200L)
+#define CONNECT_E_ADVISELIMIT ((HRESULT)0x80040201L)
+#define CONNECT_E_CANNOTCONNECT ((HRESULT)0x80040202L)
+
+#endif
