@@ -3,6 +3,7 @@
 #include "sim/eventsource.h"
 #include "sim/progidregistration.h"
 #include "tests/support/testserver.h"
+#include "tests/support/wine.h"
 
 #include <QtTest>
 
@@ -94,6 +95,9 @@ void TTestAutomation::Creation_And_Its_Texts()
         TProgIdRegistration gone(QStringLiteral("Quorvex.Gone"), missing);
         QCOMPARE(gone.Status(), ERROR_SUCCESS);
         QVERIFY(!automation.CreateObject(QStringLiteral("Quorvex.Gone")));
+        if (TWine::Running())
+            QEXPECT_FAIL("", "Wine's CLSIDFromProgID reads only HKEY_LOCAL_MACHINE\\Software\\Classes, not the "
+                             "user's classes that Windows merges in: the ProgID is not found at all", Continue);
         QCOMPARE(automation.Last_Error(),
                  QStringLiteral("ERR  QueryInterface: result_status 0x80040154 - Class not registered\r\n"));
     }
