@@ -7,8 +7,6 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include <csignal>
-
 // The process may die at any moment (power, task manager): after each kill the
 // file is whole, holds no half entry, and the next start works.
 class TTestCrash : public QObject
@@ -35,7 +33,7 @@ bool TTestCrash::Kill_At_Random(const TTestHome &home, const QString &script, QR
     if (!demo.waitForStarted())
         return false;
     QTest::qWait(int(random->bounded(600, 2200)));
-    ::kill(pid_t(demo.processId()), SIGKILL);
+    demo.kill(); // SIGKILL, or TerminateProcess on Windows: no chance to clean up
     return demo.waitForFinished(30000) && demo.exitStatus() == QProcess::CrashExit;
 }
 
