@@ -65,6 +65,9 @@ QString TAutomation::Error_Text(HRESULT status)
         text = QString::fromUtf16(reinterpret_cast<const ushort *>(buffer), int(length));
     if (buffer)
         LocalFree(buffer);
+    // A code the system has no text for is still worth showing.
+    if (text.isEmpty())
+        text = QStringLiteral("0x%1\r\n").arg(quint32(status), 8, 16, QLatin1Char('0'));
     return text;
 }
 

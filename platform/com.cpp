@@ -127,6 +127,8 @@ extern "C" HRESULT WINAPI CoRegisterClassObject(REFCLSID rclsid, LPUNKNOWN pUnk,
 {
     if (!pUnk || !lpdwRegister)
         return E_INVALIDARG;
+    if (t_com.count == 0)
+        return CO_E_NOTINITIALIZED;
     TRegistry &registry = Registry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     pUnk->AddRef();

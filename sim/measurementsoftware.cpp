@@ -89,7 +89,7 @@ std::vector<VARIANT> Hit_Arguments(int count)
 } // namespace
 
 TMeasurementSoftware::TMeasurementSoftware(QObject *parent)
-    : QObject(parent), d_running(false), d_alive(std::make_shared<bool>(false)), d_window(nullptr), d_running_object(0),
+    : QObject(parent), d_running(false), d_com_joined(false), d_alive(std::make_shared<bool>(false)), d_window(nullptr), d_running_object(0),
       d_application(nullptr), d_application_events(nullptr), d_application_source(nullptr), d_next_program(1),
       d_active_program(-1), d_hit_count(0)
 {
@@ -141,6 +141,8 @@ void TMeasurementSoftware::Start()
     if (d_running)
         return;
     d_running = true;
+    // An apartment already of the other model serves as well (RPC_E_CHANGED_MODE); it is not ours to leave.
+    d_com_joined = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     d_alive = std::make_shared<bool>(true);
     const std::shared_ptr<bool> alive = d_alive;
 
@@ -204,6 +206,9 @@ void TMeasurementSoftware::Quit()
     d_application = nullptr;
     d_application_events = nullptr;
     d_application_source = nullptr;
+    if (d_com_joined)
+        CoUninitialize();
+    d_com_joined = false;
     emit Changed();
 }
 

@@ -82,6 +82,9 @@ private:
 
     QTemporaryDir d_folder;
     bool d_running;
+    // The software's own hold on COM for its thread while it runs, as a real
+    // server's: its class object and running object need it.
+    bool d_com_joined;
     std::shared_ptr<bool> d_alive;
     HWND d_window;
     DWORD d_running_object;

@@ -2,6 +2,7 @@
 #include "sim/dispatchobject.h"
 #include "sim/eventsource.h"
 #include "sim/progidregistration.h"
+#include "sim/widetext.h"
 #include "tests/support/testserver.h"
 #include "tests/support/wine.h"
 
@@ -120,8 +121,11 @@ void TTestAutomation::Properties_By_Name()
     QCOMPARE(failure(automation.SetProperty(QStringLiteral("Name"), TArg(hostile))), QStringLiteral("<done>"));
     QCOMPARE(d_server->Name(), hostile);
     QCOMPARE(automation.GetProperty(QStringLiteral("Name")).ToString(), hostile);
-    QCOMPARE(failure(automation.SetProperty(QStringLiteral("Name"), TArg(3))),
-             QStringLiteral("SetProperty Error: Type mismatch.\r\n"));
+    const bool typed = automation.SetProperty(QStringLiteral("Name"), TArg(3));
+    if (TWine::Running())
+        QEXPECT_FAIL("", "Wine's FormatMessageW has no text for DISP_E_TYPEMISMATCH", Continue);
+    QCOMPARE(failure(typed), QStringLiteral("SetProperty Error: Type mismatch.\r\n"));
+    QVERIFY(automation.Last_Error().startsWith(QStringLiteral("SetProperty Error: ")));
     QCOMPARE(failure(automation.SetProperty(QStringLiteral("Nothing"), TArg(3))),
              QStringLiteral("SetProperty Error: Property 'Nothing' does not exist."));
     QCOMPARE(failure(automation.GetProperty(QStringLiteral("Nothing")).type != TArg::TYPE_EMPTY),
@@ -152,7 +156,11 @@ void TTestAutomation::Call_Passes_Arguments_In_Dispatch_Order()
     QCOMPARE(automation.Last_Error(), QStringLiteral("Call: Method 'Missing' does not exist."));
     // A property is not a method.
     QCOMPARE(automation.Call(QStringLiteral("Count")).type, TArg::TYPE_EMPTY);
+    if (TWine::Running())
+        QEXPECT_FAIL("", "Wine's FormatMessageW has no text for DISP_E_MEMBERNOTFOUND", Continue);
     QCOMPARE(automation.Last_Error(), QStringLiteral("Call Error: Member not found.\r\n"));
+    // A code without a system text shows itself.
+    QCOMPARE(TAutomation::Error_Text(HRESULT(0xA0041234)), QStringLiteral("0xa0041234\r\n"));
 }
 
 void TTestAutomation::Sub_Objects_Are_Owned_By_The_Caller()
@@ -191,7 +199,7 @@ void TTestAutomation::Only_Registered_Events_Arrive_In_Order()
     VARIANT text;
     VariantInit(&text);
     text.vt = VT_BSTR;
-    text.bstrVal = SysAllocString(u"A");
+    text.bstrVal = SysAllocString(TWideText::Of(QStringLiteral("A")));
     d_server->Events()->Fire(2, {text, Int_Variant(2)});
     QCOMPARE(d_received.value(0), (QStringList{"Pair", "A", "2"}));
     // The server's argument stays the server's.

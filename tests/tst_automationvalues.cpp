@@ -1,4 +1,5 @@
 #include "core/automation.h"
+#include "sim/widetext.h"
 
 #include <QtTest>
 
@@ -143,7 +144,7 @@ void TTestAutomationValues::Result_Conversion()
     QCOMPARE(value.ToInt(), 255);
 
     result.vt = VT_BSTR;
-    result.bstrVal = SysAllocString(u"report");
+    result.bstrVal = SysAllocString(TWideText::Of(QStringLiteral("report")));
     value = TAutomation::Result_To_Arg(&result);
     QCOMPARE(value.ToString(), QStringLiteral("report"));
     QCOMPARE(int(result.vt), int(VT_EMPTY));

@@ -33,6 +33,11 @@ void TTestPlatform::COM_Is_Counted_Per_Thread()
     IUnknown *object = nullptr;
     QCOMPARE(CoCreateInstance(IID_IDispatch, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&object)),
              CO_E_NOTINITIALIZED);
+    // Nor can a class object be offered from outside an apartment.
+    DWORD cookie = 0;
+    QCOMPARE(CoRegisterClassObject(IID_IDispatch, reinterpret_cast<IUnknown *>(&cookie), CLSCTX_LOCAL_SERVER,
+                                   REGCLS_MULTIPLEUSE, &cookie),
+             CO_E_NOTINITIALIZED);
 }
 
 QTEST_GUILESS_MAIN(TTestPlatform)

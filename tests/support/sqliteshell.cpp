@@ -13,6 +13,7 @@ bool TSqliteShell::Run(const QString &file, const QString &script, QString *outp
     if (!shell.waitForFinished(60000) || shell.exitStatus() != QProcess::NormalExit || shell.exitCode() != 0)
         return false;
     if (output)
-        *output = QString::fromUtf8(shell.readAllStandardOutput());
+        // The Windows shell ends its lines with CR LF.
+        *output = QString::fromUtf8(shell.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return true;
 }
