@@ -130,11 +130,14 @@ void TTestAutomation::Properties_By_Name()
              QStringLiteral("SetProperty Error: Property 'Nothing' does not exist."));
     QCOMPARE(failure(automation.GetProperty(QStringLiteral("Nothing")).type != TArg::TYPE_EMPTY),
              QStringLiteral("Call Error: Method 'Nothing' does not exist."));
-    QCOMPARE(failure(automation.GetProperty(QStringLiteral("Broken")).type != TArg::TYPE_EMPTY),
-             QStringLiteral("GetProperly Error: Unspecified error\r\n"));
+    const QString broken = failure(automation.GetProperty(QStringLiteral("Broken")).type != TArg::TYPE_EMPTY);
+    if (TWine::Running())
+        QEXPECT_FAIL("", "Wine's FormatMessageW text for E_FAIL is \"Call failed.\"", Continue);
+    QCOMPARE(broken, QStringLiteral("GetProperly Error: Unspecified error\r\n"));
+    QCOMPARE(broken, QStringLiteral("GetProperly Error: ") + TAutomation::Error_Text(E_FAIL));
     // A success does not clear the text of the failure before it.
     QCOMPARE(automation.GetProperty(QStringLiteral("Count")).ToInt(), 42);
-    QCOMPARE(automation.Last_Error(), QStringLiteral("GetProperly Error: Unspecified error\r\n"));
+    QCOMPARE(automation.Last_Error(), broken);
 }
 
 void TTestAutomation::Call_Passes_Arguments_In_Dispatch_Order()
