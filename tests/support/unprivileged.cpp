@@ -1,5 +1,7 @@
 #include "tests/support/unprivileged.h"
 
+#include <QFile>
+
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -21,4 +23,10 @@ bool TUnprivileged::Folder_Permissions_Bind()
 #else
     return true;
 #endif
+}
+
+bool TUnprivileged::Read_Only_Binds(const QString &file)
+{
+    QFile probe(file);
+    return !probe.open(QIODevice::WriteOnly | QIODevice::Append);
 }
