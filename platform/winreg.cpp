@@ -56,6 +56,14 @@ bool Path_Of(HKEY key, LPCWSTR sub_key, QString *path)
     return true;
 }
 
+// The path of an existing key; the caller holds the registry's lock.
+LSTATUS Existing_Path(const TRegistry &registry, HKEY key, LPCWSTR sub_key, QString *path)
+{
+    if (!Path_Of(key, sub_key, path))
+        return ERROR_INVALID_HANDLE;
+    return registry.keys.contains(*path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 bool Predefined(HKEY key) { return key == HKEY_CURRENT_USER || key == HKEY_CLASSES_ROOT; }
 
 // Every key on the way exists once a key does, as in the registry.
@@ -91,16 +99,15 @@ extern "C" LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LP
 
 extern "C" LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult)
 {
-    QString path;
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    if (!Path_Of(hKey, lpSubKey, &path))
-        return ERROR_INVALID_HANDLE;
     TRegistry &registry = Registry();
     std::lock_guard<std::mutex> lock(registry.mutex);
-    if (!registry.keys.contains(path))
-        return ERROR_FILE_NOT_FOUND;
+    QString path;
+    const LSTATUS status = Existing_Path(registry, hKey, lpSubKey, &path);
+    if (status != ERROR_SUCCESS)
+        return status;
     *phkResult = new HKEY__{path};
     return ERROR_SUCCESS;
 }
@@ -158,13 +165,12 @@ extern "C" LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWO
 
 extern "C" LSTATUS WINAPI RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey)
 {
-    QString path;
-    if (!Path_Of(hKey, lpSubKey, &path))
-        return ERROR_INVALID_HANDLE;
     TRegistry &registry = Registry();
     std::lock_guard<std::mutex> lock(registry.mutex);
-    if (!registry.keys.contains(path))
-        return ERROR_FILE_NOT_FOUND;
+    QString path;
+    const LSTATUS status = Existing_Path(registry, hKey, lpSubKey, &path);
+    if (status != ERROR_SUCCESS)
+        return status;
     // Without a subkey the key itself stays, emptied.
     const bool keep = !lpSubKey || !*lpSubKey;
     if (keep)
