@@ -5,11 +5,13 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QSet>
 #include <QSortFilterProxyModel>
 #include <QStringListModel>
 #include <QVBoxLayout>
 
-TDataWidget::TDataWidget(QWidget *parent) : QWidget(parent)
+TDataWidget::TDataWidget(QWidget *parent) : QWidget(parent), d_quiet(false)
 {
     QVBoxLayout *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -48,12 +50,53 @@ TDataWidget::TDataWidget(QWidget *parent) : QWidget(parent)
 
 void TDataWidget::Set_Title(const QString &title) { d_title->setText(title); }
 
-void TDataWidget::Set_List(const QStringList &list) { d_list_model->setStringList(list); }
+void TDataWidget::Set_List(const QStringList &list)
+{
+    const QStringList before = Selection();
+    const QSet<QString> kept(before.cbegin(), before.cend());
+    const int scrolled = d_view->verticalScrollBar()->value();
+    const QString current = d_view->currentIndex().data(Qt::DisplayRole).toString();
+    d_quiet = true;
+    d_list_model->setStringList(list);
+    QItemSelection selection;
+    QModelIndex current_index;
+    for (int row = 0; row < list.size(); ++row)
+    {
+        const QModelIndex index = d_filter_model->mapFromSource(d_list_model->index(row));
+        if (!index.isValid())
+            continue;
+        if (kept.contains(list.at(row)))
+            selection.select(index, index);
+        if (!current_index.isValid() && !current.isEmpty() && list.at(row) == current)
+            current_index = index;
+    }
+    if (current_index.isValid())
+        d_view->selectionModel()->setCurrentIndex(current_index, QItemSelectionModel::NoUpdate);
+    d_view->selectionModel()->select(selection, QItemSelectionModel::Select);
+    d_view->verticalScrollBar()->setValue(scrolled);
+    d_quiet = false;
+    const QStringList after = Selection();
+    if (QSet<QString>(after.cbegin(), after.cend()) != kept)
+        emit Selection_Changed(after);
+}
 
-void TDataWidget::Model_Selection_Changed(const QItemSelection &, const QItemSelection &)
+void TDataWidget::Clear_Selection()
+{
+    d_quiet = true;
+    d_view->selectionModel()->clearSelection();
+    d_quiet = false;
+}
+
+QStringList TDataWidget::Selection() const
 {
     QStringList selections;
     for (const QModelIndex &index : d_view->selectionModel()->selectedIndexes())
         selections.append(index.data(Qt::DisplayRole).toString());
-    emit Selection_Changed(selections);
+    return selections;
+}
+
+void TDataWidget::Model_Selection_Changed(const QItemSelection &, const QItemSelection &)
+{
+    if (!d_quiet)
+        emit Selection_Changed(Selection());
 }

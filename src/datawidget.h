@@ -13,7 +13,9 @@ class QStringListModel;
 
 // A titled list of texts with a search field that narrows it as the user
 // types (a case-insensitive regular expression) and with extended selection.
-// Every selection change is reported with the texts of all selected entries.
+// Every selection change is reported with the texts of all selected entries;
+// a new list keeps the selected texts it still holds, so that what is shown
+// selected is always what was last reported.
 class TDataWidget : public QWidget
 {
     Q_OBJECT
@@ -23,6 +25,9 @@ public:
 
     void Set_Title(const QString &title);
     void Set_List(const QStringList &list);
+    // Unselects everything without reporting it: the caller already knows.
+    void Clear_Selection();
+    QStringList Selection() const;
 
 signals:
     void Selection_Changed(QStringList selections);
@@ -36,6 +41,8 @@ private:
     QListView *d_view;
     QStringListModel *d_list_model;
     QSortFilterProxyModel *d_filter_model;
+    // Set while the widget itself changes the selection.
+    bool d_quiet;
 };
 
 #endif

@@ -265,13 +265,12 @@ void TQuorvex::Set_Monitor_Icon(const char *resource) { d_monitor_action->setIco
 void TQuorvex::closeEvent(QCloseEvent *event)
 {
     if (d_monitor_state != 0)
-    {
         Toggle_Monitor();
-        d_monitor_process->wait();
-        // The watcher's finished signal will come after the database is closed: count the period here.
-        Count_Monitor_Time();
-        d_monitor_timer.invalidate();
-    }
+    // Whatever the watcher is doing, its finished signal will come after the
+    // database is closed: what it has not counted yet is counted here, once.
+    d_monitor_process->wait();
+    Count_Monitor_Time();
+    d_monitor_timer.invalidate();
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
     d_settings->setValue(QStringLiteral("Export_Path"), d_export_folder);

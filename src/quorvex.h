@@ -81,13 +81,16 @@ private:
     void Disconnect_Application();
     void Count_Monitor_Time();
     void Count_Run_Time();
+    void Count_Open_Time();
     void Begin_Part_Program();
+    void End_Part_Program();
     bool Open_Part_Program(TAutomation *part_program);
     bool Close_Part_Program(TAutomation *part_program);
     void Write_Database_Entry();
     void Add_Usage(TDatabase::TUsageTotal total, int seconds);
     void Show_Pending();
     void Refresh_Lists();
+    void Read_Program_Names();
     void Update_Summary();
     void Stop_Summary();
     void Export(const QString &caption, const QString &filter,

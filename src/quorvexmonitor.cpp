@@ -61,14 +61,16 @@ void TQuorvex::Toggle_Monitor()
         const bool connected = d_monitor_state == MONITOR_CONNECTED;
         d_monitor_state = MONITOR_OFF;
         Set_Monitor_Icon(ICON_NOT_CONNECTED);
-        d_program_open = false;
-        d_executing = false;
-        Write_Database_Entry();
+        End_Part_Program();
         d_update_timer->stop();
         Disconnect_Application();
         // The time attached counts however the connection ends.
         if (connected)
             Count_Run_Time();
+        // Monitoring ends now, not when the watcher has ended: a window closed
+        // at once would never see the watcher's finished signal.
+        Count_Monitor_Time();
+        d_monitor_timer.invalidate();
         d_monitor_process->d_stop_requested.store(true, std::memory_order_relaxed);
         Show_Status(QStringLiteral("INF:  Disconnected."));
         return;
@@ -141,6 +143,11 @@ void TQuorvex::Suspend_Resume(bool visible)
         return;
     if (d_monitor_state == MONITOR_CONNECTED)
     {
+        // The software took its programs with it: the one collected ends here,
+        // and the time until the software returns belongs to no program.
+        if (d_program_open)
+            d_active_program->Add_Message(QStringLiteral("WAR:  PC-DMIS gone; the open part program is stored."));
+        End_Part_Program();
         d_update_timer->stop();
         Disconnect_Application();
         Count_Run_Time();
@@ -212,7 +219,6 @@ bool TQuorvex::Connect_Application()
     TAutomation *part_program = d_application.GetSubObject(QStringLiteral("ActivePartProgram"));
     if (part_program && part_program->Has_Interface())
     {
-        Begin_Part_Program();
         Open_Part_Program(part_program);
         part_program->ReleaseObject();
     }
@@ -263,6 +269,11 @@ void TQuorvex::Disconnect_Application()
 
 void TQuorvex::Update_Timeout()
 {
+    Count_Open_Time();
+}
+
+void TQuorvex::Count_Open_Time()
+{
     if (!d_program_open)
         return;
     d_active_program->Add_Open_Time(int(d_open_tick_timer.restart()));
@@ -274,7 +285,6 @@ void TQuorvex::Application_Event(QString event_name, int argument_count, TAutoma
 {
     if (event_name == QLatin1String("OnOpenPartProgram"))
     {
-        Begin_Part_Program();
         TAutomation part_program(Borrowed(argument_count, arguments), nullptr);
         if (part_program.Has_Interface())
         {
@@ -323,11 +333,21 @@ void TQuorvex::Machine_Event(QString event_name, int, TAutomation::TArg *const a
     }
 }
 
+// The program collected is stored with its clocks brought up to this moment.
+void TQuorvex::End_Part_Program()
+{
+    Count_Open_Time();
+    d_program_open = false;
+    d_executing = false;
+    Write_Database_Entry();
+    d_active_program->Set_Collection_Active(false);
+}
+
 void TQuorvex::Begin_Part_Program()
 {
     // A program still being collected is stored before a new one takes its place.
     if (d_program_open)
-        Write_Database_Entry();
+        End_Part_Program();
     d_current_item.Clear();
     d_executing = false;
 }
@@ -350,12 +370,14 @@ bool TQuorvex::Open_Part_Program(TAutomation *part_program)
     }
     const QString machine_name = machine.GetProperty(QStringLiteral("Name")).ToString();
     machine.ReleaseObject();
+    // An offline program leaves the online one being collected as it is.
     if (!Online(machine_name))
     {
         d_active_program->Add_Message(OFFLINE_WARNING);
         return false;
     }
 
+    Begin_Part_Program();
     Init_Machine_Events(part_program);
     d_active_program->Reset();
     d_active_program->Add_Message(QStringLiteral("INF:  Open part program - Online"));
@@ -397,9 +419,6 @@ bool TQuorvex::Close_Part_Program(TAutomation *part_program)
     }
     d_active_program->Add_Message(QStringLiteral("INF:  Close part program - Online"));
     Release_Machine();
-    d_program_open = false;
-    d_executing = false;
-    Write_Database_Entry();
-    d_active_program->Set_Collection_Active(false);
+    End_Part_Program();
     return true;
 }

@@ -25,14 +25,22 @@
 void TQuorvex::Date_Selection_Changed(QStringList list)
 {
     d_selected_dates = list;
-    // The programs of thousands of dates take a while: read in the background,
-    // the list waits meanwhile, so that nothing is chosen from the old one.
-    TDatabase *database = d_database;
-    d_program_names->Start([database, list]() { return database->Program_Names(list); });
-    d_program_list->setEnabled(false);
+    Read_Program_Names();
+    // The programs chosen for other dates go, visibly too.
+    d_program_list->Clear_Selection();
     d_selected_programs.clear();
     Update_Summary();
     Set_Export_Actions();
+}
+
+// The programs of thousands of dates take a while: read in the background,
+// the list waits meanwhile, so that nothing is chosen from the old one.
+void TQuorvex::Read_Program_Names()
+{
+    TDatabase *database = d_database;
+    const QStringList dates = d_selected_dates;
+    d_program_names->Start([database, dates]() { return database->Program_Names(dates); });
+    d_program_list->setEnabled(false);
 }
 
 void TQuorvex::Program_Names_Ready(QStringList names)

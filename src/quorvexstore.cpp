@@ -77,9 +77,17 @@ void TQuorvex::Show_Pending()
 
 void TQuorvex::Refresh_Lists()
 {
-    // Both lists start afresh: the programs of an earlier date selection are no longer wanted.
-    d_program_names->Drop();
-    d_program_list->setEnabled(true);
+    // The lists keep what the user selected, and the report of it takes in
+    // what was just stored, so that the exports refer to what is shown.
     d_date_list->Set_List(d_database->Dates());
-    d_program_list->Set_List(d_database->Program_Names(QStringList()));
+    if (d_selected_dates.isEmpty())
+    {
+        d_program_names->Drop();
+        d_program_list->setEnabled(true);
+        d_program_list->Set_List(d_database->Program_Names(QStringList()));
+    }
+    else
+        Read_Program_Names();
+    if (!d_selected_programs.isEmpty())
+        Update_Summary();
 }

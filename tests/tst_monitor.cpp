@@ -2,13 +2,17 @@
 #include "sim/measurementsoftware.h"
 #include "src/activeprogramwidget.h"
 #include "src/database.h"
+#include "src/datawidget.h"
 #include "src/monitorprocess.h"
 #include "src/quorvex.h"
+#include "src/reportview.h"
+#include "tests/support/listclicks.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -32,6 +36,11 @@ private slots:
     void Late_Report_After_Switching_Off();
     void Quick_Off_And_On_Leaves_A_Watcher();
     void Closing_The_Window_Stores_And_Counts();
+    void Software_Gone_Ends_The_Program();
+    void Offline_Open_Leaves_The_Online_Record();
+    void Closing_Right_After_Switching_Off_Counts_data();
+    void Closing_Right_After_Switching_Off_Counts();
+    void Selection_Survives_A_Stored_Entry();
 
 private:
     void Monitor_On(const QString &before = QString());
@@ -46,6 +55,11 @@ private:
     TActiveProgramWidget *Panel() const { return d_window->findChild<TActiveProgramWidget *>(); }
     TMonitorProcess *Watcher() const { return d_window->findChild<TMonitorProcess *>(); }
     QString Query(const QString &sql) const;
+    // The stored seconds of the entry of that name: execution, idle.
+    QPair<int, int> Times(const QString &name) const;
+    TDataWidget *List(const char *name) const { return d_window->findChild<TDataWidget *>(QLatin1String(name)); }
+    void Select(const char *list, const QStringList &texts) { TListClicks::Select(List(list), texts); }
+    QString Summary() const { return d_window->findChild<TReportView *>(QStringLiteral("summary_view"))->Text(); }
 
     TTestHome *d_home = nullptr;
     TMeasurementSoftware *d_software = nullptr;
@@ -76,6 +90,15 @@ QString TTestMonitor::Query(const QString &sql) const
     QString output;
     TSqliteShell::Run(d_home->Settings_Folder() + QStringLiteral("/database.db"), sql + QLatin1Char('\n'), &output);
     return output.trimmed();
+}
+
+QPair<int, int> TTestMonitor::Times(const QString &name) const
+{
+    const QStringList times = Query(QStringLiteral("SELECT execution_time,idle_time FROM program JOIN program_data "
+                                                   "USING(program_id) WHERE name='%1';")
+                                        .arg(name))
+                                  .split('|');
+    return {times.value(0, QStringLiteral("-1")).toInt(), times.value(1, QStringLiteral("-1")).toInt()};
 }
 
 void TTestMonitor::Toggle()
@@ -242,6 +265,102 @@ void TTestMonitor::Closing_The_Window_Stores_And_Counts()
              QStringLiteral("AT_CLOSE|1"));
     const QStringList usage = Query(QStringLiteral("SELECT * FROM usage;")).split('|');
     QVERIFY2(usage.value(0).toInt() >= 1 && usage.value(1).toInt() >= 1, qPrintable(usage.join('|')));
+}
+
+// Hand-worked figures below allow for the watcher's poll (about a second
+// before a window that went is noticed) and whole seconds rounded down.
+#define QVERIFY_BETWEEN(value, low, high)                                                                              \
+    QVERIFY2((value) >= (low) && (value) <= (high), qPrintable(QStringLiteral(#value " = %1").arg(value)))
+
+void TTestMonitor::Software_Gone_Ends_The_Program()
+{
+    Monitor_On();
+    QVERIFY(Run(QStringLiteral("open CMM1 A GONE;hit;wait 1500;software-quit")));
+    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Waiting for PC-DMIS software..."), 4000);
+    // Stored when the software went, with 1.5 s and the poll's delay as its idle time.
+    QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
+             QStringLiteral("GONE|1"));
+    QVERIFY(Log().contains(QStringLiteral("WAR:  PC-DMIS gone; the open part program is stored.")));
+
+    QVERIFY(Run(QStringLiteral("wait 3000;software-start")));
+    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Connected"), 5000);
+    QVERIFY(Run(QStringLiteral("wait 2500;open CMM1 B BACK;start;wait 1200;end;close")));
+    const QPair<int, int> gone = Times(QStringLiteral("GONE"));
+    QCOMPARE(gone.first, 0);
+    QVERIFY_BETWEEN(gone.second, 1, 3);
+    const QPair<int, int> back = Times(QStringLiteral("BACK"));
+    QVERIFY_BETWEEN(back.first, 1, 2);
+    QVERIFY_BETWEEN(back.second, 0, 1);
+}
+
+void TTestMonitor::Offline_Open_Leaves_The_Online_Record()
+{
+    Monitor_On();
+    QVERIFY(Run(QStringLiteral("open CMM1 A ONLINE;start;hit;wait 1200;open Bench B OFF;hit;wait 1200;close OFF;"
+                               "close ONLINE")));
+    QCOMPARE(Query(QStringLiteral("SELECT name,revision,point_count FROM program JOIN program_data "
+                                  "USING(program_id);")),
+             QStringLiteral("ONLINE|A|1"));
+    // Executing from its start to its close, 2.4 s; nothing idle.
+    const QPair<int, int> online = Times(QStringLiteral("ONLINE"));
+    QVERIFY_BETWEEN(online.first, 2, 3);
+    QVERIFY_BETWEEN(online.second, 0, 1);
+    QCOMPARE(Log().count(QStringLiteral("WAR:  Ignoring offline part program.")), 2);
+    QVERIFY(Log().contains(QStringLiteral("INF:  Database entry written.")));
+}
+
+void TTestMonitor::Closing_Right_After_Switching_Off_Counts_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("run_low");
+    QTest::addColumn<int>("run_high");
+    QTest::newRow("software not running") << "" << 0 << 0;
+    QTest::newRow("software running") << "software-start;" << 2 << 3;
+}
+
+void TTestMonitor::Closing_Right_After_Switching_Off_Counts()
+{
+    QFETCH(QString, before);
+    QFETCH(int, run_low);
+    QFETCH(int, run_high);
+    QVERIFY(Run(before + QStringLiteral("monitor;wait 3500;monitor")));
+    QVERIFY(d_window->close());
+    // 3.5 s on, less the part of a second the first report's piece drops.
+    const QStringList usage = Query(QStringLiteral("SELECT * FROM usage;")).split('|');
+    QVERIFY_BETWEEN(usage.value(0).toInt(), 2, 3);
+    QVERIFY_BETWEEN(usage.value(1).toInt(), run_low, run_high);
+    // Counted once: the watcher's late end adds nothing.
+    delete d_window;
+    d_window = nullptr;
+    QCOMPARE(Query(QStringLiteral("SELECT * FROM usage;")).split('|'), usage);
+}
+
+void TTestMonitor::Selection_Survives_A_Stored_Entry()
+{
+    Monitor_On();
+    QVERIFY(Run(QStringLiteral("open CMM1 A FIRST;close;open CMM1 A OTHER;close")));
+    const QString today = Query(QStringLiteral("SELECT date FROM program LIMIT 1;"));
+    Select("date_list", {today});
+    QTRY_VERIFY(List("program_list")->isEnabled());
+    Select("program_list", {QStringLiteral("FIRST")});
+    QTRY_COMPARE(Summary().count(QStringLiteral("Program Name:")), 1);
+
+    QVERIFY(Run(QStringLiteral("wait 1100;open CMM1 A FIRST;hit;close")));
+    // What the user chose stays chosen, the report takes in the new entry, and
+    // the export refers to what is shown.
+    QTRY_COMPARE(Summary().count(QStringLiteral("Program Name:")), 2);
+    QCOMPARE(List("date_list")->Selection(), QStringList{today});
+    QTRY_VERIFY(List("program_list")->isEnabled());
+    QCOMPARE(List("program_list")->Selection(), QStringList{QStringLiteral("FIRST")});
+    QCOMPARE(List("program_list")->findChild<QListView *>()->model()->rowCount(), 2);
+    for (QAction *action : d_window->findChildren<QAction *>())
+        if (action->text() == QLatin1String("Export CSV"))
+            QVERIFY(action->isEnabled());
+
+    // A new date selection clears the program chosen, in the list as well.
+    Select("date_list", {});
+    QVERIFY(List("program_list")->Selection().isEmpty());
+    QTRY_COMPARE(Summary(), QStringLiteral("No summary available."));
 }
 
 QTEST_MAIN(TTestMonitor)

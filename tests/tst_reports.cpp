@@ -3,6 +3,7 @@
 #include "src/exportjob.h"
 #include "src/quorvex.h"
 #include "src/reportview.h"
+#include "tests/support/listclicks.h"
 #include "tests/support/modalanswer.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
@@ -45,18 +46,9 @@ QAction *Action(QWidget *window, const QString &text)
     return nullptr;
 }
 
-// Selects the entries with these texts, as a user's clicks would, in one change.
 void Select(TDataWidget *list, const QStringList &texts)
 {
-    QListView *view = list->findChild<QListView *>();
-    QItemSelection selection;
-    for (int row = 0; row < view->model()->rowCount(); ++row)
-    {
-        const QModelIndex index = view->model()->index(row, 0);
-        if (texts.contains(index.data().toString()))
-            selection.select(index, index);
-    }
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    TListClicks::Select(list, texts);
 }
 
 QByteArray Read(const QString &file)
@@ -226,7 +218,8 @@ void TTestReports::Export_All_CSV_Groups_By_Program()
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export All CSV"), file, &caption), file);
     QCOMPARE(caption, QStringLiteral("Export All to CSV|Comma Separated File (*.csv)"));
     QCOMPARE(Read_Text(file),
-             QByteArray("Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error Messages\n"
+             QByteArray("Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error "
+                        "Messages\n"
                         "BRACKET_A,R1,05 Mar 2024,02 07 09 pm,108,5,48,1,one\n"
                         "BRACKET_A,R1,06 Mar 2024,08 00 00 am,72,5,12,2,two,one\n"
                         "HOUSING,R1,05 Mar 2024,03 00 00 pm,70,5,10,0\n"

@@ -1,5 +1,6 @@
 #include "sim/measurementsoftware.h"
 #include "src/datawidget.h"
+#include "src/monitorprocess.h"
 #include "src/quorvex.h"
 #include "tests/support/filecheck.h"
 #include "tests/support/testhome.h"
@@ -28,6 +29,11 @@ private slots:
 private:
     void Act();
     QString Check();
+    QString Check_New_Entries();
+    void Open_Window();
+    void Toggle_Monitor();
+    void Quit_Software();
+    void Close_Right_After_Switching_Off();
     void Select(TDataWidget *list);
     int Random_Program();
     QString Describe() const;
@@ -38,6 +44,12 @@ private:
     QSqlDatabase d_check;
     qint64 d_monitor_total = 0;
     qint64 d_run_total = 0;
+    qint64 d_last_entry = 0;
+    // Whether monitoring is on, as the test switched it, and the watcher's last report.
+    bool d_monitor_on = false;
+    bool d_seen_visible = false;
+    // When the window saw the software go: no entry spans such a moment.
+    std::vector<QDateTime> d_software_gone;
     quint32 d_seed = 0;
     int d_step = 0;
     QString d_last_action;
@@ -46,6 +58,53 @@ private:
 QString TTestSoak::Describe() const
 {
     return QStringLiteral("seed %1, step %2 (%3)").arg(d_seed).arg(d_step).arg(d_last_action);
+}
+
+void TTestSoak::Open_Window()
+{
+    d_window = new TQuorvex;
+    d_monitor_on = false;
+    d_seen_visible = false;
+    // Queued after the window's own slot for the same report.
+    connect(d_window->findChild<TMonitorProcess *>(), &TMonitorProcess::Class_Visible, this,
+            [this](bool visible) { d_seen_visible = visible; });
+}
+
+void TTestSoak::Toggle_Monitor()
+{
+    for (QAction *action : d_window->findChildren<QAction *>())
+        if (action->text() == QLatin1String("Monitor"))
+            action->trigger();
+    d_monitor_on = !d_monitor_on;
+    if (!d_monitor_on)
+        d_seen_visible = false;
+}
+
+// The software goes, and the window is given the time to see it, as it would
+// be in a real shift where a restart takes longer than the watcher's poll.
+void TTestSoak::Quit_Software()
+{
+    d_software->Quit();
+    if (!d_monitor_on || !d_seen_visible)
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(!d_seen_visible, 5000);
+    d_software_gone.push_back(QDateTime::currentDateTime());
+}
+
+// Monitoring on for 3.2 s, switched off and the window closed at once: the
+// period must be counted (whole seconds, less what the pieces drop).
+void TTestSoak::Close_Right_After_Switching_Off()
+{
+    if (!d_monitor_on)
+        Toggle_Monitor();
+    QTest::qWait(3200);
+    Toggle_Monitor();
+    QVERIFY(d_window->close());
+    delete d_window;
+    const qint64 before = d_monitor_total;
+    QVERIFY2(Check().isEmpty(), qPrintable(Describe()));
+    QVERIFY2(d_monitor_total >= before + 1, qPrintable(QStringLiteral("monitor time lost at close, ") + Describe()));
+    Open_Window();
 }
 
 int TTestSoak::Random_Program()
@@ -83,16 +142,40 @@ void TTestSoak::Act()
         // Quitting and switching off are rarer, so that the window is attached for long stretches.
         {1, "software quit", [this]() {
              if (d_random.bounded(4) == 0)
-                 d_software->Quit();
+                 Quit_Software();
          }},
-        {2, "monitor", [this]() {
+        {1, "software quit mid-program",
+         [this]()
+         {
              if (d_random.bounded(3) != 0)
                  return;
-             for (QAction *action : d_window->findChildren<QAction *>())
-                 if (action->text() == QLatin1String("Monitor"))
-                     action->trigger();
+             d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("Q"), QStringLiteral("QUITTING"));
+             if (d_random.bounded(2) == 0)
+                 d_software->Start_Execution(Random_Program());
+             QTest::qWait(int(300 + d_random.bounded(1200)));
+             Quit_Software();
+             // Back again, attached, and a tick of the clocks later.
+             if (!d_monitor_on || d_random.bounded(2) == 0)
+                 return;
+             d_software->Start();
+             QTRY_VERIFY_WITH_TIMEOUT(d_seen_visible, 5000);
+             QTest::qWait(1200);
          }},
-        {16, "open", [this]() {
+        {2, "monitor",
+         [this]()
+         {
+             if (d_random.bounded(3) == 0)
+                 Toggle_Monitor();
+         }},
+        {1, "close right after switching off",
+         [this]()
+         {
+             if (d_random.bounded(8) == 0)
+                 Close_Right_After_Switching_Off();
+         }},
+        {16, "open",
+         [this]()
+         {
              d_software->Open_Program(QString::fromUtf8(MACHINES[d_random.bounded(5)]),
                                       QStringLiteral("R%1").arg(d_random.bounded(3)),
                                       QString::fromUtf8(NAMES[d_random.bounded(8)]));
@@ -140,6 +223,36 @@ QString TTestSoak::Check()
         return QStringLiteral("a usage total went down");
     d_monitor_total = monitor;
     d_run_total = run;
+    return Check_New_Entries();
+}
+
+// An entry's times fit between its opening and the moment it was stored, and
+// that moment comes no later than the software's going.
+QString TTestSoak::Check_New_Entries()
+{
+    QSqlQuery query(d_check);
+    if (!query.exec(QStringLiteral("SELECT program_id,date,time,execution_time,idle_time FROM program JOIN "
+                                   "program_data USING(program_id) WHERE program_id>%1 ORDER BY program_id")
+                        .arg(d_last_entry)))
+        return QStringLiteral("entries unreadable");
+    const QDateTime now = QDateTime::currentDateTime();
+    while (query.next())
+    {
+        d_last_entry = query.value(0).toLongLong();
+        const QDateTime opened =
+            QLocale::c().toDateTime(query.value(1).toString() + QLatin1Char(' ') + query.value(2).toString(),
+                                    QStringLiteral("yyyy MMM dd hh mm ss ap"));
+        QDateTime end = now;
+        for (const QDateTime &gone : d_software_gone)
+            if (gone >= opened && gone < end)
+                end = gone;
+        const qint64 seconds = query.value(3).toLongLong() + query.value(4).toLongLong();
+        if (!opened.isValid() || seconds > opened.secsTo(end) + 1)
+            return QStringLiteral("entry %1 holds %2 s, open for at most %3 s")
+                .arg(d_last_entry)
+                .arg(seconds)
+                .arg(opened.secsTo(end));
+    }
     return QString();
 }
 
@@ -153,7 +266,7 @@ void TTestSoak::Random_Shift()
 
     TTestHome home;
     d_software = new TMeasurementSoftware;
-    d_window = new TQuorvex;
+    Open_Window();
     d_check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("quorvex_soak_check"));
     d_check.setDatabaseName(home.Settings_Folder() + QStringLiteral("/database.db"));
     d_check.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
@@ -162,6 +275,8 @@ void TTestSoak::Random_Shift()
     for (d_step = 1; d_step <= actions; ++d_step)
     {
         Act();
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("after ") + Describe()));
         const QString fault = Check();
         QVERIFY2(fault.isEmpty(), qPrintable(fault + QStringLiteral(" after ") + Describe()));
         if (d_step % 10000 == 0)
