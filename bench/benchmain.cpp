@@ -8,7 +8,7 @@
 #include "bench/benchmarkfile.h"
 #include "bench/windowfigure.h"
 #include "src/csvexport.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/localzone.h"
 #include "src/statistics.h"
 #include "src/summarytext.h"

@@ -1,6 +1,6 @@
 #include "bench/benchmarkfile.h"
 
-#include "src/database.h"
+#include "src/database/database.h"
 
 #include <QRandomGenerator>
 #include <QSqlDatabase>

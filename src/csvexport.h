@@ -1,7 +1,7 @@
 #ifndef QUORVEX_CSVEXPORT_H
 #define QUORVEX_CSVEXPORT_H
 
-#include "src/databaseitem.h"
+#include "src/database/databaseitem.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "src/exportjob.h"
 
 #include "src/csvexport.h"
-#include "src/database.h"
+#include "src/database/database.h"
 
 #include <QSaveFile>
 

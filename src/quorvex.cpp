@@ -4,7 +4,7 @@
 
 #include "src/activeprogramwidget.h"
 #include "src/backgroundlist.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 #include "src/messagebox.h"
 #include "src/monitorprocess.h"

@@ -2,8 +2,8 @@
 #define QUORVEX_QUORVEX_H
 
 #include "core/automation.h"
-#include "src/databaseitem.h"
-#include "src/pendingjournal.h"
+#include "src/database/databaseitem.h"
+#include "src/database/pendingjournal.h"
 #include "src/shiftcalendar.h"
 
 #include <QElapsedTimer>

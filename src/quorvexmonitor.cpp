@@ -1,7 +1,7 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 #include "src/monitorprocess.h"
 

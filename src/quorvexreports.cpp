@@ -2,7 +2,7 @@
 
 #include "src/backgroundlist.h"
 #include "src/csvexport.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 #include "src/exportjob.h"
 #include "src/reportpage.h"

@@ -2,7 +2,7 @@
 
 #include "src/activeprogramwidget.h"
 #include "src/backgroundlist.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 
 #include <QLabel>

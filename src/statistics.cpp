@@ -1,6 +1,6 @@
 #include "src/statistics.h"
 
-#include "src/database.h"
+#include "src/database/database.h"
 
 #include <QHash>
 #include <QSet>

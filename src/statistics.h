@@ -1,7 +1,7 @@
 #ifndef QUORVEX_STATISTICS_H
 #define QUORVEX_STATISTICS_H
 
-#include "src/databaseitem.h"
+#include "src/database/databaseitem.h"
 #include "src/shiftcalendar.h"
 #include "src/statisticstable.h"
 

@@ -1,6 +1,6 @@
 #include "src/summarytext.h"
 
-#include "src/database.h"
+#include "src/database/database.h"
 
 #include "src/reportwriter.h"
 

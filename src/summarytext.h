@@ -1,7 +1,7 @@
 #ifndef QUORVEX_SUMMARYTEXT_H
 #define QUORVEX_SUMMARYTEXT_H
 
-#include "src/databaseitem.h"
+#include "src/database/databaseitem.h"
 #include "src/reportlines.h"
 #include "src/shiftcalendar.h"
 #include "src/statistics.h"

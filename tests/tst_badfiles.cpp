@@ -1,5 +1,5 @@
 #include "sim/measurementsoftware.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 #include "src/quorvex.h"
 #include "tests/support/sqliteshell.h"

@@ -1,4 +1,4 @@
-#include "src/database.h"
+#include "src/database/database.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 

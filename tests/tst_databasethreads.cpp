@@ -1,5 +1,5 @@
 #include "src/backgroundlist.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "tests/support/testhome.h"
 
 #include <QSqlDatabase>

@@ -1,4 +1,4 @@
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/summarytext.h"
 #include "bench/benchmarkfile.h"
 #include "tests/support/sqliteshell.h"

@@ -1,6 +1,6 @@
 #include "src/csvexport.h"
-#include "src/database.h"
-#include "src/pendingfile.h"
+#include "src/database/database.h"
+#include "src/database/pendingfile.h"
 #include "src/summarytext.h"
 #include "tests/support/testhome.h"
 

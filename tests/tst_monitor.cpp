@@ -1,7 +1,7 @@
 #include "sim/demoscript.h"
 #include "sim/measurementsoftware.h"
 #include "src/activeprogramwidget.h"
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 #include "src/monitorprocess.h"
 #include "src/quorvex.h"

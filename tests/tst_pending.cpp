@@ -1,6 +1,6 @@
-#include "src/database.h"
-#include "src/pendingfile.h"
-#include "src/pendingjournal.h"
+#include "src/database/database.h"
+#include "src/database/pendingfile.h"
+#include "src/database/pendingjournal.h"
 #include "tests/support/testhome.h"
 #include "tests/support/unprivileged.h"
 

@@ -1,4 +1,4 @@
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/datawidget.h"
 #include "src/exportjob.h"
 #include "src/quorvex.h"

@@ -2,7 +2,7 @@
 // shift calendar across a change of daylight saving time, the charts' values
 // and the PDF read back as text.
 
-#include "src/database.h"
+#include "src/database/database.h"
 #include "src/statistics.h"
 #include "src/statisticscharts.h"
 #include "src/statisticspdf.h"

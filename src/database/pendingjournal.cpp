@@ -1,6 +1,6 @@
-#include "src/pendingjournal.h"
+#include "src/database/pendingjournal.h"
 
-#include "src/pendingfile.h"
+#include "src/database/pendingfile.h"
 
 #include <QDir>
 #include <QFile>

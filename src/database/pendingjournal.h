@@ -1,7 +1,7 @@
 #ifndef QUORVEX_PENDINGJOURNAL_H
 #define QUORVEX_PENDINGJOURNAL_H
 
-#include "src/database.h"
+#include "src/database/database.h"
 
 #include <QString>
 #include <QStringList>

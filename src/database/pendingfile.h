@@ -1,8 +1,8 @@
 #ifndef QUORVEX_PENDINGFILE_H
 #define QUORVEX_PENDINGFILE_H
 
-#include "src/database.h"
-#include "src/databaseitem.h"
+#include "src/database/database.h"
+#include "src/database/databaseitem.h"
 
 #include <QString>
 

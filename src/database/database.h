@@ -1,8 +1,8 @@
 #ifndef QUORVEX_DATABASE_H
 #define QUORVEX_DATABASE_H
 
-#include "src/connectionpool.h"
-#include "src/databaseitem.h"
+#include "src/database/connectionpool.h"
+#include "src/database/databaseitem.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>

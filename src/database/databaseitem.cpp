@@ -1,4 +1,4 @@
-#include "src/databaseitem.h"
+#include "src/database/databaseitem.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "src/connectionpool.h"
+#include "src/database/connectionpool.h"
 
 #include <QAtomicInt>
 #include <QThread>

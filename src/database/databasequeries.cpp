@@ -1,7 +1,7 @@
-#include "src/database.h"
+#include "src/database/database.h"
 
-#include "src/entryreader.h"
-#include "src/sqltext.h"
+#include "src/database/entryreader.h"
+#include "src/database/sqltext.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,7 +1,7 @@
 #ifndef QUORVEX_ENTRYREADER_H
 #define QUORVEX_ENTRYREADER_H
 
-#include "src/databaseitem.h"
+#include "src/database/databaseitem.h"
 
 #include <QSqlDatabase>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "src/pendingfile.h"
+#include "src/database/pendingfile.h"
 
 #include <QDataStream>
 #include <QFile>

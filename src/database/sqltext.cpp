@@ -1,4 +1,4 @@
-#include "src/sqltext.h"
+#include "src/database/sqltext.h"
 
 QString TSqlText::Text(const QString &value)
 {

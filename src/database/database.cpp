@@ -1,6 +1,6 @@
-#include "src/database.h"
+#include "src/database/database.h"
 
-#include "src/sqltext.h"
+#include "src/database/sqltext.h"
 
 #include <QLocale>
 #include <QSqlError>
