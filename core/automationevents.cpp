@@ -137,7 +137,9 @@ bool TAutomation::Connect_Events()
     if (FAILED(d_dispatch_interface->QueryInterface(IID_IConnectionPointContainer, container.Void_Address())) ||
         !container.Get())
         return false;
-    if (container->FindConnectionPoint(d_event_interface_id, &d_connection_point) != S_OK)
+    // Any success code hands over a connection point and its reference.
+    d_connection_point = nullptr;
+    if (FAILED(container->FindConnectionPoint(d_event_interface_id, &d_connection_point)) || !d_connection_point)
     {
         d_connection_point = nullptr;
         return false;

@@ -40,6 +40,7 @@ private slots:
     void Only_Registered_Events_Arrive_In_Order();
     void Events_Set_Up_In_The_Required_Order();
     void Release_Gives_Everything_Back();
+    void Connection_Point_Found_With_Another_Success_Code();
 
 private:
     void Connect_Events(TAutomation *automation);
@@ -266,6 +267,28 @@ void TTestAutomation::Release_Gives_Everything_Back()
         QVERIFY(automation.Connect_Events());
         automation.ReleaseObject();
         QCOMPARE(d_server->Events()->Sink_Count(), 0);
+    }
+    object->Release();
+}
+
+// S_FALSE is success too: the connection point handed over is used and its
+// reference given back, never dropped.
+void TTestAutomation::Connection_Point_Found_With_Another_Success_Code()
+{
+    d_server->Set_Found_Result(S_FALSE);
+    TDispatchObject *object = d_server->New_Object();
+    object->AddRef();
+    {
+        TAutomation automation(static_cast<IDispatch *>(object), nullptr);
+        const ULONG before = object->Reference_Count();
+        Connect_Events(&automation);
+        automation.Add_Event_Signal(QStringLiteral("Nothing"));
+        d_server->Events()->Fire(1, {});
+        QCOMPARE(d_received, (QList<QStringList>{{QStringLiteral("Nothing")}}));
+        automation.Release_Events();
+        QCOMPARE(d_server->Events()->Sink_Count(), 0);
+        QCOMPARE(object->Reference_Count(), before);
+        automation.ReleaseObject();
     }
     object->Release();
 }

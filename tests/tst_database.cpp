@@ -128,8 +128,17 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     bool valid = true;
     QCOMPARE(d_db->Software_Run_Time(&valid), 0);
     QVERIFY(!valid);
+    // The usage row is missing: the period starts the totals again, and the caller is told.
     QVERIFY(d_db->Add_Software_Run_Time(90));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM usage;\n")), QStringLiteral("0\n"));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("0|90\n"));
+    QCOMPARE(d_db->Take_Notice(), QStringLiteral("WAR:  The usage totals were missing from the database; they "
+                                                 "start again from this period."));
+    QVERIFY(d_db->Take_Notice().isEmpty());
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DELETE FROM usage;\n")));
+    QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
+    QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
+    QVERIFY(d_db->Add_Software_Run_Time(5));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("7|5\n"));
 
     const std::vector<TDatabaseItem> entries = d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
     QCOMPARE(int(entries.size()), 1);
@@ -218,6 +227,16 @@ void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
     QCOMPARE(d_db->Program_Id(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05"), QString()), first);
     QVERIFY(d_db->Program_Id(QStringLiteral("BRACKET_A"), QString(), QStringLiteral("09 15 04 pm")) > first);
     QVERIFY(!d_db->Program_Exists(QStringLiteral("BRACKET_A"), QDateTime()));
+
+    // No key finds an entry without a name again: it is refused, and nothing of it is written.
+    const TDatabaseItem nameless = Record(QString(), morning, 9, {QStringLiteral("lost")});
+    QVERIFY(!d_db->Add_Program_Entry(nameless));
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Cannot add data to table 'program'.  Reason: Invalid name"));
+    QVERIFY(!d_db->Add_Program_Entry(nameless));
+    QCOMPARE(Shell(File(), QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
+                                          "(SELECT count(*) FROM program_message),(SELECT count(*) FROM program_data "
+                                          "WHERE program_id<0);\n")),
+             QStringLiteral("2|2|0|0\n"));
 }
 
 // A statement failing part way leaves nothing of the entry.
@@ -272,6 +291,16 @@ void TTestDatabase::Reads_Keep_Recording_Order()
     QVERIFY(d_db->Program_Entries(QStringLiteral("zeta"), QStringLiteral("2024 Mar 05")).empty());
     d_db->Program_Entry(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"), QStringLiteral("08 00 01 am"), &valid);
     QVERIFY(!valid);
+
+    // A name left NULL by another tool shows as empty, for few dates and for many alike.
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("INSERT INTO program(name,date,time) VALUES(NULL,'2024 Mar 06',"
+                                                     "'09 00 00 am');\n")));
+    QStringList many{QStringLiteral("2024 Mar 06")};
+    for (int day = 1; day <= 70; ++day)
+        many << TDatabase::Stored_Date_Text(QDate(2020, 1, 1).addDays(day));
+    const QStringList names{"BETA", "ALPHA", ""};
+    QCOMPARE(d_db->Program_Names({QStringLiteral("2024 Mar 06")}), names);
+    QCOMPARE(d_db->Program_Names(many), names);
 }
 
 void TTestDatabase::Stored_And_Display_Forms_data()

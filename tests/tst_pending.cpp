@@ -49,6 +49,7 @@ private slots:
     void Fault_Passes_And_Everything_Arrives_Once_data();
     void Fault_Passes_And_Everything_Arrives_Once();
     void Restart_Takes_Up_What_Was_Left();
+    void What_Can_Never_Be_Written_Holds_Up_Nothing();
 };
 
 void TTestPending::Fault_Passes_And_Everything_Arrives_Once_data()
@@ -167,6 +168,35 @@ void TTestPending::Restart_Takes_Up_What_Was_Left()
     QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), (QStringList{"PART_1", "PART_3"}));
     bool valid = false;
     QCOMPARE(db.Software_Monitor_Time(&valid), 60);
+}
+
+// An entry no database takes is refused, not kept; a usage period on a file
+// whose usage row is gone is written: neither waits in front of later entries.
+void TTestPending::What_Can_Never_Be_Written_Holds_Up_Nothing()
+{
+    TTestHome home;
+    const QString folder = home.File_Path(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(folder));
+    TDatabase db;
+    QVERIFY(db.Open(folder + QStringLiteral("/database.db")) && db.Create_Tables());
+    TPendingJournal journal(&db);
+    QVERIFY(journal.Open(folder + QStringLiteral("/pending")));
+    TDatabaseItem nameless = Entry(1);
+    nameless.Set_Name(QString());
+    QCOMPARE(journal.Add_Program_Entry(nameless), TPendingJournal::REFUSED);
+    {
+        QSqlQuery query(QSqlDatabase::database(QStringLiteral("quorvex_database")));
+        QVERIFY(query.exec(QStringLiteral("DELETE FROM usage")));
+    }
+    QCOMPARE(journal.Add_Usage(TDatabase::RUN_TIME, 90), TPendingJournal::WRITTEN);
+    QCOMPARE(journal.Add_Program_Entry(Entry(2)), TPendingJournal::WRITTEN);
+    QVERIFY(journal.Is_Empty());
+    QVERIFY(Pending_Files(folder + QStringLiteral("/pending")).isEmpty());
+    bool valid = false;
+    QCOMPARE(db.Software_Run_Time(&valid), 90);
+    QVERIFY(valid);
+    QVERIFY(!db.Take_Notice().isEmpty());
+    QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), QStringList{QStringLiteral("PART_2")});
 }
 
 int main(int argc, char *argv[])

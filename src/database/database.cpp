@@ -254,7 +254,29 @@ bool TDatabase::Add_Usage_Total(const char *column, int seconds)
         d_last_error = Reason("usage", query.lastError());
         return false;
     }
+    if (query.numRowsAffected() > 0)
+        return true;
+    // The row is gone (the file was changed outside the program): updating
+    // nothing would lose the period, and keeping it pending would hold up every
+    // later entry. The totals start again from this period.
+    const bool monitor = qstrcmp(column, Usage_Column(MONITOR_TIME)) == 0;
+    if (!Execute(&query, QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(%1,%2)")
+                             .arg(Number(monitor ? total : 0), Number(monitor ? 0 : total))))
+    {
+        d_last_error = Reason("usage", query.lastError());
+        return false;
+    }
+    d_notice = QStringLiteral("WAR:  The usage totals were missing from the database; they start again from "
+                              "this period.");
     return true;
+}
+
+QString TDatabase::Take_Notice()
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QString notice;
+    notice.swap(d_notice);
+    return notice;
 }
 
 const char *TDatabase::Usage_Column(TUsageTotal total)
@@ -435,6 +457,12 @@ bool TDatabase::Add_Program_Entry(const TDatabaseItem &item)
         d_last_error = QStringLiteral("Date_Time invalid");
         return false;
     }
+    // No key can find such an entry again: its figures would be stored unreachable.
+    if (item.Name().isEmpty())
+    {
+        d_last_error = QStringLiteral("Cannot add data to table 'program'.  Reason: Invalid name");
+        return false;
+    }
     if (Program_Exists(item.Name(), item.Date_Time()))
     {
         d_last_error =
@@ -475,7 +503,17 @@ bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
         return false;
     }
 
-    const QString key = Number(Program_Id(item.Name(), date_time));
+    // The key of the row just inserted, from the insert itself: a lookup by
+    // name, date and time could find another row.
+    const QVariant row = query.lastInsertId();
+    if (!row.isValid() || !Execute(&query, QStringLiteral("SELECT program_id FROM program WHERE rowid=%1")
+                                               .arg(Number(row.toLongLong()))) ||
+        !query.next() || query.isNull(0))
+    {
+        d_last_error = QStringLiteral("Cannot add data to table 'program'.  Reason: No key for the new row");
+        return false;
+    }
+    const QString key = Number(query.value(0).toLongLong());
     if (!Execute(&query,
                  Fill("INSERT INTO program_data (program_id,execution_time,idle_time,point_count) VALUES "
                       "(%1,%2,%3,%4)",

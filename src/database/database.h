@@ -80,6 +80,9 @@ public:
                                                TEntryOrder order);
 
     QString Last_Error() const;
+    // What a write that succeeded had to mend on the way (a text for the
+    // panel), once; empty when nothing.
+    QString Take_Notice();
     QString Database_File_Name() const;
 
     static QString Stored_Date_Text(const QDate &date);
@@ -104,6 +107,7 @@ private:
     QString d_database_file_name;
     QSqlDatabase *d_database;
     QString d_last_error;
+    QString d_notice;
 
     QThread *d_owner_thread;
     mutable TConnectionPool d_pool;

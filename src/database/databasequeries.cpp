@@ -66,8 +66,9 @@ QStringList TDatabase::Names_On_Many_Dates(const QStringList &dates)
     if (Execute(&query, QStringLiteral("SELECT date,name FROM program ORDER BY program_id")))
         while (query.next())
         {
+            // A name that is NULL shows as empty, as the statements per date give it.
             const auto position = positions.constFind(query.value(0).toString());
-            if (query.isNull(0) || query.isNull(1) || position == positions.constEnd())
+            if (query.isNull(0) || position == positions.constEnd())
                 continue;
             const QString name = query.value(1).toString();
             if (!seen[size_t(*position)].contains(name))

@@ -65,8 +65,10 @@ TPendingJournal::TResult TPendingJournal::Add(const TPendingFile &pending)
     if (written)
         return WRITTEN;
     d_last_error = d_database->Last_Error();
+    // An entry no database would take is not kept either.
     if (pending.Kind() == TPendingFile::ENTRY &&
-        (!item.Date_Time().isValid() || d_database->Program_Exists(item.Name(), item.Date_Time())))
+        (!item.Date_Time().isValid() || item.Name().isEmpty() ||
+         d_database->Program_Exists(item.Name(), item.Date_Time())))
         return REFUSED;
     return Keep(pending);
 }

@@ -9,20 +9,27 @@ const QString TTestServer::PROG_ID = QStringLiteral("Quorvex.TestServer");
 
 namespace
 {
-// Counts the queries for connection points, so that a test can prove a client did not ask.
+// Counts the queries for connection points, so that a test can prove a client
+// did not ask, and answers a found one with the success code the test set.
 class TCountingObject : public TDispatchObject
 {
 public:
-    explicit TCountingObject(int *queries) : d_queries(queries) {}
+    TCountingObject(int *queries, const HRESULT *found) : d_queries(queries), d_found(found) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppvObject) override
     {
         if (IsEqualIID(riid, IID_IConnectionPointContainer))
             ++*d_queries;
         return TDispatchObject::QueryInterface(riid, ppvObject);
     }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint **ppCP) override
+    {
+        const HRESULT result = TDispatchObject::FindConnectionPoint(riid, ppCP);
+        return result == S_OK ? *d_found : result;
+    }
 
 private:
     int *d_queries;
+    const HRESULT *d_found;
 };
 } // namespace
 
@@ -69,7 +76,7 @@ QString TTestServer::Describe(const VARIANT &value)
     }
 }
 
-TTestServer::TTestServer() : d_events(nullptr), d_name(QStringLiteral("first")), d_property_puts(0), d_connection_point_queries(0)
+TTestServer::TTestServer() : d_events(nullptr), d_name(QStringLiteral("first")), d_property_puts(0), d_connection_point_queries(0), d_found_result(S_OK)
 {
     d_factory = std::make_unique<TClassFactory>(PROG_ID, CLASS_ID, [this]() { return Make_Object(); });
 
@@ -92,7 +99,7 @@ TDispatchObject *TTestServer::New_Object() { return Make_Object(); }
 
 TDispatchObject *TTestServer::Make_Object()
 {
-    TDispatchObject *object = new TCountingObject(&d_connection_point_queries);
+    TDispatchObject *object = new TCountingObject(&d_connection_point_queries, &d_found_result);
     object->Add_Property(QStringLiteral("Name"),
                          [this](VARIANT *result) { return TDispatchObject::Text_Result(result, d_name); },
                          [this](const VARIANT &value) {

@@ -39,6 +39,8 @@ public:
     QString Type_Library() const { return d_folder.filePath(QStringLiteral("test.tlb")); }
     // How often a client asked an object for its connection points.
     int Connection_Point_Queries() const { return d_connection_point_queries; }
+    // The code a found connection point is handed over with (S_OK unless set).
+    void Set_Found_Result(HRESULT result) { d_found_result = result; }
     static QString Describe(const VARIANT &value);
 
 private:
@@ -50,6 +52,7 @@ private:
     QString d_name;
     int d_property_puts;
     int d_connection_point_queries;
+    HRESULT d_found_result;
     std::vector<QStringList> d_echo_calls;
 };
 
