@@ -2,7 +2,7 @@
 
 #include "src/homefolder.h"
 #include "src/quorvex.h"
-#include "src/reportview.h"
+#include "src/report/reportview.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>

@@ -8,10 +8,10 @@
 #include "src/datawidget.h"
 #include "src/messagebox.h"
 #include "src/monitorprocess.h"
-#include "src/reportpage.h"
-#include "src/reportview.h"
+#include "src/report/reportpage.h"
+#include "src/report/reportview.h"
 #include "src/statisticspage.h"
-#include "src/summarytext.h"
+#include "src/report/summarytext.h"
 
 #include <QAction>
 #include <QCloseEvent>

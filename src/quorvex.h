@@ -63,6 +63,7 @@ private slots:
     void Date_Selection_Changed(QStringList list);
     void Program_Selection_Changed(QStringList list);
     void Program_Names_Ready(QStringList names);
+    void Summary_Report_Ready();
     void Summary_Text_Ready();
     void Write_Pending();
     void Edit_Shift_Calendar();

@@ -1,14 +1,14 @@
 #include "src/quorvex.h"
 
 #include "src/backgroundlist.h"
-#include "src/csvexport.h"
+#include "src/report/csvexport.h"
 #include "src/database/database.h"
 #include "src/datawidget.h"
-#include "src/exportjob.h"
-#include "src/reportpage.h"
-#include "src/reportview.h"
+#include "src/report/exportjob.h"
+#include "src/report/reportpage.h"
+#include "src/report/reportview.h"
 #include "src/statisticspage.h"
-#include "src/summarytext.h"
+#include "src/report/summarytext.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -74,28 +74,33 @@ void TQuorvex::Update_Summary()
     d_summary_worker->moveToThread(d_summary_thread);
     connect(d_summary_thread, &QThread::started, d_summary_worker, &TSummaryText::Generate_Summary_Text);
     connect(d_summary_thread, &QThread::finished, d_summary_thread, &QObject::deleteLater);
+    connect(d_summary_worker, &TSummaryText::Report_Ready, this, &TQuorvex::Summary_Report_Ready);
     connect(d_summary_worker, &TSummaryText::Finished, this, &TQuorvex::Summary_Text_Ready);
     d_summary_thread->start(QThread::InheritPriority);
 }
 
-void TQuorvex::Summary_Text_Ready()
+void TQuorvex::Summary_Report_Ready()
 {
     // A report stopped by the close handler may still have its signal queued.
+    if (!d_summary_worker || sender() != d_summary_worker || d_summary_pending)
+        return;
+    if (d_summary_worker->Summary_Valid())
+    {
+        d_summary_view->Set_Lines(d_summary_worker->Summary_Lines());
+        // A user reading the statistics stays with them.
+        if (d_tab_widget->currentWidget() != d_statistics_page)
+            d_tab_widget->setCurrentWidget(d_summary_page);
+    }
+    else
+        d_summary_view->Set_Text(QStringLiteral("No summary available."));
+}
+
+void TQuorvex::Summary_Text_Ready()
+{
     if (!d_summary_worker || sender() != d_summary_worker)
         return;
     if (!d_summary_pending)
-    {
-        if (d_summary_worker->Summary_Valid())
-        {
-            d_summary_view->Set_Lines(d_summary_worker->Summary_Lines());
-            // A user reading the statistics stays with them.
-            if (d_tab_widget->currentWidget() != d_statistics_page)
-                d_tab_widget->setCurrentWidget(d_summary_page);
-        }
-        else
-            d_summary_view->Set_Text(QStringLiteral("No summary available."));
         d_statistics_page->Set_Statistics(d_summary_worker->Statistics());
-    }
     d_summary_worker->deleteLater();
     d_summary_worker = nullptr;
     d_summary_thread->exit(0);

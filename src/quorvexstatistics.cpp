@@ -1,6 +1,6 @@
 #include "src/quorvex.h"
 
-#include "src/exportjob.h"
+#include "src/report/exportjob.h"
 #include "src/shiftdialog.h"
 #include "src/statisticspage.h"
 #include "src/statisticspdf.h"

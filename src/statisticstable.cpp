@@ -1,6 +1,6 @@
 #include "src/statisticstable.h"
 
-#include "src/csvexport.h"
+#include "src/report/csvexport.h"
 
 TStatisticsTable::TStatisticsTable(const QString &title, const QStringList &headers)
     : d_title(title), d_headers(headers)

@@ -1,10 +1,12 @@
 #include "src/database/database.h"
-#include "src/summarytext.h"
+#include "src/report/summarytext.h"
 #include "bench/benchmarkfile.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
 #include <QtTest>
+
+#include <algorithm>
 
 // The fast reads give exactly what the plain statements, one per date and
 // program, give: the same lists in the same order, the same records with the
@@ -19,9 +21,11 @@ private slots:
     void Lists_Are_Those_Of_The_Plain_Statements();
     void Entries_Are_Those_Of_The_Plain_Loops_data();
     void Entries_Are_Those_Of_The_Plain_Loops();
+    void A_File_In_UTF_16_Reads_Alike();
 
 private:
-    std::vector<TDatabaseItem> Plain(const QStringList &names, const QStringList &dates, TDatabase::TEntryOrder order);
+    std::vector<TDatabaseItem> Plain(const QStringList &names, const QStringList &dates, TDatabase::TEntryOrder order,
+                                     TDatabase *database = nullptr);
     QStringList Shell_Column(const QString &sql);
 
     TTestHome *d_home = nullptr;
@@ -78,8 +82,10 @@ QStringList TTestEntryReader::Shell_Column(const QString &sql)
 }
 
 std::vector<TDatabaseItem> TTestEntryReader::Plain(const QStringList &names, const QStringList &dates,
-                                                   TDatabase::TEntryOrder order)
+                                                   TDatabase::TEntryOrder order, TDatabase *database)
 {
+    if (!database)
+        database = d_database;
     std::vector<TDatabaseItem> items;
     const QStringList &outer = order == TDatabase::DATE_THEN_NAME ? dates : names;
     const QStringList &inner = order == TDatabase::DATE_THEN_NAME ? names : dates;
@@ -87,8 +93,8 @@ std::vector<TDatabaseItem> TTestEntryReader::Plain(const QStringList &names, con
         for (const QString &second : inner)
         {
             const std::vector<TDatabaseItem> entries = order == TDatabase::DATE_THEN_NAME
-                                                           ? d_database->Program_Entries(second, first)
-                                                           : d_database->Program_Entries(first, second);
+                                                           ? database->Program_Entries(second, first)
+                                                           : database->Program_Entries(first, second);
             items.insert(items.end(), entries.begin(), entries.end());
         }
     return items;
@@ -164,6 +170,38 @@ void TTestEntryReader::Entries_Are_Those_Of_The_Plain_Loops()
     for (size_t i = 0; i < plain.size(); ++i)
         QVERIFY2(fast[i] == plain[i], qPrintable(QStringLiteral("entry %1: %2 %3").arg(i).arg(plain[i].Name(), plain[i].Time_Text())));
     QCOMPARE(TSummaryText::Report(true, 1, true, 2, fast), TSummaryText::Report(true, 1, true, 2, plain));
+}
+
+// Texts are read as their bytes only where the file keeps them in UTF-8.
+void TTestEntryReader::A_File_In_UTF_16_Reads_Alike()
+{
+    const QString file = d_home->File_Path(QStringLiteral("utf16.db"));
+    QVERIFY(TSqliteShell::Run(file, QStringLiteral("PRAGMA encoding='UTF-16le';\nCREATE TABLE x(a);\nDROP TABLE x;\n")));
+    TDatabase database;
+    QVERIFY(database.Open(file) && database.Create_Tables());
+    const QStringList texts{QStringLiteral("Flansch \u00e9\u20ac"), QString::fromUtf8("zero \0 inside", 14),
+                            QStringLiteral("'); DROP TABLE program; --"), QString()};
+    for (int i = 0; i < 12; ++i)
+    {
+        TDatabaseItem item;
+        item.Set_Name(texts.at(i % 3));
+        item.Set_Revision(texts.at((i + 1) % 4));
+        item.Set_Date_Time(QDateTime(QDate(2026, 3, 1 + i % 2), QTime(i, 5, 7)));
+        item.Set_Point_Count(i);
+        item.Add_Error_Message(texts.at((i + 2) % 4));
+        QVERIFY2(database.Add_Program_Entry(item), qPrintable(database.Last_Error()));
+    }
+    const QStringList names = database.Program_Names({});
+    const QStringList dates = database.Dates();
+    QCOMPARE(names.size(), 3);
+    const std::vector<TDatabaseItem> fast = database.Program_Entries(names, dates, TDatabase::DATE_THEN_NAME);
+    const std::vector<TDatabaseItem> plain = Plain(names, dates, TDatabase::DATE_THEN_NAME, &database);
+    QCOMPARE(fast.size(), size_t(12));
+    QCOMPARE(fast.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i)
+        QVERIFY2(fast[i] == plain[i], qPrintable(QStringLiteral("entry %1").arg(i)));
+    QVERIFY(std::any_of(fast.begin(), fast.end(),
+                        [&texts](const TDatabaseItem &item) { return item.Error_Messages() == QStringList{texts.at(1)}; }));
 }
 
 QTEST_GUILESS_MAIN(TTestEntryReader)

@@ -1,7 +1,7 @@
-#include "src/csvexport.h"
+#include "src/report/csvexport.h"
 #include "src/database/database.h"
 #include "src/database/pendingfile.h"
-#include "src/summarytext.h"
+#include "src/report/summarytext.h"
 #include "tests/support/testhome.h"
 
 #include <QtTest>

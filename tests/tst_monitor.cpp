@@ -5,7 +5,7 @@
 #include "src/datawidget.h"
 #include "src/monitorprocess.h"
 #include "src/quorvex.h"
-#include "src/reportview.h"
+#include "src/report/reportview.h"
 #include "tests/support/listclicks.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"

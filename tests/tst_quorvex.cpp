@@ -1,5 +1,5 @@
 #include "src/quorvex.h"
-#include "src/reportview.h"
+#include "src/report/reportview.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "src/summarytext.h"
+#include "src/report/summarytext.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "src/activeprogramwidget.h"
 #include "src/datawidget.h"
 #include "src/messagebox.h"
-#include "src/reportpage.h"
-#include "src/reportview.h"
+#include "src/report/reportpage.h"
+#include "src/report/reportview.h"
 #include "tests/support/modalanswer.h"
 
 #include <QClipboard>

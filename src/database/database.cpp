@@ -369,8 +369,11 @@ QDate TDatabase::Stored_Date(const QString &date_text) { return QDate::fromStrin
 QTime TDatabase::Stored_Time(const QString &time_text)
 {
     // Parsing with a pattern costs microseconds, and a report reads a time per
-    // execution: a text in the stored form is read directly, and accepted only
-    // when formatting the result gives the very text back.
+    // execution: a text in the stored form is read directly. It is the stored
+    // form exactly when its marker is the one formatting gives for that half
+    // of the day (taken once from the formatting itself).
+    static const QString morning = Stored_Time_Text(QTime(0, 0)).mid(9);
+    static const QString afternoon = Stored_Time_Text(QTime(12, 0)).mid(9);
     const auto digit = [&time_text](int i) { return time_text.at(i).unicode() - '0'; };
     const auto is_digit = [&time_text](int i) { return time_text.at(i) >= QLatin1Char('0') && time_text.at(i) <= QLatin1Char('9'); };
     if (time_text.size() > 9 && is_digit(0) && is_digit(1) && is_digit(3) && is_digit(4) && is_digit(6) &&
@@ -378,10 +381,15 @@ QTime TDatabase::Stored_Time(const QString &time_text)
         time_text.at(8) == QLatin1Char(' '))
     {
         const int hour = digit(0) * 10 + digit(1);
-        const bool afternoon = time_text.midRef(9) != QLocale::system().amText().toLower();
-        const QTime candidate((hour % 12) + (afternoon ? 12 : 0), digit(3) * 10 + digit(4), digit(6) * 10 + digit(7));
-        if (candidate.isValid() && hour >= 1 && hour <= 12 && Stored_Time_Text(candidate) == time_text)
-            return candidate;
+        const QStringRef marker = time_text.midRef(9);
+        const bool is_morning = marker == morning;
+        if ((is_morning || marker == afternoon) && morning != afternoon && hour >= 1 && hour <= 12)
+        {
+            const QTime candidate((hour % 12) + (is_morning ? 0 : 12), digit(3) * 10 + digit(4),
+                                  digit(6) * 10 + digit(7));
+            if (candidate.isValid())
+                return candidate;
+        }
     }
     return QTime::fromString(time_text, TIME_FORM);
 }

@@ -24,12 +24,13 @@ struct TRow
     QString revision;
 };
 
-// The texts repeat over years of records: each row shares the one copy of its text.
-QString Shared(QHash<QString, QString> *texts, const QString &text)
+// The texts repeat over years of records: each row shares the one copy of its
+// text, converted from its bytes once (all of them: a zero character included).
+QString Shared(QHash<QByteArray, QString> *texts, const QByteArray &bytes)
 {
-    auto known = texts->constFind(text);
+    auto known = texts->constFind(bytes);
     if (known == texts->constEnd())
-        known = texts->insert(text, text);
+        known = texts->insert(bytes, QString::fromUtf8(bytes.constData(), bytes.size()));
     return *known;
 }
 
@@ -89,16 +90,33 @@ private:
     QHash<int, int> d_hash;
 };
 
-QHash<QString, int> Positions(const QStringList &texts)
+QHash<QByteArray, int> Positions(const QStringList &texts)
 {
-    QHash<QString, int> positions;
+    QHash<QByteArray, int> positions;
     for (int i = 0; i < texts.size(); ++i)
-        positions.insert(texts.at(i), i);
+        positions.insert(texts.at(i).toUtf8(), i);
     return positions;
 }
 } // namespace
 
-TEntryReader::TEntryReader(const QSqlDatabase &db) : d_db(db) {}
+TEntryReader::TEntryReader(const QSqlDatabase &db) : d_db(db), d_utf8(false)
+{
+    QSqlQuery query(d_db);
+    d_utf8 = query.exec(QStringLiteral("PRAGMA encoding")) && query.next() &&
+             query.value(0).toString() == QLatin1String("UTF-8");
+}
+
+// Where the file keeps its texts in UTF-8 they are read as those bytes: the
+// driver's conversion of every value to UTF-16 was the most of a long read.
+QString TEntryReader::Text_Column(const char *column) const
+{
+    return d_utf8 ? QStringLiteral("CAST(%1 AS BLOB)").arg(QLatin1String(column)) : QLatin1String(column);
+}
+
+QByteArray TEntryReader::Bytes(const QVariant &value) const
+{
+    return d_utf8 ? value.toByteArray() : value.toString().toUtf8();
+}
 
 QString TEntryReader::Filter(const QStringList &names, const QStringList &dates) const
 {
@@ -118,11 +136,11 @@ QDate TEntryReader::Date(const QString &date_text)
     return *date;
 }
 
-QTime TEntryReader::Time(const QString &time_text)
+QTime TEntryReader::Time(const QByteArray &time_text)
 {
     auto time = d_times.constFind(time_text);
     if (time == d_times.constEnd())
-        time = d_times.insert(time_text, TDatabase::Stored_Time(time_text));
+        time = d_times.insert(time_text, TDatabase::Stored_Time(QString::fromUtf8(time_text.constData(), time_text.size())));
     return *time;
 }
 
@@ -132,36 +150,33 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     std::vector<TDatabaseItem> items;
     if (names.isEmpty() || dates.isEmpty())
         return items;
-    const QHash<QString, int> name_positions = Positions(names);
-    const QHash<QString, int> date_positions = Positions(dates);
+    const QHash<QByteArray, int> name_positions = Positions(names);
+    const QHash<QByteArray, int> date_positions = Positions(dates);
     const QString filter = Filter(names, dates);
 
     std::vector<TRow> rows;
     std::vector<int> program_ids;
-    QHash<QString, QString> revisions;
-    QHash<QString, QString> shared_messages;
+    QHash<QByteArray, QString> revisions;
+    QHash<QByteArray, QString> shared_messages;
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
-    if (!query.exec(
-            QStringLiteral("SELECT program_id,name,date,time,revision FROM program%1 ORDER BY program_id")
-                .arg(filter)))
+    // A missing name or date never equals a text in a statement's condition.
+    if (!query.exec(QStringLiteral("SELECT program_id,%2,%3,%4,%5 FROM program%1%6 name IS NOT NULL AND date IS "
+                                   "NOT NULL ORDER BY program_id")
+                        .arg(filter, Text_Column("name"), Text_Column("date"), Text_Column("time"),
+                             Text_Column("revision"), filter.isEmpty() ? QStringLiteral(" WHERE") : QStringLiteral(" AND"))))
         return items;
     while (query.next())
     {
-        // A missing name or date never equals a text in a statement's condition.
-        if (query.isNull(1) || query.isNull(2))
-            continue;
-        const QString name = query.value(1).toString();
-        const QString date = query.value(2).toString();
-        const auto name_position = name_positions.constFind(name);
-        const auto date_position = date_positions.constFind(date);
+        const auto name_position = name_positions.constFind(Bytes(query.value(1)));
+        const auto date_position = date_positions.constFind(Bytes(query.value(2)));
         if (name_position == name_positions.constEnd() || date_position == date_positions.constEnd())
             continue;
         const int program_id = query.value(0).toInt();
         program_ids.push_back(program_id);
         rows.push_back({dates_outside ? *date_position : *name_position,
                         dates_outside ? *name_position : *date_position, program_id,
-                        Time(query.value(3).toString()), Shared(&revisions, query.value(4).toString())});
+                        Time(Bytes(query.value(3))), Shared(&revisions, Bytes(query.value(4)))});
     }
 
     const TRowIndex row_of_program(program_ids);
@@ -229,14 +244,15 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     std::vector<std::pair<qint64, int>> message_rows;
     QStringList messages;
     std::vector<int> message_owner;
-    if (query.exec(QStringLiteral("SELECT rowid,program_id,message FROM program_message%1").arg(selected)))
+    if (query.exec(QStringLiteral("SELECT rowid,program_id,%2 FROM program_message%1")
+                       .arg(selected, Text_Column("message"))))
         while (query.next())
         {
             const int row = row_of_program.Row(query.value(1).toInt());
             if (row < 0)
                 continue;
             message_rows.emplace_back(query.value(0).toLongLong(), messages.size());
-            messages.append(Shared(&shared_messages, query.value(2).toString()));
+            messages.append(Shared(&shared_messages, Bytes(query.value(2))));
             message_owner.push_back(row);
         }
     In_Recording_Order(&message_rows);

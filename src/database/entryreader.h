@@ -3,8 +3,11 @@
 
 #include "src/database/databaseitem.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QStringList>
+#include <QVariant>
 
 #include <vector>
 
@@ -22,12 +25,15 @@ public:
 
 private:
     QString Filter(const QStringList &names, const QStringList &dates) const;
+    QString Text_Column(const char *column) const;
+    QByteArray Bytes(const QVariant &value) const;
     QDate Date(const QString &date_text);
-    QTime Time(const QString &time_text);
+    QTime Time(const QByteArray &time_text);
 
     QSqlDatabase d_db;
+    bool d_utf8;
     QHash<QString, QDate> d_dates;
-    QHash<QString, QTime> d_times;
+    QHash<QByteArray, QTime> d_times;
 };
 
 #endif

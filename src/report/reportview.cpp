@@ -1,4 +1,4 @@
-#include "src/reportview.h"
+#include "src/report/reportview.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
-#include "src/reportwriter.h"
+#include "src/report/reportwriter.h"
 
-#include "src/largepages.h"
+#include "src/report/largepages.h"
 
 #include <QDateTime>
 

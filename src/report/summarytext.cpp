@@ -1,8 +1,8 @@
-#include "src/summarytext.h"
+#include "src/report/summarytext.h"
 
 #include "src/database/database.h"
 
-#include "src/reportwriter.h"
+#include "src/report/reportwriter.h"
 
 #include <QSet>
 
@@ -104,15 +104,20 @@ void TSummaryText::Generate_Summary_Text()
     // Indexed here, so that the GUI thread only hands the result to the view.
     auto lines =
         std::make_shared<const TReportLines>(Report(monitor_valid, monitor_time, run_valid, run_time, items));
-    // The statistics of the same executions, read once for both.
+    {
+        std::lock_guard<std::mutex> lock(d_mutex);
+        d_summary = std::move(lines);
+        d_summary_valid = !d_programs.isEmpty();
+    }
+    // The report is shown while the statistics of the same executions (read
+    // once for both) are computed.
+    emit Report_Ready();
     std::shared_ptr<const TStatistics> statistics;
     if (d_with_statistics && !d_programs.isEmpty())
         statistics = std::make_shared<const TStatistics>(items, dates, d_database->Dates(), d_calendar);
     {
         std::lock_guard<std::mutex> lock(d_mutex);
-        d_summary = std::move(lines);
         d_statistics = std::move(statistics);
-        d_summary_valid = !d_programs.isEmpty();
     }
     emit Finished();
 }

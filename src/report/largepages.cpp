@@ -1,4 +1,4 @@
-#include "src/largepages.h"
+#include "src/report/largepages.h"
 
 #include <QtGlobal>
 

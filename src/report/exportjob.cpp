@@ -1,6 +1,6 @@
-#include "src/exportjob.h"
+#include "src/report/exportjob.h"
 
-#include "src/csvexport.h"
+#include "src/report/csvexport.h"
 #include "src/database/database.h"
 
 #include <QSaveFile>

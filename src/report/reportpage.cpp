@@ -1,6 +1,6 @@
-#include "src/reportpage.h"
+#include "src/report/reportpage.h"
 
-#include "src/reportview.h"
+#include "src/report/reportview.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

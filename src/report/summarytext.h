@@ -2,7 +2,7 @@
 #define QUORVEX_SUMMARYTEXT_H
 
 #include "src/database/databaseitem.h"
-#include "src/reportlines.h"
+#include "src/report/reportlines.h"
 #include "src/shiftcalendar.h"
 #include "src/statistics.h"
 
@@ -19,7 +19,8 @@ class TDatabase;
 // Builds the summary and details report of a selection. Created without a
 // parent on the GUI thread and moved into a thread of its own for one report;
 // it reads the database through the window's object (which it does not own)
-// and touches no widget. The window reads the result after Finished.
+// and touches no widget. The window reads the report after Report_Ready and
+// the statistics after Finished.
 class TSummaryText : public QObject
 {
     Q_OBJECT
@@ -46,6 +47,8 @@ public slots:
     void Generate_Summary_Text();
 
 signals:
+    // The report is there; the statistics follow with Finished.
+    void Report_Ready();
     void Finished();
 
 private:

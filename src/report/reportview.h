@@ -1,7 +1,7 @@
 #ifndef QUORVEX_REPORTVIEW_H
 #define QUORVEX_REPORTVIEW_H
 
-#include "src/reportlines.h"
+#include "src/report/reportlines.h"
 
 #include <QAbstractScrollArea>
 

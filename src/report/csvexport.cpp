@@ -1,4 +1,4 @@
-#include "src/csvexport.h"
+#include "src/report/csvexport.h"
 
 QByteArray TCsvExport::Text(const std::vector<TDatabaseItem> &items)
 {
