@@ -1,5 +1,7 @@
 #include "src/database/database.h"
 
+#include "src/localzone.h"
+
 #include "src/database/sqltext.h"
 
 #include <QLocale>
@@ -68,6 +70,10 @@ TDatabase::~TDatabase() { Close(); }
 bool TDatabase::Open(const QString &file_name)
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    // The reads make a local time per execution: whatever program uses the
+    // file gets them at the cost the program's own start arranges (once set,
+    // this does nothing, so it is done before the readers' threads exist).
+    TLocalZone::Keep_Zone_Read();
     if (!QSqlDatabase::isDriverAvailable(DRIVER))
     {
         d_last_error = QStringLiteral("Database driver 'QSQLITE' not available");
