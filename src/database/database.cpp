@@ -304,6 +304,8 @@ bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &to
         d_last_error = Reason("usage", db.lastError());
         return false;
     }
+    // A usage row made again inside a transaction that is rolled back was not made.
+    const QString notice = d_notice;
     QSqlQuery query(db);
     bool done = false;
     if (!Execute(&query,
@@ -324,6 +326,7 @@ bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &to
     if (done)
         d_last_error = Reason("usage", db.lastError());
     db.rollback();
+    d_notice = notice;
     return false;
 }
 
