@@ -4,9 +4,14 @@
 #include "tests/support/testhome.h"
 #include "tests/support/unprivileged.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace
 {
@@ -37,6 +42,40 @@ QStringList Pending_Files(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files);
 }
+
+const char KILLED_WRITER[] = "--killed-writer";
+
+// The child the test kills: a pending file being saved, never committed. Where
+// the system gives the saving file's copy no name in the folder (Linux), a
+// temporary file of the name it has elsewhere is written beside it, killed alike.
+int Write_Until_Killed(const QString &file_name)
+{
+    const QDir folder = QFileInfo(file_name).dir();
+    const QStringList before = folder.entryList(QDir::Files);
+    QSaveFile saving(file_name);
+    if (!saving.open(QIODevice::WriteOnly) || saving.write(QByteArray(4096, 'q')) != 4096 || !saving.flush())
+        return 1;
+    QTemporaryFile named(file_name + QStringLiteral(".XXXXXX"));
+    if (folder.entryList(QDir::Files) == before)
+    {
+        // Asking for its name gives the copy one in the folder.
+        if (!named.open() || named.fileName().isEmpty() || named.write(QByteArray(4096, 'q')) != 4096 ||
+            !named.flush())
+            return 1;
+    }
+    std::fputs("writing\n", stdout);
+    std::fflush(stdout);
+    std::getchar();
+    return 0;
+}
+
+void Write_File(const QString &path, const QDateTime &modified = QDateTime())
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not ours") == 8 && file.flush());
+    if (modified.isValid())
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
 } // namespace
 
 // An entry the database cannot take now is kept and arrives later, once, in
@@ -50,6 +89,7 @@ private slots:
     void Fault_Passes_And_Everything_Arrives_Once();
     void Restart_Takes_Up_What_Was_Left();
     void What_Can_Never_Be_Written_Holds_Up_Nothing();
+    void Killed_Writer_Leaves_Nothing_At_The_Next_Start();
 };
 
 void TTestPending::Fault_Passes_And_Everything_Arrives_Once_data()
@@ -199,8 +239,59 @@ void TTestPending::What_Can_Never_Be_Written_Holds_Up_Nothing()
     QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), QStringList{QStringLiteral("PART_2")});
 }
 
+// A writer killed while it saves a pending file leaves its temporary copy; the
+// next start removes it, and only what such a write leaves before that start.
+void TTestPending::Killed_Writer_Leaves_Nothing_At_The_Next_Start()
+{
+    TTestHome home;
+    const QString pending = home.File_Path(QStringLiteral("pending"));
+    TDatabase db;
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
+    {
+        TPendingJournal journal(&db);
+        QVERIFY(journal.Open(pending));
+        db.Close();
+        QCOMPARE(journal.Add_Program_Entry(Entry(1)), TPendingJournal::KEPT);
+    }
+    const QString folder = pending + QLatin1Char('/');
+    Write_File(folder + QStringLiteral("notes.txt"));
+    Write_File(folder + QStringLiteral("picture.png.AbCdEf"));
+    // Saved since this start, by a write that may still go on.
+    Write_File(folder + QStringLiteral("0000000000000009.usage.XyZwVu"),
+               QDateTime::currentDateTimeUtc().addSecs(3600));
+    const QStringList before = Pending_Files(pending);
+
+    QProcess writer;
+    writer.start(QCoreApplication::applicationFilePath(),
+                 {QLatin1String(KILLED_WRITER), folder + QStringLiteral("0000000000000002.entry")});
+    QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += writer.readAllStandardOutput()).contains("writing") ||
+                                 writer.state() == QProcess::NotRunning,
+                             30000);
+    QCOMPARE(writer.state(), QProcess::Running);
+    writer.kill();
+    QVERIFY(writer.waitForFinished());
+    QStringList left = Pending_Files(pending);
+    for (const QString &name : before)
+        left.removeOne(name);
+    QCOMPARE(left.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^0000000000000002\\.entry\\.[A-Za-z0-9]{6}$")).match(left.first()).hasMatch(),
+             qPrintable(left.first()));
+
+    QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))));
+    TPendingJournal restarted(&db);
+    QVERIFY(restarted.Open(pending));
+    QCOMPARE(Pending_Files(pending), before);
+    QCOMPARE(restarted.Pending_Entries(), 1);
+    QCOMPARE(restarted.Write_Pending(), 1);
+    QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), QStringList{QStringLiteral("PART_1")});
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], KILLED_WRITER) == 0)
+        return Write_Until_Killed(QString::fromLocal8Bit(argv[2]));
     if (!TUnprivileged::Drop())
         return 3;
     QCoreApplication application(argc, argv);

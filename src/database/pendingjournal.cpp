@@ -2,8 +2,11 @@
 
 #include "src/database/pendingfile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace
 {
@@ -27,12 +30,29 @@ bool TPendingJournal::Open(const QString &folder)
         d_keep_error = QStringLiteral("Cannot make the folder '%1'.").arg(folder);
         return false;
     }
+    Remove_Broken_Writes(folder);
     // Zero-padded numbers: the order of the names is the order of keeping.
     d_files = QDir(folder).entryList({QLatin1Char('*') + ENTRY_SUFFIX, QLatin1Char('*') + USAGE_SUFFIX},
                                      QDir::Files, QDir::Name);
     if (!d_files.isEmpty())
         d_next_number = d_files.last().section(QLatin1Char('.'), 0, 0).toLongLong() + 1;
     return true;
+}
+
+// A write killed before its commit leaves the saving file's temporary copy
+// ("0000000000000017.entry.AbCdEf" where the system gives it a name). It never
+// became an entry, so it is removed once it is older than this start: a copy
+// made since may belong to a write still going on.
+void TPendingJournal::Remove_Broken_Writes(const QString &folder)
+{
+    static const QRegularExpression broken(QStringLiteral("^[0-9]{16}\\.(entry|usage)\\.[A-Za-z0-9]{6}$"));
+    const QDateTime start = QDateTime::currentDateTimeUtc();
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo &file : files)
+    {
+        if (broken.match(file.fileName()).hasMatch() && file.lastModified().toUTC() < start)
+            QFile::remove(file.filePath());
+    }
 }
 
 TPendingJournal::TResult TPendingJournal::Add_Program_Entry(const TDatabaseItem &item)

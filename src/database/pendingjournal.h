@@ -31,8 +31,9 @@ public:
 
     explicit TPendingJournal(TDatabase *database);
 
-    // Takes up the files a previous run left in folder; false when the folder
-    // cannot be made, and then nothing can be kept.
+    // Takes up the files a previous run left in folder, and removes the copies
+    // of writes it was killed in; false when the folder cannot be made, and
+    // then nothing can be kept.
     bool Open(const QString &folder);
 
     TResult Add_Program_Entry(const TDatabaseItem &item);
@@ -59,6 +60,7 @@ private:
     bool Store(const TPendingFile &pending);
     TResult Keep(const TPendingFile &pending);
     void Set_Aside_First();
+    static void Remove_Broken_Writes(const QString &folder);
 
     TDatabase *d_database;
     QString d_folder;
