@@ -1,6 +1,7 @@
 #include "bench/benchmarkfile.h"
 
 #include "src/database/database.h"
+#include "src/database/storedform.h"
 
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -65,8 +66,8 @@ bool TBenchmarkFile::Generate(const QString &file_name, const TShape &shape, QSt
             const QString name = QStringLiteral("PART_%1").arg(random.bounded(shape.programs), 4, 10, QLatin1Char('0'));
             program.addBindValue(name);
             program.addBindValue(QStringLiteral("REV_%1").arg(QChar('A' + random.bounded(5))));
-            program.addBindValue(TDatabase::Stored_Date_Text(when.date()));
-            program.addBindValue(TDatabase::Stored_Time_Text(when.time()));
+            program.addBindValue(TStoredForm::Date_Text(when.date()));
+            program.addBindValue(TStoredForm::Time_Text(when.time()));
             if (!program.exec())
             {
                 *error = program.lastError().text();

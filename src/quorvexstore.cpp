@@ -54,8 +54,7 @@ void TQuorvex::Write_Pending()
 // before a new entry or period), files it set aside, and what still waits.
 void TQuorvex::Show_Pending()
 {
-    const QString notice = d_database->Take_Notice();
-    if (!notice.isEmpty())
+    for (const QString &notice : d_database->Take_Notices())
         d_active_program->Add_Message(notice);
     const int written = d_journal->Take_Written();
     if (written > 0)

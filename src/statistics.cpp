@@ -1,6 +1,7 @@
 #include "src/statistics.h"
 
 #include "src/database/database.h"
+#include "src/database/storedform.h"
 
 #include <QHash>
 #include <QSet>
@@ -178,7 +179,7 @@ void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const Q
     QSet<QDate> selected;
     for (const QString &text : selected_dates)
     {
-        const QDate date = TDatabase::Stored_Date(text);
+        const QDate date = TStoredForm::Date(text);
         if (!date.isValid())
             continue;
         selected.insert(date);
@@ -190,7 +191,7 @@ void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const Q
     QSet<QDate> left_out;
     for (const QString &text : record_dates)
     {
-        const QDate date = TDatabase::Stored_Date(text);
+        const QDate date = TStoredForm::Date(text);
         if (!selected.contains(date))
             left_out.insert(date);
     }

@@ -1,4 +1,6 @@
 #include "src/database/database.h"
+#include "src/database/storedform.h"
+#include "tests/support/shownform.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
@@ -131,9 +133,9 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     // The usage row is missing: the period starts the totals again, and the caller is told.
     QVERIFY(d_db->Add_Software_Run_Time(90));
     QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("0|90\n"));
-    QCOMPARE(d_db->Take_Notice(), QStringLiteral("WAR:  The usage totals were missing from the database; they "
-                                                 "start again from this period."));
-    QVERIFY(d_db->Take_Notice().isEmpty());
+    QCOMPARE(d_db->Take_Notices(), QStringList{QStringLiteral("WAR:  The usage totals were missing from the "
+                                                              "database; they start again from this period.")});
+    QVERIFY(d_db->Take_Notices().isEmpty());
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DELETE FROM usage;\n")));
     QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
     QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
@@ -297,7 +299,7 @@ void TTestDatabase::Reads_Keep_Recording_Order()
                                                      "'09 00 00 am');\n")));
     QStringList many{QStringLiteral("2024 Mar 06")};
     for (int day = 1; day <= 70; ++day)
-        many << TDatabase::Stored_Date_Text(QDate(2020, 1, 1).addDays(day));
+        many << TStoredForm::Date_Text(QDate(2020, 1, 1).addDays(day));
     const QStringList names{"BETA", "ALPHA", ""};
     QCOMPARE(d_db->Program_Names({QStringLiteral("2024 Mar 06")}), names);
     QCOMPARE(d_db->Program_Names(many), names);
@@ -323,15 +325,16 @@ void TTestDatabase::Stored_And_Display_Forms()
     QFETCH(QString, stored);
     TDatabaseItem item;
     item.Set_Date_Time(date_time);
-    QTEST(item.Date_Text() + QLatin1Char('|') + item.Time_Text(), "shown");
-    QCOMPARE(TDatabase::Stored_Date_Text(date_time.date()) + QLatin1Char('|') +
-                 TDatabase::Stored_Time_Text(date_time.time()),
+    QFETCH(QString, shown);
+    QCOMPARE(item.Date_Text() + QLatin1Char('|') + item.Time_Text(), TShownForm::Localised(shown));
+    QCOMPARE(TStoredForm::Date_Text(date_time.date()) + QLatin1Char('|') +
+                 TStoredForm::Time_Text(date_time.time()),
              stored);
-    const QDateTime back = TDatabase::Stored_Date_Time(stored.section('|', 0, 0), stored.section('|', 1));
+    const QDateTime back = TStoredForm::Date_Time(stored.section('|', 0, 0), stored.section('|', 1));
     QCOMPARE(back, date_time.isValid() ? date_time.addMSecs(-date_time.time().msec()) : QDateTime());
     // A time that does not parse leaves midnight; a date in another form gives nothing.
-    QCOMPARE(TDatabase::Stored_Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("late")), QDateTime(MARCH_5, QTime(0, 0)));
-    QVERIFY(!TDatabase::Stored_Date_Time(QStringLiteral("05 Mar 2024"), QStringLiteral("09 15 04 pm")).isValid());
+    QCOMPARE(TStoredForm::Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("late")), QDateTime(MARCH_5, QTime(0, 0)));
+    QVERIFY(!TStoredForm::Date_Time(QStringLiteral("05 Mar 2024"), QStringLiteral("09 15 04 pm")).isValid());
 }
 
 QTEST_GUILESS_MAIN(TTestDatabase)

@@ -1,5 +1,6 @@
 #include "src/report/csvexport.h"
 #include "src/database/database.h"
+#include "src/database/storedform.h"
 #include "src/database/pendingfile.h"
 #include "src/report/summarytext.h"
 #include "tests/support/testhome.h"
@@ -93,8 +94,8 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
         QVERIFY(!db.Add_Program_Entry(item));
 
         bool valid = false;
-        const TDatabaseItem read = db.Program_Entry(texts.at(i), TDatabase::Stored_Date_Text(start.date()),
-                                                    TDatabase::Stored_Time_Text(start.addSecs(i).time()), &valid);
+        const TDatabaseItem read = db.Program_Entry(texts.at(i), TStoredForm::Date_Text(start.date()),
+                                                    TStoredForm::Time_Text(start.addSecs(i).time()), &valid);
         QVERIFY2(valid, qPrintable(QString::number(i)));
         QVERIFY2(read == item, qPrintable(QString::number(i)));
     }

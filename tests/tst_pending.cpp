@@ -1,4 +1,5 @@
 #include "src/database/database.h"
+#include "src/database/storedform.h"
 #include "src/database/pendingfile.h"
 #include "src/database/pendingjournal.h"
 #include "tests/support/testhome.h"
@@ -164,8 +165,8 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
     bool valid = false;
     QCOMPARE(db.Software_Run_Time(&valid), 90);
     const TDatabaseItem read =
-        db.Program_Entry(QStringLiteral("PART_2"), TDatabase::Stored_Date_Text(QDate(2026, 12, 7)),
-                         TDatabase::Stored_Time_Text(QTime(8, 0, 2)), &valid);
+        db.Program_Entry(QStringLiteral("PART_2"), TStoredForm::Date_Text(QDate(2026, 12, 7)),
+                         TStoredForm::Time_Text(QTime(8, 0, 2)), &valid);
     QVERIFY(valid);
     QVERIFY(read == Entry(2));
 }
@@ -235,7 +236,7 @@ void TTestPending::What_Can_Never_Be_Written_Holds_Up_Nothing()
     bool valid = false;
     QCOMPARE(db.Software_Run_Time(&valid), 90);
     QVERIFY(valid);
-    QVERIFY(!db.Take_Notice().isEmpty());
+    QVERIFY(!db.Take_Notices().isEmpty());
     QCOMPARE(Stored_Names(QStringLiteral("quorvex_database")), QStringList{QStringLiteral("PART_2")});
 }
 

@@ -5,6 +5,7 @@
 #include "src/report/reportview.h"
 #include "tests/support/listclicks.h"
 #include "tests/support/modalanswer.h"
+#include "tests/support/shownform.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
@@ -146,7 +147,7 @@ void TTestReports::Selection_Shows_The_Report()
     QTRY_VERIFY(Summary().startsWith(QStringLiteral("Total Monitor Time:              62:05")));
     const QString report = Summary();
     QCOMPARE(report.count(QStringLiteral("Program Name:")), 1);
-    QVERIFY(report.contains(QStringLiteral("Execution Date:                   2024 Mar 06 : 08 00 00 am")));
+    QVERIFY(report.contains(TShownForm::Localised("Execution Date:                   2024 Mar 06 : 08 00 00 am")));
     QCOMPARE(tabs->currentIndex(), 1);
 
     // No date selected: the programs on all dates, date by date.
@@ -155,8 +156,13 @@ void TTestReports::Selection_Shows_The_Report()
     Select(Programs(), {QStringLiteral("BRACKET_A"), QStringLiteral("HOUSING")});
     QTRY_VERIFY(Summary().contains(QStringLiteral("Program Count:                       3")));
     const QString all = Summary();
-    QVERIFY(all.indexOf(QStringLiteral("2024 Mar 05 : 02 07 09 pm")) < all.indexOf(QStringLiteral("2024 Mar 05 : 03 00")));
-    QVERIFY(all.indexOf(QStringLiteral("2024 Mar 05 : 03 00")) < all.indexOf(QStringLiteral("2024 Mar 06 : 08 00")));
+    const auto at = [&all](const char *english) {
+        const int found = all.indexOf(TShownForm::Localised(QString::fromLatin1(english)));
+        return found < 0 ? all.size() : found;
+    };
+    QVERIFY(at("2024 Mar 05 : 02 07 09 pm") < at("2024 Mar 05 : 03 00 00 pm"));
+    QVERIFY(at("2024 Mar 05 : 03 00 00 pm") < at("2024 Mar 06 : 08 00 00 am"));
+    QVERIFY(at("2024 Mar 06 : 08 00 00 am") < all.size());
 }
 
 // A selection made while a report is being built ends with the report of that
@@ -218,13 +224,13 @@ void TTestReports::Export_All_CSV_Groups_By_Program()
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export All CSV"), file, &caption), file);
     QCOMPARE(caption, QStringLiteral("Export All to CSV|Comma Separated File (*.csv)"));
     QCOMPARE(Read_Text(file),
-             QByteArray("Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error "
+             TShownForm::Localised("Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error "
                         "Messages\n"
                         "BRACKET_A,R1,05 Mar 2024,02 07 09 pm,108,5,48,1,one\n"
                         "BRACKET_A,R1,06 Mar 2024,08 00 00 am,72,5,12,2,two,one\n"
                         "HOUSING,R1,05 Mar 2024,03 00 00 pm,70,5,10,0\n"
                         "\"Cover, \"\"left\"\"\",R1,06 Mar 2024,09 00 00 am,63,5,3,1,\"line\nbreak, \"\"quoted\"\"\"\n"
-                        "Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0\n"));
+                        "Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0\n").toLatin1());
 }
 
 void TTestReports::Export_Selected_CSV_And_Text()
@@ -239,7 +245,7 @@ void TTestReports::Export_Selected_CSV_And_Text()
     QString caption;
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export CSV"), csv, &caption), csv);
     QCOMPARE(caption, QStringLiteral("Export Selected to CSV|Comma Separated File (*.csv)"));
-    QCOMPARE(Read_Text(csv).split('\n').value(1), QByteArray("Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0"));
+    QCOMPARE(Read_Text(csv).split('\n').value(1), TShownForm::Localised("Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0").toLatin1());
 
     const QString txt = d_home->File_Path(QStringLiteral("report.txt"));
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export Text"), txt, &caption), txt);

@@ -3,6 +3,7 @@
 // and the PDF read back as text.
 
 #include "src/database/database.h"
+#include "src/database/storedform.h"
 #include "src/statistics.h"
 #include "src/statisticscharts.h"
 #include "src/statisticspdf.h"
@@ -41,7 +42,7 @@ TDatabaseItem Item(const QString &name, const QDate &date, int execution, int id
 
 QString Text(const QDate &date)
 {
-    return TDatabase::Stored_Date_Text(date);
+    return TStoredForm::Date_Text(date);
 }
 
 // 2020-12-31 is a Thursday of ISO week 2020-W53, which ends on Sunday 2021-01-03.

@@ -2,7 +2,9 @@
 
 #include "src/localzone.h"
 
+#include "src/database/localisedforms.h"
 #include "src/database/sqltext.h"
+#include "src/database/storedform.h"
 
 #include <QLocale>
 #include <QSqlError>
@@ -14,8 +16,6 @@ namespace
 {
 const char *const SOURCE = "src/database";
 const QString DRIVER = QStringLiteral("QSQLITE");
-const QString DATE_FORM = QStringLiteral("yyyy MMM dd");
-const QString TIME_FORM = QStringLiteral("hh mm ss ap");
 
 struct TTableDefinition
 {
@@ -207,6 +207,9 @@ bool TDatabase::Create_Tables()
     QSqlQuery query(db);
     for (const char *index : INDEXES)
         Execute(&query, QLatin1String(index));
+    TLocalisedForms forms(db);
+    forms.Rewrite();
+    d_notices << forms.Notices();
     return true;
 }
 
@@ -272,17 +275,17 @@ bool TDatabase::Add_Usage_Total(const char *column, int seconds)
         d_last_error = Reason("usage", query.lastError());
         return false;
     }
-    d_notice = QStringLiteral("WAR:  The usage totals were missing from the database; they start again from "
-                              "this period.");
+    d_notices << QStringLiteral("WAR:  The usage totals were missing from the database; they start again from "
+                                "this period.");
     return true;
 }
 
-QString TDatabase::Take_Notice()
+QStringList TDatabase::Take_Notices()
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QString notice;
-    notice.swap(d_notice);
-    return notice;
+    QStringList notices;
+    notices.swap(d_notices);
+    return notices;
 }
 
 const char *TDatabase::Usage_Column(TUsageTotal total)
@@ -305,7 +308,7 @@ bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &to
         return false;
     }
     // A usage row made again inside a transaction that is rolled back was not made.
-    const QString notice = d_notice;
+    const QStringList notices = d_notices;
     QSqlQuery query(db);
     bool done = false;
     if (!Execute(&query,
@@ -326,7 +329,7 @@ bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &to
     if (done)
         d_last_error = Reason("usage", db.lastError());
     db.rollback();
-    d_notice = notice;
+    d_notices = notices;
     return false;
 }
 
@@ -359,48 +362,6 @@ void TDatabase::Delete_All_Data()
     Execute(&query, QStringLiteral("DELETE FROM program"));
     Execute(&query, QStringLiteral("DELETE FROM program_data"));
     Execute(&query, QStringLiteral("DELETE FROM program_message"));
-}
-
-QString TDatabase::Stored_Date_Text(const QDate &date) { return date.toString(DATE_FORM); }
-
-QString TDatabase::Stored_Time_Text(const QTime &time) { return time.toString(TIME_FORM); }
-
-QDateTime TDatabase::Stored_Date_Time(const QString &date_text, const QString &time_text)
-{
-    QDateTime date_time;
-    date_time.setDate(Stored_Date(date_text));
-    date_time.setTime(Stored_Time(time_text));
-    return date_time;
-}
-
-QDate TDatabase::Stored_Date(const QString &date_text) { return QDate::fromString(date_text, DATE_FORM); }
-
-QTime TDatabase::Stored_Time(const QString &time_text)
-{
-    // Parsing with a pattern costs microseconds, and a report reads a time per
-    // execution: a text in the stored form is read directly. It is the stored
-    // form exactly when its marker is the one formatting gives for that half
-    // of the day (taken once from the formatting itself).
-    static const QString morning = Stored_Time_Text(QTime(0, 0)).mid(9);
-    static const QString afternoon = Stored_Time_Text(QTime(12, 0)).mid(9);
-    const auto digit = [&time_text](int i) { return time_text.at(i).unicode() - '0'; };
-    const auto is_digit = [&time_text](int i) { return time_text.at(i) >= QLatin1Char('0') && time_text.at(i) <= QLatin1Char('9'); };
-    if (time_text.size() > 9 && is_digit(0) && is_digit(1) && is_digit(3) && is_digit(4) && is_digit(6) &&
-        is_digit(7) && time_text.at(2) == QLatin1Char(' ') && time_text.at(5) == QLatin1Char(' ') &&
-        time_text.at(8) == QLatin1Char(' '))
-    {
-        const int hour = digit(0) * 10 + digit(1);
-        const QStringRef marker = time_text.midRef(9);
-        const bool is_morning = marker == morning;
-        if ((is_morning || marker == afternoon) && morning != afternoon && hour >= 1 && hour <= 12)
-        {
-            const QTime candidate((hour % 12) + (is_morning ? 0 : 12), digit(3) * 10 + digit(4),
-                                  digit(6) * 10 + digit(7));
-            if (candidate.isValid())
-                return candidate;
-        }
-    }
-    return QTime::fromString(time_text, TIME_FORM);
 }
 
 int TDatabase::Program_Id(const QString &name, const QString &date_text, const QString &time_text)
@@ -447,7 +408,7 @@ int TDatabase::Program_Id(const QString &name, const QDateTime &date_time)
 {
     if (!date_time.isValid())
         return -1;
-    return Program_Id(name, Stored_Date_Text(date_time.date()), Stored_Time_Text(date_time.time()));
+    return Program_Id(name, TStoredForm::Date_Text(date_time.date()), TStoredForm::Time_Text(date_time.time()));
 }
 
 bool TDatabase::Program_Exists(const QString &name, const QString &date_text, const QString &time_text)
@@ -513,8 +474,8 @@ bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
     const QDateTime date_time = item.Date_Time();
     QSqlQuery query(db);
     if (!Execute(&query, Fill("INSERT INTO program (name,revision,date,time) VALUES ('%1','%2','%3','%4')",
-                              {Text(item.Name()), Text(item.Revision()), Text(Stored_Date_Text(date_time.date())),
-                               Text(Stored_Time_Text(date_time.time()))})))
+                              {Text(item.Name()), Text(item.Revision()), Text(TStoredForm::Date_Text(date_time.date())),
+                               Text(TStoredForm::Time_Text(date_time.time()))})))
     {
         d_last_error = Reason("program", query.lastError());
         return false;

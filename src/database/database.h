@@ -80,16 +80,10 @@ public:
                                                TEntryOrder order);
 
     QString Last_Error() const;
-    // What a write that succeeded had to mend on the way (a text for the
-    // panel), once; empty when nothing.
-    QString Take_Notice();
+    // What opening the file or a write that succeeded had to mend on the way
+    // (texts for the panel), once each; empty when nothing.
+    QStringList Take_Notices();
     QString Database_File_Name() const;
-
-    static QString Stored_Date_Text(const QDate &date);
-    static QString Stored_Time_Text(const QTime &time);
-    static QDateTime Stored_Date_Time(const QString &date_text, const QString &time_text);
-    static QDate Stored_Date(const QString &date_text);
-    static QTime Stored_Time(const QString &time_text);
 
 private:
     bool Connection(QSqlDatabase *db) const;
@@ -107,7 +101,7 @@ private:
     QString d_database_file_name;
     QSqlDatabase *d_database;
     QString d_last_error;
-    QString d_notice;
+    QStringList d_notices;
 
     QThread *d_owner_thread;
     mutable TConnectionPool d_pool;

@@ -1,4 +1,5 @@
 #include "src/database/database.h"
+#include "src/database/storedform.h"
 
 #include "src/database/entryreader.h"
 #include "src/database/sqltext.h"
@@ -128,7 +129,7 @@ TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_
 
     TDatabaseItem item;
     item.Set_Name(name);
-    item.Set_Date_Time(Stored_Date_Time(date_text, time_text));
+    item.Set_Date_Time(TStoredForm::Date_Time(date_text, time_text));
 
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QSqlDatabase db;
@@ -174,7 +175,7 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const
         {
             program_ids.push_back(query.value(0).toInt());
             item.Set_Revision(query.value(2).toString());
-            item.Set_Date_Time(Stored_Date_Time(date_text, query.value(1).toString()));
+            item.Set_Date_Time(TStoredForm::Date_Time(date_text, query.value(1).toString()));
             items.push_back(item);
         }
     }

@@ -1,4 +1,5 @@
 #include "src/database/entryreader.h"
+#include "src/database/storedform.h"
 
 #include "src/database/database.h"
 #include "src/database/sqltext.h"
@@ -132,7 +133,7 @@ QDate TEntryReader::Date(const QString &date_text)
     // Parsing with a pattern is slow and the texts repeat: each is parsed once.
     auto date = d_dates.constFind(date_text);
     if (date == d_dates.constEnd())
-        date = d_dates.insert(date_text, TDatabase::Stored_Date(date_text));
+        date = d_dates.insert(date_text, TStoredForm::Date(date_text));
     return *date;
 }
 
@@ -140,7 +141,7 @@ QTime TEntryReader::Time(const QByteArray &time_text)
 {
     auto time = d_times.constFind(time_text);
     if (time == d_times.constEnd())
-        time = d_times.insert(time_text, TDatabase::Stored_Time(QString::fromUtf8(time_text.constData(), time_text.size())));
+        time = d_times.insert(time_text, TStoredForm::Time(QString::fromUtf8(time_text.constData(), time_text.size())));
     return *time;
 }
 
