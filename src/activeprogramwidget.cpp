@@ -29,7 +29,7 @@ QLineEdit *Numeric_Field(QWidget *parent, const char *name)
 } // namespace
 
 TActiveProgramWidget::TActiveProgramWidget(QWidget *parent)
-    : QWidget(parent), d_execution_msec(0), d_open_msec(0)
+    : QWidget(parent)
 {
     QGridLayout *layout = new QGridLayout(this);
 
@@ -96,8 +96,6 @@ void TActiveProgramWidget::Reset()
     d_idle_time->setText(QStringLiteral("0"));
     d_execution_time->setText(QStringLiteral("0"));
     d_point_count->setText(QStringLiteral("0"));
-    d_execution_msec = 0;
-    d_open_msec = 0;
     d_messages->clear();
 }
 
@@ -112,26 +110,11 @@ void TActiveProgramWidget::Set_Program_Revision(const QString &revision) { d_pro
 
 void TActiveProgramWidget::Set_Execution_Date(const QString &date) { d_execution_date->setText(date); }
 
-void TActiveProgramWidget::Add_Open_Time(int msec)
+void TActiveProgramWidget::Set_Times(int open_seconds, int execution_seconds, int idle_seconds)
 {
-    d_open_msec += msec;
-    d_open_time->setText(Number_Text(d_open_msec / 1000));
-    Refresh_Idle_Time();
-}
-
-void TActiveProgramWidget::Add_Execution_Time(int msec)
-{
-    d_execution_msec += msec;
-    d_execution_time->setText(Number_Text(d_execution_msec / 1000));
-    Refresh_Idle_Time();
-}
-
-void TActiveProgramWidget::Refresh_Idle_Time()
-{
-    // Whole seconds truncated toward zero, then rounded half up: a negative
-    // difference shows one more than its truncation (-1500 ms shows 0).
-    const qint64 seconds = (d_open_msec - d_execution_msec) / 1000;
-    d_idle_time->setText(Number_Text(qint64(double(seconds) + 0.5)));
+    d_open_time->setText(Number_Text(open_seconds));
+    d_execution_time->setText(Number_Text(execution_seconds));
+    d_idle_time->setText(Number_Text(idle_seconds));
 }
 
 void TActiveProgramWidget::Set_Point_Count(int count) { d_point_count->setText(Number_Text(count)); }
@@ -139,7 +122,3 @@ void TActiveProgramWidget::Set_Point_Count(int count) { d_point_count->setText(N
 void TActiveProgramWidget::Set_Last_Error_Message(const QString &message) { d_last_error_message->setText(message); }
 
 void TActiveProgramWidget::Add_Message(const QString &message) { d_messages->appendPlainText(message); }
-
-int TActiveProgramWidget::Execution_Time() const { return d_execution_time->text().toInt(nullptr, 10); }
-
-int TActiveProgramWidget::Idle_Time() const { return d_idle_time->text().toInt(nullptr, 10); }

@@ -8,9 +8,8 @@ class QLineEdit;
 class QPlainTextEdit;
 
 // The "Active" page: the part program being collected, its running times in
-// whole seconds, its point count, the last controller message and a log.
-// The stored execution and idle times are read back from the fields shown, so
-// the display rules here are also the rules by which stored times are formed.
+// whole seconds, its point count, the last controller message and a log. It
+// shows what the recorder says; nothing is read back from it.
 class TActiveProgramWidget : public QWidget
 {
     Q_OBJECT
@@ -23,18 +22,12 @@ public:
     void Set_Program_Name(const QString &name);
     void Set_Program_Revision(const QString &revision);
     void Set_Execution_Date(const QString &date);
-    void Add_Open_Time(int msec);
-    void Add_Execution_Time(int msec);
+    void Set_Times(int open_seconds, int execution_seconds, int idle_seconds);
     void Set_Point_Count(int count);
     void Set_Last_Error_Message(const QString &message);
     void Add_Message(const QString &message);
 
-    int Execution_Time() const;
-    int Idle_Time() const;
-
 private:
-    void Refresh_Idle_Time();
-
     QFrame *d_collection_indicator;
     QLineEdit *d_program_name;
     QLineEdit *d_program_revision;
@@ -45,9 +38,6 @@ private:
     QLineEdit *d_point_count;
     QLineEdit *d_last_error_message;
     QPlainTextEdit *d_messages;
-    // 64 bits: a program may stay open for longer than 2^31 milliseconds (24.8 days).
-    qint64 d_execution_msec;
-    qint64 d_open_msec;
 };
 
 #endif

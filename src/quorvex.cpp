@@ -6,8 +6,12 @@
 #include "src/backgroundlist.h"
 #include "src/database/database.h"
 #include "src/datawidget.h"
+#include "src/database/pendingjournal.h"
 #include "src/messagebox.h"
-#include "src/monitorprocess.h"
+#include "src/monitor/monitorprocess.h"
+#include "src/monitor/softwarelink.h"
+#include "src/recorder/clock.h"
+#include "src/recorder/recorder.h"
 #include "src/report/reportpage.h"
 #include "src/report/reportview.h"
 #include "src/statisticspage.h"
@@ -43,8 +47,7 @@ const char *const LEGAL_NOTICE =
 TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), d_summary_thread(nullptr), d_summary_worker(nullptr),
       d_program_names(nullptr), d_export_thread(nullptr), d_export_job(nullptr), d_export_progress(nullptr),
-      d_application_events(nullptr), d_machine(nullptr), d_application(nullptr), d_monitor_state(0),
-      d_summary_pending(false), d_program_open(false), d_executing(false), d_stale_reports(false)
+      d_summary_pending(false), d_stale_reports(false)
 {
     QFont small_font;
     small_font.setPointSize(8);
@@ -147,6 +150,9 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     d_status_bar->addPermanentWidget(d_pending_label);
     d_update_timer = new QTimer(this);
     d_monitor_process = new TMonitorProcess(this);
+    d_clock = new TClock;
+    d_recorder = new TRecorder(d_journal, d_clock, this);
+    d_link = new TSoftwareLink(this);
     d_about_box = new TMessageBox(this);
     d_program_names = new TBackgroundList(this);
 
@@ -191,13 +197,10 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags)
     connect(d_export_selected_txt_action, &QAction::triggered, this, &TQuorvex::Export_Selected_TXT);
     connect(quit_action, &QAction::triggered, this, &QWidget::close);
     connect(about_action, &QAction::triggered, this, &TQuorvex::Help_About);
-    connect(d_monitor_process, &QThread::started, this, &TQuorvex::Monitor_Started);
-    connect(d_monitor_process, &QThread::finished, this, &TQuorvex::Monitor_Finished);
-    connect(d_monitor_process, &TMonitorProcess::Class_Visible, this, &TQuorvex::Suspend_Resume);
+    Connect_Monitor();
     connect(d_date_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Date_Selection_Changed);
     connect(d_program_list, &TDataWidget::Selection_Changed, this, &TQuorvex::Program_Selection_Changed);
     connect(d_program_names, &TBackgroundList::Finished, this, &TQuorvex::Program_Names_Ready);
-    connect(d_update_timer, &QTimer::timeout, this, &TQuorvex::Update_Timeout);
     connect(d_pending_timer, &QTimer::timeout, this, &TQuorvex::Write_Pending);
     connect(d_statistics_page, &TStatisticsPage::Calendar_Requested, this, &TQuorvex::Edit_Shift_Calendar);
     connect(d_statistics_page, &TStatisticsPage::Csv_Requested, this, &TQuorvex::Export_Statistics_CSV);
@@ -210,9 +213,12 @@ TQuorvex::~TQuorvex()
     Stop_Summary();
     d_program_names->Stop();
     Stop_Export();
-    Disconnect_Application();
+    d_link->Disconnect();
     // The event loop may be over: the automation objects given up above are deleted now.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete d_recorder;
+    d_recorder = nullptr;
+    delete d_clock;
     delete d_journal;
     delete d_database;
 }
@@ -264,13 +270,12 @@ void TQuorvex::Set_Monitor_Icon(const char *resource) { d_monitor_action->setIco
 
 void TQuorvex::closeEvent(QCloseEvent *event)
 {
-    if (d_monitor_state != 0)
+    if (Monitoring())
         Toggle_Monitor();
     // Whatever the watcher is doing, its finished signal will come after the
     // database is closed: what it has not counted yet is counted here, once.
     d_monitor_process->wait();
-    Count_Monitor_Time();
-    d_monitor_timer.invalidate();
+    d_recorder->Close();
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
     d_settings->setValue(QStringLiteral("Export_Path"), d_export_folder);
@@ -278,7 +283,7 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     Stop_Summary();
     d_program_names->Stop();
     Stop_Export();
-    Disconnect_Application();
+    d_link->Disconnect();
     d_journal->Write_Pending();
     d_pending_timer->stop();
     d_database->Close();

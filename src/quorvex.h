@@ -1,12 +1,8 @@
 #ifndef QUORVEX_QUORVEX_H
 #define QUORVEX_QUORVEX_H
 
-#include "core/automation.h"
-#include "src/database/databaseitem.h"
-#include "src/database/pendingjournal.h"
 #include "src/shiftcalendar.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -21,6 +17,7 @@ class QTabWidget;
 class QThread;
 class QTimer;
 class TActiveProgramWidget;
+class TClock;
 class TBackgroundList;
 class TDataWidget;
 class TDatabase;
@@ -28,15 +25,18 @@ class TExportJob;
 class QProgressDialog;
 class TMessageBox;
 class TMonitorProcess;
+class TPendingJournal;
+class TRecorder;
 class TReportPage;
 class TReportView;
 class TStatisticsPage;
+class TSoftwareLink;
 class TSummaryText;
 
 // The main window. Owns everything else for its whole life: the settings, the
-// usage database, the record being collected, the measurement software's
-// automation objects, the window watcher, the views and the About box. Lives
-// on the GUI thread, where the automation events also arrive.
+// usage database, the recorder and the link to the measurement software, the
+// window watcher, the views and the About box. Lives on the GUI thread, where
+// the automation events also arrive.
 class TQuorvex : public QMainWindow
 {
     Q_OBJECT
@@ -51,14 +51,11 @@ protected:
 private slots:
     void Toggle_Monitor();
     void Suspend_Resume(bool visible);
-    void Application_Event(QString event_name, int argument_count, TAutomation::TArg *const arguments);
-    void Machine_Event(QString event_name, int argument_count, TAutomation::TArg *const arguments);
     void Export_All_CSV();
     void Export_Selected_CSV();
     void Export_Selected_TXT();
     void Monitor_Started();
     void Monitor_Finished();
-    void Update_Timeout();
     void Help_About();
     void Date_Selection_Changed(QStringList list);
     void Program_Selection_Changed(QStringList list);
@@ -76,19 +73,8 @@ private:
     void Show_Status(const QString &text);
     void Set_Monitor_Icon(const char *resource);
 
-    bool Connect_Application();
-    bool Init_Machine_Events(TAutomation *part_program);
-    void Release_Machine();
-    void Disconnect_Application();
-    void Count_Monitor_Time();
-    void Count_Run_Time();
-    void Count_Open_Time();
-    void Begin_Part_Program();
-    void End_Part_Program();
-    bool Open_Part_Program(TAutomation *part_program);
-    bool Close_Part_Program(TAutomation *part_program);
-    void Write_Database_Entry();
-    void Add_Usage(TDatabase::TUsageTotal total, int seconds);
+    void Connect_Monitor();
+    bool Monitoring() const;
     void Show_Pending();
     void Refresh_Lists();
     void Read_Program_Names();
@@ -126,25 +112,16 @@ private:
     QThread *d_export_thread;
     TExportJob *d_export_job;
     QProgressDialog *d_export_progress;
-    TAutomation *d_application_events;
-    TAutomation *d_machine;
     TMonitorProcess *d_monitor_process;
-    TAutomation d_application;
-    TDatabaseItem d_current_item;
-    int d_monitor_state;
+    TClock *d_clock;
+    TRecorder *d_recorder;
+    TSoftwareLink *d_link;
     QStringList d_selected_dates;
     QStringList d_selected_programs;
     // The selection changed while a report was being built: that report is stale.
     bool d_summary_pending;
-    QString d_pcdmis_folder;
     QString d_settings_folder;
     QString d_export_folder;
-    QElapsedTimer d_monitor_timer;
-    QElapsedTimer d_connection_timer;
-    QElapsedTimer d_open_tick_timer;
-    QElapsedTimer d_execution_tick_timer;
-    bool d_program_open;
-    bool d_executing;
     // Set from a switch-on that had to let the previous watcher run end until
     // that run's queued finished signal: the reports queued before it are stale.
     bool d_stale_reports;

@@ -3,46 +3,13 @@
 #include "src/activeprogramwidget.h"
 #include "src/backgroundlist.h"
 #include "src/database/database.h"
+#include "src/database/pendingjournal.h"
 #include "src/datawidget.h"
 
 #include <QLabel>
 #include <QTimer>
 
-// Storing what the monitor collects: entries and usage periods go through the
-// pending journal, so that a database refusing writes loses nothing.
-
-void TQuorvex::Write_Database_Entry()
-{
-    if (!d_current_item.Date_Time().isValid())
-        return;
-    // The panel may show a negative idle time when execution ran ahead of the open ticks; none is stored.
-    d_current_item.Set_Execution_Time(qMax(0, d_active_program->Execution_Time()));
-    d_current_item.Set_Idle_Time(qMax(0, d_active_program->Idle_Time()));
-
-    const TPendingJournal::TResult result = d_journal->Add_Program_Entry(d_current_item);
-    Refresh_Lists();
-    if (result == TPendingJournal::WRITTEN)
-        d_active_program->Add_Message(QStringLiteral("INF:  Database entry written."));
-    else
-        d_active_program->Add_Message(
-            QStringLiteral("ERR:  Database entry not written: %1").arg(d_journal->Last_Error()));
-    if (result == TPendingJournal::KEPT)
-        d_active_program->Add_Message(
-            QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it."));
-    else if (result == TPendingJournal::LOST)
-        d_active_program->Add_Message(
-            QStringLiteral("ERR:  Database entry lost: %1").arg(d_journal->Keep_Error()));
-    Show_Pending();
-    d_current_item.Set_Date_Time(QDateTime());
-}
-
-void TQuorvex::Add_Usage(TDatabase::TUsageTotal total, int seconds)
-{
-    if (d_journal->Add_Usage(total, seconds) == TPendingJournal::LOST)
-        d_active_program->Add_Message(
-            QStringLiteral("ERR:  Usage time lost: %1").arg(d_journal->Keep_Error()));
-    Show_Pending();
-}
+// What the pending journal holds and did, and the lists that show what is stored.
 
 void TQuorvex::Write_Pending()
 {

@@ -1,5 +1,5 @@
 #include "sim/softwarewindow.h"
-#include "src/monitorprocess.h"
+#include "src/monitor/monitorprocess.h"
 
 #include <windows.h>
 

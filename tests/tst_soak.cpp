@@ -1,6 +1,6 @@
 #include "sim/measurementsoftware.h"
 #include "src/datawidget.h"
-#include "src/monitorprocess.h"
+#include "src/monitor/monitorprocess.h"
 #include "src/quorvex.h"
 #include "tests/support/filecheck.h"
 #include "tests/support/testhome.h"

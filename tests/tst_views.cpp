@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
-#include <climits>
 
 namespace
 {
@@ -28,9 +27,6 @@ class TTestViews : public QObject
     Q_OBJECT
 
 private slots:
-    void Panel_Time_Rules_data();
-    void Panel_Time_Rules();
-    void Panel_Outlives_32_Bit_Milliseconds();
     void Panel_Reset_Keeps_The_Indicator();
     void List_Filters_By_Regular_Expression_data();
     void List_Filters_By_Regular_Expression();
@@ -40,66 +36,21 @@ private slots:
     void Report_View_Selects_Copies_And_Finds();
 };
 
-void TTestViews::Panel_Time_Rules_data()
-{
-    QTest::addColumn<QList<int>>("open");
-    QTest::addColumn<QList<int>>("execution");
-    QTest::addColumn<QString>("open_text");
-    QTest::addColumn<QString>("execution_text");
-    QTest::addColumn<QString>("idle_text");
-    QTest::newRow("new panel") << QList<int>{} << QList<int>{} << "0" << "0" << "0";
-    QTest::newRow("1999 ms shows 1") << QList<int>{1999} << QList<int>{} << "1" << "0" << "1";
-    QTest::newRow("ticks add up") << QList<int>{1000, 1001, 999} << QList<int>{400, 700} << "3" << "1" << "1";
-    QTest::newRow("execution ahead by 1.999 s") << QList<int>{1} << QList<int>{2000} << "0" << "2" << "0";
-    QTest::newRow("execution ahead by 2.5 s") << QList<int>{} << QList<int>{2500} << "0" << "2" << "-1";
-}
-
-void TTestViews::Panel_Time_Rules()
-{
-    QFETCH(QList<int>, open);
-    QFETCH(QList<int>, execution);
-    TActiveProgramWidget panel;
-    for (int msec : open)
-        panel.Add_Open_Time(msec);
-    for (int msec : execution)
-        panel.Add_Execution_Time(msec);
-    QTEST(Field(panel, "open_time"), "open_text");
-    QTEST(Field(panel, "execution_time"), "execution_text");
-    QTEST(Field(panel, "idle_time"), "idle_text");
-    QCOMPARE(panel.Execution_Time(), Field(panel, "execution_time").toInt());
-    QCOMPARE(panel.Idle_Time(), Field(panel, "idle_time").toInt());
-}
-
-// A program left open for weeks: 2^31 ms is 24.8 days.
-void TTestViews::Panel_Outlives_32_Bit_Milliseconds()
-{
-    TActiveProgramWidget panel;
-    const int days_30 = 30 * 24;
-    for (int hour = 0; hour < days_30; ++hour)
-        panel.Add_Open_Time(3600 * 1000);
-    panel.Add_Execution_Time(INT_MAX);
-    panel.Add_Execution_Time(INT_MAX);
-    QCOMPARE(Field(panel, "open_time"), QStringLiteral("2592000"));
-    QCOMPARE(panel.Execution_Time(), 4294967);
-    QCOMPARE(panel.Idle_Time(), 2592000 - 4294967 + 1);
-}
-
 void TTestViews::Panel_Reset_Keeps_The_Indicator()
 {
     TActiveProgramWidget panel;
     panel.Set_Program_Name(QStringLiteral("BRACKET_A"));
     panel.Set_Point_Count(12);
     panel.Add_Message(QStringLiteral("INF:  line"));
-    panel.Add_Open_Time(5000);
+    panel.Set_Times(5, 2, 3);
     panel.Set_Collection_Active(true);
     panel.Reset();
     QFrame *indicator = panel.findChild<QFrame *>(QStringLiteral("collection_indicator"));
     QCOMPARE(indicator->styleSheet(), QStringLiteral("background-color: rgb(0, 128, 0);"));
-    QCOMPARE(Field(panel, "program_name") + Field(panel, "point_count") + Field(panel, "open_time"), QStringLiteral("00"));
+    QCOMPARE(Field(panel, "program_name") + Field(panel, "point_count") + Field(panel, "open_time") +
+                 Field(panel, "execution_time") + Field(panel, "idle_time"),
+             QStringLiteral("0000"));
     QVERIFY(panel.findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText().isEmpty());
-    // The accumulators were reset too, not only the texts.
-    panel.Add_Open_Time(1000);
-    QCOMPARE(Field(panel, "open_time"), QStringLiteral("1"));
     panel.Set_Collection_Active(false);
     QCOMPARE(indicator->styleSheet(), QString());
 }

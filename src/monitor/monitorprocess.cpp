@@ -1,4 +1,4 @@
-#include "src/monitorprocess.h"
+#include "src/monitor/monitorprocess.h"
 
 #include <windows.h>
 
