@@ -1,0 +1,19 @@
+#ifndef QUORVEX_FAKECLOCK_H
+#define QUORVEX_FAKECLOCK_H
+
+#include "src/recorder/clock.h"
+
+// A clock that stands still until the test moves it on.
+class TFakeClock : public TClock
+{
+public:
+    qint64 Msecs() const override { return d_msecs; }
+    QDateTime Now() const override { return d_start.addMSecs(d_msecs); }
+    void Advance(qint64 msecs) { d_msecs += msecs; }
+
+private:
+    qint64 d_msecs = 1000;
+    QDateTime d_start = QDateTime(QDate(2026, 12, 7), QTime(6, 0));
+};
+
+#endif
