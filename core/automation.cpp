@@ -131,69 +131,6 @@ bool TAutomation::Create_Instance(const CLSID &clsid)
     return true;
 }
 
-bool TAutomation::Walk_Running_Objects(const QString &error_prefix,
-                                       const std::function<bool(IMoniker *, IBindCtx *, const QString &)> &visit)
-{
-    TComInterface<IMalloc> allocator;
-    TComInterface<IBindCtx> bind_context;
-    TComInterface<IRunningObjectTable> table;
-    TComInterface<IEnumMoniker> monikers;
-    HRESULT status = CoGetMalloc(MEMCTX_TASK, allocator.Address());
-    if (SUCCEEDED(status))
-        status = CreateBindCtx(0, bind_context.Address());
-    if (SUCCEEDED(status))
-        status = bind_context->GetRunningObjectTable(table.Address());
-    if (SUCCEEDED(status))
-        status = table->EnumRunning(monikers.Address());
-    if (FAILED(status))
-    {
-        d_last_error = error_prefix + Error_Text(status);
-        return false;
-    }
-
-    monikers->Reset();
-    TComInterface<IMoniker> moniker;
-    while (monikers->Next(1, moniker.Address(), nullptr) == S_OK)
-    {
-        LPOLESTR text = nullptr;
-        if (FAILED(moniker->GetDisplayName(bind_context.Get(), nullptr, &text)))
-            continue;
-        const QString name = TBstr::To_QString(text);
-        allocator->Free(text);
-        if (visit(moniker.Get(), bind_context.Get(), name))
-            break;
-    }
-    return true;
-}
-
-bool TAutomation::ConnectToRunningObject(const QString &display_name)
-{
-    ReleaseObject();
-    bool bound = false;
-    Walk_Running_Objects(QStringLiteral("ConnectToRunningObject Error: "),
-                         [&](IMoniker *moniker, IBindCtx *bind_context, const QString &name) {
-                             if (display_name.compare(name, Qt::CaseInsensitive) != 0)
-                                 return false;
-                             bound = SUCCEEDED(moniker->BindToObject(bind_context, nullptr, IID_IDispatch,
-                                                                     reinterpret_cast<void **>(&d_dispatch_interface)));
-                             if (!bound)
-                                 d_dispatch_interface = nullptr;
-                             return bound;
-                         });
-    return bound;
-}
-
-QStringList TAutomation::GetRunningObjectNames()
-{
-    QStringList names;
-    Walk_Running_Objects(QStringLiteral("GetRunningObjectNames Error: "),
-                         [&names](IMoniker *, IBindCtx *, const QString &name) {
-                             names.append(name);
-                             return false;
-                         });
-    return names;
-}
-
 DISPID TAutomation::Name_To_Id(const QString &name) const
 {
     TBstr bstr(name);

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -95,8 +94,6 @@ public:
     void ReleaseObject();
     bool CreateObject(const QString &prog_id);
     bool CreateObject(const unsigned char *clsid);
-    bool ConnectToRunningObject(const QString &display_name);
-    QStringList GetRunningObjectNames();
 
     bool SetProperty(const QString &name, const TArg &value);
     TArg GetProperty(const QString &name, const TArg &a1 = TArg(), const TArg &a2 = TArg(), const TArg &a3 = TArg(),
@@ -130,11 +127,6 @@ public:
     // Called by the sink: arguments in IDispatch order, the last declared first.
     void Dispatch_Event(DISPID dispid, int argument_count, VARIANT *arguments);
 
-    static bool Interface_Has_Function(const QString &type_library_path, const QString &interface_name,
-                                       const QString &member_name);
-    static bool Interface_Has_Variable(const QString &type_library_path, const QString &interface_name,
-                                       const QString &member_name);
-
     bool ArgToVariant(VARIANT *variant_argument, const TArg &arg);
     static bool VariantToArg(const VARIANT *variant, TArg *param);
     // The value of a VARIANT returned by Invoke; what it owns passes to the TArg or is freed.
@@ -144,18 +136,8 @@ signals:
     void Sink_Signal(QString event_name, int argument_count, TAutomation::TArg *arguments);
 
 private:
-    enum TMemberKind
-    {
-        MEMBER_FUNCTION,
-        MEMBER_VARIABLE
-    };
-
     bool Create_Instance(const CLSID &clsid);
     void Drop_Connection();
-    // Visits every entry of the running object table until visit returns true.
-    // False, with the last error, when the table cannot be read.
-    bool Walk_Running_Objects(const QString &error_prefix,
-                              const std::function<bool(IMoniker *, IBindCtx *, const QString &)> &visit);
     DISPID Name_To_Id(const QString &name) const;
     bool Check_Callable(const QString &name);
     TArg Invoke_Member(const QString &name, WORD flags, const TArg *const arguments[16],
@@ -164,8 +146,6 @@ private:
     // The type named interface_name, with a copy of its attributes.
     static bool Find_Type(ITypeLib *library, const QString &interface_name, ITypeInfo **type_info,
                           TYPEATTR *attributes);
-    static bool Interface_Has_Member(const QString &type_library_path, const QString &interface_name,
-                                     const QString &member_name, TMemberKind kind);
 
     IUnknown *d_unknown_interface;
     IDispatch *d_dispatch_interface;

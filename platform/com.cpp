@@ -47,17 +47,6 @@ TRegistry &Registry()
 
 const DWORD APARTMENT_MASK = COINIT_APARTMENTTHREADED | COINIT_MULTITHREADED;
 
-// The one task allocator of the process; it lives as long as the process.
-class TTaskAllocator final : public TProcessObject<IMalloc, IID_IMalloc>
-{
-public:
-    void *STDMETHODCALLTYPE Alloc(size_t cb) override { return CoTaskMemAlloc(cb); }
-    void *STDMETHODCALLTYPE Realloc(void *pv, size_t cb) override { return std::realloc(pv, cb); }
-    void STDMETHODCALLTYPE Free(void *pv) override { CoTaskMemFree(pv); }
-    size_t STDMETHODCALLTYPE GetSize(void *) override { return size_t(-1); }
-    int STDMETHODCALLTYPE DidAlloc(void *) override { return -1; }
-    void STDMETHODCALLTYPE HeapMinimize() override {}
-};
 } // namespace
 
 LPOLESTR TWString::Task_Copy(const QString &text)
@@ -200,16 +189,3 @@ extern "C" LPVOID WINAPI CoTaskMemAlloc(size_t cb) { return std::malloc(cb ? cb 
 
 extern "C" void WINAPI CoTaskMemFree(LPVOID pv) { std::free(pv); }
 
-extern "C" HRESULT WINAPI CoGetMalloc(DWORD dwMemContext, LPMALLOC *ppMalloc)
-{
-    if (!ppMalloc)
-        return E_INVALIDARG;
-    if (dwMemContext != MEMCTX_TASK)
-    {
-        *ppMalloc = nullptr;
-        return E_INVALIDARG;
-    }
-    static TTaskAllocator allocator;
-    *ppMalloc = &allocator;
-    return S_OK;
-}

@@ -8,7 +8,6 @@
 extern "C"
 {
     ULONG WINAPI LayerRegisteredClassCount();
-    ULONG WINAPI LayerRunningObjectCount();
 }
 
 #endif

@@ -41,10 +41,8 @@ extern "C"
                                          LPDWORD lpdwRegister);
     HRESULT WINAPI CoRevokeClassObject(DWORD dwRegister);
     HRESULT WINAPI CoCreateGuid(GUID *pguid);
-    HRESULT WINAPI CoGetMalloc(DWORD dwMemContext, LPMALLOC *ppMalloc);
     LPVOID WINAPI CoTaskMemAlloc(size_t cb);
     void WINAPI CoTaskMemFree(LPVOID pv);
-    HRESULT WINAPI CreateBindCtx(DWORD reserved, LPBC *ppbc);
     HRESULT WINAPI GetRunningObjectTable(DWORD reserved, LPRUNNINGOBJECTTABLE *pprot);
     HRESULT WINAPI CreateItemMoniker(LPCOLESTR lpszDelim, LPCOLESTR lpszItem, LPMONIKER *ppmk);
 }

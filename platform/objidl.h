@@ -5,7 +5,6 @@
 
 // The task allocator, bind contexts, monikers and the running object table.
 
-extern "C" const IID IID_IMalloc;
 extern "C" const IID IID_IBindCtx;
 extern "C" const IID IID_IMoniker;
 extern "C" const IID IID_IRunningObjectTable;
@@ -35,22 +34,8 @@ struct BIND_OPTS
     DWORD dwTickCountDeadline;
 };
 
-#define MEMCTX_TASK 1
 #define ROTFLAGS_REGISTRATIONKEEPSALIVE 0x1
 
-struct IMalloc : public IUnknown
-{
-    virtual void *STDMETHODCALLTYPE Alloc(size_t cb) = 0;
-    virtual void *STDMETHODCALLTYPE Realloc(void *pv, size_t cb) = 0;
-    virtual void STDMETHODCALLTYPE Free(void *pv) = 0;
-    virtual size_t STDMETHODCALLTYPE GetSize(void *pv) = 0;
-    virtual int STDMETHODCALLTYPE DidAlloc(void *pv) = 0;
-    virtual void STDMETHODCALLTYPE HeapMinimize() = 0;
-
-protected:
-    ~IMalloc() = default;
-};
-typedef IMalloc *LPMALLOC;
 
 struct IEnumMoniker : public IUnknown
 {

@@ -1,5 +1,4 @@
 #include "comobject.h"
-#include "layer.h"
 #include "objbase.h"
 #include "wstring.h"
 
@@ -8,9 +7,8 @@
 #include <mutex>
 #include <vector>
 
-// The running object table of the process, bind contexts and item monikers:
-// enough for a server to register an object under a display name and for a
-// client to list the names and bind to one.
+// The running object table of the process and item monikers: enough for a
+// server to register an object under a display name, as the simulator does.
 
 namespace
 {
@@ -31,62 +29,6 @@ QString Display_Name(IMoniker *moniker)
     CoTaskMemFree(text);
     return name;
 }
-
-class TMonikerList final : public TComObject<IEnumMoniker, IID_IEnumMoniker>
-{
-public:
-    explicit TMonikerList(const std::vector<IMoniker *> &monikers) : d_monikers(monikers), d_position(0)
-    {
-        for (IMoniker *moniker : d_monikers)
-            moniker->AddRef();
-    }
-    ~TMonikerList() override
-    {
-        for (IMoniker *moniker : d_monikers)
-            moniker->Release();
-    }
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG celt, IMoniker **rgelt, ULONG *pceltFetched) override
-    {
-        if (!rgelt || (celt > 1 && !pceltFetched))
-            return E_INVALIDARG;
-        ULONG fetched = 0;
-        while (fetched < celt && d_position < d_monikers.size())
-        {
-            rgelt[fetched] = d_monikers[d_position++];
-            rgelt[fetched++]->AddRef();
-        }
-        if (pceltFetched)
-            *pceltFetched = fetched;
-        return fetched == celt ? S_OK : S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override
-    {
-        d_position += celt;
-        if (d_position <= d_monikers.size())
-            return S_OK;
-        d_position = d_monikers.size();
-        return S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE Reset() override
-    {
-        d_position = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IEnumMoniker **ppenum) override
-    {
-        if (!ppenum)
-            return E_INVALIDARG;
-        TMonikerList *clone = new TMonikerList(d_monikers);
-        clone->d_position = d_position;
-        *ppenum = clone;
-        return S_OK;
-    }
-
-private:
-    std::vector<IMoniker *> d_monikers;
-    size_t d_position;
-};
 
 // One table per process that never goes away, so its reference count is not kept.
 class TRunningObjectTable final : public TProcessObject<IRunningObjectTable, IID_IRunningObjectTable>
@@ -145,16 +87,12 @@ public:
     HRESULT STDMETHODCALLTYPE NoteChangeTime(DWORD, FILETIME *) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetTimeOfLastChange(IMoniker *, FILETIME *) override { return MK_E_UNAVAILABLE; }
 
+    // Nothing of the program walks the table.
     HRESULT STDMETHODCALLTYPE EnumRunning(IEnumMoniker **ppenumMoniker) override
     {
-        if (!ppenumMoniker)
-            return E_INVALIDARG;
-        std::vector<IMoniker *> monikers;
-        std::lock_guard<std::mutex> lock(d_mutex);
-        for (const TRunningEntry &entry : d_entries)
-            monikers.push_back(entry.moniker);
-        *ppenumMoniker = new TMonikerList(monikers);
-        return S_OK;
+        if (ppenumMoniker)
+            *ppenumMoniker = nullptr;
+        return E_NOTIMPL;
     }
 
     // The registered object with this display name, with a reference for the caller.
@@ -168,12 +106,6 @@ public:
                 return entry.object;
             }
         return nullptr;
-    }
-
-    ULONG Count()
-    {
-        std::lock_guard<std::mutex> lock(d_mutex);
-        return ULONG(d_entries.size());
     }
 
 private:
@@ -262,38 +194,7 @@ private:
     QString d_display_name;
 };
 
-class TBindContext final : public TComObject<IBindCtx, IID_IBindCtx>
-{
-public:
-    HRESULT STDMETHODCALLTYPE GetRunningObjectTable(IRunningObjectTable **pprot) override
-    {
-        if (!pprot)
-            return E_INVALIDARG;
-        *pprot = &Table();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE RegisterObjectBound(IUnknown *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RevokeObjectBound(IUnknown *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ReleaseBoundObjects() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetBindOptions(BIND_OPTS *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetBindOptions(BIND_OPTS *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RegisterObjectParam(LPOLESTR, IUnknown *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetObjectParam(LPOLESTR, IUnknown **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumObjectParam(IEnumString **) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RevokeObjectParam(LPOLESTR) override { return E_NOTIMPL; }
-};
 } // namespace
-
-extern "C" HRESULT WINAPI CreateBindCtx(DWORD reserved, LPBC *ppbc)
-{
-    if (!ppbc)
-        return E_INVALIDARG;
-    *ppbc = nullptr;
-    if (reserved != 0)
-        return E_INVALIDARG;
-    *ppbc = new TBindContext;
-    return S_OK;
-}
 
 extern "C" HRESULT WINAPI GetRunningObjectTable(DWORD reserved, LPRUNNINGOBJECTTABLE *pprot)
 {
@@ -314,4 +215,3 @@ extern "C" HRESULT WINAPI CreateItemMoniker(LPCOLESTR lpszDelim, LPCOLESTR lpszI
     return S_OK;
 }
 
-extern "C" ULONG WINAPI LayerRunningObjectCount() { return Table().Count(); }

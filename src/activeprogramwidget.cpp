@@ -1,5 +1,7 @@
 #include "src/activeprogramwidget.h"
 
+#include "src/recorder/recorder.h"
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -122,3 +124,19 @@ void TActiveProgramWidget::Set_Point_Count(int count) { d_point_count->setText(N
 void TActiveProgramWidget::Set_Last_Error_Message(const QString &message) { d_last_error_message->setText(message); }
 
 void TActiveProgramWidget::Add_Message(const QString &message) { d_messages->appendPlainText(message); }
+
+void TActiveProgramWidget::Follow(const TRecorder *recorder)
+{
+    connect(recorder, &TRecorder::Message, this, &TActiveProgramWidget::Add_Message);
+    connect(recorder, &TRecorder::Panel_Reset, this, &TActiveProgramWidget::Reset);
+    connect(recorder, &TRecorder::Collection_Changed, this, &TActiveProgramWidget::Set_Collection_Active);
+    connect(recorder, &TRecorder::Times_Changed, this, &TActiveProgramWidget::Set_Times);
+    connect(recorder, &TRecorder::Point_Count_Changed, this, &TActiveProgramWidget::Set_Point_Count);
+    connect(recorder, &TRecorder::Last_Error_Changed, this, &TActiveProgramWidget::Set_Last_Error_Message);
+    connect(recorder, &TRecorder::Program_Started, this,
+            [this](const QString &name, const QString &revision, const QString &date_text) {
+                Set_Program_Name(name);
+                Set_Program_Revision(revision);
+                Set_Execution_Date(date_text);
+            });
+}

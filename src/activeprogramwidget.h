@@ -6,6 +6,7 @@
 class QFrame;
 class QLineEdit;
 class QPlainTextEdit;
+class TRecorder;
 
 // The "Active" page: the part program being collected, its running times in
 // whole seconds, its point count, the last controller message and a log. It
@@ -16,6 +17,9 @@ class TActiveProgramWidget : public QWidget
 
 public:
     explicit TActiveProgramWidget(QWidget *parent = nullptr);
+
+    // Shows from now on what the recorder says.
+    void Follow(const TRecorder *recorder);
 
     void Reset();
     void Set_Collection_Active(bool active);

@@ -1,11 +1,13 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
+#include "src/pendingstatus.h"
 #include "src/monitor/monitorprocess.h"
 #include "src/monitor/softwarelink.h"
 #include "src/recorder/recorder.h"
+#include "src/windowactions.h"
+#include "src/windowpages.h"
 
-#include <QTabWidget>
 #include <QTimer>
 
 // Monitoring as the window shows it: the user's switch, the window watcher's
@@ -23,30 +25,13 @@ const char *const ICON_ERROR = ":/toolbar/err_connect_x32.png";
 
 void TQuorvex::Connect_Monitor()
 {
-    TActiveProgramWidget *panel = d_active_program;
-    connect(d_link, &TSoftwareLink::Program_Opened, d_recorder, &TRecorder::Program_Opened);
-    connect(d_link, &TSoftwareLink::Program_Closed, d_recorder, &TRecorder::Program_Closed);
-    connect(d_link, &TSoftwareLink::Execution_Started, d_recorder, &TRecorder::Execution_Started);
-    connect(d_link, &TSoftwareLink::Execution_Ended, d_recorder, &TRecorder::Execution_Ended);
-    connect(d_link, &TSoftwareLink::Machine_Event, d_recorder, &TRecorder::Machine_Event);
+    d_pages->Active()->Follow(d_recorder);
     connect(d_link, &TSoftwareLink::Status, this, &TQuorvex::Show_Status);
-    connect(d_recorder, &TRecorder::Message, panel, &TActiveProgramWidget::Add_Message);
-    connect(d_recorder, &TRecorder::Panel_Reset, panel, &TActiveProgramWidget::Reset);
-    connect(d_recorder, &TRecorder::Collection_Changed, panel, &TActiveProgramWidget::Set_Collection_Active);
-    connect(d_recorder, &TRecorder::Times_Changed, panel, &TActiveProgramWidget::Set_Times);
-    connect(d_recorder, &TRecorder::Point_Count_Changed, panel, &TActiveProgramWidget::Set_Point_Count);
-    connect(d_recorder, &TRecorder::Last_Error_Changed, panel, &TActiveProgramWidget::Set_Last_Error_Message);
-    connect(d_recorder, &TRecorder::Program_Started, this,
-            [this, panel](const QString &name, const QString &revision, const QString &date_text) {
-                panel->Set_Program_Name(name);
-                panel->Set_Program_Revision(revision);
-                panel->Set_Execution_Date(date_text);
-                d_tab_widget->setCurrentWidget(panel);
-            });
+    connect(d_recorder, &TRecorder::Program_Started, d_pages, &TWindowPages::Show_Active);
     connect(d_recorder, &TRecorder::Journal_Changed, this, [this](bool entry) {
         if (entry)
             Refresh_Lists();
-        Show_Pending();
+        d_pending->Show();
     });
     connect(d_update_timer, &QTimer::timeout, d_recorder, &TRecorder::Tick);
     connect(d_monitor_process, &QThread::started, this, &TQuorvex::Monitor_Started);
@@ -60,7 +45,7 @@ void TQuorvex::Toggle_Monitor()
 {
     if (Monitoring())
     {
-        Set_Monitor_Icon(ICON_NOT_CONNECTED);
+        d_actions->Set_Monitor_Icon(ICON_NOT_CONNECTED);
         d_recorder->Switch_Off();
         d_update_timer->stop();
         d_link->Disconnect();
@@ -69,7 +54,7 @@ void TQuorvex::Toggle_Monitor()
         return;
     }
 
-    Set_Monitor_Icon(ICON_CONNECTING);
+    d_actions->Set_Monitor_Icon(ICON_CONNECTING);
     d_recorder->Switch_On();
     Show_Status(QStringLiteral("INF:  Connecting..."));
     // A run that is still ending would take the new start for itself and then
@@ -114,14 +99,14 @@ void TQuorvex::Suspend_Resume(bool visible)
     {
         if (d_link->Connect())
         {
-            Set_Monitor_Icon(ICON_CONNECTED);
+            d_actions->Set_Monitor_Icon(ICON_CONNECTED);
             d_recorder->Attached();
             Show_Status(QStringLiteral("INF:  Connected"));
             d_update_timer->start(1000);
         }
         else
         {
-            Set_Monitor_Icon(ICON_ERROR);
+            d_actions->Set_Monitor_Icon(ICON_ERROR);
             Show_Status(QStringLiteral("INF:  Connection Error"));
         }
         return;
@@ -132,6 +117,6 @@ void TQuorvex::Suspend_Resume(bool visible)
     d_recorder->Gone();
     d_update_timer->stop();
     d_link->Disconnect();
-    Set_Monitor_Icon(ICON_CONNECTING);
+    d_actions->Set_Monitor_Icon(ICON_CONNECTING);
     Show_Status(QStringLiteral("INF:  Waiting for PC-DMIS software..."));
 }

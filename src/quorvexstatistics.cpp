@@ -1,11 +1,12 @@
 #include "src/quorvex.h"
 
+#include "src/report/exporter.h"
 #include "src/report/exportjob.h"
 #include "src/shiftdialog.h"
 #include "src/statisticspage.h"
+#include "src/windowpages.h"
 #include "src/statisticspdf.h"
 
-#include <QBuffer>
 #include <QSettings>
 
 // The statistics page's shift calendar and its exports.
@@ -25,27 +26,19 @@ void TQuorvex::Edit_Shift_Calendar()
 
 void TQuorvex::Export_Statistics_CSV()
 {
-    const TStatisticsTable table = d_statistics_page->Current_Table();
-    Export(QStringLiteral("Export %1 to CSV").arg(table.Title()),
-           QStringLiteral("Comma Separated File (*.csv)"),
-           [table](TExportJob *job) { job->Set_Bytes(table.Csv()); });
+    const TStatisticsTable table = d_pages->Statistics()->Current_Table();
+    d_exporter->Start(QStringLiteral("Export %1 to CSV").arg(table.Title()),
+                      QStringLiteral("Comma Separated File (*.csv)"),
+                      [table](TExportJob *job) { job->Set_Bytes(table.Csv()); });
 }
 
 void TQuorvex::Export_Statistics_PDF()
 {
-    const std::shared_ptr<const TStatistics> statistics = d_statistics_page->Statistics();
+    const std::shared_ptr<const TStatistics> statistics = d_pages->Statistics()->Statistics();
     if (!statistics)
         return;
-    const TStatistics::TPeriodKind kind = d_statistics_page->Period();
+    const TStatistics::TPeriodKind kind = d_pages->Statistics()->Period();
     // The charts are drawn here on the GUI thread; the file is written like every other export.
-    Export(QStringLiteral("Export Statistics to PDF"), QStringLiteral("PDF Document (*.pdf)"),
-           [statistics, kind](TExportJob *job)
-           {
-               QByteArray document;
-               QBuffer buffer(&document);
-               buffer.open(QIODevice::WriteOnly);
-               // A buffer in memory takes any document; a file that refuses it is the job's to report.
-               TStatisticsPdf::Write(&buffer, *statistics, kind);
-               job->Set_Bytes(document);
-           });
+    d_exporter->Start(QStringLiteral("Export Statistics to PDF"), QStringLiteral("PDF Document (*.pdf)"),
+                      [statistics, kind](TExportJob *job) { job->Set_Bytes(TStatisticsPdf::Document(*statistics, kind)); });
 }

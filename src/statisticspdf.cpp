@@ -2,6 +2,7 @@
 
 #include "src/statisticscharts.h"
 
+#include <QBuffer>
 #include <QGraphicsScene>
 #include <QPainter>
 #include <QPdfWriter>
@@ -186,4 +187,13 @@ bool TStatisticsPdf::Write(QIODevice *device, const TStatistics &statistics, TSt
     Table(&pages, &painter, statistics.Message_Table());
     Chart(&pages, &painter, TStatisticsCharts::Pareto(statistics, paper));
     return painter.end();
+}
+
+QByteArray TStatisticsPdf::Document(const TStatistics &statistics, TStatistics::TPeriodKind kind)
+{
+    QByteArray document;
+    QBuffer buffer(&document);
+    buffer.open(QIODevice::WriteOnly);
+    Write(&buffer, statistics, kind);
+    return document;
 }

@@ -3,6 +3,7 @@
 
 #include "src/statistics.h"
 
+class QByteArray;
 class QIODevice;
 
 // The statistics as one A4 document: the summary, each table followed by its
@@ -14,6 +15,8 @@ class TStatisticsPdf
 public:
     // False when the device refuses the document.
     static bool Write(QIODevice *device, const TStatistics &statistics, TStatistics::TPeriodKind kind);
+    // The document in memory, which takes any.
+    static QByteArray Document(const TStatistics &statistics, TStatistics::TPeriodKind kind);
 };
 
 #endif

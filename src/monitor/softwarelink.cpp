@@ -1,5 +1,7 @@
 #include "src/monitor/softwarelink.h"
 
+#include "src/recorder/recorder.h"
+
 #include <QDir>
 
 namespace
@@ -43,9 +45,14 @@ bool Machine_Name(TAutomation *part_program, QString *name)
 }
 } // namespace
 
-TSoftwareLink::TSoftwareLink(QObject *parent)
+TSoftwareLink::TSoftwareLink(TRecorder *recorder, QObject *parent)
     : QObject(parent), d_application(nullptr), d_application_events(nullptr), d_machine(nullptr)
 {
+    connect(this, &TSoftwareLink::Program_Opened, recorder, &TRecorder::Program_Opened);
+    connect(this, &TSoftwareLink::Program_Closed, recorder, &TRecorder::Program_Closed);
+    connect(this, &TSoftwareLink::Execution_Started, recorder, &TRecorder::Execution_Started);
+    connect(this, &TSoftwareLink::Execution_Ended, recorder, &TRecorder::Execution_Ended);
+    connect(this, &TSoftwareLink::Machine_Event, recorder, &TRecorder::Machine_Event);
 }
 
 TSoftwareLink::~TSoftwareLink() { Disconnect(); }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+class TRecorder;
+
 // The measurement software as the monitor reaches it through automation: the
 // application object, its application events and the machine events of the
 // active part program. Turns the events into plain signals (what opened or
@@ -16,7 +18,8 @@ class TSoftwareLink : public QObject
     Q_OBJECT
 
 public:
-    explicit TSoftwareLink(QObject *parent = nullptr);
+    // What happens is told to the recorder as well as signalled.
+    explicit TSoftwareLink(TRecorder *recorder, QObject *parent = nullptr);
     ~TSoftwareLink() override;
 
     // Attaches to the running software; the program already open, if any, is
