@@ -36,6 +36,8 @@ private slots:
 
 void TTestStoredForm::Stored_Forms_Ignore_The_Language()
 {
+    // Which language this run has: under Wine it comes from LANG, as a Windows user's would.
+    qInfo("system language: %s", qPrintable(QLocale::system().name()));
     QCOMPARE(TStoredForm::Date_Text(QDate(2026, 12, 7)), QStringLiteral("2026 Dec 07"));
     QCOMPARE(TStoredForm::Time_Text(QTime(14, 7, 9)), QStringLiteral("02 07 09 pm"));
     QCOMPARE(TStoredForm::Time_Text(QTime(0, 30)), QStringLiteral("12 30 00 am"));
