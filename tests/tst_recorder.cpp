@@ -181,6 +181,15 @@ void TTestRecorder::Shift_Stores_Exact_Times_data()
     QTest::newRow("hits and messages")
         << begin + "open PARTS;hit;learn;error   drive \n  fault ;error probe;close" << "PARTS|0|0|2|drive fault+probe"
         << "0|0" << QStringList{"INF:  Machine Event:     LearnHit", "INF:  Machine Event:     ErrorMsg"} << attached;
+    QTest::newRow("an end without a start adds nothing")
+        << begin + "open ENDS;wait 1500;end;end;close" << "ENDS|0|1|0|" << "0|0" << QStringList{} << attached;
+    // Reported as opened while attaching, its execution under way was not seen to start.
+    QTest::newRow("a program open at attach is taken up")
+        << "on;watch;open EARLY;attach;hit;wait 1500;end;close" << "EARLY|0|1|1|" << "0|0" << QStringList{} << attached;
+    QTest::newRow("switching off stores and counts")
+        << begin + "open OPEN;hit;wait 1100;off" << "OPEN|0|1|1|" << "1|1" << QStringList{} << off;
+    QTest::newRow("closing the window stores and counts")
+        << begin + "open AT_CLOSE;learn;wait 1100;close-window" << "AT_CLOSE|0|1|1|" << "1|1" << QStringList{} << off;
     QTest::newRow("a program without a name is not stored")
         << begin + "open ;wait 2000;close" << "" << "0|0" << QStringList{"INF:  Open part program - Online"} << attached;
     QTest::newRow("open for a month") << begin + "open LONG;start;wait 2600000000;end;wait 1000500;close"
