@@ -172,7 +172,7 @@ int main(int argc, char *argv[])
     {
         TSummaryText worker(&database, report_dates, report_names);
         worker.Generate_Summary_Text();
-        return worker.Summary_Text().size();
+        return worker.Summary_Lines()->Size();
     };
     // The small reports first, before the large one has spread the heap.
     const QString day = dates.value(dates.size() / 2);

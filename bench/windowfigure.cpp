@@ -75,7 +75,7 @@ TWindowFigure::TResult TWindowFigure::Measure(const QString &database_file, cons
                              programs->selectAll();
                          }
                          if (programs_selected &&
-                             report->Text().startsWith(QLatin1String("Total Monitor Time:")))
+                             report->Lines()->Line(0).startsWith(QLatin1String("Total Monitor Time:")))
                          {
                              result.visible_msec = clock.nsecsElapsed() / 1e6;
                              result.shown = true;

@@ -90,9 +90,9 @@ void TQuorvex::Export_Selected_CSV()
 
 void TQuorvex::Export_Selected_TXT()
 {
-    const QString text = d_pages->Report()->Text();
+    const std::shared_ptr<const TReportLines> report = d_pages->Report()->Lines();
     d_exporter->Start(QStringLiteral("Export Selected to TXT"), QStringLiteral("Text File (*.txt)"),
-                      [text](TExportJob *job) { job->Set_Text(text); });
+                      [report](TExportJob *job) { job->Set_Report(report); });
 }
 
 void TQuorvex::Set_Export_Actions()

@@ -122,7 +122,7 @@ void TTestHostileText::Report_And_Export_Stay_Well_Formed()
         item.Add_Error_Message(texts.at(i));
         items.push_back(item);
     }
-    const QString report = TSummaryText::Report(true, 60, true, 61, items);
+    const QString report = TSummaryText::Report(true, 60, true, 61, items).Text();
     for (const QString &text : texts)
         QVERIFY(report.contains(QStringLiteral("Program Name:                     ") + text + QLatin1Char('\n')));
     QVERIFY(report.contains(QStringLiteral("Program Count:                      %1\n").arg(texts.size())));

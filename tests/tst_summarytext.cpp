@@ -67,7 +67,7 @@ private slots:
 
 void TTestSummaryText::Example_Report()
 {
-    QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}), TShownForm::Localised(QString::fromLatin1(EXAMPLE)));
+    QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}).Text(), TShownForm::Localised(QString::fromLatin1(EXAMPLE)));
 }
 
 // Sums are 32-bit: a total past the limit turns negative, and is still written as Minutes_Seconds gives it.
@@ -77,7 +77,7 @@ void TTestSummaryText::Overflowing_Sums_Keep_The_Format()
     item.Set_Execution_Time(INT_MAX);
     item.Set_Idle_Time(65);
     const int total = int(quint32(INT_MAX) + 65u);
-    const QString text = TSummaryText::Report(true, -61, true, 5, {item});
+    const QString text = TSummaryText::Report(true, -61, true, 5, {item}).Text();
     QVERIFY(text.contains(QStringLiteral("Total Time:            %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(total, 12))));
     QVERIFY(text.contains(QStringLiteral("Total Monitor Time:      %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(-61, 10))));
     QVERIFY(text.contains(QStringLiteral("Total Software Run Time: %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(5, 10))));
@@ -85,7 +85,7 @@ void TTestSummaryText::Overflowing_Sums_Keep_The_Format()
 
 void TTestSummaryText::Without_Executions_Or_Totals()
 {
-    const QString text = TSummaryText::Report(false, 0, false, 0, {});
+    const QString text = TSummaryText::Report(false, 0, false, 0, {}).Text();
     QVERIFY(text.startsWith(QStringLiteral("Total Monitor Time:               <unavailable>\n"
                                            "Total Software Run Time:          <unavailable>\n")));
     QVERIFY(text.contains(QStringLiteral("     Selected Program Details:\n") + QString(75, QLatin1Char('-')) +
@@ -106,7 +106,7 @@ void TTestSummaryText::Messages_Listed_Once_Across_Executions()
     loud.Set_Date_Time(QDateTime(QDate(2024, 3, 6), QTime(10, 0, 0)));
     loud.Add_Error_Message(QStringLiteral("message two"));
     loud.Add_Error_Message(QStringLiteral("Message one"));
-    const QString text = TSummaryText::Report(true, 0, true, 0, {quiet, Bracket(), loud});
+    const QString text = TSummaryText::Report(true, 0, true, 0, {quiet, Bracket(), loud}).Text();
     QCOMPARE(text.count(QStringLiteral("Controller Messages During Execution:")), 2);
     QVERIFY(text.contains(QStringLiteral("Program Name:                     QUIET\nProgram Revision:                 \n")));
     QVERIFY(text.endsWith(QStringLiteral(" message one\n message two\n Message one\n")));

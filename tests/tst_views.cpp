@@ -3,6 +3,7 @@
 #include "src/messagebox.h"
 #include "src/report/reportpage.h"
 #include "src/report/reportview.h"
+#include "src/report/reportwriter.h"
 #include "tests/support/modalanswer.h"
 
 #include <QClipboard>
@@ -33,6 +34,7 @@ private slots:
     void Message_Box_Keeps_Its_Width();
     void Report_Lines_data();
     void Report_Lines();
+    void Report_Writer_Widens_Once();
     void Report_View_Selects_Copies_And_Finds();
 };
 
@@ -120,20 +122,50 @@ void TTestViews::Report_Lines_data()
     QTest::newRow("empty lines between") << "\n\nx" << QStringList{"", "", "x"} << 1;
 }
 
+// The same lines whether the text is kept a byte a character or two.
 void TTestViews::Report_Lines()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
-    const TReportLines report(text);
-    QStringList read;
-    for (int line = 0; line < report.Line_Count(); ++line)
+    for (const TReportLines &report : {TReportLines(text), TReportLines::From_Latin1(text.toLatin1())})
     {
-        read << report.Line(line).toString();
-        QCOMPARE(report.Line_Of(report.Line_Start(line)), line);
+        QStringList read;
+        for (int line = 0; line < report.Line_Count(); ++line)
+        {
+            read << report.Line(line);
+            QCOMPARE(report.Line_Of(report.Line_Start(line)), line);
+        }
+        QCOMPARE(read, lines);
+        QTEST(report.Longest_Line(), "longest");
+        QCOMPARE(report.Line_Of(text.size()), report.Line_Count() - 1);
+        QCOMPARE(report.Text(), text);
+        QCOMPARE(report.Size(), text.size());
+        QCOMPARE(report.Index_Of(QStringLiteral("CD"), 0), text.indexOf(QStringLiteral("cd")));
+        QCOMPARE(report.Mid(1, 3), text.mid(1, 3));
+        QCOMPARE(report.Latin1(1, 100), text.mid(1, 100).toLatin1());
     }
-    QCOMPARE(read, lines);
-    QTEST(report.Longest_Line(), "longest");
-    QCOMPARE(report.Line_Of(text.size()), report.Line_Count() - 1);
+}
+
+// A character beyond Latin-1 midway: what was written so far is widened, nothing is lost.
+void TTestViews::Report_Writer_Widens_Once()
+{
+    TReportWriter writer(8);
+    const QString greek = QStringLiteral("\u03b1\u03b2\u03b3");
+    writer.Line(QStringLiteral("Name: "), QStringLiteral("Flansch \u00e9"));
+    writer.Number_Line(QStringLiteral("Count: "), 42, 5);
+    writer.Line(QStringLiteral("Name: "), greek);
+    writer.Time_Line(QStringLiteral("Time: "), 125, 4);
+    writer.Append(QString(5000, QLatin1Char('x')));
+    const TReportLines report = writer.Take();
+    const QString expected = QStringLiteral("Name: Flansch \u00e9\nCount:    42\nName: ") + greek +
+                             QStringLiteral("\nTime:    2:05 min:sec\n") + QString(5000, QLatin1Char('x'));
+    QCOMPARE(report.Text(), expected);
+    QCOMPARE(report.Line(2), QStringLiteral("Name: ") + greek);
+    QCOMPARE(report.Index_Of(QStringLiteral("\u0391\u0392"), 0), expected.indexOf(greek));
+    QCOMPARE(report.Latin1(0, 20), expected.left(20).toLatin1());
+    TReportWriter latin(1);
+    latin.Line(QStringLiteral("Name: "), QStringLiteral("Flansch \u00e9"));
+    QCOMPARE(latin.Take().Text(), QStringLiteral("Name: Flansch \u00e9\n"));
 }
 
 void TTestViews::Report_View_Selects_Copies_And_Finds()

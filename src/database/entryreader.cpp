@@ -139,10 +139,8 @@ QDate TEntryReader::Date(const QString &date_text)
 
 QTime TEntryReader::Time(const QByteArray &time_text)
 {
-    auto time = d_times.constFind(time_text);
-    if (time == d_times.constEnd())
-        time = d_times.insert(time_text, TStoredForm::Time(QString::fromUtf8(time_text.constData(), time_text.size())));
-    return *time;
+    // Nearly every time is distinct: read at once, it costs less than a lookup.
+    return TStoredForm::Time(time_text);
 }
 
 std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates,

@@ -33,7 +33,6 @@ private:
     QSqlDatabase d_db;
     bool d_utf8;
     QHash<QString, QDate> d_dates;
-    QHash<QByteArray, QTime> d_times;
 };
 
 #endif

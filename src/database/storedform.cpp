@@ -89,13 +89,25 @@ int Meaning(const TMeanings &meanings, const QString &name)
     return meanings.value(name, -1);
 }
 
-int Two_Digits(const QString &text, int at)
+int Code(QChar c) { return c.unicode(); }
+int Code(char c) { return static_cast<unsigned char>(c); }
+
+// "hh mm ss am" read directly, without a pattern: a report reads a time per
+// execution. Invalid for anything else.
+template <typename TText> QTime Direct_Time(const TText &text)
 {
-    const auto digit = [&text](int i) {
-        const ushort code = text.at(i).unicode();
-        return code >= '0' && code <= '9' ? int(code - '0') : -100;
+    if (text.size() != 11 || Code(text[2]) != ' ' || Code(text[5]) != ' ' || Code(text[8]) != ' ' ||
+        Code(text[10]) != 'm' || (Code(text[9]) != 'a' && Code(text[9]) != 'p'))
+        return QTime();
+    const auto two_digits = [&text](int at) {
+        const int tens = Code(text[at]) - '0';
+        const int ones = Code(text[at + 1]) - '0';
+        return tens >= 0 && tens <= 9 && ones >= 0 && ones <= 9 ? tens * 10 + ones : -100;
     };
-    return digit(at) * 10 + digit(at + 1);
+    const int hour = two_digits(0);
+    if (hour < 1 || hour > 12)
+        return QTime();
+    return QTime(hour % 12 + (Code(text[9]) == 'a' ? 0 : 12), two_digits(3), two_digits(6));
 }
 } // namespace
 
@@ -115,23 +127,14 @@ QDate TStoredForm::Date(const QString &date_text) { return QLocale::c().toDate(d
 
 QTime TStoredForm::Time(const QString &time_text)
 {
-    // Parsing with a pattern costs microseconds, and a report reads a time per
-    // execution: a text in the stored form is read directly.
-    if (time_text.size() == 11 && time_text.at(2) == QLatin1Char(' ') && time_text.at(5) == QLatin1Char(' ') &&
-        time_text.at(8) == QLatin1Char(' '))
-    {
-        const int hour = Two_Digits(time_text, 0);
-        const QStringRef marker = time_text.midRef(9);
-        const bool is_morning = marker == MORNING;
-        if ((is_morning || marker == AFTERNOON) && hour >= 1 && hour <= 12)
-        {
-            const QTime candidate(hour % 12 + (is_morning ? 0 : 12), Two_Digits(time_text, 3),
-                                  Two_Digits(time_text, 6));
-            if (candidate.isValid())
-                return candidate;
-        }
-    }
-    return QLocale::c().toTime(time_text, TIME_FORM);
+    const QTime direct = Direct_Time(time_text);
+    return direct.isValid() ? direct : QLocale::c().toTime(time_text, TIME_FORM);
+}
+
+QTime TStoredForm::Time(const QByteArray &utf8_text)
+{
+    const QTime direct = Direct_Time(utf8_text);
+    return direct.isValid() ? direct : Time(QString::fromUtf8(utf8_text));
 }
 
 // A name two languages give different meanings is read as the user's own

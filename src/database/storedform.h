@@ -1,6 +1,7 @@
 #ifndef QUORVEX_STOREDFORM_H
 #define QUORVEX_STOREDFORM_H
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -22,6 +23,7 @@ public:
     static QDateTime Date_Time(const QString &date_text, const QString &time_text);
     static QDate Date(const QString &date_text);
     static QTime Time(const QString &time_text);
+    static QTime Time(const QByteArray &utf8_text);
 
     // The date or time of a text in the stored form as any language Qt knows
     // writes it (its month names, am/pm markers and digits); invalid when no

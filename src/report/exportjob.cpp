@@ -1,5 +1,7 @@
 #include "src/report/exportjob.h"
 
+#include "src/report/reportlines.h"
+
 #include "src/report/csvexport.h"
 #include "src/database/database.h"
 
@@ -24,9 +26,11 @@ void TExportJob::Set_Entries(TDatabase *database, const QStringList &names, cons
     d_content = ENTRIES;
 }
 
-void TExportJob::Set_Text(const QString &text)
+void TExportJob::Set_Text(const QString &text) { Set_Report(std::make_shared<const TReportLines>(text)); }
+
+void TExportJob::Set_Report(std::shared_ptr<const TReportLines> report)
 {
-    d_text = text;
+    d_report = std::move(report);
     d_content = TEXT;
 }
 
@@ -72,11 +76,11 @@ TExportJob::TResult TExportJob::Run()
     }
     else
     {
-        const int total = d_content == TEXT ? d_text.size() : d_bytes.size();
+        const int total = d_content == TEXT ? d_report->Size() : d_bytes.size();
         for (int done = 0; done < total && written && !d_cancelled; done += PIECE)
         {
             written =
-                write(d_content == TEXT ? d_text.midRef(done, PIECE).toLatin1() : d_bytes.mid(done, PIECE));
+                write(d_content == TEXT ? d_report->Latin1(done, PIECE) : d_bytes.mid(done, PIECE));
             emit Progress(std::min(total, done + PIECE), total);
         }
     }

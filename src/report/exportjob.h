@@ -3,12 +3,15 @@
 
 #include <QByteArray>
 #include <QObject>
+
+#include <memory>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
 
 class TDatabase;
+class TReportLines;
 
 // One export to a file: the CSV of the entries of some programs on some dates,
 // or a report's text. Run() may take seconds over years of records: the window
@@ -32,6 +35,8 @@ public:
 
     void Set_Entries(TDatabase *database, const QStringList &names, const QStringList &dates);
     void Set_Text(const QString &text);
+    // A report as the view holds it, written in Latin-1 like a text.
+    void Set_Report(std::shared_ptr<const TReportLines> report);
     // Written as they are (a PDF, UTF-8 text): no line-end translation.
     void Set_Bytes(const QByteArray &bytes);
     QString File_Name() const { return d_file_name; }
@@ -52,7 +57,7 @@ private:
     TDatabase *d_database;
     QStringList d_names;
     QStringList d_dates;
-    QString d_text;
+    std::shared_ptr<const TReportLines> d_report;
     QByteArray d_bytes;
     enum TContent
     {

@@ -44,12 +44,12 @@ void TReportView::Set_Text(const QString &text)
 QString TReportView::Selected_Text() const
 {
     const int start = std::min(d_anchor, d_cursor);
-    return Text().mid(start, std::max(d_anchor, d_cursor) - start);
+    return d_lines->Mid(start, std::max(d_anchor, d_cursor) - start);
 }
 
 void TReportView::Select_All()
 {
-    Select(0, Text().size());
+    Select(0, d_lines->Size());
 }
 
 void TReportView::Copy() const
@@ -62,9 +62,9 @@ bool TReportView::Find(const QString &text)
 {
     if (text.isEmpty())
         return false;
-    int found = Text().indexOf(text, std::max(d_anchor, d_cursor), Qt::CaseInsensitive);
+    int found = d_lines->Index_Of(text, std::max(d_anchor, d_cursor));
     if (found < 0)
-        found = Text().indexOf(text, 0, Qt::CaseInsensitive);
+        found = d_lines->Index_Of(text, 0);
     if (found < 0)
         return false;
     Select(found, found + text.size());
@@ -126,7 +126,7 @@ void TReportView::paintEvent(QPaintEvent *)
         if (first_column >= length)
             continue;
         const QString visible =
-            d_lines->Text().mid(start + first_column, std::min(columns, length - first_column));
+            d_lines->Mid(start + first_column, std::min(columns, length - first_column));
         painter.setPen(colours.text().color());
         painter.drawText(QPointF(x_of(first_column), y + ascent), visible);
         if (selection_start < selection_end && selection_start < start + length && selection_end > start)
@@ -173,8 +173,8 @@ int TReportView::Offset_At(const QPoint &point) const
 
 void TReportView::Select(int anchor, int cursor)
 {
-    d_anchor = std::clamp(anchor, 0, Text().size());
-    d_cursor = std::clamp(cursor, 0, Text().size());
+    d_anchor = std::clamp(anchor, 0, d_lines->Size());
+    d_cursor = std::clamp(cursor, 0, d_lines->Size());
     viewport()->update();
 }
 
@@ -212,9 +212,9 @@ void TReportView::mouseMoveEvent(QMouseEvent *event)
 void TReportView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // A double click selects the word under the pointer.
-    const QString &text = Text();
+    const TReportLines &text = *d_lines;
     const int offset = Offset_At(event->pos());
-    const auto in_word = [&text](int at) { return at >= 0 && at < text.size() && !text.at(at).isSpace(); };
+    const auto in_word = [&text](int at) { return at >= 0 && at < text.Size() && !text.At(at).isSpace(); };
     int start = offset;
     int end = offset;
     while (in_word(start - 1))

@@ -21,7 +21,8 @@ public:
 
     void Set_Lines(std::shared_ptr<const TReportLines> lines);
     void Set_Text(const QString &text);
-    const QString &Text() const { return d_lines->Text(); }
+    QString Text() const { return d_lines->Text(); }
+    std::shared_ptr<const TReportLines> Lines() const { return d_lines; }
     QString Selected_Text() const;
     void Select_All();
     void Copy() const;

@@ -9,29 +9,78 @@
 #include <limits>
 
 TReportWriter::TReportWriter(qint64 expected_size)
-    : d_out(nullptr), d_end(nullptr), d_am(QTime(0, 0).toString(QStringLiteral("ap"))),
-      d_pm(QTime(12, 0).toString(QStringLiteral("ap")))
+    : d_wide(false), d_byte_out(nullptr), d_byte_end(nullptr), d_out(nullptr), d_end(nullptr),
+      d_am(QTime(0, 0).toString(QStringLiteral("ap"))), d_pm(QTime(12, 0).toString(QStringLiteral("ap")))
 {
     Reserve(expected_size);
 }
 
+qint64 TReportWriter::Used() const
+{
+    if (d_wide)
+        return d_out ? d_out - d_text.constData() : 0;
+    return d_byte_out ? d_byte_out - d_bytes.constData() : 0;
+}
+
 void TReportWriter::Reserve(qint64 characters)
 {
-    if (d_end - d_out >= characters)
+    if ((d_wide ? d_end - d_out : d_byte_end - d_byte_out) >= characters)
         return;
     // Grows by half again at least: a report of hundreds of megabytes is not copied again and again.
-    const qint64 used = d_out ? d_out - d_text.constData() : 0;
+    const qint64 used = Used();
     const qint64 wanted = std::max(used + characters, used + used / 2 + 4096);
     const int size = int(std::min<qint64>(wanted, std::numeric_limits<int>::max() / 2 - 64));
-    d_text.resize(size);
-    TLargePages::Advise(d_text.data() + used, size_t(size - used) * sizeof(QChar));
+    if (d_wide)
+    {
+        d_text.resize(size);
+        TLargePages::Advise(d_text.data() + used, size_t(size - used) * sizeof(QChar));
+        d_out = d_text.data() + used;
+        d_end = d_text.data() + size;
+    }
+    else
+    {
+        d_bytes.resize(size);
+        TLargePages::Advise(d_bytes.data() + used, size_t(size - used));
+        d_byte_out = d_bytes.data() + used;
+        d_byte_end = d_bytes.data() + size;
+    }
+}
+
+// From here on two bytes a character, with room for as many more as there was.
+void TReportWriter::Widen()
+{
+    const qint64 used = Used();
+    const qint64 room = d_byte_end - d_byte_out;
+    d_text = QString::fromLatin1(d_bytes.constData(), int(used));
+    d_bytes = QByteArray();
+    d_byte_out = d_byte_end = nullptr;
+    d_wide = true;
     d_out = d_text.data() + used;
-    d_end = d_text.data() + size;
+    d_end = d_out;
+    Reserve(room);
 }
 
 void TReportWriter::Append(const QChar *data, int size)
 {
     Reserve(size);
+    if (!d_wide)
+    {
+        // Two plain loops the compiler can run many characters a step: a
+        // character beyond Latin-1 is the one that sets a bit above the lowest byte.
+        const ushort *codes = reinterpret_cast<const ushort *>(data);
+        ushort bits = 0;
+        for (int i = 0; i < size; ++i)
+            bits |= codes[i];
+        if (bits <= 0xff)
+        {
+            for (int i = 0; i < size; ++i)
+                d_byte_out[i] = char(codes[i]);
+            d_byte_out += size;
+            return;
+        }
+        Widen();
+        Reserve(size);
+    }
     std::memcpy(static_cast<void *>(d_out), data, size_t(size) * sizeof(QChar));
     d_out += size;
 }
@@ -39,6 +88,12 @@ void TReportWriter::Append(const QChar *data, int size)
 void TReportWriter::Append(QLatin1String text)
 {
     Reserve(text.size());
+    if (!d_wide)
+    {
+        std::memcpy(d_byte_out, text.data(), size_t(text.size()));
+        d_byte_out += text.size();
+        return;
+    }
     for (const char character : text)
         *d_out++ = QLatin1Char(character);
 }
@@ -48,7 +103,7 @@ void TReportWriter::Line(const QString &label, const QString &value)
     Reserve(qint64(label.size()) + value.size() + 1);
     Append(label);
     Append(value);
-    *d_out++ = QLatin1Char('\n');
+    Put('\n');
 }
 
 void TReportWriter::Number_Line(const QString &label, qint64 value, int width)
@@ -56,7 +111,7 @@ void TReportWriter::Number_Line(const QString &label, qint64 value, int width)
     Reserve(label.size() + std::max(width, 21) + 1);
     Append(label);
     Padded(value, width);
-    *d_out++ = QLatin1Char('\n');
+    Put('\n');
 }
 
 void TReportWriter::Time_Line(const QString &label, int seconds, int width)
@@ -64,10 +119,10 @@ void TReportWriter::Time_Line(const QString &label, int seconds, int width)
     Reserve(label.size() + std::max(width, 12) + 16);
     Append(label);
     Padded(seconds / 60, width);
-    *d_out++ = QLatin1Char(':');
+    Put(':');
     const int rest = seconds % 60;
     if (rest >= 0 && rest < 10)
-        *d_out++ = QLatin1Char('0');
+        Put('0');
     Padded(rest, 0);
     Append(QLatin1String(" min:sec\n"));
 }
@@ -85,9 +140,9 @@ void TReportWriter::Padded(qint64 value, int width)
     if (value < 0)
         digits[count++] = '-';
     for (int pad = count; pad < width; ++pad)
-        *d_out++ = QLatin1Char(' ');
+        Put(' ');
     while (count > 0)
-        *d_out++ = QLatin1Char(digits[--count]);
+        Put(digits[--count]);
 }
 
 void TReportWriter::Execution_Date(const QDateTime &date_time)
@@ -109,16 +164,23 @@ void TReportWriter::Execution_Date(const QDateTime &date_time)
     Append(QLatin1String(" : "));
     for (const int value : {hour, time.minute(), time.second()})
     {
-        *d_out++ = QLatin1Char(char('0' + value / 10));
-        *d_out++ = QLatin1Char(char('0' + value % 10));
-        *d_out++ = QLatin1Char(' ');
+        Put(char('0' + value / 10));
+        Put(char('0' + value % 10));
+        Put(' ');
     }
     Append(marker);
 }
 
-QString TReportWriter::Take()
+TReportLines TReportWriter::Take()
 {
-    d_text.resize(d_out ? int(d_out - d_text.constData()) : 0);
+    const int used = int(Used());
     d_out = d_end = nullptr;
-    return std::move(d_text);
+    d_byte_out = d_byte_end = nullptr;
+    if (d_wide)
+    {
+        d_text.resize(used);
+        return TReportLines(std::move(d_text));
+    }
+    d_bytes.resize(used);
+    return TReportLines::From_Latin1(std::move(d_bytes));
 }

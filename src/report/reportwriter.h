@@ -1,6 +1,9 @@
 #ifndef QUORVEX_REPORTWRITER_H
 #define QUORVEX_REPORTWRITER_H
 
+#include "src/report/reportlines.h"
+
+#include <QByteArray>
 #include <QDate>
 #include <QLatin1String>
 #include <QString>
@@ -10,7 +13,9 @@ class QDateTime;
 
 // Writes the report of years of records, millions of lines, straight into one
 // buffer: texts are copied in, numbers written digit by digit, and the date and
-// time texts, which repeat, are formatted once each. Used by one thread.
+// time texts, which repeat, are formatted once each. The buffer holds a byte a
+// character until a character beyond Latin-1 comes, and from then on two
+// (what was written is widened once). Used by one thread.
 class TReportWriter
 {
 public:
@@ -20,11 +25,6 @@ public:
     void Reserve(qint64 characters);
     void Append(const QString &text) { Append(text.constData(), text.size()); }
     void Append(QLatin1String text);
-    void Append(QChar character)
-    {
-        Reserve(1);
-        *d_out++ = character;
-    }
     void Line(const QString &label, const QString &value);
     // The number right-aligned to width, then a line break.
     void Number_Line(const QString &label, qint64 value, int width);
@@ -33,12 +33,25 @@ public:
     // The same text as toString("yyyy MMM dd : hh mm ss ap"), nothing for an invalid one.
     void Execution_Date(const QDateTime &date_time);
 
-    QString Take();
+    TReportLines Take();
 
 private:
     void Append(const QChar *data, int size);
+    void Put(char character)
+    {
+        if (d_wide)
+            *d_out++ = QLatin1Char(character);
+        else
+            *d_byte_out++ = character;
+    }
     void Padded(qint64 value, int width);
+    void Widen();
+    qint64 Used() const;
 
+    bool d_wide;
+    QByteArray d_bytes;
+    char *d_byte_out;
+    char *d_byte_end;
     QString d_text;
     QChar *d_out;
     QChar *d_end;

@@ -31,7 +31,7 @@ void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
     writer->Line(QStringLiteral("Program Revision:                 "), item.Revision());
     writer->Append(QStringLiteral("Execution Date:                   "));
     writer->Execution_Date(item.Date_Time());
-    writer->Append(QLatin1Char('\n'));
+    writer->Append(QLatin1String("\n"));
     writer->Time_Line(QStringLiteral("Total Time:            "), Add(item.Execution_Time(), item.Idle_Time()),
                       12);
     writer->Time_Line(QStringLiteral("Execution Time:        "), item.Execution_Time(), 12);
@@ -122,7 +122,7 @@ void TSummaryText::Generate_Summary_Text()
     emit Finished();
 }
 
-QString TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
+TReportLines TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
                              const std::vector<TDatabaseItem> &items)
 {
     // The whole text at once: growing a string of hundreds of megabytes would copy it again and again.

@@ -38,7 +38,7 @@ public:
     std::shared_ptr<const TStatistics> Statistics() const;
 
     // The report of these executions, with the usage totals where they were read.
-    static QString Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
+    static TReportLines Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
                           const std::vector<TDatabaseItem> &items);
     // Whole minutes right-aligned to width, then two-digit seconds: "%1:%2".
     static QString Minutes_Seconds(int seconds, int width);
