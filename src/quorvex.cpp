@@ -1,12 +1,9 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
-#include "src/backgroundlist.h"
 #include "src/database/database.h"
 #include "src/database/pendingjournal.h"
-#include "src/datawidget.h"
 #include "src/homefolder.h"
-#include "src/messagebox.h"
 #include "src/monitor/monitorprocess.h"
 #include "src/monitor/softwarelink.h"
 #include "src/pendingstatus.h"
@@ -14,6 +11,7 @@
 #include "src/recorder/recorder.h"
 #include "src/report/exporter.h"
 #include "src/report/summaryrunner.h"
+#include "src/selectionlists.h"
 #include "src/statisticspage.h"
 #include "src/windowactions.h"
 #include "src/windowpages.h"
@@ -36,12 +34,9 @@ const QSize DEFAULT_SIZE(801, 601);
 
 TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags), d_stale_reports(false)
 {
-    QDir home(THomeFolder::Path());
-    if (!home.exists(QStringLiteral(".quorvex")))
-        home.mkdir(QStringLiteral(".quorvex"));
-    home.cd(QStringLiteral(".quorvex"));
-    d_settings_folder = home.absolutePath();
-    d_settings = new QSettings(d_settings_folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat, this);
+    const QString folder = QDir(THomeFolder::Path()).absoluteFilePath(QStringLiteral(".quorvex"));
+    QDir().mkpath(folder);
+    d_settings = new QSettings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat, this);
     Restore_Geometry();
     d_calendar.Read(d_settings);
 
@@ -61,17 +56,16 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent,
     d_clock = new TClock;
     d_recorder = new TRecorder(d_journal, d_clock, this);
     d_link = new TSoftwareLink(d_recorder, this);
-    d_about_box = new TMessageBox(this);
-    d_program_names = new TBackgroundList(this);
+    d_lists = new TSelectionLists(d_database, d_pages->Dates(), d_pages->Programs(), this);
     d_summary = new TSummaryRunner(d_database, &d_calendar, this);
     d_exporter = new TExporter(this);
     d_exporter->Set_Folder(d_settings->value(QStringLiteral("Export_Path"), THomeFolder::Path()).toString());
 
     // A database that cannot be opened stores nothing for the whole run: its
     // error stays on the status bar instead of being hidden at once.
-    const bool database_ready = Init_Database(d_settings_folder + QStringLiteral("/database.db"));
+    const bool database_ready = Init_Database(folder + QStringLiteral("/database.db"));
     // What an earlier run could not store is written first, before anything new.
-    d_journal->Open(d_settings_folder + QStringLiteral("/pending"));
+    d_journal->Open(folder + QStringLiteral("/pending"));
     if (database_ready)
     {
         d_pending->Retry();
@@ -85,10 +79,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent,
     connect(d_actions->Export_Csv(), &QAction::triggered, this, &TQuorvex::Export_Selected_CSV);
     connect(d_actions->Export_Text(), &QAction::triggered, this, &TQuorvex::Export_Selected_TXT);
     connect(d_actions->Quit(), &QAction::triggered, this, &QWidget::close);
-    connect(d_actions->About(), &QAction::triggered, this, &TQuorvex::Help_About);
-    connect(d_pages->Dates(), &TDataWidget::Selection_Changed, this, &TQuorvex::Date_Selection_Changed);
-    connect(d_pages->Programs(), &TDataWidget::Selection_Changed, this, &TQuorvex::Program_Selection_Changed);
-    connect(d_program_names, &TBackgroundList::Finished, this, &TQuorvex::Program_Names_Ready);
+    connect(d_lists, &TSelectionLists::Selection_Changed, this, &TQuorvex::Selection_Changed);
     connect(d_pending, &TPendingStatus::Message, d_pages->Active(), &TActiveProgramWidget::Add_Message);
     connect(d_pending, &TPendingStatus::Entries_Written, this, &TQuorvex::Refresh_Lists);
     connect(d_summary, &TSummaryRunner::Report_Ready, this, &TQuorvex::Summary_Report_Ready);
@@ -119,7 +110,7 @@ TQuorvex::~TQuorvex()
 void TQuorvex::Stop_Readers()
 {
     d_summary->Stop();
-    d_program_names->Stop();
+    d_lists->Stop();
     d_exporter->Stop();
 }
 
@@ -138,19 +129,12 @@ void TQuorvex::Restore_Geometry()
 
 bool TQuorvex::Init_Database(const QString &file_name)
 {
-    if (d_database->Is_Open())
-        d_database->Close();
-    if (!d_database->Open(file_name))
-    {
-        Show_Status(QStringLiteral("ERR:  Cannot connect to database."));
-        return false;
-    }
-    if (!d_database->Create_Tables())
-    {
-        Show_Status(QStringLiteral("ERR:  Cannot initialize database."));
-        return false;
-    }
-    return true;
+    const bool opened = d_database->Open(file_name);
+    if (opened && d_database->Create_Tables())
+        return true;
+    Show_Status(opened ? QStringLiteral("ERR:  Cannot initialize database.")
+                       : QStringLiteral("ERR:  Cannot connect to database."));
+    return false;
 }
 
 void TQuorvex::Show_Status(const QString &text)
@@ -176,15 +160,4 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     d_pending->Stop();
     d_database->Close();
     event->accept();
-}
-
-void TQuorvex::Help_About()
-{
-    d_about_box->Set_Text(QStringLiteral("Quorvex"));
-    d_about_box->Set_Informative_Text(QStringLiteral("Quorvex - Version 1.0"));
-    d_about_box->setDetailedText(QString());
-    d_about_box->setStandardButtons(QMessageBox::Ok);
-    d_about_box->setDefaultButton(QMessageBox::Ok);
-    d_about_box->setIcon(QMessageBox::Information);
-    d_about_box->exec();
 }

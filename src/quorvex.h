@@ -4,23 +4,21 @@
 #include "src/shiftcalendar.h"
 
 #include <QMainWindow>
-#include <QStringList>
 
 #include <memory>
 
 class QSettings;
 class QStatusBar;
 class QTimer;
-class TBackgroundList;
 class TClock;
 class TDatabase;
 class TExporter;
-class TMessageBox;
 class TMonitorProcess;
 class TPendingJournal;
 class TPendingStatus;
 class TRecorder;
 class TReportLines;
+class TSelectionLists;
 class TSoftwareLink;
 class TSummaryRunner;
 class TWindowActions;
@@ -28,8 +26,8 @@ class TWindowPages;
 
 // The main window. Owns everything else for its whole life: the settings, the
 // usage database, the recorder and the link to the measurement software, the
-// window watcher, the views and the About box. Lives on the GUI thread, where
-// the automation events also arrive.
+// window watcher and the views. Lives on the GUI thread, where the automation
+// events also arrive.
 class TQuorvex : public QMainWindow
 {
     Q_OBJECT
@@ -49,10 +47,7 @@ private slots:
     void Export_Selected_TXT();
     void Monitor_Started();
     void Monitor_Finished();
-    void Help_About();
-    void Date_Selection_Changed(QStringList list);
-    void Program_Selection_Changed(QStringList list);
-    void Program_Names_Ready(QStringList names);
+    void Selection_Changed();
     void Summary_Report_Ready(std::shared_ptr<const TReportLines> lines);
     void Edit_Shift_Calendar();
     void Export_Statistics_CSV();
@@ -65,7 +60,6 @@ private:
     void Restore_Geometry();
     void Connect_Monitor();
     bool Monitoring() const;
-    void Read_Program_Names();
     void Update_Summary();
     void Set_Export_Actions();
     void Stop_Readers();
@@ -79,17 +73,13 @@ private:
     TPendingJournal *d_journal;
     TPendingStatus *d_pending;
     QTimer *d_update_timer;
-    TMessageBox *d_about_box;
     TSummaryRunner *d_summary;
-    TBackgroundList *d_program_names;
+    TSelectionLists *d_lists;
     TExporter *d_exporter;
     TMonitorProcess *d_monitor_process;
     TClock *d_clock;
     TRecorder *d_recorder;
     TSoftwareLink *d_link;
-    QStringList d_selected_dates;
-    QStringList d_selected_programs;
-    QString d_settings_folder;
     // Set from a switch-on that had to let the previous watcher run end until
     // that run's queued finished signal: the reports queued before it are stale.
     bool d_stale_reports;

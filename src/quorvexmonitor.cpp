@@ -1,18 +1,17 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
-#include "src/pendingstatus.h"
 #include "src/monitor/monitorprocess.h"
 #include "src/monitor/softwarelink.h"
+#include "src/pendingstatus.h"
 #include "src/recorder/recorder.h"
 #include "src/windowactions.h"
 #include "src/windowpages.h"
 
 #include <QTimer>
 
-// Monitoring as the window shows it: the user's switch, the window watcher's
-// reports and the software link go to the recorder, and what it says goes to
-// the panel.
+// Monitoring as the window shows it: the user's switch and the watcher's and
+// the link's reports go to the recorder, and what it says to the panel.
 
 namespace
 {

@@ -4,8 +4,8 @@
 #include "src/report/exportjob.h"
 #include "src/shiftdialog.h"
 #include "src/statisticspage.h"
-#include "src/windowpages.h"
 #include "src/statisticspdf.h"
+#include "src/windowpages.h"
 
 #include <QSettings>
 

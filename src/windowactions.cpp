@@ -1,5 +1,7 @@
 #include "src/windowactions.h"
 
+#include "src/messagebox.h"
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -48,6 +50,15 @@ TWindowActions::TWindowActions(QMainWindow *window)
     tool_bar->addAction(d_export_text);
     d_export_csv->setEnabled(false);
     d_export_text->setEnabled(false);
+    connect(d_about, &QAction::triggered, this, [window]() {
+        TMessageBox box(window);
+        box.Set_Text(QStringLiteral("Quorvex"));
+        box.Set_Informative_Text(QStringLiteral("Quorvex - Version 1.0"));
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setIcon(QMessageBox::Information);
+        box.exec();
+    });
 }
 
 void TWindowActions::Set_Monitor_Icon(const char *resource) { d_monitor->setIcon(QIcon(QLatin1String(resource))); }

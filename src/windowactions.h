@@ -7,7 +7,7 @@ class QAction;
 class QMainWindow;
 
 // The main window's actions with their texts, icons and tips, in its File and
-// Help menus and its tool bar.
+// Help menus and its tool bar; "About" shows its box itself.
 class TWindowActions : public QObject
 {
     Q_OBJECT
