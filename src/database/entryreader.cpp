@@ -137,12 +137,6 @@ QDate TEntryReader::Date(const QString &date_text)
     return *date;
 }
 
-QTime TEntryReader::Time(const QByteArray &time_text)
-{
-    // Nearly every time is distinct: read at once, it costs less than a lookup.
-    return TStoredForm::Time(time_text);
-}
-
 std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates,
                                               bool dates_outside)
 {
@@ -175,7 +169,7 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         program_ids.push_back(program_id);
         rows.push_back({dates_outside ? *date_position : *name_position,
                         dates_outside ? *name_position : *date_position, program_id,
-                        Time(Bytes(query.value(3))), Shared(&revisions, Bytes(query.value(4)))});
+                        TStoredForm::Time(Bytes(query.value(3))), Shared(&revisions, Bytes(query.value(4)))});
     }
 
     const TRowIndex row_of_program(program_ids);

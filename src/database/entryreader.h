@@ -28,7 +28,6 @@ private:
     QString Text_Column(const char *column) const;
     QByteArray Bytes(const QVariant &value) const;
     QDate Date(const QString &date_text);
-    QTime Time(const QByteArray &time_text);
 
     QSqlDatabase d_db;
     bool d_utf8;

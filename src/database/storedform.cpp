@@ -172,8 +172,10 @@ QTime TStoredForm::Localised_Time(const QString &time_text)
     const QString marker = parts.captured(4);
     int half = Meaning(Day_Halves(), marker);
     const QLocale own;
-    if (half < 0 && (marker == own.amText().toLower() || marker == own.pmText().toLower()))
-        half = marker == own.amText().toLower() ? 0 : 1;
+    if (half < 0 && marker == own.amText().toLower())
+        half = 0;
+    else if (half < 0 && marker == own.pmText().toLower())
+        half = 1;
     if (hour < 1 || hour > 12 || half < 0)
         return QTime();
     return QTime(hour % 12 + 12 * half, Number(parts.captured(2)), Number(parts.captured(3)));
