@@ -1,6 +1,7 @@
 #include "src/quorvex.h"
 
 #include "src/activeprogramwidget.h"
+#include "src/central/central.h"
 #include "src/database/database.h"
 #include "src/database/pendingjournal.h"
 #include "src/homefolder.h"
@@ -90,6 +91,7 @@ TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent,
     connect(d_pages->Statistics(), &TStatisticsPage::Csv_Requested, this, &TQuorvex::Export_Statistics_CSV);
     connect(d_pages->Statistics(), &TStatisticsPage::Pdf_Requested, this, &TQuorvex::Export_Statistics_PDF);
     Connect_Monitor();
+    Connect_Central(folder);
 }
 
 TQuorvex::~TQuorvex()
@@ -158,6 +160,7 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     d_link->Disconnect();
     d_journal->Write_Pending();
     d_pending->Stop();
+    d_central->Stop();
     d_database->Close();
     event->accept();
 }

@@ -10,6 +10,7 @@
 class QSettings;
 class QStatusBar;
 class QTimer;
+class TCentral;
 class TClock;
 class TDatabase;
 class TExporter;
@@ -20,6 +21,7 @@ class TRecorder;
 class TReportLines;
 class TSelectionLists;
 class TSoftwareLink;
+class TStationAlerts;
 class TSummaryRunner;
 class TWindowActions;
 class TWindowPages;
@@ -63,6 +65,7 @@ private:
     void Update_Summary();
     void Set_Export_Actions();
     void Stop_Readers();
+    void Connect_Central(const QString &folder);
 
     TWindowActions *d_actions;
     TWindowPages *d_pages;
@@ -80,6 +83,8 @@ private:
     TClock *d_clock;
     TRecorder *d_recorder;
     TSoftwareLink *d_link;
+    TCentral *d_central;
+    TStationAlerts *d_alerts;
     // Set from a switch-on that had to let the previous watcher run end until
     // that run's queued finished signal: the reports queued before it are stale.
     bool d_stale_reports;

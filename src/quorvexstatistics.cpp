@@ -1,5 +1,7 @@
 #include "src/quorvex.h"
 
+#include "src/alerts/stationalerts.h"
+#include "src/central/central.h"
 #include "src/report/exporter.h"
 #include "src/report/exportjob.h"
 #include "src/shiftdialog.h"
@@ -21,6 +23,8 @@ void TQuorvex::Edit_Shift_Calendar()
     // Kept at once: a calendar is edited seldom and should not wait for the window to close.
     d_calendar.Write(d_settings);
     d_settings->sync();
+    d_central->Set_Shift_Calendar(d_calendar);
+    d_alerts->Set_Shift_Calendar(d_calendar);
     Update_Summary();
 }
 

@@ -1,5 +1,7 @@
 #include "src/shiftcalendar.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QSettings>
@@ -120,6 +122,70 @@ void TShiftCalendar::Write(QSettings *settings) const
         settings->setValue(Day_Name(day), Text(d_shifts[day - 1]));
     settings->setValue(QLatin1String(TARGET_KEY), qRound(d_target * 1000) / 10.0);
     settings->endGroup();
+}
+
+QString TShiftCalendar::Line() const
+{
+    QStringList days;
+    for (int day = 1; day <= 7; ++day)
+        days << Day_Name(day) + QLatin1Char('=') + Text(d_shifts[day - 1]);
+    days << QStringLiteral("Target=") + QString::number(qRound(d_target * 1000) / 10.0);
+    return days.join(QLatin1Char(';'));
+}
+
+TShiftCalendar TShiftCalendar::From_Line(const QString &line)
+{
+    TShiftCalendar calendar;
+    for (const QString &part : line.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = part.section(QLatin1Char('='), 1);
+        bool number = false;
+        const double percent = value.toDouble(&number);
+        if (key == QLatin1String("Target") && number && percent > 0 && percent <= 200)
+            calendar.d_target = percent / 100;
+        for (int day = 1; day <= 7; ++day)
+        {
+            QVector<TShift> shifts;
+            if (key == Day_Name(day) && Parse(value, &shifts))
+                calendar.d_shifts[day - 1] = shifts;
+        }
+    }
+    return calendar;
+}
+
+QVector<TShiftCalendar::TInterval> TShiftCalendar::Intervals(const QDateTime &from, const QDateTime &to) const
+{
+    QVector<TInterval> intervals;
+    // A shift of the day before may reach into FROM's day.
+    for (QDate date = from.date().addDays(-1); date.isValid() && date <= to.date(); date = date.addDays(1))
+        for (const TShift &shift : d_shifts[date.dayOfWeek() - 1])
+        {
+            const QDateTime start(date, shift.start);
+            const bool next_day = shift.end.isValid() && shift.end <= shift.start;
+            const QDateTime end = shift.end.isValid() ? QDateTime(next_day ? date.addDays(1) : date, shift.end)
+                                                      : QDateTime(date.addDays(1), QTime(0, 0));
+            if (end > from && start < to)
+                intervals.append({start, end});
+        }
+    std::sort(intervals.begin(), intervals.end(),
+              [](const TInterval &a, const TInterval &b) { return a.start < b.start; });
+    // Shifts that meet (06:00-14:00, 14:00-22:00) are one span of scheduled time.
+    QVector<TInterval> merged;
+    for (const TInterval &interval : intervals)
+        if (!merged.isEmpty() && interval.start <= merged.last().end)
+            merged.last().end = qMax(merged.last().end, interval.end);
+        else
+            merged.append(interval);
+    return merged;
+}
+
+TShiftCalendar::TInterval TShiftCalendar::Interval_At(const QDateTime &at) const
+{
+    for (const TInterval &interval : Intervals(at, at.addMSecs(1)))
+        if (interval.start <= at && at < interval.end)
+            return interval;
+    return {};
 }
 
 bool TShiftCalendar::operator==(const TShiftCalendar &other) const

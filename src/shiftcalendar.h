@@ -2,6 +2,7 @@
 #define QUORVEX_SHIFTCALENDAR_H
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 #include <QVector>
@@ -45,6 +46,21 @@ public:
     // What cannot be read keeps the default of that day.
     void Read(QSettings *settings);
     void Write(QSettings *settings) const;
+
+    // One line of all days and the target ("Monday=06:00-22:00;...;Target=85"),
+    // as a station tells the central database; what cannot be read keeps the default.
+    QString Line() const;
+    static TShiftCalendar From_Line(const QString &line);
+    // The shifts that overlap [FROM, TO), as moments in local time, in order;
+    // a shift across midnight is one interval, and shifts that meet are one.
+    struct TInterval
+    {
+        QDateTime start;
+        QDateTime end;
+    };
+    QVector<TInterval> Intervals(const QDateTime &from, const QDateTime &to) const;
+    // The shift interval holding AT; an invalid interval when none does.
+    TInterval Interval_At(const QDateTime &at) const;
 
     bool operator==(const TShiftCalendar &other) const;
     bool operator!=(const TShiftCalendar &other) const { return !(*this == other); }

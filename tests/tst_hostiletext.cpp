@@ -3,27 +3,13 @@
 #include "src/database/storedform.h"
 #include "src/database/pendingfile.h"
 #include "src/report/summarytext.h"
+#include "tests/support/hostiletexts.h"
 #include "tests/support/testhome.h"
 
 #include <QtTest>
 
 namespace
 {
-QStringList Hostile_Texts()
-{
-    return {QStringLiteral("O'Brien \"quoted\" 'single' \"\"double\"\""),
-            QStringLiteral("%1 %2 %3 100% %%"),
-            QStringLiteral("'); DROP TABLE program; --"),
-            QStringLiteral("\" OR 1=1; DELETE FROM usage; /*"),
-            QStringLiteral("Gr\u00f6\u00dfe \u00c4\u00d6\u00dc \u20ac \u4e2d\u6587"),
-            QStringLiteral("probe \U0001F600 \U0001D11E outside the plane"),
-            QStringLiteral("\u0645\u0631\u062d\u0628\u0627 \u05e9\u05dc\u05d5\u05dd \u202eright to left"),
-            QStringLiteral("control \x01\x07\t\r\n\x1b[31m end"),
-            QString::fromUtf16(u"zero \0 inside", 13),
-            QStringLiteral(",;|\\/*[]^:"),
-            QString(1 << 20, QLatin1Char('M')) + QStringLiteral(" one megabyte")};
-}
-
 // Splits CSV text by the common rule: quoted fields may hold commas, quotes (doubled) and line breaks.
 QList<QStringList> Parse_Csv(const QString &text)
 {
@@ -72,7 +58,7 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
     TTestHome home;
     TDatabase db;
     QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
-    const QStringList texts = Hostile_Texts();
+    const QStringList texts = THostileTexts::All();
     const QDateTime start(QDate(2024, 3, 5), QTime(8, 0, 0));
     for (int i = 0; i < texts.size(); ++i)
     {
@@ -111,7 +97,7 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
 
 void TTestHostileText::Report_And_Export_Stay_Well_Formed()
 {
-    const QStringList texts = Hostile_Texts();
+    const QStringList texts = THostileTexts::All();
     std::vector<TDatabaseItem> items;
     for (int i = 0; i < texts.size(); ++i)
     {

@@ -33,6 +33,9 @@ const char *const INDEXES[] = {
     "CREATE INDEX IF NOT EXISTS program_message_index ON program_message(program_id)",
 };
 
+const char *const USAGE_PERIOD_TABLE = "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
+                                       "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
+
 const TTableDefinition TABLES[] = {
     {"program",
      "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision TEXT,date TEXT,time "
@@ -59,8 +62,8 @@ QString Reason(const char *table, const QSqlError &error)
 }
 } // namespace
 
-TDatabase::TDatabase()
-    : d_connection_name(QStringLiteral("quorvex_database")), d_database(nullptr), d_owner_thread(nullptr),
+TDatabase::TDatabase(const QString &connection_name)
+    : d_connection_name(connection_name), d_database(nullptr), d_owner_thread(nullptr),
       d_pool(d_connection_name)
 {
 }
@@ -236,12 +239,47 @@ int TDatabase::Usage_Total(const char *column, bool *valid)
     return query.value(0).toInt();
 }
 
-bool TDatabase::Add_Software_Monitor_Time(int seconds)
+bool TDatabase::Add_Software_Monitor_Time(int seconds) { return Add_Usage(MONITOR_TIME, seconds); }
+
+bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage(RUN_TIME, seconds); }
+
+bool TDatabase::Add_Usage(TUsageTotal total, int seconds)
 {
-    return Add_Usage_Total(Usage_Column(MONITOR_TIME), seconds);
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+    {
+        d_last_error = QStringLiteral("Not connected");
+        return false;
+    }
+    if (!db.transaction())
+    {
+        d_last_error = Reason("usage", db.lastError());
+        return false;
+    }
+    const QStringList notices = d_notices;
+    if (Add_Usage_Period(db, total, seconds) && db.commit())
+        return true;
+    db.rollback();
+    d_notices = notices;
+    return false;
 }
 
-bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage_Total(Usage_Column(RUN_TIME), seconds); }
+// The total and the period as a row of its own (which a central database is
+// sent), inside the caller's transaction.
+bool TDatabase::Add_Usage_Period(QSqlDatabase db, TUsageTotal total, int seconds)
+{
+    QSqlQuery query(db);
+    if (!Add_Usage_Total(Usage_Column(total), seconds))
+        return false;
+    if (Execute(&query, QLatin1String(USAGE_PERIOD_TABLE)) &&
+        Execute(&query, Fill("INSERT INTO usage_period(total,seconds,recorded) VALUES('%1',%2,'%3')",
+                             {QLatin1String(total == MONITOR_TIME ? "monitor" : "run"), Number(seconds),
+                              QDateTime::currentDateTimeUtc().toString(Qt::ISODate)})))
+        return true;
+    d_last_error = Reason("usage_period", query.lastError());
+    return false;
+}
 
 bool TDatabase::Add_Usage_Total(const char *column, int seconds)
 {
@@ -317,7 +355,7 @@ bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &to
         d_last_error = Reason("usage", query.lastError());
     else if (query.next())
         done = true;
-    else if (Add_Usage_Total(Usage_Column(total), seconds))
+    else if (Add_Usage_Period(db, total, seconds))
     {
         done = Execute(&query, Fill("INSERT INTO usage_journal(token) VALUES('%1')", {Text(token)}));
         if (!done)

@@ -37,7 +37,9 @@ public:
     // How long a statement waits for another process's lock on the file.
     static const int BUSY_TIMEOUT_MSEC = 10000;
 
-    TDatabase();
+    // The program has one file and one name; a process with more (a test of
+    // several stations) names each.
+    explicit TDatabase(const QString &connection_name = QStringLiteral("quorvex_database"));
     ~TDatabase();
     TDatabase(const TDatabase &) = delete;
     TDatabase &operator=(const TDatabase &) = delete;
@@ -92,6 +94,8 @@ private:
     QStringList Names_On_Many_Dates(const QStringList &dates);
     int Usage_Total(const char *column, bool *valid);
     bool Add_Usage_Total(const char *column, int seconds);
+    bool Add_Usage(TUsageTotal total, int seconds);
+    bool Add_Usage_Period(QSqlDatabase db, TUsageTotal total, int seconds);
     static const char *Usage_Column(TUsageTotal total);
     bool Insert_Entry(QSqlDatabase db, const TDatabaseItem &item);
     void Read_Data(int program_id, TDatabaseItem *item, bool *found);

@@ -41,6 +41,7 @@ void TRecorder::Switch_On()
 {
     if (d_connection == TConnection::OFF)
         d_connection = TConnection::WAITING;
+    emit Activity_Changed();
 }
 
 void TRecorder::Switch_Off()
@@ -57,6 +58,7 @@ void TRecorder::Switch_Off()
     // once would never see the watcher end.
     Count_Monitor_Time();
     d_monitor_start = NOT_RUNNING;
+    emit Activity_Changed();
 }
 
 void TRecorder::Watcher_Started() { d_monitor_start = d_clock->Msecs(); }
@@ -68,12 +70,14 @@ void TRecorder::Watcher_Finished()
     d_program_open = false;
     d_executing = false;
     emit Collection_Changed(false);
+    emit Activity_Changed();
 }
 
 void TRecorder::Attached()
 {
     d_connection = TConnection::CONNECTED;
     d_connection_start = d_clock->Msecs();
+    emit Activity_Changed();
 }
 
 void TRecorder::Gone()
@@ -90,6 +94,7 @@ void TRecorder::Gone()
     Count_Monitor_Time();
     if (d_connection != TConnection::OFF)
         d_connection = TConnection::WAITING;
+    emit Activity_Changed();
 }
 
 void TRecorder::Close()
@@ -155,6 +160,7 @@ void TRecorder::Program_Opened(const QString &name, const QString &revision, boo
     d_item.Set_Date_Time(d_clock->Now());
     emit Collection_Changed(true);
     emit Program_Started(name, revision, d_item.Date_Text());
+    emit Activity_Changed();
 }
 
 void TRecorder::Program_Closed(bool online)
@@ -173,6 +179,7 @@ void TRecorder::Execution_Started()
     emit Message(QStringLiteral("INF:  Application Event: OnStartExecution"));
     d_execution_tick = d_clock->Msecs();
     d_executing = true;
+    emit Activity_Changed();
 }
 
 void TRecorder::Execution_Ended()
@@ -185,6 +192,7 @@ void TRecorder::Execution_Ended()
         Show_Times();
     }
     d_executing = false;
+    emit Activity_Changed();
 }
 
 void TRecorder::Machine_Event(const QString &event_name, const QString &message)
@@ -200,6 +208,7 @@ void TRecorder::Machine_Event(const QString &event_name, const QString &message)
         const QString text = message.simplified();
         emit Last_Error_Changed(text);
         d_item.Add_Error_Message(text);
+        emit Controller_Message(text);
     }
 }
 
@@ -220,6 +229,7 @@ void TRecorder::End_Part_Program()
     d_executing = false;
     Store_Entry();
     emit Collection_Changed(false);
+    emit Activity_Changed();
 }
 
 void TRecorder::Store_Entry()

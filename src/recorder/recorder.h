@@ -33,6 +33,7 @@ public:
 
     TConnection Connection() const { return d_connection; }
     bool Program_Open() const { return d_program_open; }
+    bool Executing() const { return d_executing; }
     const TDatabaseItem &Item() const { return d_item; }
     // The collected program's times in whole seconds, as shown and stored.
     int Open_Seconds() const { return int(d_open_msec / 1000); }
@@ -74,6 +75,11 @@ signals:
     void Last_Error_Changed(const QString &message);
     // The journal took an entry (true) or a usage period: what it holds and what it wrote changed.
     void Journal_Changed(bool entry);
+    // The connection, the open program or its execution changed (what a
+    // central heartbeat and the alert rules follow).
+    void Activity_Changed();
+    // A controller message arrived (once each, as stored).
+    void Controller_Message(const QString &text);
 
 private:
     void Count_Monitor_Time();

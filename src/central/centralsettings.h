@@ -1,0 +1,64 @@
+#ifndef QUORVEX_CENTRALSETTINGS_H
+#define QUORVEX_CENTRALSETTINGS_H
+
+#include <QString>
+
+class QSettings;
+
+// Where the station forwards its executions: the group "Central" of
+// Settings.ini. No host, no central database: the station records locally
+// only, as it always has. The station's id is made once and written back, so
+// that its rows stay its own when the computer is renamed.
+class TCentralSettings
+{
+public:
+    TCentralSettings();
+
+    // Reads the group; a station without an id gets one (written to SETTINGS).
+    void Read(QSettings *settings);
+    void Write(QSettings *settings) const;
+
+    bool Is_Set() const { return !d_host.isEmpty(); }
+    QString Host() const { return d_host; }
+    void Set_Host(const QString &host) { d_host = host; }
+    int Port() const { return d_port; }
+    void Set_Port(int port) { d_port = port; }
+    QString Database() const { return d_database; }
+    void Set_Database(const QString &database) { d_database = database; }
+    QString User() const { return d_user; }
+    void Set_User(const QString &user) { d_user = user; }
+    void Set_Password(const QString &password) { d_password = password; }
+    void Set_Password_File(const QString &file) { d_password_file = file; }
+    QString Station_Name() const { return d_station_name; }
+    void Set_Station_Name(const QString &name) { d_station_name = name; }
+    QString Station_Id() const { return d_station_id; }
+    void Set_Station_Id(const QString &id) { d_station_id = id; }
+    QString Ssl_Mode() const { return d_ssl_mode; }
+    void Set_Ssl_Mode(const QString &mode) { d_ssl_mode = mode; }
+
+    // The password given, else the first matching line of the password file
+    // ("host:port:database:user:password", "*" matches anything, "\:" and "\\"
+    // are a colon and a backslash in a field).
+    QString Password() const;
+    // Options for the driver: the SSL mode and a short connect timeout, so an
+    // unknown host does not hold the forwarding thread for minutes.
+    QString Connect_Options() const;
+    // Opens a connection of that name on the calling thread; on failure it is
+    // removed again and ERROR says why.
+    bool Open_Connection(const QString &name, QString *error) const;
+    // "user@host:port/database" for messages (never the password).
+    QString Describe() const;
+
+private:
+    QString d_host;
+    int d_port;
+    QString d_database;
+    QString d_user;
+    QString d_password;
+    QString d_password_file;
+    QString d_station_name;
+    QString d_station_id;
+    QString d_ssl_mode;
+};
+
+#endif

@@ -1,0 +1,170 @@
+#include "src/central/centralwriter.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+
+namespace
+{
+// Rows and bytes per statement: few round trips, no statement of hundreds of megabytes.
+const int ROWS_PER_STATEMENT = 200;
+const int CHARACTERS_PER_STATEMENT = 4 << 20;
+const QChar REPLACEMENT(0xFFFD);
+
+// Values already quoted, as one row of a VALUES list. Joined, never put
+// through QString::arg, which would read a "%1" inside a text as its own.
+QString Row(const QStringList &values) { return QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')'); }
+} // namespace
+
+class TCentralWriter::TRows
+{
+public:
+    TRows(TCentralWriter *writer, const QString &head, const QString &tail)
+        : d_writer(writer), d_head(head), d_tail(tail), d_count(0), d_ok(true)
+    {
+    }
+    void Add(const QString &row)
+    {
+        if (!d_ok)
+            return;
+        d_statement += d_count == 0 ? d_head : QStringLiteral(",");
+        d_statement += row;
+        if (++d_count >= ROWS_PER_STATEMENT || d_statement.size() >= CHARACTERS_PER_STATEMENT)
+            Flush();
+    }
+    bool Flush()
+    {
+        if (d_ok && d_count > 0)
+            d_ok = d_writer->Run(d_statement + d_tail);
+        d_statement.clear();
+        d_count = 0;
+        return d_ok;
+    }
+
+private:
+    TCentralWriter *d_writer;
+    QString d_head;
+    QString d_tail;
+    QString d_statement;
+    int d_count;
+    bool d_ok;
+};
+
+TCentralWriter::TCentralWriter(QSqlDatabase db, const QString &station_id) : d_db(db)
+{
+    d_station = Text(station_id);
+}
+
+QString TCentralWriter::Text(const QString &value) const
+{
+    // An empty text is stored as one, never as NULL (which the driver makes of a null QString).
+    if (value.isEmpty())
+        return QStringLiteral("''");
+    QSqlField field(QString(), QVariant::String);
+    QString text = value;
+    text.replace(QChar(0), REPLACEMENT);
+    field.setValue(text);
+    return d_db.driver()->formatValue(field);
+}
+
+QString TCentralWriter::Timestamp(const QDateTime &time)
+{
+    if (!time.isValid())
+        return QStringLiteral("NULL");
+    return QStringLiteral("'%1'").arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+}
+
+bool TCentralWriter::Run(const QString &statement)
+{
+    QSqlQuery query(d_db);
+    if (query.exec(statement))
+        return true;
+    d_last_error = query.lastError().text().trimmed();
+    return false;
+}
+
+bool TCentralWriter::Begin()
+{
+    if (d_db.transaction())
+        return true;
+    d_last_error = d_db.lastError().text().trimmed();
+    return false;
+}
+
+bool TCentralWriter::Finish(bool written)
+{
+    if (written && d_db.commit())
+        return true;
+    if (written)
+        d_last_error = d_db.lastError().text().trimmed();
+    // A connection the server ended has nothing to roll back.
+    if (d_db.isOpen())
+        d_db.rollback();
+    return false;
+}
+
+bool TCentralWriter::Insert_Executions(const std::vector<TOutgoingExecution> &rows)
+{
+    if (!Begin())
+        return false;
+    TRows executions(this,
+                     QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
+                                    "opened,execution_seconds,idle_seconds,point_count,message_count) VALUES"),
+                     QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
+    TRows messages(this, QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) VALUES"),
+                   QStringLiteral(" ON CONFLICT (station_id,local_id,position) DO NOTHING"));
+    for (const TOutgoingExecution &row : rows)
+    {
+        const QString id = QString::number(row.local_id);
+        executions.Add(Row({d_station, id, Text(row.name), Text(row.revision), Text(row.date_text),
+                            Text(row.time_text), Timestamp(row.opened), QString::number(row.execution_seconds),
+                            QString::number(row.idle_seconds), QString::number(row.point_count),
+                            QString::number(row.messages.size())}));
+        for (int i = 0; i < row.messages.size(); ++i)
+            messages.Add(Row({d_station, id, QString::number(i), Text(row.messages.at(i))}));
+    }
+    return Finish(executions.Flush() && messages.Flush());
+}
+
+bool TCentralWriter::Insert_Usage(const std::vector<TOutgoingUsage> &rows)
+{
+    if (!Begin())
+        return false;
+    TRows usage(this, QStringLiteral("INSERT INTO usage_periods(station_id,local_id,total,seconds,recorded) VALUES"),
+                QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
+    for (const TOutgoingUsage &row : rows)
+        usage.Add(Row({d_station, QString::number(row.local_id), Text(row.total), QString::number(row.seconds),
+                       row.recorded.isValid() ? QStringLiteral("'%1'").arg(row.recorded.toUTC().toString(Qt::ISODate))
+                                              : QStringLiteral("NULL")}));
+    return Finish(usage.Flush());
+}
+
+bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
+{
+    if (!Begin())
+        return false;
+    // An end sent before its start (never so, but harmless) keeps both once both came.
+    TRows alerts(this, QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended) VALUES"),
+                 QStringLiteral(" ON CONFLICT (station_id,alert_key) DO UPDATE SET "
+                                "ended=COALESCE(EXCLUDED.ended,alerts.ended)"));
+    // One statement may not touch a row twice: a start and its end go in statements of their own.
+    for (const TOutgoingAlert &row : rows)
+    {
+        alerts.Add(Row({d_station, Text(row.key), Text(row.kind),
+                        Text(row.detail), Timestamp(row.started), Timestamp(row.ended)}));
+        alerts.Flush();
+    }
+    return Finish(alerts.Flush());
+}
+
+bool TCentralWriter::Heartbeat(const QString &station_name, const TStationState &state, const QString &shift_calendar)
+{
+    return Run(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,shift_calendar) "
+                              "VALUES") +
+               Row({d_station, Text(station_name), Text(state.state), Text(state.program), Timestamp(state.since),
+                    QStringLiteral("now()"), Text(shift_calendar)}) +
+               QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
+                              "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
+                              "shift_calendar=EXCLUDED.shift_calendar"));
+}

@@ -1,0 +1,45 @@
+#ifndef QUORVEX_CENTRALWRITER_H
+#define QUORVEX_CENTRALWRITER_H
+
+#include "src/central/outgoing.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <vector>
+
+// Writes one station's rows into the central database, each batch in one
+// transaction. Every row is keyed by the station and its local key and
+// inserted with ON CONFLICT, so a batch sent again (after a lost reply or a
+// crash before the station noted its progress) doubles nothing. Texts go in
+// as the driver quotes them; a zero character, which PostgreSQL's text cannot
+// hold, is sent as U+FFFD (the station's own file keeps it).
+class TCentralWriter
+{
+public:
+    TCentralWriter(QSqlDatabase db, const QString &station_id);
+
+    bool Insert_Executions(const std::vector<TOutgoingExecution> &rows);
+    bool Insert_Usage(const std::vector<TOutgoingUsage> &rows);
+    bool Upsert_Alerts(const std::vector<TOutgoingAlert> &rows);
+    bool Heartbeat(const QString &station_name, const TStationState &state, const QString &shift_calendar);
+    QString Last_Error() const { return d_last_error; }
+
+    // A text as a literal of the driver's quoting.
+    QString Text(const QString &value) const;
+    static QString Timestamp(const QDateTime &time);
+
+private:
+    // Runs statements made of a head and comma-separated rows, sent in pieces
+    // of a bounded size, inside the current transaction.
+    class TRows;
+    bool Run(const QString &statement);
+    bool Begin();
+    bool Finish(bool written);
+
+    QSqlDatabase d_db;
+    QString d_station;
+    QString d_last_error;
+};
+
+#endif

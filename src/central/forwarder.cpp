@@ -1,0 +1,240 @@
+#include "src/central/forwarder.h"
+
+#include "src/central/centralschema.h"
+#include "src/central/centralwriter.h"
+#include "src/central/localoutbox.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QThread>
+#include <QTimer>
+#include <QUuid>
+
+namespace
+{
+const int IDLE_MSEC = 5000;
+const int FIRST_RETRY_MSEC = 1000;
+const int LONGEST_RETRY_MSEC = 30000;
+} // namespace
+
+TCentralForwarder::TCentralForwarder(const TCentralSettings &settings, const QString &local_file)
+    : d_settings(settings), d_local_file(local_file),
+      d_connection_name(QStringLiteral("central-") + QUuid::createUuid().toString()), d_timer(nullptr),
+      d_connected(false), d_broken(false), d_unreachable(false), d_refused(false), d_retry_msec(FIRST_RETRY_MSEC),
+      d_idle_msec(IDLE_MSEC), d_longest_retry_msec(LONGEST_RETRY_MSEC), d_last_waiting(-1), d_stop(false)
+{
+}
+
+TCentralForwarder::~TCentralForwarder() = default;
+
+void TCentralForwarder::Set_State(const TStationState &state)
+{
+    std::lock_guard<std::mutex> lock(d_mutex);
+    d_state = state;
+}
+
+void TCentralForwarder::Set_Shift_Calendar(const QString &line)
+{
+    std::lock_guard<std::mutex> lock(d_mutex);
+    d_calendar = line;
+}
+
+void TCentralForwarder::Set_Intervals(int idle_msec, int longest_retry_msec)
+{
+    d_idle_msec = idle_msec;
+    d_longest_retry_msec = longest_retry_msec;
+}
+
+void TCentralForwarder::Start()
+{
+    d_timer = new QTimer(this);
+    d_timer->setSingleShot(true);
+    connect(d_timer, &QTimer::timeout, this, &TCentralForwarder::Cycle);
+    d_outbox.reset(new TLocalOutbox(d_settings.Describe()));
+    Schedule(0);
+}
+
+void TCentralForwarder::Stop()
+{
+    d_stop.store(true);
+    delete d_timer;
+    d_timer = nullptr;
+    Disconnect();
+    d_outbox.reset();
+    // Deleted by its owner on the GUI thread once this thread has ended.
+    moveToThread(QCoreApplication::instance()->thread());
+}
+
+void TCentralForwarder::Wake()
+{
+    if (d_timer && !d_refused && (d_connected || !d_unreachable))
+        Schedule(0);
+}
+
+void TCentralForwarder::Record_Alert(const TOutgoingAlert &alert)
+{
+    if (!d_outbox)
+        return;
+    if (!d_outbox->Record_Alert(alert))
+        emit Unreachable(QStringLiteral("the alert could not be noted in the station's file: ") +
+                         d_outbox->Last_Error());
+    Wake();
+}
+
+void TCentralForwarder::Schedule(int msec)
+{
+    if (d_timer && !d_stop.load())
+        d_timer->start(msec);
+}
+
+void TCentralForwarder::Cycle()
+{
+    if (d_stop.load())
+        return;
+    // The file is opened here, not at the start: a file still being made by the window is then ready.
+    if (!d_outbox->Open(d_local_file))
+    {
+        Fail(QStringLiteral("the station's own file cannot be read: ") + d_outbox->Last_Error());
+        emit Cycle_Done();
+        return;
+    }
+    if (Connect() && Forward_All())
+    {
+        if (d_unreachable)
+        {
+            d_unreachable = false;
+            emit Reachable();
+        }
+        d_retry_msec = FIRST_RETRY_MSEC;
+        Schedule(d_idle_msec);
+    }
+    if (d_broken)
+        Disconnect();
+    d_broken = false;
+    const qint64 progress = d_outbox->Progress(TLocalOutbox::EXECUTIONS);
+    const int waiting = progress < 0 ? -1 : d_outbox->Count_After(progress);
+    d_outbox->Close();
+    if (waiting >= 0 && waiting != d_last_waiting)
+    {
+        d_last_waiting = waiting;
+        emit Waiting(waiting);
+    }
+    emit Cycle_Done();
+}
+
+bool TCentralForwarder::Connect()
+{
+    if (d_connected)
+        return true;
+    QString error;
+    if (!d_settings.Open_Connection(d_connection_name, &error))
+    {
+        Fail(error);
+        return false;
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
+        int version = 0;
+        const TCentralSchema::TResult result = TCentralSchema::Prepare(db, &version, &error);
+        if (result == TCentralSchema::NEWER)
+        {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(d_connection_name);
+            if (!d_refused)
+                emit Refused(error);
+            d_refused = true;
+            // An update of the program is needed; a look now and then costs nothing.
+            Schedule(d_longest_retry_msec);
+            return false;
+        }
+        d_refused = false;
+        d_connected = true;
+        if (result == TCentralSchema::FAILED)
+        {
+            Fail(QStringLiteral("the central tables cannot be made: ") + error);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TCentralForwarder::Disconnect()
+{
+    if (!QSqlDatabase::contains(d_connection_name))
+        return;
+    QSqlDatabase::database(d_connection_name, false).close();
+    QSqlDatabase::removeDatabase(d_connection_name);
+    d_connected = false;
+}
+
+void TCentralForwarder::Fail(const QString &reason)
+{
+    // Dropped at the end of the cycle, when no query or writer holds it any more.
+    d_broken = true;
+    if (!d_unreachable)
+    {
+        d_unreachable = true;
+        emit Unreachable(reason);
+    }
+    Schedule(qMin(d_retry_msec, d_longest_retry_msec.load()));
+    d_retry_msec = qMin(d_retry_msec * 2, d_longest_retry_msec.load());
+}
+
+template <typename TRow, typename TRead, typename TWrite>
+bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
+{
+    const TLocalOutbox::TKind which = TLocalOutbox::TKind(kind);
+    qint64 progress = d_outbox->Progress(which);
+    if (progress < 0)
+    {
+        Fail(QStringLiteral("the station's own file cannot be read: ") + d_outbox->Last_Error());
+        return false;
+    }
+    std::vector<TRow> rows;
+    while (!d_stop.load())
+    {
+        if (!(d_outbox.get()->*read)(progress, BATCH_ROWS, &rows))
+        {
+            Fail(QStringLiteral("the station's own file cannot be read: ") + d_outbox->Last_Error());
+            return false;
+        }
+        if (rows.empty())
+            return true;
+        {
+            TCentralWriter writer(QSqlDatabase::database(d_connection_name, false), d_settings.Station_Id());
+            if (!(writer.*write)(rows))
+            {
+                Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
+                return false;
+            }
+        }
+        // Were this lost (the station killed just now), the batch is sent again and doubles nothing.
+        progress = rows.back().local_id;
+        d_outbox->Set_Progress(which, progress);
+    }
+    return false;
+}
+
+bool TCentralForwarder::Forward_All()
+{
+    TStationState state;
+    QString calendar;
+    {
+        std::lock_guard<std::mutex> lock(d_mutex);
+        state = d_state;
+        calendar = d_calendar;
+    }
+    TCentralWriter writer(QSqlDatabase::database(d_connection_name, false), d_settings.Station_Id());
+    if (!writer.Heartbeat(d_settings.Station_Name(), state, calendar))
+    {
+        Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
+        return false;
+    }
+    return Forward<TOutgoingExecution>(TLocalOutbox::EXECUTIONS, &TLocalOutbox::Executions_After,
+                                       &TCentralWriter::Insert_Executions) &&
+           Forward<TOutgoingUsage>(TLocalOutbox::USAGE, &TLocalOutbox::Usage_After, &TCentralWriter::Insert_Usage) &&
+           Forward<TOutgoingAlert>(TLocalOutbox::ALERTS, &TLocalOutbox::Alerts_After,
+                                   &TCentralWriter::Upsert_Alerts);
+}

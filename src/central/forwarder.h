@@ -1,0 +1,91 @@
+#ifndef QUORVEX_FORWARDER_H
+#define QUORVEX_FORWARDER_H
+
+#include "src/central/centralsettings.h"
+#include "src/central/outgoing.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+class QTimer;
+class TLocalOutbox;
+
+// Sends what the station stored to the central database, from its own file,
+// in the order it was stored, and notes in that file how far it got. Lives on
+// a thread of its own (made and ended by TCentral), so recording never waits
+// for the network: the GUI thread only posts Wake() and sets the state. A
+// central fault (network, server, password, a newer schema) stops nothing but
+// forwarding, which goes on where it stopped when the fault is gone.
+class TCentralForwarder : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const int BATCH_ROWS = 500;
+
+    TCentralForwarder(const TCentralSettings &settings, const QString &local_file);
+    ~TCentralForwarder() override;
+
+    // From any thread.
+    void Set_State(const TStationState &state);
+    void Set_Shift_Calendar(const QString &line);
+    void Request_Stop() { d_stop.store(true); }
+    // Milliseconds between cycles when all is sent, and the longest wait after
+    // a fault (from any thread; from the next wait on).
+    void Set_Intervals(int idle_msec, int longest_retry_msec);
+
+public slots:
+    // On the forwarding thread.
+    void Start();
+    void Stop();
+    // Something new was stored: a cycle now rather than at the next timer.
+    void Wake();
+    void Record_Alert(const TOutgoingAlert &alert);
+
+signals:
+    // Said on a change only: once when the central database cannot be
+    // reached (or written), once when it can again.
+    void Unreachable(const QString &reason);
+    void Reachable();
+    // The central tables are newer than this program: nothing is written.
+    void Refused(const QString &reason);
+    // Executions stored locally and not yet central.
+    void Waiting(int count);
+    // After every cycle, whatever it did (for whoever waits for one).
+    void Cycle_Done();
+
+private:
+    void Cycle();
+    bool Connect();
+    void Disconnect();
+    void Fail(const QString &reason);
+    bool Forward_All();
+    template <typename TRow, typename TRead, typename TWrite>
+    bool Forward(int kind, TRead read, TWrite write);
+    void Schedule(int msec);
+
+    TCentralSettings d_settings;
+    QString d_local_file;
+    QString d_connection_name;
+    std::unique_ptr<TLocalOutbox> d_outbox;
+    QTimer *d_timer;
+    bool d_connected;
+    bool d_broken;
+    bool d_unreachable;
+    bool d_refused;
+    int d_retry_msec;
+    std::atomic<int> d_idle_msec;
+    std::atomic<int> d_longest_retry_msec;
+    int d_last_waiting;
+
+    std::atomic<bool> d_stop;
+    std::mutex d_mutex;
+    TStationState d_state;
+    QString d_calendar;
+};
+
+#endif

@@ -1,0 +1,60 @@
+#ifndef QUORVEX_LOCALOUTBOX_H
+#define QUORVEX_LOCALOUTBOX_H
+
+#include "src/central/outgoing.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <vector>
+
+// The station's own file as the forwarding thread reads it: the executions,
+// usage periods and alerts after a local key, in the order they were stored,
+// and how far forwarding to a central database has got (the table
+// central_progress, one row per central database and kind). Only that table
+// and the alerts' are ever written here. Lives on the forwarding thread, on a
+// connection of its own.
+class TLocalOutbox
+{
+public:
+    enum TKind
+    {
+        EXECUTIONS,
+        USAGE,
+        ALERTS
+    };
+
+    // TARGET names the central database, so that a station pointed at another
+    // one sends it everything.
+    explicit TLocalOutbox(const QString &target);
+    ~TLocalOutbox();
+    TLocalOutbox(const TLocalOutbox &) = delete;
+    TLocalOutbox &operator=(const TLocalOutbox &) = delete;
+
+    bool Open(const QString &file_name);
+    void Close();
+    QString Last_Error() const { return d_last_error; }
+
+    // -1 when it cannot be read.
+    qint64 Progress(TKind kind);
+    bool Set_Progress(TKind kind, qint64 local_id);
+    // How many executions are stored after LOCAL_ID; -1 when it cannot be read.
+    int Count_After(qint64 local_id);
+
+    bool Executions_After(qint64 local_id, int limit, std::vector<TOutgoingExecution> *rows);
+    bool Usage_After(qint64 local_id, int limit, std::vector<TOutgoingUsage> *rows);
+    bool Alerts_After(qint64 local_id, int limit, std::vector<TOutgoingAlert> *rows);
+    // An alert's start (ENDED invalid) or end, kept until forwarded.
+    bool Record_Alert(const TOutgoingAlert &alert);
+
+private:
+    static const char *Kind_Name(TKind kind);
+    bool Exec(QSqlQuery *query);
+
+    QString d_target;
+    QString d_connection_name;
+    QString d_last_error;
+    bool d_open;
+};
+
+#endif

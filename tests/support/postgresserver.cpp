@@ -1,0 +1,191 @@
+#include "tests/support/postgresserver.h"
+
+#include "src/central/centralsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QUuid>
+
+#include <unistd.h>
+
+const QString TPostgresServer::ADMIN = QStringLiteral("quorvex_admin");
+const QString TPostgresServer::PASSWORD = QStringLiteral("it's \"secret\" ;%1");
+
+namespace
+{
+// The newest installed server's binaries.
+QString Binaries()
+{
+    const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QString newest;
+    int newest_number = -1;
+    for (const QString &version : versions)
+    {
+        const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(version);
+        if (version.toInt() > newest_number && QFile::exists(bin + QStringLiteral("/initdb")))
+            newest = bin, newest_number = version.toInt();
+    }
+    return newest;
+}
+
+int Free_Port()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+} // namespace
+
+TPostgresServer::TPostgresServer() : d_port(0), d_made(false), d_running(false) {}
+
+TPostgresServer::~TPostgresServer()
+{
+    Forget_Connections();
+    if (d_running)
+        Run(d_bin + QStringLiteral("/pg_ctl"),
+            {QStringLiteral("-D"), d_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
+             QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+QString TPostgresServer::Missing()
+{
+    if (Binaries().isEmpty())
+        return QStringLiteral("PostgreSQL's server is not installed (no /usr/lib/postgresql/*/bin/initdb); "
+                              "scripts/deps installs Debian's postgresql");
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        return QStringLiteral("Qt's PostgreSQL driver QPSQL is not installed (Debian's libqt5sql5-psql)");
+    return QString();
+}
+
+bool TPostgresServer::Run(const QString &program, const QStringList &arguments, int timeout_msec)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // The superuser cannot run PostgreSQL's programs: they run as its own user.
+    if (geteuid() == 0)
+        process.start(QStringLiteral("runuser"),
+                      QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program} +
+                          arguments);
+    else
+        process.start(program, arguments);
+    if (!process.waitForFinished(timeout_msec) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+    {
+        d_last_error = QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAll()));
+        return false;
+    }
+    return true;
+}
+
+bool TPostgresServer::Start()
+{
+    if (!Missing().isEmpty())
+    {
+        d_last_error = Missing();
+        return false;
+    }
+    if (d_running)
+        return true;
+    const QString data = d_dir.filePath(QStringLiteral("data"));
+    if (!d_made)
+    {
+        d_bin = Binaries();
+        d_port = Free_Port();
+        QFile password(d_dir.filePath(QStringLiteral("password")));
+        if (!password.open(QIODevice::WriteOnly) || password.write(PASSWORD.toUtf8() + "\n") < 0)
+            return false;
+        password.close();
+        if (geteuid() == 0 &&
+            QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("postgres"), d_dir.path()}) != 0)
+        {
+            d_last_error = QStringLiteral("the test's folder cannot be given to the user postgres");
+            return false;
+        }
+        if (!Run(d_bin + QStringLiteral("/initdb"),
+                 {QStringLiteral("-D"), data, QStringLiteral("-U"), ADMIN, QStringLiteral("--pwfile"),
+                  password.fileName(), QStringLiteral("--auth-local=scram-sha-256"),
+                  QStringLiteral("--auth-host=scram-sha-256"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+                  QStringLiteral("--locale=C"), QStringLiteral("--no-sync")}))
+            return false;
+        d_made = true;
+    }
+    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+                                .arg(d_port)
+                                .arg(d_dir.path());
+    if (!Run(d_bin + QStringLiteral("/pg_ctl"),
+             {QStringLiteral("-D"), data, QStringLiteral("-l"), d_dir.filePath(QStringLiteral("server.log")),
+              QStringLiteral("-o"), options, QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+              QStringLiteral("start")}))
+        return false;
+    d_running = true;
+    return true;
+}
+
+void TPostgresServer::Forget_Connections()
+{
+    for (const QString &name : QSqlDatabase::connectionNames())
+        if (name.startsWith(QStringLiteral("test-central-")))
+            QSqlDatabase::removeDatabase(name);
+}
+
+bool TPostgresServer::Stop()
+{
+    if (!d_running)
+        return true;
+    // A connection of before the stop would look open and fail afterwards.
+    Forget_Connections();
+    if (!Run(d_bin + QStringLiteral("/pg_ctl"),
+             {QStringLiteral("-D"), d_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
+              QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")}))
+        return false;
+    d_running = false;
+    return true;
+}
+
+TCentralSettings TPostgresServer::Settings(const QString &database, const QString &station_name) const
+{
+    TCentralSettings settings;
+    settings.Set_Host(Host());
+    settings.Set_Port(d_port);
+    settings.Set_Database(database);
+    settings.Set_User(ADMIN);
+    settings.Set_Password(PASSWORD);
+    settings.Set_Station_Name(station_name);
+    settings.Set_Station_Id(QUuid::createUuid().toString(QUuid::WithoutBraces));
+    settings.Set_Ssl_Mode(QStringLiteral("disable"));
+    return settings;
+}
+
+QSqlDatabase TPostgresServer::Connection(const QString &database)
+{
+    const QString name = QStringLiteral("test-central-") + database;
+    if (QSqlDatabase::contains(name))
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isOpen() || db.open())
+            return db;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(Host());
+    db.setPort(d_port);
+    db.setDatabaseName(database);
+    db.setUserName(ADMIN);
+    db.setPassword(PASSWORD);
+    if (!db.open())
+        d_last_error = db.lastError().text();
+    return db;
+}
+
+bool TPostgresServer::Create_Database(const QString &name)
+{
+    QSqlQuery query(Connection(QStringLiteral("postgres")));
+    if (query.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name)))
+        return true;
+    d_last_error = query.lastError().text();
+    return false;
+}

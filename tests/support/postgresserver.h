@@ -1,0 +1,54 @@
+#ifndef QUORVEX_POSTGRESSERVER_H
+#define QUORVEX_POSTGRESSERVER_H
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+
+class TCentralSettings;
+
+// A real PostgreSQL server of the test's own: a cluster made in a temporary
+// folder with Debian's binaries, listening on a free port of 127.0.0.1 with
+// password authentication, stopped and removed with the object. The
+// superuser cannot run PostgreSQL: run as root, the server runs as the user
+// "postgres" (which the package makes).
+class TPostgresServer
+{
+public:
+    static const QString ADMIN;
+    static const QString PASSWORD;
+
+    TPostgresServer();
+    ~TPostgresServer();
+    TPostgresServer(const TPostgresServer &) = delete;
+    TPostgresServer &operator=(const TPostgresServer &) = delete;
+
+    // Why no server can be made here (no PostgreSQL installed, no QPSQL
+    // driver); empty when one can.
+    static QString Missing();
+    // Makes the cluster on the first call; false with Last_Error() on failure.
+    bool Start();
+    bool Stop();
+    QString Last_Error() const { return d_last_error; }
+
+    QString Host() const { return QStringLiteral("127.0.0.1"); }
+    int Port() const { return d_port; }
+    // Settings that point a station at DATABASE (made when missing) as the admin.
+    TCentralSettings Settings(const QString &database, const QString &station_name) const;
+    bool Create_Database(const QString &name);
+    // A connection of the test's own to DATABASE, opened (named after it).
+    QSqlDatabase Connection(const QString &database);
+
+private:
+    void Forget_Connections();
+    bool Run(const QString &program, const QStringList &arguments, int timeout_msec = 60000);
+
+    QTemporaryDir d_dir;
+    QString d_bin;
+    int d_port;
+    bool d_made;
+    bool d_running;
+    QString d_last_error;
+};
+
+#endif

@@ -1,0 +1,303 @@
+#include "src/alerts/alertjudge.h"
+#include "src/alerts/stationalerts.h"
+#include "src/alerts/webhook.h"
+#include "src/database/database.h"
+#include "src/database/pendingjournal.h"
+#include "src/recorder/recorder.h"
+#include "tests/support/fakeclock.h"
+#include "tests/support/testhome.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace
+{
+const QString FORM = QStringLiteral("yyyy-MM-dd HH:mm");
+
+QDateTime At(const QString &text) { return QDateTime::fromString(text, FORM); }
+
+// Monday 2026-12-07 and on; each day's shifts as the calendar dialog takes them.
+TShiftCalendar Calendar(const QString &monday, const QString &tuesday = QString())
+{
+    TShiftCalendar calendar;
+    for (int day = 1; day <= 7; ++day)
+        calendar.Set_Shifts(day, {});
+    QVector<TShiftCalendar::TShift> shifts;
+    TShiftCalendar::Parse(monday, &shifts);
+    calendar.Set_Shifts(1, shifts);
+    shifts.clear();
+    TShiftCalendar::Parse(tuesday, &shifts);
+    calendar.Set_Shifts(2, shifts);
+    return calendar;
+}
+
+QStringList Described(const QVector<TAlertEvent> &events)
+{
+    QStringList lines;
+    for (const TAlertEvent &event : events)
+        lines << (event.Is_End() ? QStringLiteral("end %1 %2").arg(event.kind, event.ended.toString(FORM))
+                                 : QStringLiteral("start %1 %2").arg(event.kind, event.started.toString(FORM)));
+    return lines;
+}
+
+// Steps "2026-12-07 06:00 watch" separated by ';': watch, unwatch, exec, done, message, advance.
+QStringList Judge(TAlertJudge *judge, const QString &script)
+{
+    QVector<TAlertEvent> events;
+    for (const QString &step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+    {
+        const QString trimmed = step.trimmed();
+        const QDateTime at = At(trimmed.left(16));
+        const QString verb = trimmed.mid(17);
+        if (verb == QLatin1String("watch") || verb == QLatin1String("unwatch"))
+            events += judge->Set_Watching(at, verb == QLatin1String("watch"));
+        else if (verb == QLatin1String("exec") || verb == QLatin1String("done"))
+            events += judge->Set_Executing(at, verb == QLatin1String("exec"));
+        else if (verb == QLatin1String("message"))
+            events += judge->Add_Message(at);
+        else if (verb == QLatin1String("advance"))
+            events += judge->Advance(at);
+        else
+            qFatal("unknown step %s", qPrintable(trimmed));
+    }
+    return Described(events);
+}
+} // namespace
+
+// The alert rules, hand-computed: idle during shifts, controller messages in a
+// window, a silent station; and the webhook that carries them.
+class TTestAlerts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Idle_During_Shifts_data();
+    void Idle_During_Shifts();
+    void Messages_In_A_Window_data();
+    void Messages_In_A_Window();
+    void Silent_Station_data();
+    void Silent_Station();
+    void Calendar_Travels_As_A_Line();
+    void Station_Follows_The_Recorder();
+    void Webhook_Posts_Each_Start_And_End();
+};
+
+void TTestAlerts::Idle_During_Shifts_data()
+{
+    QTest::addColumn<QString>("monday");
+    QTest::addColumn<QString>("tuesday");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("idle from before the shift counts from its start")
+        << "06:00-14:00" << QString()
+        << "2026-12-07 05:00 watch; 2026-12-07 07:00 advance; 2026-12-07 14:30 advance"
+        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 14:00"};
+    QTest::newRow("shifts that meet are one span")
+        << "06:00-14:00, 14:00-22:00" << QString()
+        << "2026-12-07 13:50 watch; 2026-12-07 14:30 advance"
+        << QStringList{"start idle 2026-12-07 14:20"};
+    QTest::newRow("a shift across midnight")
+        << "22:00-06:00" << QString()
+        << "2026-12-07 23:50 watch; 2026-12-08 01:00 advance; 2026-12-08 02:00 exec"
+        << QStringList{"start idle 2026-12-08 00:20", "end idle 2026-12-08 02:00"};
+    QTest::newRow("a program still running at the end of a shift")
+        << "06:00-14:00, 15:00-23:00" << QString()
+        << "2026-12-07 13:00 watch; 2026-12-07 13:05 exec; 2026-12-07 15:10 done; 2026-12-07 23:30 advance"
+        << QStringList{"start idle 2026-12-07 15:40", "end idle 2026-12-07 23:00"};
+    QTest::newRow("idle on into the next day's shift alerts again")
+        << "06:00-14:00" << "06:00-14:00"
+        << "2026-12-07 13:00 watch; 2026-12-08 07:00 advance"
+        << QStringList{"start idle 2026-12-07 13:30", "end idle 2026-12-07 14:00", "start idle 2026-12-08 06:30"};
+    QTest::newRow("shorter than the threshold") << "06:00-14:00" << QString()
+                                                << "2026-12-07 06:00 watch; 2026-12-07 06:29 exec; "
+                                                   "2026-12-07 06:50 done; 2026-12-07 07:19 advance"
+                                                << QStringList{};
+    QTest::newRow("the repeat interval holds the next one back")
+        << "06:00-14:00" << QString()
+        << "2026-12-07 06:00 watch; 2026-12-07 06:35 exec; 2026-12-07 06:36 done; 2026-12-07 08:00 advance"
+        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:35", "start idle 2026-12-07 07:30"};
+    QTest::newRow("monitoring ends it") << "06:00-14:00" << QString()
+                                        << "2026-12-07 06:00 watch; 2026-12-07 06:45 unwatch; 2026-12-07 09:00 advance"
+                                        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:45"};
+    QTest::newRow("no shift, no alert") << QString() << QString()
+                                        << "2026-12-07 06:00 watch; 2026-12-08 09:00 advance" << QStringList{};
+}
+
+void TTestAlerts::Idle_During_Shifts()
+{
+    QFETCH(QString, monday);
+    QFETCH(QString, tuesday);
+    QFETCH(QString, script);
+    QFETCH(QStringList, expected);
+    TAlertSettings settings;
+    settings.idle_minutes = 30;
+    settings.repeat_minutes = 60;
+    TAlertJudge judge(settings, Calendar(monday, tuesday));
+    QCOMPARE(Judge(&judge, script), expected);
+}
+
+void TTestAlerts::Messages_In_A_Window_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QStringList>("expected");
+    // More than 3 within 10 minutes.
+    QTest::newRow("the fourth within the window starts it, the window's passing ends it")
+        << "2026-12-07 06:00 message; 2026-12-07 06:01 message; 2026-12-07 06:02 message; "
+           "2026-12-07 06:03 message; 2026-12-07 06:05 message; 2026-12-07 06:20 advance"
+        << QStringList{"start messages 2026-12-07 06:03", "end messages 2026-12-07 06:11"};
+    QTest::newRow("spread out") << "2026-12-07 06:00 message; 2026-12-07 06:04 message; 2026-12-07 06:08 message; "
+                                   "2026-12-07 06:12 message; 2026-12-07 06:16 message; 2026-12-07 07:00 advance"
+                                << QStringList{};
+    QTest::newRow("again only after the repeat interval")
+        << "2026-12-07 06:00 message; 2026-12-07 06:00 message; 2026-12-07 06:00 message; 2026-12-07 06:00 message; "
+           "2026-12-07 06:30 message; 2026-12-07 06:30 message; 2026-12-07 06:30 message; 2026-12-07 06:30 message; "
+           "2026-12-07 07:05 message; 2026-12-07 07:05 message; 2026-12-07 07:05 message; 2026-12-07 07:05 message"
+        << QStringList{"start messages 2026-12-07 06:00", "end messages 2026-12-07 06:10",
+                       "start messages 2026-12-07 07:05"};
+}
+
+void TTestAlerts::Messages_In_A_Window()
+{
+    QFETCH(QString, script);
+    QFETCH(QStringList, expected);
+    TAlertSettings settings;
+    settings.message_count = 3;
+    settings.message_minutes = 10;
+    settings.repeat_minutes = 60;
+    TAlertJudge judge(settings, Calendar(QStringLiteral("06:00-14:00")));
+    QCOMPARE(Judge(&judge, script), expected);
+}
+
+void TTestAlerts::Silent_Station_data()
+{
+    QTest::addColumn<QString>("heartbeat");
+    QTest::addColumn<QString>("now");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::newRow("silent since before the shift") << "2026-12-07 05:00" << "2026-12-07 07:00" << "2026-12-07 06:00"
+                                                   << QString();
+    QTest::newRow("within the threshold") << "2026-12-07 06:55" << "2026-12-07 07:04" << QString() << QString();
+    QTest::newRow("silent into the shift's end") << "2026-12-07 10:00" << "2026-12-07 15:00" << "2026-12-07 10:10"
+                                                 << "2026-12-07 14:00";
+    QTest::newRow("the threshold passes after the shift") << "2026-12-07 13:55" << "2026-12-07 15:00" << QString()
+                                                          << QString();
+}
+
+void TTestAlerts::Silent_Station()
+{
+    QFETCH(QString, heartbeat);
+    QFETCH(QString, now);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    const TShiftCalendar::TInterval silence =
+        TAlertJudge::Silence(Calendar(QStringLiteral("06:00-14:00")), 10, At(heartbeat), At(now));
+    QCOMPARE(silence.start.toString(FORM), start);
+    QCOMPARE(silence.end.toString(FORM), end);
+}
+
+void TTestAlerts::Calendar_Travels_As_A_Line()
+{
+    TShiftCalendar calendar = Calendar(QStringLiteral("22:00-06:00"), QStringLiteral("06:00-14:00, 14:00-24:00"));
+    calendar.Set_Target(0.725);
+    const TShiftCalendar read = TShiftCalendar::From_Line(calendar.Line());
+    QVERIFY2(read == calendar, qPrintable(calendar.Line()));
+    QCOMPARE(TShiftCalendar::From_Line(QStringLiteral("garbage;Monday=25:00-26:00")), TShiftCalendar());
+}
+
+void TTestAlerts::Station_Follows_The_Recorder()
+{
+    TTestHome home;
+    TDatabase database;
+    QVERIFY(database.Open(home.File_Path(QStringLiteral("database.db"))) && database.Create_Tables());
+    TPendingJournal journal(&database);
+    QVERIFY(journal.Open(home.File_Path(QStringLiteral("pending"))));
+    TFakeClock clock; // Monday 2026-12-07 06:00 and a second.
+    TRecorder recorder(&journal, &clock);
+    TAlertSettings settings;
+    settings.message_count = 1;
+    TStationAlerts alerts(settings, TShiftCalendar(), &recorder, &clock, QStringLiteral("CMM1"));
+    QStringList said;
+    QVector<TAlertEvent> events;
+    connect(&alerts, &TStationAlerts::Message, this, [&said](const QString &text) { said << text; });
+    connect(&alerts, &TStationAlerts::Alert, this, [&events](const TAlertEvent &event) { events << event; });
+
+    recorder.Switch_On();
+    recorder.Attached();
+    clock.Advance(29 * 60 * 1000);
+    alerts.Advance();
+    QVERIFY(said.isEmpty());
+    clock.Advance(2 * 60 * 1000);
+    alerts.Advance();
+    QCOMPARE(said, QStringList{"WAR:  Alert: machine idle for more than 30 minutes during a shift (since "
+                               "2026-12-07 06:30)."});
+    recorder.Program_Opened(QStringLiteral("BRACKET"), QStringLiteral("A"), true);
+    recorder.Execution_Started();
+    recorder.Machine_Event(QStringLiteral("ErrorMsg"), QStringLiteral("Probe hit unexpected"));
+    recorder.Machine_Event(QStringLiteral("ErrorMsg"), QStringLiteral("Probe hit unexpected"));
+    QCOMPARE(Described(events), (QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:31",
+                                             "start messages 2026-12-07 06:31"}));
+    QCOMPARE(said.last(), QStringLiteral("WAR:  Alert: more than 1 controller messages within 10 minutes (since "
+                                         "2026-12-07 06:31)."));
+    QVERIFY(said.at(1).startsWith(QStringLiteral("INF:  Alert resolved: machine idle")));
+}
+
+void TTestAlerts::Webhook_Posts_Each_Start_And_End()
+{
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
+    QList<QByteArray> bodies;
+    QByteArray status = "200 OK";
+    connect(&listener, &QTcpServer::newConnection, this, [&]() {
+        QTcpSocket *socket = listener.nextPendingConnection();
+        auto request = std::make_shared<QByteArray>();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, request, &bodies, &status]() {
+            *request += socket->readAll();
+            const int head_end = request->indexOf("\r\n\r\n");
+            if (head_end < 0)
+                return;
+            const QByteArray head = request->left(head_end).toLower();
+            const int at = head.indexOf("content-length:");
+            const int length = head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toInt();
+            if (request->size() < head_end + 4 + length)
+                return;
+            bodies << request->mid(head_end + 4, length);
+            socket->write("HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+        });
+    });
+
+    TWebhook webhook(QUrl(QStringLiteral("http://127.0.0.1:%1/hook?token=secret").arg(listener.serverPort())));
+    QStringList said;
+    QList<bool> finished;
+    connect(&webhook, &TWebhook::Message, this, [&said](const QString &text) { said << text; });
+    connect(&webhook, &TWebhook::Finished, this, [&finished](bool posted) { finished << posted; });
+    TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("machine idle for more than 30 minutes during a shift"),
+                      At(QStringLiteral("2026-12-07 06:30")), QDateTime()};
+    webhook.Post(event, QStringLiteral("CMM \"1\""));
+    QTRY_COMPARE(finished, QList<bool>{true});
+    const QJsonObject body = QJsonDocument::fromJson(bodies.value(0)).object();
+    QCOMPARE(body.value(QStringLiteral("station")).toString(), QStringLiteral("CMM \"1\""));
+    QCOMPARE(body.value(QStringLiteral("state")).toString(), QStringLiteral("started"));
+    QCOMPARE(body.value(QStringLiteral("kind")).toString(), QStringLiteral("idle"));
+    QVERIFY(body.value(QStringLiteral("ended")).isNull());
+    QVERIFY(body.value(QStringLiteral("text")).toString().startsWith(QStringLiteral("CMM \"1\": Alert: machine idle")));
+
+    // Refused twice: said once, without the URL's query (which may hold a token).
+    status = "500 Internal Server Error";
+    event.ended = At(QStringLiteral("2026-12-07 07:00"));
+    webhook.Post(event, QStringLiteral("CMM1"));
+    QTRY_COMPARE(finished.size(), 2);
+    webhook.Post(event, QStringLiteral("CMM1"));
+    QTRY_COMPARE(finished, (QList<bool>{true, false, false}));
+    QCOMPARE(QJsonDocument::fromJson(bodies.value(1)).object().value(QStringLiteral("state")).toString(),
+             QStringLiteral("resolved"));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().contains(QStringLiteral("500")) && !said.first().contains(QStringLiteral("secret")),
+             qPrintable(said.first()));
+}
+
+QTEST_MAIN(TTestAlerts)
+#include "tst_alerts.moc"

@@ -1,0 +1,473 @@
+#include "src/central/central.h"
+#include "src/central/centralsettings.h"
+#include "src/central/forwarder.h"
+#include "src/database/database.h"
+#include "src/database/pendingjournal.h"
+#include "src/recorder/recorder.h"
+#include "tests/support/fakeclock.h"
+#include "tests/support/hostiletexts.h"
+#include "tests/support/postgresserver.h"
+#include "tests/support/testhome.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+const int FORWARD_TIMEOUT_MSEC = 30000;
+
+// One station as the window makes it: its file, journal, recorder and the
+// central link, in a folder of its own.
+class TStation
+{
+public:
+    TStation(const QString &folder, const TCentralSettings &settings)
+        : d_folder(folder), d_database(QStringLiteral("station-") + folder)
+    {
+        QDir().mkpath(folder);
+        d_database.Open(File());
+        d_database.Create_Tables();
+        d_journal.reset(new TPendingJournal(&d_database));
+        d_journal->Open(folder + QStringLiteral("/pending"));
+        d_recorder.reset(new TRecorder(d_journal.get(), &d_clock));
+        d_settings.reset(new QSettings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat));
+        settings.Write(d_settings.get());
+        d_central.reset(new TCentral(d_settings.get(), File(), d_recorder.get(), &d_clock, &d_status_bar));
+        d_central->Forwarder()->Set_Intervals(100, 300);
+        QObject::connect(d_central.get(), &TCentral::Message, &d_context, [this](const QString &text) {
+            d_said << text;
+        });
+        QObject::connect(d_central->Forwarder(), &TCentralForwarder::Waiting, &d_context,
+                         [this](int count) { d_waiting = count; }, Qt::QueuedConnection);
+        QObject::connect(d_central->Forwarder(), &TCentralForwarder::Cycle_Done, &d_context,
+                         [this]() { ++d_cycles; }, Qt::QueuedConnection);
+    }
+    ~TStation()
+    {
+        // What the station said, for a failing case's reader.
+        if (QTest::currentTestFailed())
+            qInfo("%s said: %s", qPrintable(d_folder), qPrintable(d_said.join(QStringLiteral(" / "))));
+        d_central.reset();
+        d_recorder.reset();
+        d_journal.reset();
+        d_database.Close();
+    }
+
+    QString File() const { return d_folder + QStringLiteral("/database.db"); }
+    QString Id() const { return d_central->Settings().Station_Id(); }
+    void Store(const TDatabaseItem &item)
+    {
+        const TPendingJournal::TResult result = d_journal->Add_Program_Entry(item);
+        QVERIFY2(result == TPendingJournal::WRITTEN, qPrintable(d_journal->Last_Error()));
+        d_central->Wake();
+    }
+    void Store(int count, const QDateTime &start)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            TDatabaseItem item;
+            item.Set_Name(QStringLiteral("PART_%1").arg(i % 7));
+            item.Set_Revision(QStringLiteral("R%1").arg(i));
+            item.Set_Date_Time(start.addSecs(60 * i));
+            item.Set_Execution_Time(i);
+            item.Set_Idle_Time(i % 3);
+            item.Set_Point_Count(i * 2);
+            if (i % 2)
+                item.Add_Error_Message(QStringLiteral("Probe hit unexpected %1").arg(i));
+            Store(item);
+        }
+    }
+    int Said(const QString &start) const
+    {
+        int count = 0;
+        for (const QString &line : d_said)
+            count += line.startsWith(start) ? 1 : 0;
+        return count;
+    }
+
+    QString d_folder;
+    TDatabase d_database;
+    std::unique_ptr<TPendingJournal> d_journal;
+    TFakeClock d_clock;
+    std::unique_ptr<TRecorder> d_recorder;
+    std::unique_ptr<QSettings> d_settings;
+    QStatusBar d_status_bar;
+    std::unique_ptr<TCentral> d_central;
+    QObject d_context;
+    QStringList d_said;
+    int d_waiting = -1;
+    int d_cycles = 0;
+};
+
+// Every row of the station's own tables, as text: what a central fault must leave as it was.
+QStringList Local_Rows(const QString &file)
+{
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("local-rows"));
+        db.setDatabaseName(file);
+        db.open();
+        QSqlQuery query(db);
+        for (const char *table : {"program", "program_data", "program_message", "usage"})
+        {
+            query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
+            while (query.next())
+            {
+                QStringList cells{QLatin1String(table)};
+                for (int i = 0; i < query.record().count(); ++i)
+                    cells << query.value(i).toString();
+                rows << cells.join(QLatin1Char('|'));
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("local-rows"));
+    return rows;
+}
+} // namespace
+
+#define REQUIRE_SERVER()                                                                                          \
+    do                                                                                                             \
+    {                                                                                                              \
+        if (!TPostgresServer::Missing().isEmpty())                                                                 \
+            QSKIP(qPrintable(QStringLiteral("NO POSTGRESQL SERVER CAN RUN HERE: ") + TPostgresServer::Missing())); \
+        QVERIFY2(d_server.Start(), qPrintable(d_server.Last_Error()));                                            \
+    } while (false)
+
+// Stations forward what they store to a real PostgreSQL server of the test's
+// own, through faults of the network and the server.
+class TTestCentral : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void Settings_Read_As_Written();
+    void Forwards_Every_Execution_Once();
+    void Stations_Write_At_Once();
+    void Server_Stopped_Mid_Shift();
+    void Connection_Cut_Mid_Transaction();
+    void Bad_Settings_Lose_Nothing_data();
+    void Bad_Settings_Lose_Nothing();
+    void Newer_Schema_Is_Refused();
+
+private:
+    QString New_Database();
+    int Count(const QString &database, const QString &statement);
+
+    TPostgresServer d_server;
+    std::unique_ptr<TTestHome> d_home;
+    int d_databases = 0;
+};
+
+void TTestCentral::init()
+{
+    d_home.reset(new TTestHome);
+    QVERIFY(d_home->Is_Valid());
+}
+
+void TTestCentral::cleanup() { d_home.reset(); }
+
+QString TTestCentral::New_Database()
+{
+    const QString name = QStringLiteral("room_%1").arg(++d_databases);
+    if (!d_server.Create_Database(name))
+        qWarning("%s", qPrintable(d_server.Last_Error()));
+    return name;
+}
+
+int TTestCentral::Count(const QString &database, const QString &statement)
+{
+    QSqlQuery query(d_server.Connection(database));
+    if (!query.exec(statement) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+void TTestCentral::Settings_Read_As_Written()
+{
+    const QString pgpass = d_home->File_Path(QStringLiteral("pgpass"));
+    QFile file(pgpass);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# comment\n"
+               "other:5432:quorvex:inspector:not this one\n"
+               "cmm-server:*:quorvex:inspector:pa\\:ss\\\\word:with colon\n"
+               "*:*:*:*:fallback\n");
+    file.close();
+
+    QSettings ini(d_home->File_Path(QStringLiteral("Settings.ini")), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Central/Host"), QStringLiteral("cmm-server"));
+    ini.setValue(QStringLiteral("Central/Port"), QStringLiteral("not a port"));
+    ini.setValue(QStringLiteral("Central/User"), QStringLiteral("inspector"));
+    ini.setValue(QStringLiteral("Central/Password_File"), pgpass);
+    ini.setValue(QStringLiteral("Central/SSL_Mode"), QStringLiteral("REQUIRE"));
+    TCentralSettings settings;
+    settings.Read(&ini);
+    QVERIFY(settings.Is_Set());
+    QCOMPARE(settings.Port(), 5432);
+    QCOMPARE(settings.Database(), QStringLiteral("quorvex"));
+    QCOMPARE(settings.Password(), QStringLiteral("pa:ss\\word:with colon"));
+    QVERIFY(settings.Connect_Options().contains(QStringLiteral("sslmode=require")));
+    QVERIFY(!settings.Station_Name().isEmpty());
+    QVERIFY(!settings.Describe().contains(QStringLiteral("pa:ss")));
+    // The id is made once and kept: the station's rows stay its own.
+    const QString id = settings.Station_Id();
+    QVERIFY(!QUuid(id).isNull());
+    TCentralSettings again;
+    again.Read(&ini);
+    QCOMPARE(again.Station_Id(), id);
+    settings.Set_Database(QStringLiteral("elsewhere"));
+    QCOMPARE(settings.Password(), QStringLiteral("fallback"));
+
+    QSettings empty(d_home->File_Path(QStringLiteral("Empty.ini")), QSettings::IniFormat);
+    TCentralSettings none;
+    none.Read(&empty);
+    QVERIFY(!none.Is_Set());
+}
+
+void TTestCentral::Forwards_Every_Execution_Once()
+{
+    REQUIRE_SERVER();
+    const QString database = New_Database();
+    std::unique_ptr<TStation> station_holder(
+        new TStation(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1"))));
+    TStation &station = *station_holder;
+    const QStringList texts = THostileTexts::All();
+    const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
+    for (int i = 0; i < texts.size(); ++i)
+    {
+        TDatabaseItem item;
+        item.Set_Name(texts.at(i));
+        item.Set_Revision(texts.value(i + 1));
+        item.Set_Date_Time(start.addSecs(i));
+        item.Set_Execution_Time(100 + i);
+        item.Add_Error_Message(texts.at(i));
+        item.Add_Error_Message(texts.value(i + 2));
+        station.Store(item);
+    }
+    station.Store(300, start.addDays(1));
+    const int stored = texts.size() + 300;
+    QVERIFY(station.d_journal->Add_Usage(TDatabase::MONITOR_TIME, 3600) == TPendingJournal::WRITTEN);
+    station.d_recorder->Switch_On();
+    station.d_recorder->Attached();
+    station.d_recorder->Program_Opened(QStringLiteral("BRACKET"), QStringLiteral("B"), true);
+    station.d_recorder->Execution_Started();
+
+    const QString of_station = QStringLiteral(" WHERE station_id='%1'").arg(station.Id());
+    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions") + of_station), stored,
+                              FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods") + of_station), 3600,
+        FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        Count(database, QStringLiteral("SELECT count(*) FROM stations WHERE state='executing' AND "
+                                       "program='BRACKET' AND name='CMM1'")),
+        1, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
+
+    // In the order stored, and every text as stored (a zero character as U+FFFD).
+    QSqlQuery query(d_server.Connection(database));
+    QVERIFY(query.exec(QStringLiteral("SELECT local_id,name,revision,execution_seconds,message_count FROM executions") +
+                       of_station + QStringLiteral(" ORDER BY arrival")));
+    qint64 previous = 0;
+    int row = 0;
+    while (query.next())
+    {
+        QVERIFY(query.value(0).toLongLong() > previous);
+        previous = query.value(0).toLongLong();
+        if (row < texts.size())
+        {
+            QString name = texts.at(row);
+            name.replace(QChar(0), QChar(0xFFFD));
+            QCOMPARE(query.value(1).toString(), name);
+            QCOMPARE(query.value(3).toInt(), 100 + row);
+            QCOMPARE(query.value(4).toInt(), 2);
+        }
+        ++row;
+    }
+    QCOMPARE(row, stored);
+    QVERIFY(query.exec(QStringLiteral("SELECT message FROM execution_messages") + of_station +
+                       QStringLiteral(" AND local_id=3 AND position=0")) &&
+            query.next());
+    QCOMPARE(query.value(0).toString(), texts.at(2));
+
+    // A station killed after the central commit and before noting its
+    // progress sends it all again: nothing doubles.
+    const TCentralSettings same = station.d_central->Settings();
+    const QString folder = station.d_folder;
+    station_holder.reset();
+    {
+        QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("progress"));
+        local.setDatabaseName(folder + QStringLiteral("/database.db"));
+        QVERIFY(local.open());
+        QSqlQuery reset(local);
+        QVERIFY2(reset.exec(QStringLiteral("UPDATE central_progress SET last_id=0")), qPrintable(reset.lastError().text()));
+        QVERIFY(reset.numRowsAffected() >= 2);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("progress"));
+    TStation again(folder, same);
+    QTRY_VERIFY_WITH_TIMEOUT(again.d_cycles >= 2 && again.d_waiting == 0, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM executions")), stored);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM execution_messages")), 2 * texts.size() + 150);
+    QCOMPARE(Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods")), 3600);
+}
+
+void TTestCentral::Stations_Write_At_Once()
+{
+    REQUIRE_SERVER();
+    // A fresh database: the three make its tables at the same moment.
+    const QString database = New_Database();
+    std::vector<std::unique_ptr<TStation>> stations;
+    for (int i = 1; i <= 3; ++i)
+        stations.emplace_back(new TStation(d_home->File_Path(QStringLiteral("cmm%1").arg(i)),
+                                           d_server.Settings(database, QStringLiteral("CMM%1").arg(i))));
+    for (int round = 0; round < 4; ++round)
+        for (auto &station : stations)
+            station->Store(50, QDateTime(QDate(2026, 12, 7), QTime(6 + round, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 600,
+                              FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM quorvex_schema")), 1);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM stations")), 3);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 200);
+    // In order per station: arrival follows the local key.
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM (SELECT local_id, lag(local_id) OVER (PARTITION BY "
+                                            "station_id ORDER BY arrival) AS before FROM executions) AS ordered "
+                                            "WHERE before >= local_id")),
+             0);
+    for (auto &station : stations)
+        QCOMPARE(station->Said(QStringLiteral("WAR:")), 0);
+}
+
+void TTestCentral::Server_Stopped_Mid_Shift()
+{
+    REQUIRE_SERVER();
+    const QString database = New_Database();
+    TStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
+    station.Store(20, start);
+    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 20,
+                              FORWARD_TIMEOUT_MSEC);
+
+    QVERIFY2(d_server.Stop(), qPrintable(d_server.Last_Error()));
+    station.Store(30, start.addSecs(3600));
+    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 30, FORWARD_TIMEOUT_MSEC);
+    // Said once, however often forwarding tries again meanwhile.
+    const int cycles = station.d_cycles;
+    QTRY_VERIFY_WITH_TIMEOUT(station.d_cycles >= cycles + 3, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1);
+    QCOMPARE(station.d_status_bar.findChild<QLabel *>(QStringLiteral("central_waiting"))->text(), QStringLiteral("Central: 30 executions waiting"));
+    const QStringList local = Local_Rows(station.File());
+    QCOMPARE(local.filter(QStringLiteral("program|")).size(), 50);
+
+    QVERIFY2(d_server.Start(), qPrintable(d_server.Last_Error()));
+    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 50,
+                              FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("INF:  Central database reachable again")), 1,
+                              FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+    QVERIFY(station.d_status_bar.findChild<QLabel *>(QStringLiteral("central_waiting"))->isHidden());
+    QCOMPARE(Local_Rows(station.File()), local);
+}
+
+void TTestCentral::Connection_Cut_Mid_Transaction()
+{
+    REQUIRE_SERVER();
+    const QString database = New_Database();
+    TStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
+    station.Store(1, start);
+    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 1,
+                              FORWARD_TIMEOUT_MSEC);
+
+    // The test holds the table, so the station's next batch waits inside its
+    // transaction; its connection is then ended by the server.
+    QSqlDatabase admin = QSqlDatabase::cloneDatabase(d_server.Connection(database), QStringLiteral("test-central-hold"));
+    QVERIFY(admin.open());
+    QSqlQuery hold(admin);
+    QVERIFY(admin.transaction());
+    QVERIFY2(hold.exec(QStringLiteral("LOCK TABLE executions IN ACCESS EXCLUSIVE MODE")),
+             qPrintable(hold.lastError().text()));
+    station.Store(40, start.addSecs(3600));
+    QSqlDatabase watcher = d_server.Connection(QStringLiteral("postgres"));
+    const QString waiting_backend = QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name='Quorvex' "
+                                                   "AND wait_event_type='Lock' AND datname='%1'")
+                                        .arg(database);
+    QTRY_COMPARE_WITH_TIMEOUT(Count(QStringLiteral("postgres"), QStringLiteral("SELECT count(*) FROM (") +
+                                                                    waiting_backend + QStringLiteral(") AS w")),
+                              1, FORWARD_TIMEOUT_MSEC);
+    QSqlQuery cut(watcher);
+    QVERIFY2(cut.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM (") + waiting_backend +
+                      QStringLiteral(") AS w")),
+             qPrintable(cut.lastError().text()));
+    QVERIFY(admin.rollback());
+
+    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 41,
+                              FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 41);
+    QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("INF:  Central database reachable again")), 1,
+                              FORWARD_TIMEOUT_MSEC);
+}
+
+void TTestCentral::Bad_Settings_Lose_Nothing_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("wrong password") << QString() << QStringLiteral("wrong") << QStringLiteral("password authentication failed");
+    QTest::newRow("unknown host") << QStringLiteral("no-such-host.invalid") << QString()
+                                  << QStringLiteral("no-such-host.invalid");
+}
+
+void TTestCentral::Bad_Settings_Lose_Nothing()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, password);
+    QFETCH(QString, said);
+    REQUIRE_SERVER();
+    const QString database = New_Database();
+    TCentralSettings settings = d_server.Settings(database, QStringLiteral("CMM1"));
+    if (!host.isEmpty())
+        settings.Set_Host(host);
+    if (!password.isEmpty())
+        settings.Set_Password(password);
+    TStation station(d_home->File_Path(QStringLiteral("cmm1")), settings);
+    station.Store(12, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 12, FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
+                              FORWARD_TIMEOUT_MSEC);
+    const QString line = station.d_said.filter(QStringLiteral("unreachable")).first();
+    QVERIFY2(line.contains(said), qPrintable(line));
+    QVERIFY2(!line.contains(TPostgresServer::PASSWORD), qPrintable(line));
+    QCOMPARE(Local_Rows(station.File()).filter(QStringLiteral("program|")).size(), 12);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
+}
+
+void TTestCentral::Newer_Schema_Is_Refused()
+{
+    REQUIRE_SERVER();
+    const QString database = New_Database();
+    QSqlQuery query(d_server.Connection(database));
+    QVERIFY(query.exec(QStringLiteral("CREATE TABLE quorvex_schema(version integer NOT NULL)")));
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO quorvex_schema VALUES(99)")));
+    TStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
+                                                          "newer than this Quorvex knows (1)")),
+                              1, FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
+    QCOMPARE(Count(database, QStringLiteral("SELECT max(version) FROM quorvex_schema")), 99);
+}
+
+QTEST_MAIN(TTestCentral)
+#include "tst_central.moc"
