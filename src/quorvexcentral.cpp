@@ -3,11 +3,14 @@
 #include "src/activeprogramwidget.h"
 #include "src/alerts/stationalerts.h"
 #include "src/central/central.h"
+#include "src/fleet/fleetpage.h"
 #include "src/pendingstatus.h"
+#include "src/summaries/scheduledsummaries.h"
 #include "src/recorder/recorder.h"
 #include "src/windowpages.h"
 
 #include <QSettings>
+#include <QTimer>
 
 // The station in a room: forwarding to a central database when one is set,
 // and the alerts this station judges on its own recording.
@@ -25,4 +28,15 @@ void TQuorvex::Connect_Central(const QString &folder)
     connect(d_alerts, &TStationAlerts::Alert, d_central, &TCentral::Record_Alert);
     connect(d_recorder, &TRecorder::Journal_Changed, d_central, &TCentral::Wake);
     connect(d_pending, &TPendingStatus::Entries_Written, d_central, &TCentral::Wake);
+    // Summaries due while the program was not running are written once it runs.
+    TScheduledSummaries *summaries =
+        new TScheduledSummaries(d_settings, d_database, &d_calendar, d_central->Settings(), d_clock, this);
+    connect(summaries, &TScheduledSummaries::Message, panel, &TActiveProgramWidget::Add_Message);
+    QTimer::singleShot(0, summaries, &TScheduledSummaries::Check);
+    if (!d_central->Is_Set())
+        return;
+    TFleetPage *fleet = new TFleetPage(d_central->Settings(), alerts, d_pages);
+    fleet->setObjectName(QStringLiteral("fleet_page"));
+    d_pages->Add_Page(fleet, QStringLiteral("Fleet"));
+    connect(fleet, &TFleetPage::Message, panel, &TActiveProgramWidget::Add_Message);
 }

@@ -106,33 +106,40 @@ QChart *TStatisticsCharts::Utilisation(const TStatistics &statistics, TStatistic
 {
     const std::vector<TStatistics::TPeriod> &periods = statistics.Periods(kind);
     const int shown = std::min<int>(MAXIMUM_BARS, int(periods.size()));
-    QChart *chart =
-        New_Chart(Title(QStringLiteral("Utilisation per %1").arg(TStatistics::Period_Name(kind).toLower()),
-                        shown, int(periods.size())),
-                  palette);
+    std::vector<std::pair<QString, double>> bars;
+    for (size_t i = periods.size() - size_t(shown); i < periods.size(); ++i)
+        bars.emplace_back(periods[i].label, periods[i].utilisation);
+    return Utilisation_Bars(Title(QStringLiteral("Utilisation per %1").arg(TStatistics::Period_Name(kind).toLower()),
+                                  shown, int(periods.size())),
+                            bars, statistics.Target(), palette);
+}
+
+QChart *TStatisticsCharts::Utilisation_Bars(const QString &title, const std::vector<std::pair<QString, double>> &bars,
+                                            double target_fraction, const QPalette &palette)
+{
+    QChart *chart = New_Chart(title, palette);
     QBarSet *set = Bar_Set(QStringLiteral("Utilisation %"), palette);
     QStringList labels;
-    double highest = statistics.Target() * 100;
-    for (size_t i = periods.size() - size_t(shown); i < periods.size(); ++i)
+    double highest = target_fraction * 100;
+    for (const auto &bar : bars)
     {
-        const double percent = std::max(0.0, periods[i].utilisation * 100);
+        const double percent = std::max(0.0, bar.second * 100);
         *set << percent;
-        labels << periods[i].label;
+        labels << bar.first;
         highest = std::max(highest, percent);
     }
-    QBarSeries *bars = new QBarSeries;
-    bars->append(set);
-    chart->addSeries(bars);
+    QBarSeries *series = new QBarSeries;
+    series->append(set);
+    chart->addSeries(series);
     QBarCategoryAxis *x = Category_Axis(chart, labels, palette);
     QValueAxis *y =
         Value_Axis(chart, QStringLiteral("%"), std::max(100.0, highest * 1.1), Qt::AlignLeft, palette);
-    bars->attachAxis(x);
-    bars->attachAxis(y);
-    QLineSeries *target =
-        Line(chart, QStringLiteral("Target %1").arg(TStatistics::Percent(statistics.Target())),
-             Contrast_Colour(palette), x, y);
-    target->append(-0.5, statistics.Target() * 100);
-    target->append(shown - 0.5, statistics.Target() * 100);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    QLineSeries *target = Line(chart, QStringLiteral("Target %1").arg(TStatistics::Percent(target_fraction)),
+                               Contrast_Colour(palette), x, y);
+    target->append(-0.5, target_fraction * 100);
+    target->append(int(bars.size()) - 0.5, target_fraction * 100);
     return chart;
 }
 

@@ -3,6 +3,9 @@
 
 #include "src/statistics.h"
 
+#include <utility>
+#include <vector>
+
 #include <QtCharts/QChart>
 
 class QPalette;
@@ -21,6 +24,9 @@ public:
     static QtCharts::QChart *Utilisation(const TStatistics &statistics, TStatistics::TPeriodKind kind,
                                          const QPalette &palette);
     // Execution seconds per program: minimum, quartiles, median and maximum.
+    // Bars of utilisation (fractions; negative: nothing scheduled) with the target line.
+    static QtCharts::QChart *Utilisation_Bars(const QString &title, const std::vector<std::pair<QString, double>> &bars,
+                                              double target, const QPalette &palette);
     static QtCharts::QChart *Execution_Times(const TStatistics &statistics, const QPalette &palette);
     // Messages by frequency, with the cumulative share in percent.
     static QtCharts::QChart *Pareto(const TStatistics &statistics, const QPalette &palette);

@@ -70,6 +70,8 @@ TWindowPages::TWindowPages(QWidget *parent) : QWidget(parent)
     grid->addLayout(notice_layout, 3, 0, 1, 2);
 }
 
+void TWindowPages::Add_Page(QWidget *page, const QString &title) { d_tabs->addTab(page, title); }
+
 void TWindowPages::Show_Active() { d_tabs->setCurrentWidget(d_active); }
 
 void TWindowPages::Show_Report()

@@ -26,6 +26,8 @@ public:
     TReportView *Report() const { return d_report; }
     TStatisticsPage *Statistics() const { return d_statistics; }
     void Show_Active();
+    // A page of a capability the window has only when set up (the fleet).
+    void Add_Page(QWidget *page, const QString &title);
     // The report page comes forward, unless the user reads the statistics.
     void Show_Report();
 

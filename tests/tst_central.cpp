@@ -4,7 +4,7 @@
 #include "src/database/database.h"
 #include "src/database/pendingjournal.h"
 #include "src/recorder/recorder.h"
-#include "tests/support/fakeclock.h"
+#include "tests/support/centralstation.h"
 #include "tests/support/hostiletexts.h"
 #include "tests/support/postgresserver.h"
 #include "tests/support/testhome.h"
@@ -22,89 +22,6 @@
 namespace
 {
 const int FORWARD_TIMEOUT_MSEC = 30000;
-
-// One station as the window makes it: its file, journal, recorder and the
-// central link, in a folder of its own.
-class TStation
-{
-public:
-    TStation(const QString &folder, const TCentralSettings &settings)
-        : d_folder(folder), d_database(QStringLiteral("station-") + folder)
-    {
-        QDir().mkpath(folder);
-        d_database.Open(File());
-        d_database.Create_Tables();
-        d_journal.reset(new TPendingJournal(&d_database));
-        d_journal->Open(folder + QStringLiteral("/pending"));
-        d_recorder.reset(new TRecorder(d_journal.get(), &d_clock));
-        d_settings.reset(new QSettings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat));
-        settings.Write(d_settings.get());
-        d_central.reset(new TCentral(d_settings.get(), File(), d_recorder.get(), &d_clock, &d_status_bar));
-        d_central->Forwarder()->Set_Intervals(100, 300);
-        QObject::connect(d_central.get(), &TCentral::Message, &d_context, [this](const QString &text) {
-            d_said << text;
-        });
-        QObject::connect(d_central->Forwarder(), &TCentralForwarder::Waiting, &d_context,
-                         [this](int count) { d_waiting = count; }, Qt::QueuedConnection);
-        QObject::connect(d_central->Forwarder(), &TCentralForwarder::Cycle_Done, &d_context,
-                         [this]() { ++d_cycles; }, Qt::QueuedConnection);
-    }
-    ~TStation()
-    {
-        // What the station said, for a failing case's reader.
-        if (QTest::currentTestFailed())
-            qInfo("%s said: %s", qPrintable(d_folder), qPrintable(d_said.join(QStringLiteral(" / "))));
-        d_central.reset();
-        d_recorder.reset();
-        d_journal.reset();
-        d_database.Close();
-    }
-
-    QString File() const { return d_folder + QStringLiteral("/database.db"); }
-    QString Id() const { return d_central->Settings().Station_Id(); }
-    void Store(const TDatabaseItem &item)
-    {
-        const TPendingJournal::TResult result = d_journal->Add_Program_Entry(item);
-        QVERIFY2(result == TPendingJournal::WRITTEN, qPrintable(d_journal->Last_Error()));
-        d_central->Wake();
-    }
-    void Store(int count, const QDateTime &start)
-    {
-        for (int i = 0; i < count; ++i)
-        {
-            TDatabaseItem item;
-            item.Set_Name(QStringLiteral("PART_%1").arg(i % 7));
-            item.Set_Revision(QStringLiteral("R%1").arg(i));
-            item.Set_Date_Time(start.addSecs(60 * i));
-            item.Set_Execution_Time(i);
-            item.Set_Idle_Time(i % 3);
-            item.Set_Point_Count(i * 2);
-            if (i % 2)
-                item.Add_Error_Message(QStringLiteral("Probe hit unexpected %1").arg(i));
-            Store(item);
-        }
-    }
-    int Said(const QString &start) const
-    {
-        int count = 0;
-        for (const QString &line : d_said)
-            count += line.startsWith(start) ? 1 : 0;
-        return count;
-    }
-
-    QString d_folder;
-    TDatabase d_database;
-    std::unique_ptr<TPendingJournal> d_journal;
-    TFakeClock d_clock;
-    std::unique_ptr<TRecorder> d_recorder;
-    std::unique_ptr<QSettings> d_settings;
-    QStatusBar d_status_bar;
-    std::unique_ptr<TCentral> d_central;
-    QObject d_context;
-    QStringList d_said;
-    int d_waiting = -1;
-    int d_cycles = 0;
-};
 
 // Every row of the station's own tables, as text: what a central fault must leave as it was.
 QStringList Local_Rows(const QString &file)
@@ -131,14 +48,6 @@ QStringList Local_Rows(const QString &file)
     return rows;
 }
 } // namespace
-
-#define REQUIRE_SERVER()                                                                                          \
-    do                                                                                                             \
-    {                                                                                                              \
-        if (!TPostgresServer::Missing().isEmpty())                                                                 \
-            QSKIP(qPrintable(QStringLiteral("NO POSTGRESQL SERVER CAN RUN HERE: ") + TPostgresServer::Missing())); \
-        QVERIFY2(d_server.Start(), qPrintable(d_server.Last_Error()));                                            \
-    } while (false)
 
 // Stations forward what they store to a real PostgreSQL server of the test's
 // own, through faults of the network and the server.
@@ -234,11 +143,11 @@ void TTestCentral::Settings_Read_As_Written()
 
 void TTestCentral::Forwards_Every_Execution_Once()
 {
-    REQUIRE_SERVER();
+    QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
-    std::unique_ptr<TStation> station_holder(
-        new TStation(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1"))));
-    TStation &station = *station_holder;
+    std::unique_ptr<TCentralStation> station_holder(
+        new TCentralStation(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1"))));
+    TCentralStation &station = *station_holder;
     const QStringList texts = THostileTexts::All();
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     for (int i = 0; i < texts.size(); ++i)
@@ -313,7 +222,7 @@ void TTestCentral::Forwards_Every_Execution_Once()
         QVERIFY(reset.numRowsAffected() >= 2);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("progress"));
-    TStation again(folder, same);
+    TCentralStation again(folder, same);
     QTRY_VERIFY_WITH_TIMEOUT(again.d_cycles >= 2 && again.d_waiting == 0, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM executions")), stored);
     QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM execution_messages")), 2 * texts.size() + 150);
@@ -322,12 +231,12 @@ void TTestCentral::Forwards_Every_Execution_Once()
 
 void TTestCentral::Stations_Write_At_Once()
 {
-    REQUIRE_SERVER();
+    QUORVEX_REQUIRE_SERVER(d_server);
     // A fresh database: the three make its tables at the same moment.
     const QString database = New_Database();
-    std::vector<std::unique_ptr<TStation>> stations;
+    std::vector<std::unique_ptr<TCentralStation>> stations;
     for (int i = 1; i <= 3; ++i)
-        stations.emplace_back(new TStation(d_home->File_Path(QStringLiteral("cmm%1").arg(i)),
+        stations.emplace_back(new TCentralStation(d_home->File_Path(QStringLiteral("cmm%1").arg(i)),
                                            d_server.Settings(database, QStringLiteral("CMM%1").arg(i))));
     for (int round = 0; round < 4; ++round)
         for (auto &station : stations)
@@ -348,9 +257,9 @@ void TTestCentral::Stations_Write_At_Once()
 
 void TTestCentral::Server_Stopped_Mid_Shift()
 {
-    REQUIRE_SERVER();
+    QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
-    TStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(20, start);
     QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 20,
@@ -379,9 +288,9 @@ void TTestCentral::Server_Stopped_Mid_Shift()
 
 void TTestCentral::Connection_Cut_Mid_Transaction()
 {
-    REQUIRE_SERVER();
+    QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
-    TStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(1, start);
     QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 1,
@@ -433,14 +342,14 @@ void TTestCentral::Bad_Settings_Lose_Nothing()
     QFETCH(QString, host);
     QFETCH(QString, password);
     QFETCH(QString, said);
-    REQUIRE_SERVER();
+    QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
     TCentralSettings settings = d_server.Settings(database, QStringLiteral("CMM1"));
     if (!host.isEmpty())
         settings.Set_Host(host);
     if (!password.isEmpty())
         settings.Set_Password(password);
-    TStation station(d_home->File_Path(QStringLiteral("cmm1")), settings);
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), settings);
     station.Store(12, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 12, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
@@ -454,12 +363,12 @@ void TTestCentral::Bad_Settings_Lose_Nothing()
 
 void TTestCentral::Newer_Schema_Is_Refused()
 {
-    REQUIRE_SERVER();
+    QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
     QSqlQuery query(d_server.Connection(database));
     QVERIFY(query.exec(QStringLiteral("CREATE TABLE quorvex_schema(version integer NOT NULL)")));
     QVERIFY(query.exec(QStringLiteral("INSERT INTO quorvex_schema VALUES(99)")));
-    TStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
                                                           "newer than this Quorvex knows (1)")),

@@ -5,6 +5,7 @@
 #include "src/shiftcalendar.h"
 
 #include <QDateTime>
+#include <QMetaType>
 #include <QString>
 #include <QVector>
 
@@ -23,6 +24,7 @@ struct TAlertEvent
     // The panel's line: "WAR:  Alert: ..." or "INF:  Alert resolved: ...".
     QString Panel_Line() const;
 };
+Q_DECLARE_METATYPE(TAlertEvent)
 
 // The station's own alert rules, judged on what it recorded: the machine
 // idle longer than the threshold within one span of shifts, and more

@@ -42,12 +42,12 @@ void TWebhook::Post(const TAlertEvent &event, const QString &station_name)
         reply->deleteLater();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const bool posted = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+        // Never the URL's query or user: a hook's token is often there.
+        const QString shown = d_url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery);
+        QString reason = status != 0 ? QStringLiteral("HTTP status %1").arg(status) : reply->errorString();
+        reason.replace(d_url.toString(), shown);
         if (!posted && !d_failing)
-            emit Message(QStringLiteral("WAR:  Alert not posted to %1: %2")
-                             .arg(d_url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery),
-                                  reply->error() != QNetworkReply::NoError
-                                      ? reply->errorString()
-                                      : QStringLiteral("HTTP status %1").arg(status)));
+            emit Message(QStringLiteral("WAR:  Alert not posted to %1: %2").arg(shown, reason));
         d_failing = !posted;
         emit Finished(posted);
     });

@@ -10,13 +10,24 @@
 #include <QTcpServer>
 #include <QUuid>
 
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 const QString TPostgresServer::ADMIN = QStringLiteral("quorvex_admin");
 const QString TPostgresServer::PASSWORD = QStringLiteral("it's \"secret\" ;%1");
 
 namespace
 {
+bool Superuser()
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    return geteuid() == 0;
+#endif
+}
+
 // The newest installed server's binaries.
 QString Binaries()
 {
@@ -67,7 +78,7 @@ bool TPostgresServer::Run(const QString &program, const QStringList &arguments, 
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     // The superuser cannot run PostgreSQL's programs: they run as its own user.
-    if (geteuid() == 0)
+    if (Superuser())
         process.start(QStringLiteral("runuser"),
                       QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program} +
                           arguments);
@@ -100,7 +111,7 @@ bool TPostgresServer::Start()
         if (!password.open(QIODevice::WriteOnly) || password.write(PASSWORD.toUtf8() + "\n") < 0)
             return false;
         password.close();
-        if (geteuid() == 0 &&
+        if (Superuser() &&
             QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("postgres"), d_dir.path()}) != 0)
         {
             d_last_error = QStringLiteral("the test's folder cannot be given to the user postgres");

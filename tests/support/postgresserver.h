@@ -51,4 +51,13 @@ private:
     QString d_last_error;
 };
 
+// Skips a test, loudly, where no server can run; fails it where one should and does not start.
+#define QUORVEX_REQUIRE_SERVER(server)                                                                             \
+    do                                                                                                             \
+    {                                                                                                              \
+        if (!TPostgresServer::Missing().isEmpty())                                                                 \
+            QSKIP(qPrintable(QStringLiteral("NO POSTGRESQL SERVER CAN RUN HERE: ") + TPostgresServer::Missing())); \
+        QVERIFY2((server).Start(), qPrintable((server).Last_Error()));                                             \
+    } while (false)
+
 #endif

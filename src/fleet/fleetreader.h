@@ -1,0 +1,59 @@
+#ifndef QUORVEX_FLEETREADER_H
+#define QUORVEX_FLEETREADER_H
+
+#include "src/alerts/alertjudge.h"
+#include "src/central/centralsettings.h"
+#include "src/fleet/fleetsnapshot.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+// Reads the room from the central database on a thread of its own (so the
+// page never waits for the network) and judges the silence of stations: a
+// station without a heartbeat for the set minutes during its shift gets a
+// silent alert, stored centrally once whoever judges it first.
+class TFleetReader : public QObject
+{
+    Q_OBJECT
+
+public:
+    TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts);
+    ~TFleetReader() override;
+
+    // The executions of the stations (quoted ids; all when empty) opened from
+    // FIRST to LAST, with their messages, per station; on any thread.
+    static bool Read_Items(QSqlDatabase db, const QStringList &quoted_ids, const QDate &first, const QDate &last,
+                           std::map<QString, std::vector<TDatabaseItem>> *items, QString *error);
+
+public slots:
+    // The stations' ids to take the statistics of (all when empty), over the
+    // days from FIRST to LAST.
+    void Read(const QStringList &chosen, const QDate &first, const QDate &last);
+    void Stop();
+
+signals:
+    void Ready(std::shared_ptr<const TFleetSnapshot> snapshot);
+    void Failed(const QString &reason);
+    // A silent alert's start or end this reader stored first.
+    void Alert(const TAlertEvent &event, const QString &station_name);
+
+private:
+    bool Read_Stations(TFleetSnapshot *snapshot, const QDate &today);
+    bool Judge_Silence(TFleetSnapshot *snapshot);
+    bool Read_Statistics(TFleetSnapshot *snapshot);
+    void Fail(const QString &reason);
+
+    TCentralSettings d_settings;
+    TAlertSettings d_alerts;
+    QString d_connection_name;
+    bool d_open;
+};
+
+Q_DECLARE_METATYPE(std::shared_ptr<const TFleetSnapshot>)
+
+#endif

@@ -1,0 +1,142 @@
+#include "src/summaries/scheduledsummaries.h"
+
+#include "src/database/database.h"
+#include "src/database/storedform.h"
+#include "src/fleet/fleetreader.h"
+#include "src/recorder/clock.h"
+#include "src/statistics.h"
+#include "src/statisticspdf.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTimer>
+#include <QUuid>
+
+namespace
+{
+const int CHECK_MSEC = 60000;
+
+QStringList Days(const TSummarySchedule::TPeriod &period)
+{
+    QStringList days;
+    for (QDate day = period.first; day <= period.last; day = day.addDays(1))
+        days << TStoredForm::Date_Text(day);
+    return days;
+}
+} // namespace
+
+TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *database, const TShiftCalendar *calendar,
+                                         const TCentralSettings &central, const TClock *clock, QObject *parent)
+    : QObject(parent), d_settings(settings), d_database(database), d_calendar(calendar), d_central(central),
+      d_clock(clock), d_timer(new QTimer(this)), d_reading(false), d_failing(false)
+{
+    d_schedule.Read(settings);
+    connect(d_timer, &QTimer::timeout, this, &TScheduledSummaries::Check);
+    if (!d_schedule.folder.isEmpty())
+        d_timer->start(CHECK_MSEC);
+}
+
+TScheduledSummaries::~TScheduledSummaries() { Join(); }
+
+void TScheduledSummaries::Join()
+{
+    if (d_reader.joinable())
+        d_reader.join();
+}
+
+QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) const
+{
+    const QString scope = d_schedule.scope == QLatin1String("fleet") ? QStringLiteral("fleet ") : QString();
+    return QDir(d_schedule.folder).filePath(QStringLiteral("Quorvex %1%2.pdf").arg(scope, period.Name()));
+}
+
+void TScheduledSummaries::Check()
+{
+    if (d_reading)
+        return;
+    const QVector<TSummarySchedule::TPeriod> due = d_schedule.Due(d_clock->Now());
+    if (due.isEmpty())
+        return;
+    // One period a check for the fleet (its read is in the background); all at once for the station.
+    if (d_schedule.scope == QLatin1String("fleet"))
+    {
+        Read_Fleet(due.first());
+        return;
+    }
+    // A file closed (the window closing) or never opened would give an empty summary, noted as written.
+    if (!d_database->Is_Open())
+        return;
+    for (const TSummarySchedule::TPeriod &period : due)
+    {
+        const QStringList days = Days(period);
+        const QStringList names = d_database->Program_Names(days);
+        Write(period, d_database->Program_Entries(names, days, TDatabase::DATE_THEN_NAME));
+    }
+}
+
+void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
+{
+    if (!d_central.Is_Set())
+    {
+        Fail(QStringLiteral("the fleet's summary needs a central database (group Central of Settings.ini)"));
+        return;
+    }
+    Join();
+    d_reading = true;
+    QPointer<TScheduledSummaries> self(this);
+    const TCentralSettings central = d_central;
+    d_reader = std::thread([self, central, period]() {
+        const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
+        std::map<QString, std::vector<TDatabaseItem>> items;
+        QString error;
+        bool read = central.Open_Connection(name, &error);
+        if (read)
+        {
+            read = TFleetReader::Read_Items(QSqlDatabase::database(name, false), {}, period.first, period.last,
+                                            &items, &error);
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+        std::vector<TDatabaseItem> all;
+        for (const auto &station : items)
+            all.insert(all.end(), station.second.begin(), station.second.end());
+        // The object is destroyed only after this thread is joined, so it is there to be called.
+        QMetaObject::invokeMethod(self.data(), [self, read, error, period, all]() {
+            self->d_reading = false;
+            if (read)
+                self->Write(period, all);
+            else
+                self->Fail(error);
+        });
+    });
+}
+
+void TScheduledSummaries::Fail(const QString &reason)
+{
+    if (!d_failing)
+        emit Message(QStringLiteral("ERR:  Summary not written: ") + reason);
+    d_failing = true;
+}
+
+void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period, const std::vector<TDatabaseItem> &items)
+{
+    const QStringList days = Days(period);
+    const TStatistics statistics(items, days, days, *d_calendar);
+    const QString file_name = File_Name(period);
+    QDir().mkpath(d_schedule.folder);
+    QSaveFile file(file_name);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !TStatisticsPdf::Write(&file, statistics,
+                               period.kind == TSummarySchedule::DAILY ? TStatistics::DAY : TStatistics::WEEK) ||
+        !file.commit())
+    {
+        Fail(file_name + QStringLiteral(": ") + file.errorString());
+        return;
+    }
+    d_failing = false;
+    d_schedule.Written(period, d_settings);
+    emit Message(QStringLiteral("INF:  Summary written: ") + QDir::toNativeSeparators(file_name));
+    emit Written(file_name);
+}
