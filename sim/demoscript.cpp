@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMainWindow>
+#include <QTabWidget>
 #include <QTimer>
 
 namespace
@@ -69,6 +70,8 @@ bool TDemoScript::Valid(const TStep &step)
         return step.words.size() >= 3;
     if (command == QLatin1String("error") || command == QLatin1String("close"))
         return true;
+    if (command == QLatin1String("page"))
+        return !step.text.isEmpty();
     const QStringList plain{"monitor", "software-start", "software-quit", "start", "end", "hit", "learn", "quit"};
     return plain.contains(command) && step.text.isEmpty();
 }
@@ -111,6 +114,13 @@ void TDemoScript::Perform(const TStep &step)
                 action->trigger();
                 break;
             }
+    }
+    else if (command == QLatin1String("page"))
+    {
+        for (QTabWidget *tabs : d_window->findChildren<QTabWidget *>())
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->tabText(i) == step.text)
+                    tabs->setCurrentIndex(i);
     }
     else if (command == QLatin1String("software-start"))
         d_software->Start();
