@@ -94,6 +94,9 @@ TFleetPage::TFleetPage(const TCentralSettings &settings, const TAlertSettings &a
     lower_layout->addLayout(controls);
     lower_layout->addWidget(d_tabs, 1);
     splitter->addWidget(lower);
+    // The statistics and their chart want the room; a table of stations needs few lines.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 2);
     QVBoxLayout *layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
 

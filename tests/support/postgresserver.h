@@ -11,7 +11,9 @@ class TCentralSettings;
 // folder with Debian's binaries, listening on a free port of 127.0.0.1 with
 // password authentication, stopped and removed with the object. The
 // superuser cannot run PostgreSQL: run as root, the server runs as the user
-// "postgres" (which the package makes).
+// "postgres" (which the package makes). Where QUORVEX_TEST_SERVER names
+// "host:port" (the Windows tests under Wine, whose server runs outside), that
+// server is used instead, and cannot be stopped by the test.
 class TPostgresServer
 {
 public:
@@ -29,9 +31,11 @@ public:
     // Makes the cluster on the first call; false with Last_Error() on failure.
     bool Start();
     bool Stop();
+    // A server run outside the test (QUORVEX_TEST_SERVER).
+    static bool External();
     QString Last_Error() const { return d_last_error; }
 
-    QString Host() const { return QStringLiteral("127.0.0.1"); }
+    QString Host() const { return d_host; }
     int Port() const { return d_port; }
     // Settings that point a station at DATABASE (made when missing) as the admin.
     TCentralSettings Settings(const QString &database, const QString &station_name) const;
@@ -45,6 +49,7 @@ private:
 
     QTemporaryDir d_dir;
     QString d_bin;
+    QString d_host;
     int d_port;
     bool d_made;
     bool d_running;
