@@ -139,6 +139,7 @@ void TTestCentral::Settings_Read_As_Written()
     TCentralSettings none;
     none.Read(&empty);
     QVERIFY(!none.Is_Set());
+    QVERIFY(!empty.contains(QStringLiteral("Central/Station_Id")));
 }
 
 void TTestCentral::Forwards_Every_Execution_Once()

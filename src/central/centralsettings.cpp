@@ -64,7 +64,8 @@ void TCentralSettings::Read(QSettings *settings)
     if (!SSL_MODES.contains(d_ssl_mode))
         d_ssl_mode = QStringLiteral("prefer");
     d_station_id = settings->value(QStringLiteral("Station_Id")).toString();
-    if (QUuid(d_station_id).isNull())
+    // Made only for a station that forwards: a file without a central database stays as it was.
+    if (QUuid(d_station_id).isNull() && Is_Set())
     {
         d_station_id = QUuid::createUuid().toString(QUuid::WithoutBraces);
         settings->setValue(QStringLiteral("Station_Id"), d_station_id);
