@@ -3,6 +3,7 @@
 #include "tests/support/postgresserver.h"
 #include "tests/support/testhome.h"
 
+#include <QLabel>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
@@ -142,6 +143,21 @@ void TTestFleet::Page_Shows_The_Room()
                                                            "ended IS NOT NULL")),
              1);
     QCOMPARE((viewer.said + other.said).filter(QStringLiteral("Alert resolved")).size(), 1);
+
+    // The server gone: said once on the page and in the panel; back, the page reads again.
+    if (TPostgresServer::External())
+        return;
+    query = QSqlQuery();
+    QVERIFY2(d_server.Stop(), qPrintable(d_server.Last_Error()));
+    viewer.said.clear();
+    viewer.Read();
+    viewer.Read();
+    QCOMPARE(viewer.said.filter(QStringLiteral("WAR:  Central database unreachable: ")).size(), 1);
+    QCOMPARE(viewer.page.findChild<QLabel *>(QStringLiteral("fleet_status"))->text(),
+             QStringLiteral("Central database unreachable"));
+    QVERIFY2(d_server.Start(), qPrintable(d_server.Last_Error()));
+    QVERIFY(viewer.Read());
+    QVERIFY(viewer.page.findChild<QLabel *>(QStringLiteral("fleet_status"))->text().startsWith(QStringLiteral("2 stations")));
 }
 
 QTEST_MAIN(TTestFleet)

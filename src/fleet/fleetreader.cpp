@@ -35,7 +35,7 @@ double TFleetSnapshot::TStation::Utilisation() const
 
 TFleetReader::TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts)
     : d_settings(settings), d_alerts(alerts),
-      d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()), d_open(false)
+      d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()), d_open(false), d_broken(false)
 {
     qRegisterMetaType<std::shared_ptr<const TFleetSnapshot>>();
     qRegisterMetaType<TAlertEvent>();
@@ -43,25 +43,38 @@ TFleetReader::TFleetReader(const TCentralSettings &settings, const TAlertSetting
 
 TFleetReader::~TFleetReader() = default;
 
+void TFleetReader::Close()
+{
+    if (!d_open)
+        return;
+    QSqlDatabase::database(d_connection_name, false).close();
+    QSqlDatabase::removeDatabase(d_connection_name);
+    d_open = false;
+}
+
 void TFleetReader::Stop()
 {
-    if (d_open)
-    {
-        QSqlDatabase::database(d_connection_name, false).close();
-        QSqlDatabase::removeDatabase(d_connection_name);
-        d_open = false;
-    }
+    Close();
+    // Deleted by the page on the GUI thread once this thread has ended.
     moveToThread(QCoreApplication::instance()->thread());
 }
 
 void TFleetReader::Fail(const QString &reason)
 {
-    // Dropped now: the next read connects afresh.
-    Stop();
+    // Dropped once the read is over and no query holds it: the next read connects afresh.
+    d_broken = true;
     emit Failed(reason);
 }
 
 void TFleetReader::Read(const QStringList &chosen, const QDate &first, const QDate &last)
+{
+    Read_Snapshot(chosen, first, last);
+    if (d_broken)
+        Close();
+    d_broken = false;
+}
+
+void TFleetReader::Read_Snapshot(const QStringList &chosen, const QDate &first, const QDate &last)
 {
     QString error;
     if (!d_open && !d_settings.Open_Connection(d_connection_name, &error))

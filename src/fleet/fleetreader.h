@@ -47,11 +47,14 @@ private:
     bool Judge_Silence(TFleetSnapshot *snapshot);
     bool Read_Statistics(TFleetSnapshot *snapshot);
     void Fail(const QString &reason);
+    void Close();
+    void Read_Snapshot(const QStringList &chosen, const QDate &first, const QDate &last);
 
     TCentralSettings d_settings;
     TAlertSettings d_alerts;
     QString d_connection_name;
     bool d_open;
+    bool d_broken;
 };
 
 Q_DECLARE_METATYPE(std::shared_ptr<const TFleetSnapshot>)
