@@ -29,6 +29,8 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     d_forwarder = new TCentralForwarder(d_settings, local_file);
     d_forwarder->moveToThread(d_thread);
     connect(d_thread, &QThread::started, d_forwarder, &TCentralForwarder::Start);
+    // Deleted on its own thread as that ends, where all it holds was made and used.
+    connect(d_thread, &QThread::finished, d_forwarder, &QObject::deleteLater);
     connect(d_forwarder, &TCentralForwarder::Unreachable, this, [this](const QString &reason) {
         emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason);
     });
@@ -53,7 +55,6 @@ void TCentral::Stop()
     QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Stop, Qt::BlockingQueuedConnection);
     d_thread->quit();
     d_thread->wait();
-    delete d_forwarder;
     d_forwarder = nullptr;
     delete d_thread;
     d_thread = nullptr;

@@ -4,7 +4,6 @@
 #include "src/central/centralwriter.h"
 #include "src/central/localoutbox.h"
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QThread>
@@ -62,8 +61,6 @@ void TCentralForwarder::Stop()
     d_timer = nullptr;
     Disconnect();
     d_outbox.reset();
-    // Deleted by its owner on the GUI thread once this thread has ended.
-    moveToThread(QCoreApplication::instance()->thread());
 }
 
 void TCentralForwarder::Wake()

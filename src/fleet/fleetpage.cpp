@@ -109,6 +109,9 @@ TFleetPage::TFleetPage(const TCentralSettings &settings, const TAlertSettings &a
     d_thread->setObjectName(QStringLiteral("Fleet reader"));
     d_reader = new TFleetReader(settings, alerts);
     d_reader->moveToThread(d_thread);
+    connect(this, &TFleetPage::Read_Requested, d_reader, &TFleetReader::Read);
+    // Deleted on its own thread as that ends, where its connection was made and used.
+    connect(d_thread, &QThread::finished, d_reader, &QObject::deleteLater);
     connect(d_reader, &TFleetReader::Ready, this, &TFleetPage::Show);
     connect(d_reader, &TFleetReader::Failed, this, &TFleetPage::Show_Failure);
     connect(d_reader, &TFleetReader::Alert, this, [this](const TAlertEvent &event, const QString &station) {
@@ -134,7 +137,6 @@ TFleetPage::~TFleetPage()
     QMetaObject::invokeMethod(d_reader, &TFleetReader::Stop, Qt::BlockingQueuedConnection);
     d_thread->quit();
     d_thread->wait();
-    delete d_reader;
 }
 
 void TFleetPage::showEvent(QShowEvent *event)
@@ -163,8 +165,7 @@ void TFleetPage::Refresh()
     const QDate today = QDate::currentDate();
     const QDate first = today.addDays(1 - d_days->currentData().toInt());
     const QStringList chosen = Chosen();
-    QMetaObject::invokeMethod(d_reader, [this, chosen, first, today]() { d_reader->Read(chosen, first, today); },
-                              Qt::QueuedConnection);
+    emit Read_Requested(chosen, first, today);
 }
 
 void TFleetPage::Read_Done()

@@ -45,6 +45,8 @@ signals:
     void Message(const QString &text);
     // A read was shown (or failed, said on the page).
     void Shown();
+    // To the reader's thread (queued).
+    void Read_Requested(const QStringList &chosen, const QDate &first, const QDate &last);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -3,7 +3,6 @@
 #include "src/central/centralwriter.h"
 #include "src/shiftcalendar.h"
 
-#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -52,12 +51,7 @@ void TFleetReader::Close()
     d_open = false;
 }
 
-void TFleetReader::Stop()
-{
-    Close();
-    // Deleted by the page on the GUI thread once this thread has ended.
-    moveToThread(QCoreApplication::instance()->thread());
-}
+void TFleetReader::Stop() { Close(); }
 
 void TFleetReader::Fail(const QString &reason)
 {
