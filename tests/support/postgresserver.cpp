@@ -2,6 +2,7 @@
 
 #include "src/central/centralsettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -52,7 +53,8 @@ int Free_Port()
 }
 } // namespace
 
-TPostgresServer::TPostgresServer() : d_host(QStringLiteral("127.0.0.1")), d_port(0), d_made(false), d_running(false)
+TPostgresServer::TPostgresServer()
+    : d_host(QStringLiteral("127.0.0.1")), d_port(0), d_made(false), d_running(false), d_watched(false)
 {
     const QString external = qEnvironmentVariable("QUORVEX_TEST_SERVER");
     if (External())
@@ -149,7 +151,26 @@ bool TPostgresServer::Start()
               QStringLiteral("start")}))
         return false;
     d_running = true;
+    Watch_Test_Process();
     return true;
+}
+
+// A test that crashes never runs the destructor: a watcher outside it stops
+// the server and removes its folder once the test's process is gone.
+void TPostgresServer::Watch_Test_Process()
+{
+#ifndef Q_OS_WIN
+    if (d_watched)
+        return;
+    const QString stop = (Superuser() ? QStringLiteral("runuser -u postgres -- ") : QString()) + d_bin +
+                         QStringLiteral("/pg_ctl -D '%1' -m immediate -w stop").arg(d_dir.filePath(QStringLiteral("data")));
+    d_watched = QProcess::startDetached(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 2; done; %2 >/dev/null 2>&1; "
+                                              "rm -rf '%3'")
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(stop, d_dir.path())});
+#endif
 }
 
 void TPostgresServer::Forget_Connections()

@@ -45,6 +45,7 @@ public:
 
 private:
     void Forget_Connections();
+    void Watch_Test_Process();
     bool Run(const QString &program, const QStringList &arguments, int timeout_msec = 60000);
 
     QTemporaryDir d_dir;
@@ -53,6 +54,7 @@ private:
     int d_port;
     bool d_made;
     bool d_running;
+    bool d_watched;
     QString d_last_error;
 };
 
