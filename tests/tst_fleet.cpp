@@ -1,9 +1,12 @@
 #include "src/fleet/fleetpage.h"
+#include "src/recorder/clock.h"
+#include "src/summaries/scheduledsummaries.h"
 #include "tests/support/centralstation.h"
 #include "tests/support/postgresserver.h"
 #include "tests/support/testhome.h"
 
 #include <QLabel>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
@@ -143,6 +146,26 @@ void TTestFleet::Page_Shows_The_Room()
                                                            "ended IS NOT NULL")),
              1);
     QCOMPARE((viewer.said + other.said).filter(QStringLiteral("Alert resolved")).size(), 1);
+
+    // The fleet's daily summary: yesterday's executions of every station, read in the background.
+    QSettings ini(home.File_Path(QStringLiteral("Settings.ini")), QSettings::IniFormat);
+    ini.setValue(QStringLiteral("Summaries/Folder"), home.File_Path(QStringLiteral("summaries")));
+    ini.setValue(QStringLiteral("Summaries/Scope"), QStringLiteral("fleet"));
+    ini.setValue(QStringLiteral("Summaries/Weekly"), false);
+    TDatabase unused(QStringLiteral("unused"));
+    TShiftCalendar calendar;
+    TClock clock;
+    TScheduledSummaries summaries(&ini, &unused, &calendar, settings_a, &clock);
+    QStringList written;
+    connect(&summaries, &TScheduledSummaries::Written, this, [&written](const QString &file) { written << file; });
+    summaries.Check();
+    QTRY_COMPARE_WITH_TIMEOUT(written.size(), 1, TIMEOUT_MSEC);
+    QVERIFY2(written.first().endsWith(QStringLiteral("/Quorvex fleet daily ") +
+                                      QDate::currentDate().addDays(QTime::currentTime() >= QTime(6, 0) ? -1 : -2)
+                                          .toString(Qt::ISODate) +
+                                      QStringLiteral(".pdf")),
+             qPrintable(written.first()));
+    QVERIFY(QFileInfo(written.first()).size() > 2000);
 
     // The server gone: said once on the page and in the panel; back, the page reads again.
     if (TPostgresServer::External())
