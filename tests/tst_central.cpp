@@ -69,7 +69,6 @@ private slots:
 
 private:
     QString New_Database();
-    int Count(const QString &database, const QString &statement);
 
     TPostgresServer d_server;
     std::unique_ptr<TTestHome> d_home;
@@ -92,13 +91,6 @@ QString TTestCentral::New_Database()
     return name;
 }
 
-int TTestCentral::Count(const QString &database, const QString &statement)
-{
-    QSqlQuery query(d_server.Connection(database));
-    if (!query.exec(statement) || !query.next())
-        return -1;
-    return query.value(0).toInt();
-}
 
 void TTestCentral::Settings_Read_As_Written()
 {
@@ -171,14 +163,14 @@ void TTestCentral::Forwards_Every_Execution_Once()
     station.d_recorder->Execution_Started();
 
     const QString of_station = QStringLiteral(" WHERE station_id='%1'").arg(station.Id());
-    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions") + of_station), stored,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions") + of_station), stored,
                               FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(
-        Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods") + of_station), 3600,
+        d_server.Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods") + of_station), 3600,
         FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(
-        Count(database, QStringLiteral("SELECT count(*) FROM stations WHERE state='executing' AND "
+        d_server.Count(database, QStringLiteral("SELECT count(*) FROM stations WHERE state='executing' AND "
                                        "program='BRACKET' AND name='CMM1'")),
         1, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
@@ -225,9 +217,9 @@ void TTestCentral::Forwards_Every_Execution_Once()
     QSqlDatabase::removeDatabase(QStringLiteral("progress"));
     TCentralStation again(folder, same);
     QTRY_VERIFY_WITH_TIMEOUT(again.d_cycles >= 2 && again.d_waiting == 0, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM executions")), stored);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM execution_messages")), 2 * texts.size() + 150);
-    QCOMPARE(Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods")), 3600);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), stored);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM execution_messages")), 2 * texts.size() + 150);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods")), 3600);
 }
 
 void TTestCentral::Stations_Write_At_Once()
@@ -242,13 +234,13 @@ void TTestCentral::Stations_Write_At_Once()
     for (int round = 0; round < 4; ++round)
         for (auto &station : stations)
             station->Store(50, QDateTime(QDate(2026, 12, 7), QTime(6 + round, 0)));
-    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 600,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 600,
                               FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM quorvex_schema")), 1);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM stations")), 3);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 200);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM quorvex_schema")), 1);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM stations")), 3);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 200);
     // In order per station: arrival follows the local key.
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM (SELECT local_id, lag(local_id) OVER (PARTITION BY "
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM (SELECT local_id, lag(local_id) OVER (PARTITION BY "
                                             "station_id ORDER BY arrival) AS before FROM executions) AS ordered "
                                             "WHERE before >= local_id")),
              0);
@@ -265,7 +257,7 @@ void TTestCentral::Server_Stopped_Mid_Shift()
     TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(20, start);
-    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 20,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 20,
                               FORWARD_TIMEOUT_MSEC);
 
     QVERIFY2(d_server.Stop(), qPrintable(d_server.Last_Error()));
@@ -280,7 +272,7 @@ void TTestCentral::Server_Stopped_Mid_Shift()
     QCOMPARE(local.filter(QStringLiteral("program|")).size(), 50);
 
     QVERIFY2(d_server.Start(), qPrintable(d_server.Last_Error()));
-    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 50,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 50,
                               FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("INF:  Central database reachable again")), 1,
                               FORWARD_TIMEOUT_MSEC);
@@ -296,7 +288,7 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
     TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(1, start);
-    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 1,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 1,
                               FORWARD_TIMEOUT_MSEC);
 
     // The test holds the table, so the station's next batch waits inside its
@@ -312,7 +304,7 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
     const QString waiting_backend = QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name='Quorvex' "
                                                    "AND wait_event_type='Lock' AND datname='%1'")
                                         .arg(database);
-    QTRY_COMPARE_WITH_TIMEOUT(Count(QStringLiteral("postgres"), QStringLiteral("SELECT count(*) FROM (") +
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(QStringLiteral("postgres"), QStringLiteral("SELECT count(*) FROM (") +
                                                                     waiting_backend + QStringLiteral(") AS w")),
                               1, FORWARD_TIMEOUT_MSEC);
     QSqlQuery cut(watcher);
@@ -321,10 +313,10 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
              qPrintable(cut.lastError().text()));
     QVERIFY(admin.rollback());
 
-    QTRY_COMPARE_WITH_TIMEOUT(Count(database, QStringLiteral("SELECT count(*) FROM executions")), 41,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 41,
                               FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 41);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 41);
     QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1);
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("INF:  Central database reachable again")), 1,
                               FORWARD_TIMEOUT_MSEC);
@@ -361,7 +353,7 @@ void TTestCentral::Bad_Settings_Lose_Nothing()
     QVERIFY2(line.contains(said), qPrintable(line));
     QVERIFY2(!line.contains(TPostgresServer::PASSWORD), qPrintable(line));
     QCOMPARE(Local_Rows(station.File()).filter(QStringLiteral("program|")).size(), 12);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
 }
 
 void TTestCentral::Newer_Schema_Is_Refused()
@@ -377,8 +369,8 @@ void TTestCentral::Newer_Schema_Is_Refused()
                                                           "newer than this Quorvex knows (1)")),
                               1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
-    QCOMPARE(Count(database, QStringLiteral("SELECT max(version) FROM quorvex_schema")), 99);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT max(version) FROM quorvex_schema")), 99);
 }
 
 QTEST_MAIN(TTestCentral)

@@ -61,17 +61,9 @@ private slots:
     void Page_Shows_The_Room();
 
 private:
-    int Count(const QString &database, const QString &statement);
     TPostgresServer d_server;
 };
 
-int TTestFleet::Count(const QString &database, const QString &statement)
-{
-    QSqlQuery query(d_server.Connection(database));
-    if (!query.exec(statement) || !query.next())
-        return -1;
-    return query.value(0).toInt();
-}
 
 void TTestFleet::Page_Shows_The_Room()
 {
@@ -89,10 +81,10 @@ void TTestFleet::Page_Shows_The_Room()
     b.d_recorder->Attached();
     b.d_recorder->Program_Opened(QStringLiteral("HOUSING"), QStringLiteral("C"), true);
     b.d_recorder->Execution_Started();
-    QTRY_COMPARE_WITH_TIMEOUT(Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM executions")), 8,
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM executions")), 8,
                               TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(
-        Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM stations WHERE state='executing'")), 1,
+        d_server.Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM stations WHERE state='executing'")), 1,
         TIMEOUT_MSEC);
 
     TAlertSettings alerts;
@@ -130,7 +122,7 @@ void TTestFleet::Page_Shows_The_Room()
     QVERIFY(query.exec(QStringLiteral("UPDATE stations SET heartbeat=now()-interval '30 minutes' WHERE name='CMM-A'")));
     TViewer other(settings_a, alerts);
     QVERIFY(viewer.Read() && other.Read() && viewer.Read());
-    QCOMPARE(Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM alerts WHERE kind='silent' AND "
+    QCOMPARE(d_server.Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM alerts WHERE kind='silent' AND "
                                                            "ended IS NULL")),
              1);
     QCOMPARE(viewer.said.size() + other.said.size(), 1);
@@ -142,7 +134,7 @@ void TTestFleet::Page_Shows_The_Room()
     // Heard again: the alert ends, said once.
     QVERIFY(query.exec(QStringLiteral("UPDATE stations SET heartbeat=now() WHERE name='CMM-A'")));
     QVERIFY(viewer.Read() && other.Read());
-    QCOMPARE(Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM alerts WHERE kind='silent' AND "
+    QCOMPARE(d_server.Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM alerts WHERE kind='silent' AND "
                                                            "ended IS NOT NULL")),
              1);
     QCOMPARE((viewer.said + other.said).filter(QStringLiteral("Alert resolved")).size(), 1);

@@ -245,6 +245,11 @@ bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage(RUN_TIME, 
 
 bool TDatabase::Add_Usage(TUsageTotal total, int seconds)
 {
+    return In_Usage_Transaction([&](QSqlDatabase db) { return Add_Usage_Period(db, total, seconds); });
+}
+
+bool TDatabase::In_Usage_Transaction(const std::function<bool(QSqlDatabase)> &work)
+{
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QSqlDatabase db;
     if (!Connection(&db))
@@ -257,9 +262,13 @@ bool TDatabase::Add_Usage(TUsageTotal total, int seconds)
         d_last_error = Reason("usage", db.lastError());
         return false;
     }
+    // A usage row made again inside a transaction that is rolled back was not made.
     const QStringList notices = d_notices;
-    if (Add_Usage_Period(db, total, seconds) && db.commit())
+    const bool done = work(db);
+    if (done && db.commit())
         return true;
+    if (done)
+        d_last_error = Reason("usage", db.lastError());
     db.rollback();
     d_notices = notices;
     return false;
@@ -333,42 +342,24 @@ const char *TDatabase::Usage_Column(TUsageTotal total)
 
 bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &token)
 {
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QSqlDatabase db;
-    if (!Connection(&db))
-    {
-        d_last_error = QStringLiteral("Not connected");
-        return false;
-    }
-    if (!db.transaction())
-    {
-        d_last_error = Reason("usage", db.lastError());
-        return false;
-    }
-    // A usage row made again inside a transaction that is rolled back was not made.
-    const QStringList notices = d_notices;
-    QSqlQuery query(db);
-    bool done = false;
-    if (!Execute(&query,
-                 QStringLiteral("CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)")) ||
-        !Execute(&query, Fill("SELECT 1 FROM usage_journal WHERE token='%1'", {Text(token)})))
-        d_last_error = Reason("usage", query.lastError());
-    else if (query.next())
-        done = true;
-    else if (Add_Usage_Period(db, total, seconds))
-    {
-        done = Execute(&query, Fill("INSERT INTO usage_journal(token) VALUES('%1')", {Text(token)}));
-        if (!done)
+    return In_Usage_Transaction([&](QSqlDatabase db) {
+        QSqlQuery query(db);
+        if (!Execute(&query,
+                     QStringLiteral("CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)")) ||
+            !Execute(&query, Fill("SELECT 1 FROM usage_journal WHERE token='%1'", {Text(token)})))
+        {
             d_last_error = Reason("usage", query.lastError());
-    }
-    query.finish();
-    if (done && db.commit())
-        return true;
-    if (done)
-        d_last_error = Reason("usage", db.lastError());
-    db.rollback();
-    d_notices = notices;
-    return false;
+            return false;
+        }
+        if (query.next())
+            return true;
+        if (!Add_Usage_Period(db, total, seconds))
+            return false;
+        if (Execute(&query, Fill("INSERT INTO usage_journal(token) VALUES('%1')", {Text(token)})))
+            return true;
+        d_last_error = Reason("usage", query.lastError());
+        return false;
+    });
 }
 
 void TDatabase::Forget_Usage_Token(const QString &token)

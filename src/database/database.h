@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -96,6 +97,8 @@ private:
     bool Add_Usage_Total(const char *column, int seconds);
     bool Add_Usage(TUsageTotal total, int seconds);
     bool Add_Usage_Period(QSqlDatabase db, TUsageTotal total, int seconds);
+    // WORK in one transaction under the lock; the notices it made are dropped with a rollback.
+    bool In_Usage_Transaction(const std::function<bool(QSqlDatabase)> &work);
     static const char *Usage_Column(TUsageTotal total);
     bool Insert_Entry(QSqlDatabase db, const TDatabaseItem &item);
     void Read_Data(int program_id, TDatabaseItem *item, bool *found);

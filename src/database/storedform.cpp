@@ -115,6 +115,14 @@ QString TStoredForm::Date_Text(const QDate &date) { return QLocale::c().toString
 
 QString TStoredForm::Time_Text(const QTime &time) { return QLocale::c().toString(time, TIME_FORM); }
 
+QStringList TStoredForm::Date_Texts(const QDate &first, const QDate &last)
+{
+    QStringList days;
+    for (QDate day = first; day.isValid() && day <= last; day = day.addDays(1))
+        days << Date_Text(day);
+    return days;
+}
+
 QDateTime TStoredForm::Date_Time(const QString &date_text, const QString &time_text)
 {
     QDateTime date_time;

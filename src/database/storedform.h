@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 // The one place that writes and reads the date and time texts the database
@@ -21,6 +22,8 @@ public:
     // Valid exactly when the date text is in the stored form; a time text that
     // is not leaves the time at midnight.
     static QDateTime Date_Time(const QString &date_text, const QString &time_text);
+    // The stored date texts of every day from FIRST to LAST.
+    static QStringList Date_Texts(const QDate &first, const QDate &last);
     static QDate Date(const QString &date_text);
     static QTime Time(const QString &time_text);
     static QTime Time(const QByteArray &utf8_text);

@@ -11,14 +11,6 @@
 
 namespace
 {
-QStringList Days(const QDate &first, const QDate &last)
-{
-    QStringList days;
-    for (QDate day = first; day.isValid() && day <= last; day = day.addDays(1))
-        days << TStoredForm::Date_Text(day);
-    return days;
-}
-
 QString Hours(qint64 seconds) { return QString::number(seconds / 3600.0, 'f', 1); }
 } // namespace
 
@@ -78,7 +70,7 @@ bool TFleetReader::Read_Statistics(TFleetSnapshot *snapshot)
         {QStringLiteral("Station"), QStringLiteral("Executions"), QStringLiteral("Executing h"),
          QStringLiteral("Scheduled h"), QStringLiteral("Utilisation"), QStringLiteral("Target"),
          QStringLiteral("Messages")});
-    const QStringList days = Days(snapshot->first, snapshot->last);
+    const QStringList days = TStoredForm::Date_Texts(snapshot->first, snapshot->last);
     std::map<QString, std::vector<TDatabaseItem>> items;
     std::vector<TDatabaseItem> all;
     QString error;

@@ -18,13 +18,6 @@ namespace
 {
 const int CHECK_MSEC = 60000;
 
-QStringList Days(const TSummarySchedule::TPeriod &period)
-{
-    QStringList days;
-    for (QDate day = period.first; day <= period.last; day = day.addDays(1))
-        days << TStoredForm::Date_Text(day);
-    return days;
-}
 } // namespace
 
 TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *database, const TShiftCalendar *calendar,
@@ -70,7 +63,7 @@ void TScheduledSummaries::Check()
         return;
     for (const TSummarySchedule::TPeriod &period : due)
     {
-        const QStringList days = Days(period);
+        const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
         const QStringList names = d_database->Program_Names(days);
         Write(period, d_database->Program_Entries(names, days, TDatabase::DATE_THEN_NAME));
     }
@@ -122,7 +115,7 @@ void TScheduledSummaries::Fail(const QString &reason)
 
 void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period, const std::vector<TDatabaseItem> &items)
 {
-    const QStringList days = Days(period);
+    const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
     const TStatistics statistics(items, days, days, *d_calendar);
     const QString file_name = File_Name(period);
     QDir().mkpath(d_schedule.folder);

@@ -233,6 +233,14 @@ QSqlDatabase TPostgresServer::Connection(const QString &database)
     return db;
 }
 
+int TPostgresServer::Count(const QString &database, const QString &statement)
+{
+    QSqlQuery query(Connection(database));
+    if (!query.exec(statement) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
 bool TPostgresServer::Create_Database(const QString &name)
 {
     QSqlQuery query(Connection(QStringLiteral("postgres")));

@@ -42,6 +42,8 @@ public:
     bool Create_Database(const QString &name);
     // A connection of the test's own to DATABASE, opened (named after it).
     QSqlDatabase Connection(const QString &database);
+    // The first column of the first row of STATEMENT in DATABASE; -1 when it fails.
+    int Count(const QString &database, const QString &statement);
 
 private:
     void Forget_Connections();
