@@ -1,16 +1,13 @@
-#include "sim/demoscript.h"
-#include "sim/measurementsoftware.h"
-#include "sim/simulatorwindow.h"
+#include "sim/demo.h"
 #include "src/localzone.h"
-#include "src/quorvex.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QStyleFactory>
 #include <QTextStream>
 
-// The Quorvex window beside the simulator's control window, optionally driven
-// by a script: quorvex-demo [--script FILE].
+// The Quorvex window beside the simulator's control window, on the demo's own
+// data folder, optionally driven by a script: quorvex-demo [--script FILE].
 int main(int argc, char *argv[])
 {
     TLocalZone::Keep_Zone_Read();
@@ -26,28 +23,19 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    // The script is checked before anything is done, the home folder untouched.
-    TMeasurementSoftware software;
-    TDemoScript script(&software);
-    if (script_option >= 0 && !script.Load(arguments.at(script_option + 1)))
+    TDemo demo;
+    QString error;
+    if (script_option >= 0 && !demo.Load_Script(arguments.at(script_option + 1), &error))
     {
-        QTextStream(stderr) << script.Error_Text() << "\n";
+        QTextStream(stderr) << error << "\n";
         return 2;
     }
-
-    TQuorvex *window = new TQuorvex;
-
-    TSimulatorWindow control(&software);
-    window->show();
-    control.move(window->frameGeometry().right() + 12, window->y());
-    control.show();
-
+    demo.Show();
     if (script_option >= 0)
     {
-        QObject::connect(&script, &TDemoScript::Quit_Requested, &application, [&application]() { application.exit(0); });
-        script.Start(window);
+        QObject::connect(&demo, &TDemo::Quit_Requested, &application,
+                         [&application]() { application.exit(0); });
+        demo.Run_Script();
     }
-    const int result = application.exec();
-    delete window;
-    return result;
+    return application.exec();
 }

@@ -1,21 +1,30 @@
 #include "sim/demoscript.h"
 
 #include "sim/measurementsoftware.h"
+#include "src/datawidget.h"
+#include "src/quorvex.h"
 
 #include <QAction>
 #include <QFile>
-#include <QMainWindow>
 #include <QTabWidget>
 #include <QTimer>
 
 namespace
 {
+// How often and how long "wait attached" or "wait detached" looks at the window.
+const int ATTACH_POLL_MSEC = 50;
+const int ATTACH_LIMIT_MSEC = 60000;
+
 // "-" stands for an empty revision or name.
-QString Word(const QString &word) { return word == QLatin1String("-") ? QString() : word; }
+QString Word(const QString &word)
+{
+    return word == QLatin1String("-") ? QString() : word;
+}
 } // namespace
 
 TDemoScript::TDemoScript(TMeasurementSoftware *software, QObject *parent)
-    : QObject(parent), d_software(software), d_window(nullptr), d_next_step(0), d_last_program(-1)
+    : QObject(parent), d_software(software), d_window(nullptr), d_next_step(0), d_last_program(-1),
+      d_speed(1), d_waited_msec(0), d_running(false)
 {
 }
 
@@ -60,6 +69,9 @@ bool TDemoScript::Parse(const QStringList &lines)
 bool TDemoScript::Valid(const TStep &step)
 {
     const QString &command = step.command;
+    if (command == QLatin1String("wait") &&
+        (step.text == QLatin1String("attached") || step.text == QLatin1String("detached")))
+        return true;
     if (command == QLatin1String("wait"))
     {
         bool number = false;
@@ -72,14 +84,19 @@ bool TDemoScript::Valid(const TStep &step)
         return true;
     if (command == QLatin1String("page"))
         return !step.text.isEmpty();
-    const QStringList plain{"monitor", "software-start", "software-quit", "start", "end", "hit", "learn", "quit"};
+    if (command == QLatin1String("monitor"))
+        return QStringList{"", "on", "off"}.contains(step.text);
+    if (command == QLatin1String("select"))
+        return QStringList{"dates", "programs"}.contains(step.text);
+    const QStringList plain{"software-start", "software-quit", "start", "end", "hit", "learn", "quit"};
     return plain.contains(command) && step.text.isEmpty();
 }
 
-void TDemoScript::Start(QMainWindow *window)
+void TDemoScript::Start(TQuorvex *window)
 {
     d_window = window;
     d_next_step = 0;
+    d_running = true;
     QTimer::singleShot(0, this, &TDemoScript::Next);
 }
 
@@ -87,27 +104,47 @@ void TDemoScript::Next()
 {
     if (d_next_step >= d_steps.size())
     {
+        d_running = false;
         emit Finished();
         return;
     }
-    const TStep step = d_steps[d_next_step++];
+    const TStep step = d_steps[d_next_step];
+    // The window attaches about a second after the software shows and sees it
+    // gone within a second, later on a busy machine: what follows must wait.
+    const bool attached = d_window->Attached();
+    if (step.command == QLatin1String("wait") &&
+        ((step.text == QLatin1String("attached") && !attached) ||
+         (step.text == QLatin1String("detached") && attached)) &&
+        d_waited_msec < ATTACH_LIMIT_MSEC)
+    {
+        d_waited_msec += ATTACH_POLL_MSEC;
+        QTimer::singleShot(ATTACH_POLL_MSEC, this, &TDemoScript::Next);
+        return;
+    }
+    d_waited_msec = 0;
+    ++d_next_step;
     if (step.command == QLatin1String("quit"))
     {
+        d_running = false;
         d_window->close();
         emit Quit_Requested();
         return;
     }
     Perform(step);
     // Between two lines the event loop runs, as it would between two things a person does.
-    const int delay = step.command == QLatin1String("wait") ? step.text.toInt() : 0;
+    const int delay = step.command == QLatin1String("wait") ? step.text.toInt() / d_speed : 0;
     QTimer::singleShot(delay, this, &TDemoScript::Next);
 }
 
-void TDemoScript::Perform(const TStep &step)
+// What a person does in the Quorvex window, through its own widgets.
+void TDemoScript::Perform_On_Window(const TStep &step)
 {
     const QString &command = step.command;
     if (command == QLatin1String("monitor"))
     {
+        // "on" and "off" leave a window that already is so as it is.
+        if (step.text == QLatin1String(d_window->Monitoring() ? "on" : "off"))
+            return;
         for (QAction *action : d_window->findChildren<QAction *>())
             if (action->text() == QLatin1String("Monitor"))
             {
@@ -122,6 +159,18 @@ void TDemoScript::Perform(const TStep &step)
                 if (tabs->tabText(i) == step.text)
                     tabs->setCurrentIndex(i);
     }
+    else if (TDataWidget *list = d_window->findChild<TDataWidget *>(step.text == QLatin1String("dates")
+                                                                        ? QStringLiteral("date_list")
+                                                                        : QStringLiteral("program_list")))
+        list->Select_All();
+}
+
+void TDemoScript::Perform(const TStep &step)
+{
+    const QString &command = step.command;
+    if (command == QLatin1String("monitor") || command == QLatin1String("page") ||
+        command == QLatin1String("select"))
+        Perform_On_Window(step);
     else if (command == QLatin1String("software-start"))
         d_software->Start();
     else if (command == QLatin1String("software-quit"))
@@ -145,5 +194,6 @@ void TDemoScript::Perform(const TStep &step)
         d_software->Error_Message(d_last_program, text.replace(QLatin1String("\\n"), QLatin1String("\n")));
     }
     else if (command == QLatin1String("close"))
-        d_software->Close_Program(step.text.isEmpty() ? d_last_program : d_software->Find_Program(Word(step.text)));
+        d_software->Close_Program(step.text.isEmpty() ? d_last_program
+                                                      : d_software->Find_Program(Word(step.text)));
 }

@@ -18,6 +18,13 @@ TSimulatorWindow::TSimulatorWindow(TMeasurementSoftware *software, QWidget *pare
     setWindowTitle(QStringLiteral("Measurement software simulator"));
     QVBoxLayout *layout = new QVBoxLayout(this);
 
+    d_sample = new QPushButton(QStringLiteral("Play sample shift"), this);
+    d_sample->setToolTip(QStringLiteral("Starts the software, switches Quorvex's monitoring on and plays about forty "
+                                        "seconds of a shift: programs opened, executed and closed, hits, a "
+                                        "controller message, the software quitting and coming back."));
+    layout->addWidget(d_sample);
+    connect(d_sample, &QPushButton::clicked, this, &TSimulatorWindow::Sample_Requested);
+
     QGroupBox *software_box = new QGroupBox(QStringLiteral("Software"), this);
     QHBoxLayout *software_layout = new QHBoxLayout(software_box);
     d_state = new QLabel(software_box);
@@ -83,6 +90,12 @@ TSimulatorWindow::TSimulatorWindow(TMeasurementSoftware *software, QWidget *pare
     });
     connect(d_software, &TMeasurementSoftware::Changed, this, &TSimulatorWindow::Refresh);
     Refresh();
+}
+
+void TSimulatorWindow::Set_Sample_Playing(bool playing)
+{
+    d_sample->setEnabled(!playing);
+    d_sample->setText(playing ? QStringLiteral("Sample shift playing...") : QStringLiteral("Play sample shift"));
 }
 
 int TSimulatorWindow::Selected_Program() const

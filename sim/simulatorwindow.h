@@ -17,6 +17,11 @@ class TSimulatorWindow : public QWidget
 
 public:
     explicit TSimulatorWindow(TMeasurementSoftware *software, QWidget *parent = nullptr);
+    // While a sample shift plays, its button waits.
+    void Set_Sample_Playing(bool playing);
+
+signals:
+    void Sample_Requested();
 
 private:
     void Refresh();
@@ -33,6 +38,7 @@ private:
     QListWidget *d_programs;
     QLineEdit *d_message;
     QList<QPushButton *> d_program_buttons;
+    QPushButton *d_sample;
 };
 
 #endif

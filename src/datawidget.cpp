@@ -87,6 +87,8 @@ void TDataWidget::Clear_Selection()
     d_quiet = false;
 }
 
+void TDataWidget::Select_All() { d_view->selectAll(); }
+
 QStringList TDataWidget::Selection() const
 {
     QStringList selections;

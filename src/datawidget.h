@@ -27,6 +27,8 @@ public:
     void Set_List(const QStringList &list);
     // Unselects everything without reporting it: the caller already knows.
     void Clear_Selection();
+    // Selects every entry shown, as Ctrl+A in the list does, and reports it.
+    void Select_All();
     QStringList Selection() const;
 
 signals:

@@ -33,9 +33,9 @@ const QPoint DEFAULT_POSITION(30, 30);
 const QSize DEFAULT_SIZE(801, 601);
 } // namespace
 
-TQuorvex::TQuorvex(QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags), d_stale_reports(false)
+TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), d_stale_reports(false)
 {
-    const QString folder = QDir(THomeFolder::Path()).absoluteFilePath(QStringLiteral(".quorvex"));
     QDir().mkpath(folder);
     d_settings = new QSettings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat, this);
     Restore_Geometry();
@@ -138,6 +138,10 @@ bool TQuorvex::Init_Database(const QString &file_name)
                        : QStringLiteral("ERR:  Cannot connect to database."));
     return false;
 }
+
+bool TQuorvex::Record_Empty() const { return d_database->Dates().isEmpty(); }
+
+void TQuorvex::Add_Message(const QString &message) { d_pages->Active()->Add_Message(message); }
 
 void TQuorvex::Show_Status(const QString &text)
 {

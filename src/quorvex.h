@@ -1,6 +1,7 @@
 #ifndef QUORVEX_QUORVEX_H
 #define QUORVEX_QUORVEX_H
 
+#include "src/homefolder.h"
 #include "src/shiftcalendar.h"
 
 #include <QMainWindow>
@@ -35,8 +36,18 @@ class TQuorvex : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit TQuorvex(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    // FOLDER holds the settings, the database and the pending entries.
+    explicit TQuorvex(const QString &folder = THomeFolder::Data_Folder(), QWidget *parent = nullptr,
+                      Qt::WindowFlags flags = Qt::WindowFlags());
     ~TQuorvex() override;
+
+    bool Monitoring() const;
+    // Monitoring, and attached to the measurement software.
+    bool Attached() const;
+    // Whether the database holds no execution at all (a first start).
+    bool Record_Empty() const;
+    // A line in the panel, for a program built around the window (the demo).
+    void Add_Message(const QString &message);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -61,7 +72,6 @@ private:
     bool Init_Database(const QString &file_name);
     void Restore_Geometry();
     void Connect_Monitor();
-    bool Monitoring() const;
     void Update_Summary();
     void Set_Export_Actions();
     void Stop_Readers();

@@ -40,6 +40,8 @@ void TQuorvex::Connect_Monitor()
 
 bool TQuorvex::Monitoring() const { return d_recorder->Connection() != TRecorder::TConnection::OFF; }
 
+bool TQuorvex::Attached() const { return d_recorder->Connection() == TRecorder::TConnection::CONNECTED; }
+
 void TQuorvex::Toggle_Monitor()
 {
     if (Monitoring())

@@ -79,7 +79,7 @@ void TTestCrash::Killed_At_Random_Moments()
 {
     TTestHome home;
     const QString script = Busy_Shift(home, QStringLiteral("PART"));
-    const QString database = home.Settings_Folder() + QStringLiteral("/database.db");
+    const QString database = home.Demo_Folder() + QStringLiteral("/database.db");
     const quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
     QRandomGenerator random(seed);
     const int KILLS = 20;
@@ -109,9 +109,9 @@ void TTestCrash::Killed_At_Random_Moments()
 void TTestCrash::Killed_While_Entries_Wait()
 {
     TTestHome home;
-    QVERIFY(QDir().mkpath(home.Settings_Folder()));
-    const QString database = home.Settings_Folder() + QStringLiteral("/database.db");
-    const QString pending = home.Settings_Folder() + QStringLiteral("/pending");
+    QVERIFY(QDir().mkpath(home.Demo_Folder()));
+    const QString database = home.Demo_Folder() + QStringLiteral("/database.db");
+    const QString pending = home.Demo_Folder() + QStringLiteral("/pending");
     {
         QFile garbage(database);
         QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(8192, 'x')) == 8192);

@@ -263,8 +263,8 @@ void TTestPending::Killed_Writer_Leaves_Nothing_At_The_Next_Start()
     const QStringList before = Pending_Files(pending);
 
     QProcess writer;
-    writer.start(QCoreApplication::applicationFilePath(),
-                 {QLatin1String(KILLED_WRITER), folder + QStringLiteral("0000000000000002.entry")});
+    QVERIFY(TUnprivileged::Start(&writer, QCoreApplication::applicationFilePath(),
+                                 {QLatin1String(KILLED_WRITER), folder + QStringLiteral("0000000000000002.entry")}));
     QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
     QByteArray said;
     QTRY_VERIFY_WITH_TIMEOUT((said += writer.readAllStandardOutput()).contains("writing") ||
@@ -291,10 +291,10 @@ void TTestPending::Killed_Writer_Leaves_Nothing_At_The_Next_Start()
 
 int main(int argc, char *argv[])
 {
-    if (argc == 3 && qstrcmp(argv[1], KILLED_WRITER) == 0)
-        return Write_Until_Killed(QString::fromLocal8Bit(argv[2]));
     if (!TUnprivileged::Drop())
         return 3;
+    if (argc == 3 && qstrcmp(argv[1], KILLED_WRITER) == 0)
+        return Write_Until_Killed(QString::fromLocal8Bit(argv[2]));
     QCoreApplication application(argc, argv);
     TTestPending test;
     return QTest::qExec(&test, argc, argv);

@@ -24,6 +24,8 @@ public:
     // The same home for a child process.
     void Apply(QProcessEnvironment *environment) const;
     QString Settings_Folder() const { return d_dir.filePath(QStringLiteral(".quorvex")); }
+    // The data folder of quorvex-demo, which never uses the real program's.
+    QString Demo_Folder() const { return d_dir.filePath(QStringLiteral(".quorvex-demo")); }
 
 private:
     struct TSaved

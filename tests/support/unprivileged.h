@@ -2,6 +2,9 @@
 #define QUORVEX_UNPRIVILEGED_H
 
 #include <QString>
+#include <QStringList>
+
+class QProcess;
 
 // Permissions do not bind the superuser: tests of read-only files and folders
 // run as nobody. On Windows a folder's read-only attribute binds no one, so
@@ -9,8 +12,15 @@
 class TUnprivileged
 {
 public:
-    // Drops the superuser's rights for the rest of the process; false if that failed.
+    // Takes the superuser's rights away for the rest of the process (real and
+    // effective ids both, as file checks use either), keeping them only as the
+    // saved id so that Start can lend them back; false if that failed.
     static bool Drop();
+    // Starts PROGRAM with the superuser's rights back for the moment of the
+    // start: nobody may not reach a program inside a folder only its owner may
+    // enter (a checkout in root's home). The program drops them itself. False
+    // if the rights could not be dropped again afterwards.
+    static bool Start(QProcess *process, const QString &program, const QStringList &arguments);
     static bool Folder_Permissions_Bind();
     // Whether FILE, just made read-only, refuses to be written: under Wine run
     // by the superuser the attribute is a Unix permission, which binds no one.
