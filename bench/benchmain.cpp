@@ -8,10 +8,10 @@
 
 #include "bench/benchmarkfile.h"
 #include "bench/windowfigure.h"
-#include "src/report/csvexport.h"
+#include "src/csv/csvexport.h"
 #include "src/database/database.h"
-#include "src/localzone.h"
-#include "src/statistics.h"
+#include "src/common/localzone.h"
+#include "src/statistics/statistics.h"
 #include "src/report/summarytext.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "bench/windowfigure.h"
 
-#include "src/homefolder.h"
-#include "src/quorvex.h"
-#include "src/report/reportview.h"
+#include "src/common/homefolder.h"
+#include "src/app/quorvex.h"
+#include "src/report/ui/reportview.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>

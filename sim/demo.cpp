@@ -3,7 +3,7 @@
 #include "sim/demoscript.h"
 #include "sim/measurementsoftware.h"
 #include "sim/simulatorwindow.h"
-#include "src/quorvex.h"
+#include "src/app/quorvex.h"
 
 const QString TDemo::SAMPLE_SHIFT = QStringLiteral(":/demo/sample-shift.txt");
 // One line, short enough for the panel's width.

@@ -1,7 +1,7 @@
 #ifndef QUORVEX_DEMO_H
 #define QUORVEX_DEMO_H
 
-#include "src/homefolder.h"
+#include "src/common/homefolder.h"
 
 #include <QObject>
 #include <QString>

@@ -1,5 +1,5 @@
 #include "sim/demo.h"
-#include "src/localzone.h"
+#include "src/common/localzone.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #include "sim/demoscript.h"
 
 #include "sim/measurementsoftware.h"
-#include "src/datawidget.h"
-#include "src/quorvex.h"
+#include "src/browse/datawidget.h"
+#include "src/app/quorvex.h"
 
 #include <QAction>
 #include <QFile>

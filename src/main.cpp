@@ -1,5 +1,5 @@
-#include "src/localzone.h"
-#include "src/quorvex.h"
+#include "src/common/localzone.h"
+#include "src/app/quorvex.h"
 
 #include <QApplication>
 #include <QIcon>

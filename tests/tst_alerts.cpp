@@ -2,7 +2,7 @@
 #include "src/alerts/stationalerts.h"
 #include "src/alerts/webhook.h"
 #include "src/database/database.h"
-#include "src/database/pendingjournal.h"
+#include "src/pending/pendingjournal.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/testhome.h"

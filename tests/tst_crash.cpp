@@ -1,4 +1,4 @@
-#include "src/database/pendingfile.h"
+#include "src/pending/pendingfile.h"
 #include "tests/support/filecheck.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"

@@ -1,4 +1,4 @@
-#include "src/backgroundlist.h"
+#include "src/browse/backgroundlist.h"
 #include "src/database/database.h"
 #include "tests/support/testhome.h"
 

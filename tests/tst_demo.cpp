@@ -1,7 +1,7 @@
 #include "sim/demo.h"
-#include "src/datawidget.h"
-#include "src/quorvex.h"
-#include "src/report/reportview.h"
+#include "src/browse/datawidget.h"
+#include "src/app/quorvex.h"
+#include "src/report/ui/reportview.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 

@@ -1,4 +1,4 @@
-#include "src/fleet/fleetpage.h"
+#include "src/fleet/ui/fleetpage.h"
 #include "src/recorder/clock.h"
 #include "src/summaries/scheduledsummaries.h"
 #include "tests/support/centralstation.h"
@@ -98,7 +98,7 @@ void TTestFleet::Page_Shows_The_Room()
     QCOMPARE(station_a->messages_today, 2);
     QCOMPARE(station_a->executing_seconds_today, qint64(0 + 1 + 2 + 3 + 4));
     QVERIFY(station_a->scheduled_seconds_today > 0);
-    QCOMPARE(viewer.Station(QStringLiteral("CMM-B"))->state, QStringLiteral("executing"));
+    QCOMPARE(TStationActivities::Text(viewer.Station(QStringLiteral("CMM-B"))->state), QStringLiteral("executing"));
     QCOMPARE(viewer.Station(QStringLiteral("CMM-B"))->program, QStringLiteral("HOUSING"));
     QTableWidget *table = viewer.page.findChild<QTableWidget *>(QStringLiteral("fleet_stations"));
     QCOMPARE(table->rowCount(), 2);
@@ -128,7 +128,7 @@ void TTestFleet::Page_Shows_The_Room()
     QCOMPARE(viewer.said.size() + other.said.size(), 1);
     QVERIFY2((viewer.said + other.said).first().startsWith(QStringLiteral("CMM-A: WAR:  Alert: no word from the station")),
              qPrintable((viewer.said + other.said).first()));
-    QCOMPARE(other.Station(QStringLiteral("CMM-A"))->state, QStringLiteral("silent"));
+    QCOMPARE(TStationActivities::Text(other.Station(QStringLiteral("CMM-A"))->state), QStringLiteral("silent"));
     QVERIFY(table->item(0, 1)->text().startsWith(QStringLiteral("silent since ")));
 
     // Heard again: the alert ends, said once.

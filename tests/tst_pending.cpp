@@ -1,7 +1,7 @@
 #include "src/database/database.h"
 #include "src/database/storedform.h"
-#include "src/database/pendingfile.h"
-#include "src/database/pendingjournal.h"
+#include "src/pending/pendingfile.h"
+#include "src/pending/pendingjournal.h"
 #include "tests/support/testhome.h"
 #include "tests/support/unprivileged.h"
 

@@ -1,5 +1,5 @@
-#include "src/quorvex.h"
-#include "src/report/reportview.h"
+#include "src/app/quorvex.h"
+#include "src/report/ui/reportview.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>

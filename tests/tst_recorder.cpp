@@ -1,5 +1,5 @@
 #include "src/database/database.h"
-#include "src/database/pendingjournal.h"
+#include "src/pending/pendingjournal.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/testhome.h"

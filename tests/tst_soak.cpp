@@ -1,7 +1,7 @@
 #include "sim/measurementsoftware.h"
-#include "src/datawidget.h"
+#include "src/browse/datawidget.h"
 #include "src/monitor/monitorprocess.h"
-#include "src/quorvex.h"
+#include "src/app/quorvex.h"
 #include "tests/support/filecheck.h"
 #include "tests/support/testhome.h"
 

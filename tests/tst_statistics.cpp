@@ -4,9 +4,9 @@
 
 #include "src/database/database.h"
 #include "src/database/storedform.h"
-#include "src/statistics.h"
-#include "src/statisticscharts.h"
-#include "src/statisticspdf.h"
+#include "src/statistics/statistics.h"
+#include "src/statistics/ui/statisticscharts.h"
+#include "src/statistics/ui/statisticspdf.h"
 
 #include <QBuffer>
 #include <QProcess>

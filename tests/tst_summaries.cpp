@@ -1,6 +1,6 @@
 #include "src/central/centralsettings.h"
 #include "src/database/database.h"
-#include "src/shiftcalendar.h"
+#include "src/shifts/shiftcalendar.h"
 #include "src/summaries/scheduledsummaries.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/testhome.h"

@@ -1,8 +1,8 @@
-#include "src/activeprogramwidget.h"
-#include "src/datawidget.h"
-#include "src/messagebox.h"
-#include "src/report/reportpage.h"
-#include "src/report/reportview.h"
+#include "src/monitor/ui/activeprogramwidget.h"
+#include "src/browse/datawidget.h"
+#include "src/app/messagebox.h"
+#include "src/report/ui/reportpage.h"
+#include "src/report/ui/reportview.h"
 #include "src/report/reportwriter.h"
 #include "tests/support/modalanswer.h"
 

@@ -2,7 +2,7 @@
 #define QUORVEX_ALERTJUDGE_H
 
 #include "src/alerts/alertsettings.h"
-#include "src/shiftcalendar.h"
+#include "src/shifts/shiftcalendar.h"
 
 #include <QDateTime>
 #include <QMetaType>

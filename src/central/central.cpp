@@ -4,25 +4,18 @@
 #include "src/central/forwarder.h"
 #include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
-#include "src/shiftcalendar.h"
+#include "src/shifts/shiftcalendar.h"
 
-#include <QLabel>
-#include <QStatusBar>
 #include <QThread>
 
-TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecorder *recorder, const TClock *clock,
-                   QStatusBar *status_bar, QObject *parent)
-    : QObject(parent), d_recorder(recorder), d_clock(clock), d_thread(nullptr), d_forwarder(nullptr),
-      d_label(nullptr)
+TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecorder *recorder,
+                   const TClock *clock, QObject *parent)
+    : QObject(parent), d_recorder(recorder), d_clock(clock), d_thread(nullptr), d_forwarder(nullptr)
 {
     d_settings.Read(settings);
     if (!d_settings.Is_Set())
         return;
     qRegisterMetaType<TOutgoingAlert>();
-    d_label = new QLabel(status_bar);
-    d_label->setObjectName(QStringLiteral("central_waiting"));
-    d_label->hide();
-    status_bar->addPermanentWidget(d_label);
 
     d_thread = new QThread(this);
     d_thread->setObjectName(QStringLiteral("Central forwarding"));
@@ -31,12 +24,12 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     connect(d_thread, &QThread::started, d_forwarder, &TCentralForwarder::Start);
     // Deleted on its own thread as that ends, where all it holds was made and used.
     connect(d_thread, &QThread::finished, d_forwarder, &QObject::deleteLater);
-    connect(d_forwarder, &TCentralForwarder::Unreachable, this, [this](const QString &reason) {
-        emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason);
-    });
-    connect(d_forwarder, &TCentralForwarder::Reachable, this, [this]() {
-        emit Message(QStringLiteral("INF:  Central database reachable again; forwarding goes on."));
-    });
+    connect(d_forwarder, &TCentralForwarder::Unreachable, this,
+            [this](const QString &reason)
+            { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
+    connect(d_forwarder, &TCentralForwarder::Reachable, this,
+            [this]()
+            { emit Message(QStringLiteral("INF:  Central database reachable again; forwarding goes on.")); });
     connect(d_forwarder, &TCentralForwarder::Refused, this,
             [this](const QString &reason) { emit Message(QStringLiteral("ERR:  ") + reason); });
     connect(d_forwarder, &TCentralForwarder::Waiting, this, &TCentral::Show_Waiting);
@@ -45,7 +38,10 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     d_thread->start();
 }
 
-TCentral::~TCentral() { Stop(); }
+TCentral::~TCentral()
+{
+    Stop();
+}
 
 void TCentral::Stop()
 {
@@ -82,22 +78,23 @@ void TCentral::Record_Alert(const TAlertEvent &event)
     alert.detail = event.detail;
     alert.started = event.started;
     alert.ended = event.ended;
-    QMetaObject::invokeMethod(d_forwarder, "Record_Alert", Qt::QueuedConnection, Q_ARG(TOutgoingAlert, alert));
+    QMetaObject::invokeMethod(d_forwarder, "Record_Alert", Qt::QueuedConnection,
+                              Q_ARG(TOutgoingAlert, alert));
 }
 
 void TCentral::Send_State()
 {
-    QString state = QStringLiteral("off");
+    TStationActivity state = TStationActivity::OFF;
     QString program;
     switch (d_recorder->Connection())
     {
     case TRecorder::TConnection::OFF:
         break;
     case TRecorder::TConnection::WAITING:
-        state = QStringLiteral("waiting");
+        state = TStationActivity::WAITING;
         break;
     case TRecorder::TConnection::CONNECTED:
-        state = d_recorder->Executing() ? QStringLiteral("executing") : QStringLiteral("idle");
+        state = d_recorder->Executing() ? TStationActivity::EXECUTING : TStationActivity::IDLE;
         if (d_recorder->Program_Open())
             program = d_recorder->Item().Name();
         break;
@@ -116,7 +113,7 @@ void TCentral::Send_State()
 
 void TCentral::Show_Waiting(int count)
 {
-    d_label->setVisible(count > 0);
-    d_label->setText(count == 1 ? QStringLiteral("Central: 1 execution waiting")
-                                : QStringLiteral("Central: %1 executions waiting").arg(count));
+    emit Waiting_Changed(count == 0   ? QString()
+                         : count == 1 ? QStringLiteral("Central: 1 execution waiting")
+                                      : QStringLiteral("Central: %1 executions waiting").arg(count));
 }

@@ -2,14 +2,13 @@
 #define QUORVEX_CENTRAL_H
 
 #include "src/central/centralsettings.h"
+#include "src/central/stationactivity.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
-class QLabel;
 class QSettings;
-class QStatusBar;
 class QThread;
 struct TAlertEvent;
 class TCentralForwarder;
@@ -20,16 +19,16 @@ class TShiftCalendar;
 // The station's side of a central database, on the GUI thread: it starts the
 // forwarding thread when Settings.ini names a central database, tells it what
 // the station is doing and when something new was stored, passes on the
-// station's alerts, and shows what forwarding says (once per outage in the
-// panel, the executions waiting in the status bar). Without a central
-// database it does nothing at all.
+// station's alerts, and reports what forwarding says (once per outage, and
+// the executions waiting) for the window to show. Without a central database
+// it does nothing at all.
 class TCentral : public QObject
 {
     Q_OBJECT
 
 public:
     TCentral(QSettings *settings, const QString &local_file, const TRecorder *recorder, const TClock *clock,
-             QStatusBar *status_bar, QObject *parent = nullptr);
+             QObject *parent = nullptr);
     ~TCentral() override;
 
     bool Is_Set() const { return d_settings.Is_Set(); }
@@ -44,6 +43,8 @@ public:
 
 signals:
     void Message(const QString &text);
+    // What waits to be sent, as the status bar says it; empty when nothing does.
+    void Waiting_Changed(const QString &text);
 
 private:
     void Send_State();
@@ -54,8 +55,7 @@ private:
     const TClock *d_clock;
     QThread *d_thread;
     TCentralForwarder *d_forwarder;
-    QLabel *d_label;
-    QString d_state;
+    TStationActivity d_state;
     QString d_program;
     QDateTime d_since;
 };

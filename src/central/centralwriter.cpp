@@ -1,8 +1,8 @@
 #include "src/central/centralwriter.h"
 
-#include <QSqlDriver>
+#include "src/central/sqlliteral.h"
+
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 
 namespace
@@ -10,7 +10,6 @@ namespace
 // Rows and bytes per statement: few round trips, no statement of hundreds of megabytes.
 const int ROWS_PER_STATEMENT = 200;
 const int CHARACTERS_PER_STATEMENT = 4 << 20;
-const QChar REPLACEMENT(0xFFFD);
 
 // Values already quoted, as one row of a VALUES list. Joined, never put
 // through QString::arg, which would read a "%1" inside a text as its own.
@@ -56,24 +55,9 @@ TCentralWriter::TCentralWriter(QSqlDatabase db, const QString &station_id) : d_d
     d_station = Text(station_id);
 }
 
-QString TCentralWriter::Text(const QString &value) const
-{
-    // An empty text is stored as one, never as NULL (which the driver makes of a null QString).
-    if (value.isEmpty())
-        return QStringLiteral("''");
-    QSqlField field(QString(), QVariant::String);
-    QString text = value;
-    text.replace(QChar(0), REPLACEMENT);
-    field.setValue(text);
-    return d_db.driver()->formatValue(field);
-}
+QString TCentralWriter::Text(const QString &value) const { return TSqlLiteral(d_db).Text(value); }
 
-QString TCentralWriter::Timestamp(const QDateTime &time)
-{
-    if (!time.isValid())
-        return QStringLiteral("NULL");
-    return QStringLiteral("'%1'").arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
-}
+QString TCentralWriter::Timestamp(const QDateTime &time) { return TSqlLiteral::Timestamp(time); }
 
 bool TCentralWriter::Run(const QString &statement)
 {
@@ -162,7 +146,7 @@ bool TCentralWriter::Heartbeat(const QString &station_name, const TStationState 
 {
     return Run(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,shift_calendar) "
                               "VALUES") +
-               Row({d_station, Text(station_name), Text(state.state), Text(state.program), Timestamp(state.since),
+               Row({d_station, Text(station_name), Text(TStationActivities::Text(state.state)), Text(state.program), Timestamp(state.since),
                     QStringLiteral("now()"), Text(shift_calendar)}) +
                QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
                               "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"

@@ -1,6 +1,8 @@
 #ifndef QUORVEX_OUTGOING_H
 #define QUORVEX_OUTGOING_H
 
+#include "src/central/stationactivity.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -45,8 +47,7 @@ struct TOutgoingAlert
 // What the station is doing, for the central heartbeat.
 struct TStationState
 {
-    // "executing", "idle", "waiting" (for the software) or "off" (monitor switched off).
-    QString state = QStringLiteral("off");
+    TStationActivity state = TStationActivity::OFF;
     QString program;
     QDateTime since;
 };

@@ -1,6 +1,6 @@
 #include "src/database/database.h"
 
-#include "src/localzone.h"
+#include "src/common/localzone.h"
 
 #include "src/database/localisedforms.h"
 #include "src/database/sqltext.h"

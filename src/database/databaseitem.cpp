@@ -2,7 +2,7 @@
 
 namespace
 {
-const char *const SOURCE = "src/databaseitem";
+const char *const SOURCE = "src/database/databaseitem";
 const QString INVALID_TEXT = QStringLiteral("<invalid>");
 
 // A build without assertions must still never hold a negative number.

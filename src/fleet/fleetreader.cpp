@@ -1,7 +1,7 @@
 #include "src/fleet/fleetreader.h"
 
-#include "src/central/centralwriter.h"
-#include "src/shiftcalendar.h"
+#include "src/central/sqlliteral.h"
+#include "src/shifts/shiftcalendar.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -115,7 +115,7 @@ bool TFleetReader::Read_Stations(TFleetSnapshot *snapshot, const QDate &today)
         TFleetSnapshot::TStation station;
         station.id = query.value(0).toString();
         station.name = query.value(1).toString();
-        station.state = query.value(2).toString();
+        station.state = TStationActivities::From_Text(query.value(2).toString());
         station.program = query.value(3).toString();
         station.since = query.value(4).toDateTime();
         station.heartbeat = From_Epoch(query.value(5));
@@ -130,7 +130,7 @@ bool TFleetReader::Read_Stations(TFleetSnapshot *snapshot, const QDate &today)
     bool read = query.exec(QStringLiteral("SELECT station_id,count(*),coalesce(sum(execution_seconds),0),"
                                           "coalesce(sum(message_count),0) FROM executions WHERE opened>=%1 AND "
                                           "opened<%2 GROUP BY station_id")
-                               .arg(TCentralWriter::Timestamp(midnight), TCentralWriter::Timestamp(midnight.addDays(1))));
+                               .arg(TSqlLiteral::Timestamp(midnight), TSqlLiteral::Timestamp(midnight.addDays(1))));
     while (read && query.next())
     {
         const auto found = index.find(query.value(0).toString());

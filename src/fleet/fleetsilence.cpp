@@ -1,6 +1,6 @@
 #include "src/fleet/fleetreader.h"
 
-#include "src/central/centralwriter.h"
+#include "src/central/sqlliteral.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -12,7 +12,7 @@
 bool TFleetReader::Judge_Silence(TFleetSnapshot *snapshot)
 {
     QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
-    const TCentralWriter sql(db, QString());
+    const TSqlLiteral sql(db);
     const QString detail =
         QStringLiteral("no word from the station for more than %1 minutes during a shift").arg(d_alerts.silent_minutes);
     QSqlQuery query(db);
@@ -33,7 +33,7 @@ bool TFleetReader::Judge_Silence(TFleetSnapshot *snapshot)
             done = done && query.exec(QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
                                                      "VALUES(%1,%2,%3,%4,%5) ON CONFLICT DO NOTHING")
                                           .arg(id, key, sql.Text(event.kind), sql.Text(detail),
-                                               TCentralWriter::Timestamp(event.started)));
+                                               TSqlLiteral::Timestamp(event.started)));
             if (done && query.numRowsAffected() == 1)
             {
                 say(event);
@@ -44,7 +44,7 @@ bool TFleetReader::Judge_Silence(TFleetSnapshot *snapshot)
             {
                 done = done && query.exec(QStringLiteral("UPDATE alerts SET ended=%1 WHERE station_id=%2 AND "
                                                          "alert_key=%3 AND ended IS NULL")
-                                              .arg(TCentralWriter::Timestamp(silence.end), id, key));
+                                              .arg(TSqlLiteral::Timestamp(silence.end), id, key));
                 event.ended = silence.end;
                 if (done && query.numRowsAffected() == 1)
                 {
@@ -53,12 +53,12 @@ bool TFleetReader::Judge_Silence(TFleetSnapshot *snapshot)
                 }
             }
             else
-                station.state = QStringLiteral("silent");
+                station.state = TStationActivity::SILENT;
         }
         // Heard again: a silence still open ends with the heartbeat that ended it.
         done = done && query.exec(QStringLiteral("UPDATE alerts SET ended=%1 WHERE station_id=%2 AND kind='silent' "
                                                  "AND ended IS NULL AND started<%1 RETURNING detail,started")
-                                      .arg(TCentralWriter::Timestamp(station.heartbeat), id));
+                                      .arg(TSqlLiteral::Timestamp(station.heartbeat), id));
         while (done && query.next())
         {
             say({TAlertJudge::SILENT, query.value(0).toString(), query.value(1).toDateTime(), station.heartbeat});

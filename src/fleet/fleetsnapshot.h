@@ -1,8 +1,9 @@
 #ifndef QUORVEX_FLEETSNAPSHOT_H
 #define QUORVEX_FLEETSNAPSHOT_H
 
-#include "src/statistics.h"
-#include "src/statisticstable.h"
+#include "src/central/stationactivity.h"
+#include "src/statistics/statistics.h"
+#include "src/statistics/statisticstable.h"
 
 #include <QDateTime>
 #include <QString>
@@ -19,8 +20,7 @@ struct TFleetSnapshot
     {
         QString id;
         QString name;
-        // "executing", "idle", "waiting", "off", or "silent" when no heartbeat came for too long.
-        QString state;
+        TStationActivity state = TStationActivity::OFF;
         QString program;
         QDateTime since;
         QDateTime heartbeat;

@@ -1,6 +1,6 @@
 #include "src/fleet/fleetreader.h"
 
-#include "src/central/centralwriter.h"
+#include "src/central/sqlliteral.h"
 #include "src/database/storedform.h"
 
 #include <QSqlError>
@@ -18,8 +18,8 @@ bool TFleetReader::Read_Items(QSqlDatabase db, const QStringList &quoted_ids, co
                               std::map<QString, std::vector<TDatabaseItem>> *items, QString *error)
 {
     QString where = QStringLiteral(" WHERE e.opened>=%1 AND e.opened<%2")
-                        .arg(TCentralWriter::Timestamp(QDateTime(first, QTime(0, 0))),
-                             TCentralWriter::Timestamp(QDateTime(last.addDays(1), QTime(0, 0))));
+                        .arg(TSqlLiteral::Timestamp(QDateTime(first, QTime(0, 0))),
+                             TSqlLiteral::Timestamp(QDateTime(last.addDays(1), QTime(0, 0))));
     if (!quoted_ids.isEmpty())
         where += QStringLiteral(" AND e.station_id IN (") + quoted_ids.join(QLatin1Char(',')) + QLatin1Char(')');
     QSqlQuery query(db);
@@ -60,7 +60,7 @@ bool TFleetReader::Read_Items(QSqlDatabase db, const QStringList &quoted_ids, co
 bool TFleetReader::Read_Statistics(TFleetSnapshot *snapshot)
 {
     QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
-    const TCentralWriter sql(db, QString());
+    const TSqlLiteral sql(db);
     QStringList ids;
     for (const TFleetSnapshot::TStation &station : snapshot->stations)
         if (station.chosen)

@@ -1,6 +1,6 @@
 #include "src/recorder/recorder.h"
 
-#include "src/database/pendingjournal.h"
+#include "src/pending/pendingjournal.h"
 #include "src/recorder/clock.h"
 
 namespace

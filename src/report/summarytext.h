@@ -3,8 +3,8 @@
 
 #include "src/database/databaseitem.h"
 #include "src/report/reportlines.h"
-#include "src/shiftcalendar.h"
-#include "src/statistics.h"
+#include "src/shifts/shiftcalendar.h"
+#include "src/statistics/statistics.h"
 
 #include <QObject>
 #include <QString>

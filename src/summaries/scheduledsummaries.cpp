@@ -4,8 +4,8 @@
 #include "src/database/storedform.h"
 #include "src/fleet/fleetreader.h"
 #include "src/recorder/clock.h"
-#include "src/statistics.h"
-#include "src/statisticspdf.h"
+#include "src/statistics/statistics.h"
+#include "src/statistics/ui/statisticspdf.h"
 
 #include <QDir>
 #include <QPointer>

@@ -16,10 +16,12 @@ TCentralStation::TCentralStation(const QString &folder, const TCentralSettings &
     d_recorder.reset(new TRecorder(d_journal.get(), &d_clock));
     d_settings.reset(new QSettings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat));
     settings.Write(d_settings.get());
-    d_central.reset(new TCentral(d_settings.get(), File(), d_recorder.get(), &d_clock, &d_status_bar));
+    d_central.reset(new TCentral(d_settings.get(), File(), d_recorder.get(), &d_clock));
     d_central->Forwarder()->Set_Intervals(100, 300);
     QObject::connect(d_central.get(), &TCentral::Message, &d_context,
                      [this](const QString &text) { d_said << text; });
+    QObject::connect(d_central.get(), &TCentral::Waiting_Changed, &d_context,
+                     [this](const QString &text) { d_waiting_text = text; });
     QObject::connect(
         d_central->Forwarder(), &TCentralForwarder::Waiting, &d_context, [this](int count) { d_waiting = count; },
         Qt::QueuedConnection);

@@ -4,12 +4,11 @@
 #include "src/central/central.h"
 #include "src/central/centralsettings.h"
 #include "src/database/database.h"
-#include "src/database/pendingjournal.h"
+#include "src/pending/pendingjournal.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/fakeclock.h"
 
 #include <QSettings>
-#include <QStatusBar>
 #include <QStringList>
 
 #include <memory>
@@ -36,11 +35,12 @@ public:
     TFakeClock d_clock;
     std::unique_ptr<TRecorder> d_recorder;
     std::unique_ptr<QSettings> d_settings;
-    QStatusBar d_status_bar;
     std::unique_ptr<TCentral> d_central;
     QObject d_context;
     QStringList d_said;
     int d_waiting = -1;
+    // What the status bar would say of it.
+    QString d_waiting_text;
     int d_cycles = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "tests/support/listclicks.h"
 
-#include "src/datawidget.h"
+#include "src/browse/datawidget.h"
 
 #include <QListView>
 

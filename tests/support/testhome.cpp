@@ -1,6 +1,6 @@
 #include "tests/support/testhome.h"
 
-#include "src/homefolder.h"
+#include "src/common/homefolder.h"
 
 #include <QtGlobal>
 

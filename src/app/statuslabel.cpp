@@ -1,0 +1,16 @@
+#include "src/app/statuslabel.h"
+
+#include <QStatusBar>
+
+TStatusLabel::TStatusLabel(const QString &name, QStatusBar *status_bar) : QLabel(status_bar)
+{
+    setObjectName(name);
+    hide();
+    status_bar->addPermanentWidget(this);
+}
+
+void TStatusLabel::Show_Text(const QString &text)
+{
+    setText(text);
+    setVisible(!text.isEmpty());
+}

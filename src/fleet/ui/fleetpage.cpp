@@ -1,0 +1,256 @@
+#include "src/fleet/ui/fleetpage.h"
+
+#include "src/alerts/webhook.h"
+#include "src/fleet/fleetreader.h"
+#include "src/statistics/statisticsmodel.h"
+#include "src/statistics/ui/statisticscharts.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtCharts/QChartView>
+
+namespace
+{
+const int REFRESH_MSEC = 15000;
+const QStringList COLUMNS = {QStringLiteral("Station"),    QStringLiteral("State"),
+                             QStringLiteral("Since"),      QStringLiteral("Utilisation today"),
+                             QStringLiteral("Executions"), QStringLiteral("Messages"),
+                             QStringLiteral("Alerts")};
+
+QTableView *Table_View(TStatisticsModel *model, QWidget *parent)
+{
+    QTableView *view = new QTableView(parent);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->verticalHeader()->hide();
+    return view;
+}
+
+QString State_Text(const TFleetSnapshot::TStation &station)
+{
+    switch (station.state)
+    {
+    case TStationActivity::EXECUTING:
+        return QStringLiteral("executing ") + station.program;
+    case TStationActivity::IDLE:
+        return station.program.isEmpty()
+                   ? QStringLiteral("idle")
+                   : QStringLiteral("idle, ") + station.program + QStringLiteral(" open");
+    case TStationActivity::WAITING:
+        return QStringLiteral("waiting for PC-DMIS");
+    case TStationActivity::SILENT:
+        return QStringLiteral("silent since ") +
+               station.heartbeat.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    case TStationActivity::OFF:
+        break;
+    }
+    return QStringLiteral("monitor off");
+}
+} // namespace
+
+TFleetPage::TFleetPage(const TCentralSettings &settings, const TAlertSettings &alerts, QWidget *parent)
+    : QWidget(parent), d_webhook(nullptr), d_busy(false), d_again(false), d_failing(false)
+{
+    d_stations = new QTableWidget(0, COLUMNS.size(), this);
+    d_stations->setObjectName(QStringLiteral("fleet_stations"));
+    d_stations->setHorizontalHeaderLabels(COLUMNS);
+    d_stations->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d_stations->setSelectionBehavior(QAbstractItemView::SelectRows);
+    d_stations->verticalHeader()->hide();
+    d_stations->horizontalHeader()->setStretchLastSection(true);
+    d_days = new QComboBox(this);
+    d_days->addItem(QStringLiteral("Today"), 1);
+    d_days->addItem(QStringLiteral("Last 7 days"), 7);
+    d_days->addItem(QStringLiteral("Last 30 days"), 30);
+    d_days->setCurrentIndex(1);
+    d_status = new QLabel(this);
+    d_status->setObjectName(QStringLiteral("fleet_status"));
+    d_station_model = new TStatisticsModel(this);
+    d_program_model = new TStatisticsModel(this);
+    d_message_model = new TStatisticsModel(this);
+    d_chart = new QtCharts::QChartView(this);
+    d_chart->setRenderHint(QPainter::Antialiasing);
+    d_tabs = new QTabWidget(this);
+    QWidget *per_station = new QWidget(d_tabs);
+    QHBoxLayout *station_layout = new QHBoxLayout(per_station);
+    station_layout->addWidget(Table_View(d_station_model, per_station), 1);
+    station_layout->addWidget(d_chart, 1);
+    d_tabs->addTab(per_station, QStringLiteral("Stations"));
+    d_tabs->addTab(Table_View(d_program_model, d_tabs), QStringLiteral("Programs"));
+    d_tabs->addTab(Table_View(d_message_model, d_tabs), QStringLiteral("Messages"));
+
+    QHBoxLayout *controls = new QHBoxLayout;
+    controls->addWidget(
+        new QLabel(QStringLiteral("Statistics of the selected stations (all when none is):"), this));
+    controls->addWidget(d_days);
+    controls->addStretch(1);
+    controls->addWidget(d_status);
+    QSplitter *splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(d_stations);
+    QWidget *lower = new QWidget(splitter);
+    QVBoxLayout *lower_layout = new QVBoxLayout(lower);
+    lower_layout->setContentsMargins(0, 0, 0, 0);
+    lower_layout->addLayout(controls);
+    lower_layout->addWidget(d_tabs, 1);
+    splitter->addWidget(lower);
+    // The statistics and their chart want the room; a table of stations needs few lines.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 2);
+    QVBoxLayout *layout = new QVBoxLayout(this);
+    layout->addWidget(splitter);
+
+    if (!alerts.webhook_url.isEmpty())
+    {
+        d_webhook = new TWebhook(QUrl(alerts.webhook_url), this);
+        connect(d_webhook, &TWebhook::Message, this, &TFleetPage::Message);
+    }
+    d_thread = new QThread(this);
+    d_thread->setObjectName(QStringLiteral("Fleet reader"));
+    d_reader = new TFleetReader(settings, alerts);
+    d_reader->moveToThread(d_thread);
+    connect(this, &TFleetPage::Read_Requested, d_reader, &TFleetReader::Read);
+    // Deleted on its own thread as that ends, where its connection was made and used.
+    connect(d_thread, &QThread::finished, d_reader, &QObject::deleteLater);
+    connect(d_reader, &TFleetReader::Ready, this, &TFleetPage::Show);
+    connect(d_reader, &TFleetReader::Failed, this, &TFleetPage::Show_Failure);
+    connect(d_reader, &TFleetReader::Alert, this,
+            [this](const TAlertEvent &event, const QString &station)
+            {
+                emit Message(station + QStringLiteral(": ") + event.Panel_Line());
+                if (d_webhook)
+                    d_webhook->Post(event, station);
+            });
+    d_thread->start();
+
+    d_timer = new QTimer(this);
+    d_timer->setInterval(REFRESH_MSEC);
+    connect(d_timer, &QTimer::timeout, this,
+            [this]()
+            {
+                if (isVisible())
+                    Refresh();
+            });
+    d_timer->start();
+    connect(d_days, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &TFleetPage::Refresh);
+    connect(d_stations, &QTableWidget::itemSelectionChanged, this, &TFleetPage::Refresh);
+}
+
+TFleetPage::~TFleetPage()
+{
+    QMetaObject::invokeMethod(d_reader, &TFleetReader::Stop, Qt::BlockingQueuedConnection);
+    d_thread->quit();
+    d_thread->wait();
+}
+
+void TFleetPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    Refresh();
+}
+
+QStringList TFleetPage::Chosen() const
+{
+    QStringList ids;
+    for (const QModelIndex &row : d_stations->selectionModel()->selectedRows())
+        if (QTableWidgetItem *item = d_stations->item(row.row(), 0))
+            ids << item->data(Qt::UserRole).toString();
+    return ids;
+}
+
+void TFleetPage::Refresh()
+{
+    if (d_busy)
+    {
+        d_again = true;
+        return;
+    }
+    d_busy = true;
+    const QDate today = QDate::currentDate();
+    const QDate first = today.addDays(1 - d_days->currentData().toInt());
+    const QStringList chosen = Chosen();
+    emit Read_Requested(chosen, first, today);
+}
+
+void TFleetPage::Read_Done()
+{
+    d_busy = false;
+    if (d_again)
+    {
+        d_again = false;
+        Refresh();
+    }
+    emit Shown();
+}
+
+void TFleetPage::Show_Failure(const QString &reason)
+{
+    d_status->setText(QStringLiteral("Central database unreachable"));
+    d_status->setToolTip(reason);
+    if (!d_failing)
+        emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason);
+    d_failing = true;
+    Read_Done();
+}
+
+void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
+{
+    d_failing = false;
+    d_snapshot = snapshot;
+    const QStringList chosen = Chosen();
+    // Rebuilding the rows would clear the selection: it is put back by station.
+    const QSignalBlocker blocker(d_stations);
+    d_stations->setRowCount(int(snapshot->stations.size()));
+    for (int row = 0; row < int(snapshot->stations.size()); ++row)
+    {
+        const TFleetSnapshot::TStation &station = snapshot->stations[size_t(row)];
+        const double utilisation = station.Utilisation();
+        const QStringList cells{station.name,
+                                State_Text(station),
+                                station.since.toString(QStringLiteral("HH:mm")),
+                                utilisation < 0 ? QStringLiteral("no shift yet")
+                                                : TStatistics::Percent(utilisation) + QStringLiteral(" of ") +
+                                                      TStatistics::Percent(station.target),
+                                QString::number(station.executions_today),
+                                QString::number(station.messages_today),
+                                station.open_alerts.join(QStringLiteral("; "))};
+        for (int column = 0; column < cells.size(); ++column)
+        {
+            QTableWidgetItem *item = new QTableWidgetItem(cells.at(column));
+            if (column == 0)
+                item->setData(Qt::UserRole, station.id);
+            if (column >= 3 && column <= 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (station.state == TStationActivity::SILENT || !station.open_alerts.isEmpty())
+                item->setForeground(QColor(0xb0, 0x20, 0x20));
+            d_stations->setItem(row, column, item);
+        }
+        if (chosen.contains(station.id))
+            d_stations->selectionModel()->select(d_stations->model()->index(row, 0),
+                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    d_stations->resizeColumnsToContents();
+    d_station_model->Set_Table(snapshot->station_table);
+    d_program_model->Set_Table(snapshot->program_table);
+    d_message_model->Set_Table(snapshot->message_table);
+    QtCharts::QChart *old = d_chart->chart();
+    d_chart->setChart(TStatisticsCharts::Utilisation_Bars(
+        QStringLiteral("Utilisation per station, %1 to %2")
+            .arg(snapshot->first.toString(Qt::ISODate), snapshot->last.toString(Qt::ISODate)),
+        snapshot->utilisation, snapshot->target, palette()));
+    delete old;
+    d_status->setText(QStringLiteral("%1 stations, read %2")
+                          .arg(snapshot->stations.size())
+                          .arg(snapshot->read_at.toString(QStringLiteral("HH:mm:ss"))));
+    d_status->setToolTip(QString());
+    Read_Done();
+}

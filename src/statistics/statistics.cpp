@@ -1,0 +1,330 @@
+#include "src/statistics/statistics.h"
+
+#include "src/database/database.h"
+#include "src/database/storedform.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <map>
+
+namespace
+{
+// The median of the sorted values [begin, end); 0 for none.
+double Median(const int *begin, const int *end)
+{
+    const std::ptrdiff_t count = end - begin;
+    if (count <= 0)
+        return 0;
+    if (count % 2 == 1)
+        return begin[count / 2];
+    return (double(begin[count / 2 - 1]) + double(begin[count / 2])) / 2;
+}
+
+QString Number(double value)
+{
+    return QString::number(value, 'f', 1);
+}
+
+// The first day of the period holding date.
+QDate Period_Start(const QDate &date, TStatistics::TPeriodKind kind)
+{
+    switch (kind)
+    {
+    case TStatistics::WEEK:
+        return date.addDays(1 - date.dayOfWeek());
+    case TStatistics::MONTH:
+        return QDate(date.year(), date.month(), 1);
+    case TStatistics::DAY:
+        break;
+    }
+    return date;
+}
+
+QString Period_Label(const QDate &start, TStatistics::TPeriodKind kind)
+{
+    switch (kind)
+    {
+    case TStatistics::WEEK:
+    {
+        // The ISO week: the one of 31 December may belong to the next year, that of 1 January to the last.
+        int year = 0;
+        const int week = start.weekNumber(&year);
+        return QStringLiteral("%1-W%2").arg(year).arg(week, 2, 10, QLatin1Char('0'));
+    }
+    case TStatistics::MONTH:
+        return start.toString(QStringLiteral("yyyy-MM"));
+    case TStatistics::DAY:
+        break;
+    }
+    return start.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+struct TDay
+{
+    int executions = 0;
+    qint64 executing = 0;
+    qint64 idle = 0;
+};
+} // namespace
+
+TStatistics::TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+                         const QStringList &record_dates, const TShiftCalendar &calendar)
+    : d_target(calendar.Target())
+{
+    for (const TDatabaseItem &item : items)
+    {
+        ++d_executions;
+        d_executing += item.Execution_Time();
+        d_idle += item.Idle_Time();
+        d_points += item.Point_Count();
+        d_message_count += item.Error_Message_Count();
+    }
+    Count_Programs(items);
+    Count_Messages(items);
+    Count_Periods(items, selected_dates, record_dates, calendar);
+}
+
+void TStatistics::Count_Programs(const std::vector<TDatabaseItem> &items)
+{
+    QHash<QString, int> index;
+    std::vector<std::vector<int>> seconds;
+    for (const TDatabaseItem &item : items)
+    {
+        auto known = index.constFind(item.Name());
+        if (known == index.constEnd())
+        {
+            known = index.insert(item.Name(), int(d_programs.size()));
+            d_programs.emplace_back();
+            d_programs.back().name = item.Name();
+            seconds.emplace_back();
+        }
+        TProgram &program = d_programs[size_t(*known)];
+        ++program.executions;
+        program.total_seconds += item.Execution_Time();
+        program.mean_idle_seconds += item.Idle_Time();
+        program.mean_points += item.Point_Count();
+        program.with_messages += item.Error_Message_Count() > 0 ? 1 : 0;
+        seconds[size_t(*known)].push_back(item.Execution_Time());
+    }
+    for (size_t i = 0; i < d_programs.size(); ++i)
+    {
+        TProgram &program = d_programs[i];
+        std::vector<int> &values = seconds[i];
+        std::sort(values.begin(), values.end());
+        const int *const begin = values.data();
+        const int *const end = begin + values.size();
+        const size_t half = values.size() / 2;
+        program.median_seconds = Median(begin, end);
+        program.lower_quartile = values.size() == 1 ? values.front() : Median(begin, begin + half);
+        program.upper_quartile = values.size() == 1 ? values.front() : Median(end - half, end);
+        program.minimum_seconds = values.front();
+        program.maximum_seconds = values.back();
+        program.mean_seconds = double(program.total_seconds) / program.executions;
+        program.mean_idle_seconds /= program.executions;
+        program.mean_points /= program.executions;
+    }
+    std::sort(d_programs.begin(), d_programs.end(),
+              [](const TProgram &a, const TProgram &b) {
+                  return a.total_seconds != b.total_seconds ? a.total_seconds > b.total_seconds
+                                                            : a.name < b.name;
+              });
+}
+
+void TStatistics::Count_Messages(const std::vector<TDatabaseItem> &items)
+{
+    // Messages that differ only in white space and case are one message.
+    QHash<QString, int> index;
+    QHash<QString, QString> keys;
+    std::vector<QSet<QString>> programs;
+    for (const TDatabaseItem &item : items)
+        for (int m = 0; m < item.Error_Message_Count(); ++m)
+        {
+            const QString message = item.Error_Message(m);
+            auto key = keys.constFind(message);
+            if (key == keys.constEnd())
+                key = keys.insert(message, message.simplified().toCaseFolded());
+            auto known = index.constFind(*key);
+            if (known == index.constEnd())
+            {
+                known = index.insert(*key, int(d_messages.size()));
+                d_messages.emplace_back();
+                d_messages.back().text = message.simplified();
+                programs.emplace_back();
+            }
+            ++d_messages[size_t(*known)].count;
+            programs[size_t(*known)].insert(item.Name());
+        }
+    for (size_t i = 0; i < d_messages.size(); ++i)
+    {
+        d_messages[i].programs = programs[i].values();
+        std::sort(d_messages[i].programs.begin(), d_messages[i].programs.end());
+    }
+    // By frequency; equal counts in the order first seen.
+    std::stable_sort(d_messages.begin(), d_messages.end(),
+                     [](const TMessage &a, const TMessage &b) { return a.count > b.count; });
+    int cumulative = 0;
+    for (TMessage &message : d_messages)
+    {
+        cumulative += message.count;
+        message.share = double(message.count) / d_message_count;
+        message.cumulative_share = double(cumulative) / d_message_count;
+    }
+}
+
+void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+                                const QStringList &record_dates, const TShiftCalendar &calendar)
+{
+    QSet<QDate> selected;
+    for (const QString &text : selected_dates)
+    {
+        const QDate date = TStoredForm::Date(text);
+        if (!date.isValid())
+            continue;
+        selected.insert(date);
+        d_first = d_first.isValid() ? std::min(d_first, date) : date;
+        d_last = d_last.isValid() ? std::max(d_last, date) : date;
+    }
+    if (!d_first.isValid())
+        return;
+    QSet<QDate> left_out;
+    for (const QString &text : record_dates)
+    {
+        const QDate date = TStoredForm::Date(text);
+        if (!selected.contains(date))
+            left_out.insert(date);
+    }
+    // Each execution counts on the day it was opened.
+    std::map<QDate, TDay> days;
+    for (const TDatabaseItem &item : items)
+    {
+        TDay &day = days[item.Date_Time().date()];
+        ++day.executions;
+        day.executing += item.Execution_Time();
+        day.idle += item.Idle_Time();
+    }
+    for (const TPeriodKind kind : {DAY, WEEK, MONTH})
+    {
+        std::vector<TPeriod> &periods = d_periods[kind];
+        auto next_execution_day = days.cbegin();
+        for (QDate date = d_first; date <= d_last; date = date.addDays(1))
+        {
+            if (left_out.contains(date))
+                continue;
+            const QDate start = Period_Start(date, kind);
+            if (periods.empty() || Period_Start(periods.back().first, kind) != start)
+            {
+                periods.emplace_back();
+                periods.back().label = Period_Label(start, kind);
+                periods.back().first = date;
+            }
+            TPeriod &period = periods.back();
+            period.last = date;
+            period.scheduled_seconds += calendar.Scheduled_Seconds(date);
+            while (next_execution_day != days.cend() && next_execution_day->first < date)
+                ++next_execution_day;
+            if (next_execution_day != days.cend() && next_execution_day->first == date)
+            {
+                period.executions += next_execution_day->second.executions;
+                period.executing_seconds += next_execution_day->second.executing;
+                period.idle_seconds += next_execution_day->second.idle;
+            }
+        }
+        for (TPeriod &period : periods)
+            period.utilisation = period.scheduled_seconds > 0
+                                     ? double(period.executing_seconds) / period.scheduled_seconds
+                                     : -1;
+    }
+}
+
+TStatisticsTable TStatistics::Program_Table() const
+{
+    TStatisticsTable table(QStringLiteral("Programs"),
+                           {QStringLiteral("Program"), QStringLiteral("Executions"),
+                            QStringLiteral("Total s"), QStringLiteral("Mean s"), QStringLiteral("Median s"),
+                            QStringLiteral("Minimum s"), QStringLiteral("Maximum s"),
+                            QStringLiteral("Mean Idle s"), QStringLiteral("Mean Points"),
+                            QStringLiteral("With Messages"), QStringLiteral("Share")});
+    for (const TProgram &program : d_programs)
+        table.Add_Row({program.name, QString::number(program.executions),
+                       QString::number(program.total_seconds), Number(program.mean_seconds),
+                       Number(program.median_seconds), QString::number(program.minimum_seconds),
+                       QString::number(program.maximum_seconds), Number(program.mean_idle_seconds),
+                       Number(program.mean_points), QString::number(program.with_messages),
+                       Percent(double(program.with_messages) / program.executions)});
+    return table;
+}
+
+TStatisticsTable TStatistics::Period_Table(TPeriodKind kind) const
+{
+    TStatisticsTable table(QStringLiteral("Utilisation per %1").arg(Period_Name(kind).toLower()),
+                           {Period_Name(kind), QStringLiteral("Executions"), QStringLiteral("Executing s"),
+                            QStringLiteral("Idle s"), QStringLiteral("Scheduled s"),
+                            QStringLiteral("Utilisation")});
+    for (const TPeriod &period : d_periods[kind])
+        table.Add_Row({period.label, QString::number(period.executions),
+                       QString::number(period.executing_seconds), QString::number(period.idle_seconds),
+                       QString::number(period.scheduled_seconds), Percent(period.utilisation)});
+    return table;
+}
+
+TStatisticsTable TStatistics::Message_Table() const
+{
+    TStatisticsTable table(QStringLiteral("Controller messages"),
+                           {QStringLiteral("Message"), QStringLiteral("Count"), QStringLiteral("Share"),
+                            QStringLiteral("Cumulative"), QStringLiteral("Programs")});
+    table.Set_Text_Column(4);
+    for (const TMessage &message : d_messages)
+        table.Add_Row({message.text, QString::number(message.count), Percent(message.share),
+                       Percent(message.cumulative_share), message.programs.join(QStringLiteral(", "))});
+    return table;
+}
+
+QStringList TStatistics::Summary_Lines() const
+{
+    const QString range =
+        d_first.isValid()
+            ? QStringLiteral("%1 to %2").arg(d_first.toString(Qt::ISODate), d_last.toString(Qt::ISODate))
+            : QStringLiteral("no dates");
+    return {QStringLiteral("Dates: %1").arg(range),
+            QStringLiteral("Executions: %1").arg(d_executions),
+            QStringLiteral("Programs: %1").arg(d_programs.size()),
+            QStringLiteral("Execution time: %1 s").arg(d_executing),
+            QStringLiteral("Idle time: %1 s").arg(d_idle),
+            QStringLiteral("Points: %1").arg(d_points),
+            QStringLiteral("Controller messages: %1").arg(d_message_count)};
+}
+
+QString TStatistics::Percent(double fraction)
+{
+    return fraction < 0 ? QStringLiteral("no shift")
+                        : QString::number(fraction * 100, 'f', 1) + QLatin1Char('%');
+}
+
+QString TStatistics::Period_Name(TPeriodKind kind)
+{
+    switch (kind)
+    {
+    case WEEK:
+        return QStringLiteral("Week");
+    case MONTH:
+        return QStringLiteral("Month");
+    case DAY:
+        break;
+    }
+    return QStringLiteral("Day");
+}
+
+QString TStatistics::Utilisation_Rule()
+{
+    return QStringLiteral(
+        "Utilisation = executing seconds / scheduled seconds. An execution counts on the day its program was "
+        "opened. Scheduled seconds come from the shift calendar for every day from the first to the last "
+        "selected "
+        "date, leaving out days that hold records but are not selected; a day without a shift adds its "
+        "executing "
+        "time but no scheduled time. Periods at the ends of the range count only their days inside it; weeks "
+        "are "
+        "ISO weeks (Monday to Sunday).");
+}

@@ -1,0 +1,118 @@
+#ifndef QUORVEX_STATISTICS_H
+#define QUORVEX_STATISTICS_H
+
+#include "src/database/databaseitem.h"
+#include "src/shifts/shiftcalendar.h"
+#include "src/statistics/statisticstable.h"
+
+#include <QDate>
+#include <QStringList>
+
+#include <vector>
+
+// The figures of a selection of executions a CMM room's manager asks for:
+// per program, per day, week and month against the shift calendar, and the
+// controller messages by frequency. Computed once from the stored executions
+// (in the report's worker thread); immutable afterwards.
+class TStatistics
+{
+public:
+    enum TPeriodKind
+    {
+        DAY,
+        WEEK,
+        MONTH
+    };
+
+    struct TProgram
+    {
+        QString name;
+        int executions = 0;
+        qint64 total_seconds = 0;
+        double mean_seconds = 0;
+        double median_seconds = 0;
+        // The medians of the lower and the upper half (the box of a box plot).
+        double lower_quartile = 0;
+        double upper_quartile = 0;
+        int minimum_seconds = 0;
+        int maximum_seconds = 0;
+        double mean_idle_seconds = 0;
+        double mean_points = 0;
+        int with_messages = 0;
+    };
+
+    struct TPeriod
+    {
+        QString label;
+        // The days counted: the period clipped to the selection's range.
+        QDate first;
+        QDate last;
+        int executions = 0;
+        qint64 executing_seconds = 0;
+        qint64 idle_seconds = 0;
+        qint64 scheduled_seconds = 0;
+        // Negative when nothing was scheduled.
+        double utilisation = -1;
+    };
+
+    struct TMessage
+    {
+        // As first seen, its white space made single.
+        QString text;
+        int count = 0;
+        double share = 0;
+        double cumulative_share = 0;
+        QStringList programs;
+    };
+
+    TStatistics() = default;
+    // The executions of the selected dates (stored date texts); record_dates are
+    // all the dates the file holds, so that a day without records still counts
+    // its shifts while a day with records left out of the selection does not.
+    TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+                const QStringList &record_dates, const TShiftCalendar &calendar);
+
+    const std::vector<TProgram> &Programs() const { return d_programs; }
+    const std::vector<TPeriod> &Periods(TPeriodKind kind) const { return d_periods[kind]; }
+    const std::vector<TMessage> &Messages() const { return d_messages; }
+    QDate First_Date() const { return d_first; }
+    QDate Last_Date() const { return d_last; }
+    int Executions() const { return d_executions; }
+    qint64 Executing_Seconds() const { return d_executing; }
+    qint64 Idle_Seconds() const { return d_idle; }
+    qint64 Points() const { return d_points; }
+    int Message_Count() const { return d_message_count; }
+    double Target() const { return d_target; }
+
+    TStatisticsTable Program_Table() const;
+    TStatisticsTable Period_Table(TPeriodKind kind) const;
+    TStatisticsTable Message_Table() const;
+    // The selection's totals as lines of text, for the page and the PDF.
+    QStringList Summary_Lines() const;
+
+    // "12.3%"; "no shift" for a negative utilisation.
+    static QString Percent(double fraction);
+    static QString Period_Name(TPeriodKind kind);
+    // How utilisation is computed, in the words the page and the PDF show.
+    static QString Utilisation_Rule();
+
+private:
+    void Count_Programs(const std::vector<TDatabaseItem> &items);
+    void Count_Messages(const std::vector<TDatabaseItem> &items);
+    void Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+                       const QStringList &record_dates, const TShiftCalendar &calendar);
+
+    std::vector<TProgram> d_programs;
+    std::vector<TPeriod> d_periods[3];
+    std::vector<TMessage> d_messages;
+    QDate d_first;
+    QDate d_last;
+    int d_executions = 0;
+    qint64 d_executing = 0;
+    qint64 d_idle = 0;
+    qint64 d_points = 0;
+    int d_message_count = 0;
+    double d_target = 0;
+};
+
+#endif

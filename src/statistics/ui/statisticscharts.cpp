@@ -1,0 +1,203 @@
+#include "src/statistics/ui/statisticscharts.h"
+
+#include <QPalette>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QBoxPlotSeries>
+#include <QtCharts/QBoxSet>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+
+QT_CHARTS_USE_NAMESPACE
+
+namespace
+{
+// Labels of many bars stay readable when long ones are cut.
+QString Short_Label(const QString &text)
+{
+    const int LONGEST = 24;
+    return text.size() <= LONGEST ? text : text.left(LONGEST - 1) + QChar(0x2026);
+}
+
+QString Title(const QString &title, int shown, int all)
+{
+    return shown < all ? QStringLiteral("%1 (%2 of %3)").arg(title).arg(shown).arg(all) : title;
+}
+
+QChart *New_Chart(const QString &title, const QPalette &palette)
+{
+    QChart *chart = new QChart;
+    chart->setTitle(title);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundBrush(palette.brush(QPalette::Base));
+    chart->setBackgroundPen(QPen(palette.color(QPalette::Mid)));
+    chart->setTitleBrush(palette.brush(QPalette::Text));
+    chart->legend()->setLabelColor(palette.color(QPalette::Text));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+void Style_Axis(QAbstractAxis *axis, const QPalette &palette)
+{
+    axis->setLabelsBrush(palette.brush(QPalette::Text));
+    axis->setTitleBrush(palette.brush(QPalette::Text));
+    axis->setLinePenColor(palette.color(QPalette::Mid));
+    axis->setGridLineColor(palette.color(QPalette::Midlight));
+}
+
+QBarCategoryAxis *Category_Axis(QChart *chart, const QStringList &labels, const QPalette &palette)
+{
+    QBarCategoryAxis *axis = new QBarCategoryAxis;
+    axis->append(labels);
+    // Many labels fit only on their side.
+    axis->setLabelsAngle(labels.size() > 6 ? -90 : 0);
+    Style_Axis(axis, palette);
+    chart->addAxis(axis, Qt::AlignBottom);
+    return axis;
+}
+
+QValueAxis *Value_Axis(QChart *chart, const QString &title, double maximum, Qt::Alignment alignment,
+                       const QPalette &palette)
+{
+    QValueAxis *axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setRange(0, maximum > 0 ? maximum : 1);
+    axis->applyNiceNumbers();
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    Style_Axis(axis, palette);
+    chart->addAxis(axis, alignment);
+    return axis;
+}
+
+QBarSet *Bar_Set(const QString &label, const QPalette &palette)
+{
+    QBarSet *set = new QBarSet(label);
+    set->setColor(palette.color(QPalette::Highlight));
+    set->setBorderColor(palette.color(QPalette::Highlight).darker(130));
+    set->setLabelColor(palette.color(QPalette::Text));
+    return set;
+}
+
+// A line over the bars of a category axis: categories sit at 0, 1, 2 ...
+QLineSeries *Line(QChart *chart, const QString &name, const QColor &color, QAbstractAxis *x, QAbstractAxis *y)
+{
+    QLineSeries *line = new QLineSeries;
+    line->setName(name);
+    line->setPen(QPen(color, 2.5));
+    chart->addSeries(line);
+    line->attachAxis(x);
+    line->attachAxis(y);
+    return line;
+}
+
+QColor Contrast_Colour(const QPalette &palette)
+{
+    // Red reads as a limit on light and dark backgrounds alike.
+    return palette.color(QPalette::Base).lightness() > 128 ? QColor(0xc0, 0x20, 0x20)
+                                                           : QColor(0xff, 0x70, 0x70);
+}
+} // namespace
+
+QChart *TStatisticsCharts::Utilisation(const TStatistics &statistics, TStatistics::TPeriodKind kind,
+                                       const QPalette &palette)
+{
+    const std::vector<TStatistics::TPeriod> &periods = statistics.Periods(kind);
+    const int shown = std::min<int>(MAXIMUM_BARS, int(periods.size()));
+    std::vector<std::pair<QString, double>> bars;
+    for (size_t i = periods.size() - size_t(shown); i < periods.size(); ++i)
+        bars.emplace_back(periods[i].label, periods[i].utilisation);
+    return Utilisation_Bars(Title(QStringLiteral("Utilisation per %1").arg(TStatistics::Period_Name(kind).toLower()),
+                                  shown, int(periods.size())),
+                            bars, statistics.Target(), palette);
+}
+
+QChart *TStatisticsCharts::Utilisation_Bars(const QString &title, const std::vector<std::pair<QString, double>> &bars,
+                                            double target_fraction, const QPalette &palette)
+{
+    QChart *chart = New_Chart(title, palette);
+    QBarSet *set = Bar_Set(QStringLiteral("Utilisation %"), palette);
+    QStringList labels;
+    double highest = target_fraction * 100;
+    for (const auto &bar : bars)
+    {
+        const double percent = std::max(0.0, bar.second * 100);
+        *set << percent;
+        labels << bar.first;
+        highest = std::max(highest, percent);
+    }
+    QBarSeries *series = new QBarSeries;
+    series->append(set);
+    chart->addSeries(series);
+    QBarCategoryAxis *x = Category_Axis(chart, labels, palette);
+    QValueAxis *y =
+        Value_Axis(chart, QStringLiteral("%"), std::max(100.0, highest * 1.1), Qt::AlignLeft, palette);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    QLineSeries *target = Line(chart, QStringLiteral("Target %1").arg(TStatistics::Percent(target_fraction)),
+                               Contrast_Colour(palette), x, y);
+    target->append(-0.5, target_fraction * 100);
+    target->append(int(bars.size()) - 0.5, target_fraction * 100);
+    return chart;
+}
+
+QChart *TStatisticsCharts::Execution_Times(const TStatistics &statistics, const QPalette &palette)
+{
+    const std::vector<TStatistics::TProgram> &programs = statistics.Programs();
+    const int shown = std::min<int>(MAXIMUM_BARS, int(programs.size()));
+    QChart *chart =
+        New_Chart(Title(QStringLiteral("Execution time per program"), shown, int(programs.size())), palette);
+    QBoxPlotSeries *series = new QBoxPlotSeries;
+    series->setName(QStringLiteral("Execution s: minimum, quartiles, median, maximum"));
+    series->setBrush(palette.brush(QPalette::Highlight));
+    series->setPen(QPen(palette.color(QPalette::Text), 1));
+    QStringList labels;
+    double highest = 0;
+    for (int i = 0; i < shown; ++i)
+    {
+        const TStatistics::TProgram &program = programs[size_t(i)];
+        series->append(new QBoxSet(program.minimum_seconds, program.lower_quartile, program.median_seconds,
+                                   program.upper_quartile, program.maximum_seconds,
+                                   Short_Label(program.name)));
+        labels << Short_Label(program.name);
+        highest = std::max<double>(highest, program.maximum_seconds);
+    }
+    chart->addSeries(series);
+    QBarCategoryAxis *x = Category_Axis(chart, labels, palette);
+    QValueAxis *y = Value_Axis(chart, QStringLiteral("s"), highest * 1.05, Qt::AlignLeft, palette);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    return chart;
+}
+
+QChart *TStatisticsCharts::Pareto(const TStatistics &statistics, const QPalette &palette)
+{
+    const std::vector<TStatistics::TMessage> &messages = statistics.Messages();
+    const int shown = std::min<int>(MAXIMUM_BARS, int(messages.size()));
+    QChart *chart =
+        New_Chart(Title(QStringLiteral("Controller messages"), shown, int(messages.size())), palette);
+    QBarSet *set = Bar_Set(QStringLiteral("Count"), palette);
+    QStringList labels;
+    double highest = 0;
+    for (int i = 0; i < shown; ++i)
+    {
+        *set << messages[size_t(i)].count;
+        labels << Short_Label(messages[size_t(i)].text);
+        highest = std::max<double>(highest, messages[size_t(i)].count);
+    }
+    QBarSeries *bars = new QBarSeries;
+    bars->append(set);
+    chart->addSeries(bars);
+    QBarCategoryAxis *x = Category_Axis(chart, labels, palette);
+    QValueAxis *counts = Value_Axis(chart, QStringLiteral("Count"), highest * 1.1, Qt::AlignLeft, palette);
+    QValueAxis *percent = Value_Axis(chart, QStringLiteral("Cumulative %"), 100, Qt::AlignRight, palette);
+    bars->attachAxis(x);
+    bars->attachAxis(counts);
+    QLineSeries *cumulative =
+        Line(chart, QStringLiteral("Cumulative %"), Contrast_Colour(palette), x, percent);
+    for (int i = 0; i < shown; ++i)
+        cumulative->append(i, messages[size_t(i)].cumulative_share * 100);
+    return chart;
+}
