@@ -9,17 +9,22 @@ TMessageBox::TMessageBox(QWidget *parent) : QMessageBox(parent), d_fixed_width(5
     setStyleSheet(QStringLiteral("dialogbuttonbox-buttons-have-icons: 0;\nbutton-layout: 1;"));
 }
 
-int TMessageBox::exec() { return QDialog::exec(); }
+int TMessageBox::exec()
+{
+    return QDialog::exec();
+}
 
 void TMessageBox::Set_Text(const QString &text)
 {
-    setText(QStringLiteral("<span style=\"font-size:10pt; font-weight:600; color:#000000;\" >%1</span>").arg(text));
+    setText(QStringLiteral("<span style=\"font-size:10pt; font-weight:600; color:#000000;\" >%1</span>")
+                .arg(text));
 }
 
 void TMessageBox::Set_Informative_Text(const QString &text)
 {
     setInformativeText(
-        QStringLiteral("<span style=\"font-size:10pt; font-weight:400; color:#000000;\" >%1</span>").arg(text));
+        QStringLiteral("<span style=\"font-size:10pt; font-weight:400; color:#000000;\" >%1</span>")
+            .arg(text));
 }
 
 void TMessageBox::Post_Key(int key)

@@ -1,22 +1,25 @@
 #include "src/app/quorvex.h"
 
-#include "src/monitor/ui/activeprogramwidget.h"
+#include "src/alerts/stationalerts.h"
+#include "src/app/statuslabel.h"
+#include "src/app/windowactions.h"
+#include "src/app/windowexports.h"
+#include "src/app/windowpages.h"
+#include "src/browse/selectionlists.h"
 #include "src/central/central.h"
 #include "src/database/database.h"
+#include "src/fleet/ui/fleetpage.h"
+#include "src/monitor/monitorswitch.h"
+#include "src/monitor/ui/activeprogramwidget.h"
 #include "src/pending/pendingjournal.h"
-#include "src/common/homefolder.h"
-#include "src/monitor/monitorprocess.h"
-#include "src/monitor/softwarelink.h"
 #include "src/pending/pendingstatus.h"
 #include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
-#include "src/export/exporter.h"
 #include "src/report/summaryrunner.h"
-#include "src/browse/selectionlists.h"
+#include "src/report/ui/reportview.h"
+#include "src/shifts/ui/shiftdialog.h"
 #include "src/statistics/ui/statisticspage.h"
-#include "src/app/statuslabel.h"
-#include "src/app/windowactions.h"
-#include "src/app/windowpages.h"
+#include "src/summaries/scheduledsummaries.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -34,8 +37,7 @@ const QPoint DEFAULT_POSITION(30, 30);
 const QSize DEFAULT_SIZE(801, 601);
 } // namespace
 
-TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags), d_stale_reports(false)
+TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
 {
     QDir().mkpath(folder);
     d_settings = new QSettings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat, this);
@@ -54,16 +56,13 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
     d_pending = new TPendingStatus(d_database, d_journal, this);
     connect(d_pending, &TPendingStatus::Waiting_Changed,
             new TStatusLabel(QStringLiteral("pending_entries"), d_status_bar), &TStatusLabel::Show_Text);
-    d_update_timer = new QTimer(this);
-    d_update_timer->setInterval(1000);
-    d_monitor_process = new TMonitorProcess(this);
     d_clock = new TClock;
     d_recorder = new TRecorder(d_journal, d_clock, this);
-    d_link = new TSoftwareLink(d_recorder, this);
+    d_monitor = new TMonitorSwitch(d_recorder, this);
     d_lists = new TSelectionLists(d_database, d_pages->Dates(), d_pages->Programs(), this);
     d_summary = new TSummaryRunner(d_database, &d_calendar, this);
-    d_exporter = new TExporter(this);
-    d_exporter->Set_Folder(d_settings->value(QStringLiteral("Export_Path"), THomeFolder::Path()).toString());
+    d_exports = new TWindowExports(d_database, d_lists, d_pages, d_actions, this);
+    d_exports->Set_Folder(d_settings->value(QStringLiteral("Export_Path"), THomeFolder::Path()).toString());
 
     // A database that cannot be opened stores nothing for the whole run: its
     // error stays on the status bar instead of being hidden at once.
@@ -77,30 +76,14 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
         Show_Status(QStringLiteral("INF:  Not Connected."));
     }
     d_pending->Show();
-
-    connect(d_actions->Monitor(), &QAction::triggered, this, &TQuorvex::Toggle_Monitor);
-    connect(d_actions->Export_All(), &QAction::triggered, this, &TQuorvex::Export_All_CSV);
-    connect(d_actions->Export_Csv(), &QAction::triggered, this, &TQuorvex::Export_Selected_CSV);
-    connect(d_actions->Export_Text(), &QAction::triggered, this, &TQuorvex::Export_Selected_TXT);
-    connect(d_actions->Quit(), &QAction::triggered, this, &QWidget::close);
-    connect(d_lists, &TSelectionLists::Selection_Changed, this, &TQuorvex::Selection_Changed);
-    connect(d_pending, &TPendingStatus::Message, d_pages->Active(), &TActiveProgramWidget::Add_Message);
-    connect(d_pending, &TPendingStatus::Entries_Written, this, &TQuorvex::Refresh_Lists);
-    connect(d_summary, &TSummaryRunner::Report_Ready, this, &TQuorvex::Summary_Report_Ready);
-    connect(d_summary, &TSummaryRunner::Statistics_Ready, d_pages->Statistics(), &TStatisticsPage::Set_Statistics);
-    connect(d_exporter, &TExporter::Busy_Changed, this, &TQuorvex::Set_Export_Actions);
-    connect(d_exporter, &TExporter::Failed, this, &TQuorvex::Show_Status);
-    connect(d_pages->Statistics(), &TStatisticsPage::Calendar_Requested, this, &TQuorvex::Edit_Shift_Calendar);
-    connect(d_pages->Statistics(), &TStatisticsPage::Csv_Requested, this, &TQuorvex::Export_Statistics_CSV);
-    connect(d_pages->Statistics(), &TStatisticsPage::Pdf_Requested, this, &TQuorvex::Export_Statistics_PDF);
-    Connect_Monitor();
+    Connect_Parts();
     Connect_Central(folder);
 }
 
 TQuorvex::~TQuorvex()
 {
     Stop_Readers();
-    d_link->Disconnect();
+    d_monitor->Disconnect();
     // The event loop may be over: the automation objects given up above are deleted now.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete d_recorder;
@@ -110,18 +93,78 @@ TQuorvex::~TQuorvex()
     delete d_database;
 }
 
+void TQuorvex::Connect_Parts()
+{
+    TActiveProgramWidget *panel = d_pages->Active();
+    panel->Follow(d_recorder);
+    connect(d_actions->Monitor(), &QAction::triggered, d_monitor, &TMonitorSwitch::Toggle);
+    connect(d_actions->Quit(), &QAction::triggered, this, &QWidget::close);
+    connect(d_monitor, &TMonitorSwitch::Status, this, &TQuorvex::Show_Status);
+    connect(d_monitor, &TMonitorSwitch::Icon, d_actions, &TWindowActions::Set_Monitor_Icon);
+    connect(d_recorder, &TRecorder::Program_Started, d_pages, &TWindowPages::Show_Active);
+    connect(d_recorder, &TRecorder::Journal_Changed, this,
+            [this](bool entry)
+            {
+                if (entry)
+                    Refresh_Lists();
+                d_pending->Show();
+            });
+    connect(d_lists, &TSelectionLists::Selection_Changed, this, &TQuorvex::Selection_Changed);
+    connect(d_pending, &TPendingStatus::Message, panel, &TActiveProgramWidget::Add_Message);
+    connect(d_pending, &TPendingStatus::Entries_Written, this, &TQuorvex::Refresh_Lists);
+    connect(d_summary, &TSummaryRunner::Report_Ready, this, &TQuorvex::Summary_Report_Ready);
+    connect(d_summary, &TSummaryRunner::Statistics_Ready, d_pages->Statistics(),
+            &TStatisticsPage::Set_Statistics);
+    connect(d_exports, &TWindowExports::Failed, this, &TQuorvex::Show_Status);
+    connect(d_pages->Statistics(), &TStatisticsPage::Calendar_Requested, this,
+            &TQuorvex::Edit_Shift_Calendar);
+}
+
+// The station in a room: forwarding to a central database when one is set,
+// and the alerts this station judges on its own recording.
+void TQuorvex::Connect_Central(const QString &folder)
+{
+    d_central = new TCentral(d_settings, folder + QStringLiteral("/database.db"), d_recorder, d_clock, this);
+    if (d_central->Is_Set())
+        connect(d_central, &TCentral::Waiting_Changed,
+                new TStatusLabel(QStringLiteral("central_waiting"), d_status_bar), &TStatusLabel::Show_Text);
+    d_central->Set_Shift_Calendar(d_calendar);
+    TAlertSettings alerts;
+    alerts.Read(d_settings);
+    d_alerts = new TStationAlerts(alerts, d_calendar, d_recorder, d_clock,
+                                  d_central->Settings().Station_Name(), this);
+    TActiveProgramWidget *panel = d_pages->Active();
+    connect(d_central, &TCentral::Message, panel, &TActiveProgramWidget::Add_Message);
+    connect(d_alerts, &TStationAlerts::Message, panel, &TActiveProgramWidget::Add_Message);
+    connect(d_alerts, &TStationAlerts::Alert, d_central, &TCentral::Record_Alert);
+    connect(d_recorder, &TRecorder::Journal_Changed, d_central, &TCentral::Wake);
+    connect(d_pending, &TPendingStatus::Entries_Written, d_central, &TCentral::Wake);
+    // Summaries due while the program was not running are written once it runs.
+    TScheduledSummaries *summaries =
+        new TScheduledSummaries(d_settings, d_database, &d_calendar, d_central->Settings(), d_clock, this);
+    connect(summaries, &TScheduledSummaries::Message, panel, &TActiveProgramWidget::Add_Message);
+    QTimer::singleShot(0, summaries, &TScheduledSummaries::Check);
+    if (!d_central->Is_Set())
+        return;
+    TFleetPage *fleet = new TFleetPage(d_central->Settings(), alerts, d_pages);
+    fleet->setObjectName(QStringLiteral("fleet_page"));
+    d_pages->Add_Page(fleet, QStringLiteral("Fleet"));
+    connect(fleet, &TFleetPage::Message, panel, &TActiveProgramWidget::Add_Message);
+}
+
 // The report worker, the list reader and an export read the database: they
 // must be done before the file is closed.
 void TQuorvex::Stop_Readers()
 {
     d_summary->Stop();
     d_lists->Stop();
-    d_exporter->Stop();
+    d_exports->Stop();
 }
 
 void TQuorvex::Restore_Geometry()
 {
-    const QPoint position = d_settings->value(QStringLiteral("Mainwindow_Position"), DEFAULT_POSITION).toPoint();
+    const QPoint position =
+        d_settings->value(QStringLiteral("Mainwindow_Position"), DEFAULT_POSITION).toPoint();
     const QSize size = d_settings->value(QStringLiteral("Mainwindow_Size"), DEFAULT_SIZE).toSize();
     QRect available;
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -142,9 +185,25 @@ bool TQuorvex::Init_Database(const QString &file_name)
     return false;
 }
 
-bool TQuorvex::Record_Empty() const { return d_database->Dates().isEmpty(); }
+bool TQuorvex::Monitoring() const
+{
+    return d_monitor->Monitoring();
+}
 
-void TQuorvex::Add_Message(const QString &message) { d_pages->Active()->Add_Message(message); }
+bool TQuorvex::Attached() const
+{
+    return d_monitor->Attached();
+}
+
+bool TQuorvex::Record_Empty() const
+{
+    return d_database->Dates().isEmpty();
+}
+
+void TQuorvex::Add_Message(const QString &message)
+{
+    d_pages->Active()->Add_Message(message);
+}
 
 void TQuorvex::Show_Status(const QString &text)
 {
@@ -152,19 +211,64 @@ void TQuorvex::Show_Status(const QString &text)
     d_status_bar->showMessage(text, 0);
 }
 
+void TQuorvex::Selection_Changed()
+{
+    Update_Summary();
+    d_exports->Update_Actions();
+}
+
+// The lists keep what the user selected, and the report of it takes in what
+// was just stored, so that the exports refer to what is shown.
+void TQuorvex::Refresh_Lists()
+{
+    d_lists->Refresh();
+    if (!d_lists->Programs().isEmpty())
+        Update_Summary();
+}
+
+void TQuorvex::Update_Summary()
+{
+    d_pages->Report()->Set_Text(QStringLiteral("Updating summary..."));
+    d_pages->Statistics()->Set_Message(QStringLiteral("Updating statistics..."));
+    d_summary->Start(d_lists->Dates(), d_lists->Programs());
+}
+
+void TQuorvex::Summary_Report_Ready(std::shared_ptr<const TReportLines> lines)
+{
+    if (!lines)
+    {
+        d_pages->Report()->Set_Text(QStringLiteral("No summary available."));
+        return;
+    }
+    d_pages->Report()->Set_Lines(lines);
+    d_pages->Show_Report();
+}
+
+void TQuorvex::Edit_Shift_Calendar()
+{
+    TShiftDialog dialog(d_calendar, this);
+    dialog.setObjectName(QStringLiteral("shift_dialog"));
+    if (dialog.exec() != QDialog::Accepted || dialog.Calendar() == d_calendar)
+        return;
+    d_calendar = dialog.Calendar();
+    // Kept at once: a calendar is edited seldom and should not wait for the window to close.
+    d_calendar.Write(d_settings);
+    d_settings->sync();
+    d_central->Set_Shift_Calendar(d_calendar);
+    d_alerts->Set_Shift_Calendar(d_calendar);
+    Update_Summary();
+}
+
 void TQuorvex::closeEvent(QCloseEvent *event)
 {
-    if (Monitoring())
-        Toggle_Monitor();
-    // Whatever the watcher is doing, its finished signal will come after the
-    // database is closed: what it has not counted yet is counted here, once.
-    d_monitor_process->wait();
+    // What the watcher has not counted yet is counted here, once.
+    d_monitor->Close();
     d_recorder->Close();
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
-    d_settings->setValue(QStringLiteral("Export_Path"), d_exporter->Folder());
+    d_settings->setValue(QStringLiteral("Export_Path"), d_exports->Folder());
     Stop_Readers();
-    d_link->Disconnect();
+    d_monitor->Disconnect();
     d_journal->Write_Pending();
     d_pending->Stop();
     d_central->Stop();

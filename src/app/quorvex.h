@@ -10,27 +10,25 @@
 
 class QSettings;
 class QStatusBar;
-class QTimer;
 class TCentral;
 class TClock;
 class TDatabase;
-class TExporter;
-class TMonitorProcess;
+class TMonitorSwitch;
 class TPendingJournal;
 class TPendingStatus;
 class TRecorder;
 class TReportLines;
 class TSelectionLists;
-class TSoftwareLink;
 class TStationAlerts;
 class TSummaryRunner;
 class TWindowActions;
+class TWindowExports;
 class TWindowPages;
 
-// The main window. Owns everything else for its whole life: the settings, the
-// usage database, the recorder and the link to the measurement software, the
-// window watcher and the views. Lives on the GUI thread, where the automation
-// events also arrive.
+// The main window. Makes the parts and connects them, and owns them for its
+// whole life: the settings, the database and its journal, the recorder and the
+// monitor's switch, the lists, the report, the exports and the central link.
+// Lives on the GUI thread, where the automation events also arrive.
 class TQuorvex : public QMainWindow
 {
     Q_OBJECT
@@ -52,30 +50,18 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
 
-private slots:
-    void Toggle_Monitor();
-    void Suspend_Resume(bool visible);
-    void Export_All_CSV();
-    void Export_Selected_CSV();
-    void Export_Selected_TXT();
-    void Monitor_Started();
-    void Monitor_Finished();
-    void Selection_Changed();
-    void Summary_Report_Ready(std::shared_ptr<const TReportLines> lines);
-    void Edit_Shift_Calendar();
-    void Export_Statistics_CSV();
-    void Export_Statistics_PDF();
-    void Show_Status(const QString &text);
-    void Refresh_Lists();
-
 private:
     bool Init_Database(const QString &file_name);
     void Restore_Geometry();
-    void Connect_Monitor();
-    void Update_Summary();
-    void Set_Export_Actions();
-    void Stop_Readers();
+    void Connect_Parts();
     void Connect_Central(const QString &folder);
+    void Show_Status(const QString &text);
+    void Selection_Changed();
+    void Refresh_Lists();
+    void Update_Summary();
+    void Summary_Report_Ready(std::shared_ptr<const TReportLines> lines);
+    void Edit_Shift_Calendar();
+    void Stop_Readers();
 
     TWindowActions *d_actions;
     TWindowPages *d_pages;
@@ -85,19 +71,14 @@ private:
     TDatabase *d_database;
     TPendingJournal *d_journal;
     TPendingStatus *d_pending;
-    QTimer *d_update_timer;
     TSummaryRunner *d_summary;
     TSelectionLists *d_lists;
-    TExporter *d_exporter;
-    TMonitorProcess *d_monitor_process;
+    TWindowExports *d_exports;
     TClock *d_clock;
     TRecorder *d_recorder;
-    TSoftwareLink *d_link;
+    TMonitorSwitch *d_monitor;
     TCentral *d_central;
     TStationAlerts *d_alerts;
-    // Set from a switch-on that had to let the previous watcher run end until
-    // that run's queued finished signal: the reports queued before it are stale.
-    bool d_stale_reports;
 };
 
 #endif

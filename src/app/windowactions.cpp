@@ -20,9 +20,10 @@ QAction *Action(QObject *parent, const char *icon, const char *text, const char 
 } // namespace
 
 TWindowActions::TWindowActions(QMainWindow *window)
-    : QObject(window),
-      d_monitor(Action(window, ":/toolbar/not_connected_x32.png", "Monitor", "Enable or disable monitoring events.")),
-      d_export_all(Action(window, ":/toolbar/export_all_csv_x32.png", "Export All CSV", "Export all data to a CSV file.")),
+    : QObject(window), d_monitor(Action(window, ":/toolbar/not_connected_x32.png", "Monitor",
+                                        "Enable or disable monitoring events.")),
+      d_export_all(Action(window, ":/toolbar/export_all_csv_x32.png", "Export All CSV",
+                          "Export all data to a CSV file.")),
       d_export_csv(Action(window, ":/toolbar/export_selected_csv_x32.png", "Export CSV",
                           "Export selected data to a CSV file.")),
       d_export_text(Action(window, ":/toolbar/export_selected_txt_x32.png", "Export Text",
@@ -50,15 +51,20 @@ TWindowActions::TWindowActions(QMainWindow *window)
     tool_bar->addAction(d_export_text);
     d_export_csv->setEnabled(false);
     d_export_text->setEnabled(false);
-    connect(d_about, &QAction::triggered, this, [window]() {
-        TMessageBox box(window);
-        box.Set_Text(QStringLiteral("Quorvex"));
-        box.Set_Informative_Text(QStringLiteral("Quorvex - Version 1.0"));
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setIcon(QMessageBox::Information);
-        box.exec();
-    });
+    connect(d_about, &QAction::triggered, this,
+            [window]()
+            {
+                TMessageBox box(window);
+                box.Set_Text(QStringLiteral("Quorvex"));
+                box.Set_Informative_Text(QStringLiteral("Quorvex - Version 1.0"));
+                box.setStandardButtons(QMessageBox::Ok);
+                box.setDefaultButton(QMessageBox::Ok);
+                box.setIcon(QMessageBox::Information);
+                box.exec();
+            });
 }
 
-void TWindowActions::Set_Monitor_Icon(const char *resource) { d_monitor->setIcon(QIcon(QLatin1String(resource))); }
+void TWindowActions::Set_Monitor_Icon(const char *resource)
+{
+    d_monitor->setIcon(QIcon(QLatin1String(resource)));
+}

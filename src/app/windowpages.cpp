@@ -1,7 +1,7 @@
 #include "src/app/windowpages.h"
 
-#include "src/monitor/ui/activeprogramwidget.h"
 #include "src/browse/datawidget.h"
+#include "src/monitor/ui/activeprogramwidget.h"
 #include "src/report/ui/reportpage.h"
 #include "src/report/ui/reportview.h"
 #include "src/statistics/ui/statisticspage.h"
@@ -70,9 +70,15 @@ TWindowPages::TWindowPages(QWidget *parent) : QWidget(parent)
     grid->addLayout(notice_layout, 3, 0, 1, 2);
 }
 
-void TWindowPages::Add_Page(QWidget *page, const QString &title) { d_tabs->addTab(page, title); }
+void TWindowPages::Add_Page(QWidget *page, const QString &title)
+{
+    d_tabs->addTab(page, title);
+}
 
-void TWindowPages::Show_Active() { d_tabs->setCurrentWidget(d_active); }
+void TWindowPages::Show_Active()
+{
+    d_tabs->setCurrentWidget(d_active);
+}
 
 void TWindowPages::Show_Report()
 {

@@ -1,0 +1,134 @@
+#include "src/monitor/monitorswitch.h"
+
+#include "src/monitor/monitorprocess.h"
+#include "src/monitor/softwarelink.h"
+#include "src/recorder/recorder.h"
+
+#include <QTimer>
+
+namespace
+{
+const QString WINDOW_CLASS = QStringLiteral("WilcoxAssociatesIncPC-DMISWndClass");
+const int TICK_MSEC = 1000;
+} // namespace
+
+const char *const TMonitorSwitch::ICON_NOT_CONNECTED = ":/toolbar/not_connected_x32.png";
+const char *const TMonitorSwitch::ICON_CONNECTING = ":/toolbar/connecting_x32.png";
+const char *const TMonitorSwitch::ICON_CONNECTED = ":/toolbar/connected_x32.png";
+const char *const TMonitorSwitch::ICON_ERROR = ":/toolbar/err_connect_x32.png";
+
+TMonitorSwitch::TMonitorSwitch(TRecorder *recorder, QObject *parent)
+    : QObject(parent), d_recorder(recorder), d_watcher(new TMonitorProcess(this)),
+      d_link(new TSoftwareLink(recorder, this)), d_tick(new QTimer(this)), d_stale_reports(false)
+{
+    d_tick->setInterval(TICK_MSEC);
+    connect(d_link, &TSoftwareLink::Status, this, &TMonitorSwitch::Status);
+    connect(d_tick, &QTimer::timeout, d_recorder, &TRecorder::Tick);
+    connect(d_watcher, &QThread::started, this, &TMonitorSwitch::Watcher_Started);
+    connect(d_watcher, &QThread::finished, this, &TMonitorSwitch::Watcher_Finished);
+    connect(d_watcher, &TMonitorProcess::Class_Visible, this, &TMonitorSwitch::Window_Visible);
+}
+
+bool TMonitorSwitch::Monitoring() const
+{
+    return d_recorder->Connection() != TRecorder::TConnection::OFF;
+}
+
+bool TMonitorSwitch::Attached() const
+{
+    return d_recorder->Connection() == TRecorder::TConnection::CONNECTED;
+}
+
+void TMonitorSwitch::Toggle()
+{
+    if (Monitoring())
+    {
+        emit Icon(ICON_NOT_CONNECTED);
+        d_recorder->Switch_Off();
+        d_tick->stop();
+        d_link->Disconnect();
+        d_watcher->d_stop_requested.store(true, std::memory_order_relaxed);
+        emit Status(QStringLiteral("INF:  Disconnected."));
+        return;
+    }
+
+    emit Icon(ICON_CONNECTING);
+    d_recorder->Switch_On();
+    emit Status(QStringLiteral("INF:  Connecting..."));
+    // A run that is still ending would take the new start for itself and then
+    // end on the old stop request: let it end first (within about a second).
+    // What it reported meanwhile is still queued and no longer true.
+    if (d_watcher->isRunning())
+    {
+        d_watcher->wait();
+        d_stale_reports = true;
+    }
+    d_watcher->d_window_class = WINDOW_CLASS;
+    d_watcher->d_stop_requested.store(false, std::memory_order_relaxed);
+    d_watcher->start(QThread::NormalPriority);
+}
+
+void TMonitorSwitch::Close()
+{
+    if (Monitoring())
+        Toggle();
+    // Whatever the watcher is doing, its finished signal will come after the
+    // database is closed.
+    d_watcher->wait();
+}
+
+void TMonitorSwitch::Disconnect()
+{
+    d_link->Disconnect();
+}
+
+void TMonitorSwitch::Watcher_Started()
+{
+    emit Status(QStringLiteral("INF:  Monitor Started"));
+    d_recorder->Watcher_Started();
+}
+
+void TMonitorSwitch::Watcher_Finished()
+{
+    // The end of a run that a quick switch-on has already replaced: its period
+    // was counted at the switch-off, and every report after it comes from the new run.
+    if (d_stale_reports)
+    {
+        d_stale_reports = false;
+        return;
+    }
+    emit Status(QStringLiteral("INF:  Monitor Stopped"));
+    d_recorder->Watcher_Finished();
+}
+
+void TMonitorSwitch::Window_Visible(bool visible)
+{
+    // A report queued before monitoring was switched off, or by a run since replaced, comes too late.
+    const TRecorder::TConnection state = d_recorder->Connection();
+    if (state == TRecorder::TConnection::OFF || d_stale_reports)
+        return;
+    if (visible && state == TRecorder::TConnection::WAITING)
+        return Attach();
+    // Only a stale report can say "visible" while attached: nothing has changed.
+    if (visible)
+        return;
+    d_recorder->Gone();
+    d_tick->stop();
+    d_link->Disconnect();
+    emit Icon(ICON_CONNECTING);
+    emit Status(QStringLiteral("INF:  Waiting for PC-DMIS software..."));
+}
+
+void TMonitorSwitch::Attach()
+{
+    if (!d_link->Connect())
+    {
+        emit Icon(ICON_ERROR);
+        emit Status(QStringLiteral("INF:  Connection Error"));
+        return;
+    }
+    emit Icon(ICON_CONNECTED);
+    d_recorder->Attached();
+    emit Status(QStringLiteral("INF:  Connected"));
+    d_tick->start();
+}
