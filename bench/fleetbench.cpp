@@ -8,6 +8,7 @@
 #include "src/central/forwarder.h"
 #include "src/database/database.h"
 #include "src/pending/pendingjournal.h"
+#include "src/fleet/fleetfeed.h"
 #include "src/fleet/ui/fleetpage.h"
 #include "src/common/localzone.h"
 #include "src/recorder/clock.h"
@@ -20,7 +21,6 @@
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -116,12 +116,11 @@ int main(int argc, char *argv[])
         TRecorder recorder(&journal, &clock);
         QSettings settings(folder.filePath(QStringLiteral("Settings.ini")), QSettings::IniFormat);
         server.Settings(QStringLiteral("bench"), QStringLiteral("BENCH")).Write(&settings);
-        QStatusBar status_bar;
         int waiting = -1;
         QElapsedTimer forwarding;
         forwarding.start();
-        TCentral central(&settings, file, &recorder, &clock, &status_bar);
-        QObject::connect(central.Forwarder(), &TCentralForwarder::Waiting, &status_bar,
+        TCentral central(&settings, file, &recorder, &clock);
+        QObject::connect(central.Forwarder(), &TCentralForwarder::Waiting, &central,
                          [&waiting](int count) { waiting = count; });
         Wait_For([&waiting]() { return waiting == 0; }, 600000);
         Print(QStringLiteral("Forwarding %1 executions to a new database").arg(shape.executions),
@@ -175,7 +174,8 @@ int main(int argc, char *argv[])
     TAlertSettings alerts;
     for (const char *period : {"Last 7 days", "Last 30 days"})
     {
-        TFleetPage page(server.Settings(QStringLiteral("bench"), QStringLiteral("VIEWER")), alerts);
+        TFleetFeed feed(server.Settings(QStringLiteral("bench"), QStringLiteral("VIEWER")), alerts);
+        TFleetPage page(&feed);
         page.resize(1200, 800);
         bool shown = false;
         QObject::connect(&page, &TFleetPage::Shown, [&shown]() { shown = true; });

@@ -1,3 +1,5 @@
+#include "src/alerts/alertrelay.h"
+#include "src/fleet/fleetfeed.h"
 #include "src/fleet/ui/fleetpage.h"
 #include "src/recorder/clock.h"
 #include "src/summaries/scheduledsummaries.h"
@@ -27,8 +29,11 @@ TShiftCalendar Always()
 // A page and what it said.
 struct TViewer
 {
-    TViewer(const TCentralSettings &settings, const TAlertSettings &alerts) : page(settings, alerts)
+    TViewer(const TCentralSettings &settings, const TAlertSettings &alerts)
+        : feed(settings, alerts), relay(alerts), page(&feed)
     {
+        QObject::connect(&feed, &TFleetFeed::Alert, &relay, &TAlertRelay::Relay);
+        QObject::connect(&relay, &TAlertRelay::Message, &page, [this](const QString &text) { said << text; });
         QObject::connect(&page, &TFleetPage::Message, &page, [this](const QString &text) { said << text; });
         QObject::connect(&page, &TFleetPage::Shown, &page, [this]() { ++shown; });
     }
@@ -45,6 +50,8 @@ struct TViewer
                 return &station;
         return nullptr;
     }
+    TFleetFeed feed;
+    TAlertRelay relay;
     TFleetPage page;
     QStringList said;
     int shown = 0;

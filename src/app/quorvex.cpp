@@ -1,5 +1,6 @@
 #include "src/app/quorvex.h"
 
+#include "src/alerts/alertrelay.h"
 #include "src/alerts/stationalerts.h"
 #include "src/app/statuslabel.h"
 #include "src/app/windowactions.h"
@@ -8,6 +9,7 @@
 #include "src/browse/selectionlists.h"
 #include "src/central/central.h"
 #include "src/database/database.h"
+#include "src/fleet/fleetfeed.h"
 #include "src/fleet/ui/fleetpage.h"
 #include "src/monitor/monitorswitch.h"
 #include "src/monitor/ui/activeprogramwidget.h"
@@ -146,7 +148,12 @@ void TQuorvex::Connect_Central(const QString &folder)
     QTimer::singleShot(0, summaries, &TScheduledSummaries::Check);
     if (!d_central->Is_Set())
         return;
-    TFleetPage *fleet = new TFleetPage(d_central->Settings(), alerts, d_pages);
+    // Made before the page, so deleted after it.
+    TFleetFeed *feed = new TFleetFeed(d_central->Settings(), alerts, this);
+    TAlertRelay *relay = new TAlertRelay(alerts, this);
+    connect(feed, &TFleetFeed::Alert, relay, &TAlertRelay::Relay);
+    connect(relay, &TAlertRelay::Message, panel, &TActiveProgramWidget::Add_Message);
+    TFleetPage *fleet = new TFleetPage(feed, d_pages);
     fleet->setObjectName(QStringLiteral("fleet_page"));
     d_pages->Add_Page(fleet, QStringLiteral("Fleet"));
     connect(fleet, &TFleetPage::Message, panel, &TActiveProgramWidget::Add_Message);

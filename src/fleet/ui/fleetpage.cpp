@@ -1,7 +1,6 @@
 #include "src/fleet/ui/fleetpage.h"
 
-#include "src/alerts/webhook.h"
-#include "src/fleet/fleetreader.h"
+#include "src/fleet/fleetfeed.h"
 #include "src/statistics/statisticsmodel.h"
 #include "src/statistics/ui/statisticscharts.h"
 
@@ -13,7 +12,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -58,8 +56,7 @@ QString State_Text(const TFleetSnapshot::TStation &station)
 }
 } // namespace
 
-TFleetPage::TFleetPage(const TCentralSettings &settings, const TAlertSettings &alerts, QWidget *parent)
-    : QWidget(parent), d_webhook(nullptr), d_busy(false), d_again(false), d_failing(false)
+TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_feed(feed), d_failing(false)
 {
     d_stations = new QTableWidget(0, COLUMNS.size(), this);
     d_stations->setObjectName(QStringLiteral("fleet_stations"));
@@ -109,28 +106,8 @@ TFleetPage::TFleetPage(const TCentralSettings &settings, const TAlertSettings &a
     QVBoxLayout *layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
 
-    if (!alerts.webhook_url.isEmpty())
-    {
-        d_webhook = new TWebhook(QUrl(alerts.webhook_url), this);
-        connect(d_webhook, &TWebhook::Message, this, &TFleetPage::Message);
-    }
-    d_thread = new QThread(this);
-    d_thread->setObjectName(QStringLiteral("Fleet reader"));
-    d_reader = new TFleetReader(settings, alerts);
-    d_reader->moveToThread(d_thread);
-    connect(this, &TFleetPage::Read_Requested, d_reader, &TFleetReader::Read);
-    // Deleted on its own thread as that ends, where its connection was made and used.
-    connect(d_thread, &QThread::finished, d_reader, &QObject::deleteLater);
-    connect(d_reader, &TFleetReader::Ready, this, &TFleetPage::Show);
-    connect(d_reader, &TFleetReader::Failed, this, &TFleetPage::Show_Failure);
-    connect(d_reader, &TFleetReader::Alert, this,
-            [this](const TAlertEvent &event, const QString &station)
-            {
-                emit Message(station + QStringLiteral(": ") + event.Panel_Line());
-                if (d_webhook)
-                    d_webhook->Post(event, station);
-            });
-    d_thread->start();
+    connect(d_feed, &TFleetFeed::Ready, this, &TFleetPage::Show);
+    connect(d_feed, &TFleetFeed::Failed, this, &TFleetPage::Show_Failure);
 
     d_timer = new QTimer(this);
     d_timer->setInterval(REFRESH_MSEC);
@@ -143,13 +120,6 @@ TFleetPage::TFleetPage(const TCentralSettings &settings, const TAlertSettings &a
     d_timer->start();
     connect(d_days, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &TFleetPage::Refresh);
     connect(d_stations, &QTableWidget::itemSelectionChanged, this, &TFleetPage::Refresh);
-}
-
-TFleetPage::~TFleetPage()
-{
-    QMetaObject::invokeMethod(d_reader, &TFleetReader::Stop, Qt::BlockingQueuedConnection);
-    d_thread->quit();
-    d_thread->wait();
 }
 
 void TFleetPage::showEvent(QShowEvent *event)
@@ -169,27 +139,8 @@ QStringList TFleetPage::Chosen() const
 
 void TFleetPage::Refresh()
 {
-    if (d_busy)
-    {
-        d_again = true;
-        return;
-    }
-    d_busy = true;
     const QDate today = QDate::currentDate();
-    const QDate first = today.addDays(1 - d_days->currentData().toInt());
-    const QStringList chosen = Chosen();
-    emit Read_Requested(chosen, first, today);
-}
-
-void TFleetPage::Read_Done()
-{
-    d_busy = false;
-    if (d_again)
-    {
-        d_again = false;
-        Refresh();
-    }
-    emit Shown();
+    d_feed->Read(Chosen(), today.addDays(1 - d_days->currentData().toInt()), today);
 }
 
 void TFleetPage::Show_Failure(const QString &reason)
@@ -199,7 +150,7 @@ void TFleetPage::Show_Failure(const QString &reason)
     if (!d_failing)
         emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason);
     d_failing = true;
-    Read_Done();
+    emit Shown();
 }
 
 void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
@@ -252,5 +203,5 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
                           .arg(snapshot->stations.size())
                           .arg(snapshot->read_at.toString(QStringLiteral("HH:mm:ss"))));
     d_status->setToolTip(QString());
-    Read_Done();
+    emit Shown();
 }

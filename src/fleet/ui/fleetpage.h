@@ -1,8 +1,6 @@
 #ifndef QUORVEX_FLEETPAGE_H
 #define QUORVEX_FLEETPAGE_H
 
-#include "src/alerts/alertsettings.h"
-#include "src/central/centralsettings.h"
 #include "src/fleet/fleetsnapshot.h"
 
 #include <QWidget>
@@ -14,11 +12,9 @@ class QLabel;
 class QTableView;
 class QTableWidget;
 class QTabWidget;
-class QThread;
 class QTimer;
-class TFleetReader;
+class TFleetFeed;
 class TStatisticsModel;
-class TWebhook;
 namespace QtCharts
 {
 class QChartView;
@@ -27,17 +23,17 @@ class QChartView;
 // The "Fleet" page: every station of the central database with its state,
 // today's utilisation against its own shift calendar, executions, messages
 // and open alerts; below, the statistics of the stations selected (all when
-// none is) over the chosen days, with the utilisation of each. Read in the
-// background every quarter minute while shown; the page only shows.
+// none is) over the chosen days, with the utilisation of each. Asks the feed
+// for a read every quarter minute while shown, and only shows.
 class TFleetPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    TFleetPage(const TCentralSettings &settings, const TAlertSettings &alerts, QWidget *parent = nullptr);
-    ~TFleetPage() override;
+    // FEED outlives the page.
+    explicit TFleetPage(TFleetFeed *feed, QWidget *parent = nullptr);
 
-    // Asks for a read now (one at a time; one more after it when asked meanwhile).
+    // Asks for a read now.
     void Refresh();
     std::shared_ptr<const TFleetSnapshot> Snapshot() const { return d_snapshot; }
 
@@ -45,8 +41,6 @@ signals:
     void Message(const QString &text);
     // A read was shown (or failed, said on the page).
     void Shown();
-    // To the reader's thread (queued).
-    void Read_Requested(const QStringList &chosen, const QDate &first, const QDate &last);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -54,7 +48,6 @@ protected:
 private:
     void Show(std::shared_ptr<const TFleetSnapshot> snapshot);
     void Show_Failure(const QString &reason);
-    void Read_Done();
     QStringList Chosen() const;
 
     QTableWidget *d_stations;
@@ -66,12 +59,8 @@ private:
     TStatisticsModel *d_message_model;
     QtCharts::QChartView *d_chart;
     QTimer *d_timer;
-    QThread *d_thread;
-    TFleetReader *d_reader;
-    TWebhook *d_webhook;
+    TFleetFeed *d_feed;
     std::shared_ptr<const TFleetSnapshot> d_snapshot;
-    bool d_busy;
-    bool d_again;
     bool d_failing;
 };
 

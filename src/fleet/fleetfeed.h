@@ -1,0 +1,52 @@
+#ifndef QUORVEX_FLEETFEED_H
+#define QUORVEX_FLEETFEED_H
+
+#include "src/alerts/alertjudge.h"
+#include "src/central/centralsettings.h"
+#include "src/fleet/fleetsnapshot.h"
+
+#include <QDate>
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class QThread;
+class TFleetReader;
+
+// The room as read from the central database, for whoever shows it: reads on
+// the reader's own thread, one at a time (one more after it when asked
+// meanwhile), so that the GUI thread never waits for the network. Lives on the
+// GUI thread; its owner ends the reader's thread by deleting it.
+class TFleetFeed : public QObject
+{
+    Q_OBJECT
+
+public:
+    TFleetFeed(const TCentralSettings &settings, const TAlertSettings &alerts, QObject *parent = nullptr);
+    ~TFleetFeed() override;
+
+    // The stations' ids to take the statistics of (all when empty), over the days from FIRST to LAST.
+    void Read(const QStringList &chosen, const QDate &first, const QDate &last);
+
+signals:
+    void Ready(std::shared_ptr<const TFleetSnapshot> snapshot);
+    void Failed(const QString &reason);
+    // A silent alert's start or end this feed's reader stored first.
+    void Alert(const TAlertEvent &event, const QString &station_name);
+    // To the reader's thread (queued).
+    void Read_Requested(const QStringList &chosen, const QDate &first, const QDate &last);
+
+private:
+    void Done();
+
+    QThread *d_thread;
+    TFleetReader *d_reader;
+    bool d_busy;
+    bool d_again;
+    QStringList d_chosen;
+    QDate d_first;
+    QDate d_last;
+};
+
+#endif
