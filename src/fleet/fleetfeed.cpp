@@ -5,22 +5,26 @@
 #include <QThread>
 
 TFleetFeed::TFleetFeed(const TCentralSettings &settings, const TAlertSettings &alerts, QObject *parent)
-    : QObject(parent), d_thread(new QThread(this)), d_reader(new TFleetReader(settings, alerts)), d_busy(false),
-      d_again(false)
+    : QObject(parent), d_thread(new QThread(this)), d_reader(new TFleetReader(settings, alerts)),
+      d_busy(false), d_again(false)
 {
     d_thread->setObjectName(QStringLiteral("Fleet reader"));
     d_reader->moveToThread(d_thread);
     connect(this, &TFleetFeed::Read_Requested, d_reader, &TFleetReader::Read);
     // Deleted on its own thread as that ends, where its connection was made and used.
     connect(d_thread, &QThread::finished, d_reader, &QObject::deleteLater);
-    connect(d_reader, &TFleetReader::Ready, this, [this](std::shared_ptr<const TFleetSnapshot> snapshot) {
-        emit Ready(snapshot);
-        Done();
-    });
-    connect(d_reader, &TFleetReader::Failed, this, [this](const QString &reason) {
-        emit Failed(reason);
-        Done();
-    });
+    connect(d_reader, &TFleetReader::Ready, this,
+            [this](std::shared_ptr<const TFleetSnapshot> snapshot)
+            {
+                emit Ready(snapshot);
+                Done();
+            });
+    connect(d_reader, &TFleetReader::Failed, this,
+            [this](const QString &reason)
+            {
+                emit Failed(reason);
+                Done();
+            });
     connect(d_reader, &TFleetReader::Alert, this, &TFleetFeed::Alert);
     d_thread->start();
 }

@@ -1,6 +1,8 @@
 #include "src/fleet/fleetreader.h"
 
 #include "src/central/sqlliteral.h"
+#include "src/fleet/fleetsilence.h"
+#include "src/fleet/fleetstatistics.h"
 #include "src/shifts/shiftcalendar.h"
 
 #include <QSqlError>
@@ -34,7 +36,8 @@ double TFleetSnapshot::TStation::Utilisation() const
 
 TFleetReader::TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts)
     : d_settings(settings), d_alerts(alerts),
-      d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()), d_open(false), d_broken(false)
+      d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()), d_open(false),
+      d_broken(false)
 {
     qRegisterMetaType<std::shared_ptr<const TFleetSnapshot>>();
     qRegisterMetaType<TAlertEvent>();
@@ -51,7 +54,10 @@ void TFleetReader::Close()
     d_open = false;
 }
 
-void TFleetReader::Stop() { Close(); }
+void TFleetReader::Stop()
+{
+    Close();
+}
 
 void TFleetReader::Fail(const QString &reason)
 {
@@ -93,8 +99,15 @@ void TFleetReader::Read_Snapshot(const QStringList &chosen, const QDate &first, 
         return;
     for (auto &station : snapshot->stations)
         station.chosen = chosen.isEmpty() || chosen.contains(station.id);
-    if (!Judge_Silence(snapshot.get()) || !Read_Statistics(snapshot.get()))
+    QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
+    const TFleetSilence::TSay tell = [this](const TAlertEvent &event, const QString &station)
+    { emit Alert(event, station); };
+    if (!TFleetSilence::Judge(db, d_alerts.silent_minutes, snapshot.get(), tell, &error) ||
+        !TFleetStatistics::Read(db, snapshot.get(), &error))
+    {
+        Fail(d_settings.Describe() + QStringLiteral(": ") + error);
         return;
+    }
     emit Ready(snapshot);
 }
 
@@ -102,8 +115,9 @@ bool TFleetReader::Read_Stations(TFleetSnapshot *snapshot, const QDate &today)
 {
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT station_id,name,state,program,state_since,extract(epoch from heartbeat),"
-                                   "shift_calendar FROM stations ORDER BY name,station_id")))
+    if (!query.exec(
+            QStringLiteral("SELECT station_id,name,state,program,state_since,extract(epoch from heartbeat),"
+                           "shift_calendar FROM stations ORDER BY name,station_id")))
     {
         Fail(d_settings.Describe() + QStringLiteral(": ") + query.lastError().text().trimmed());
         return false;
@@ -127,10 +141,11 @@ bool TFleetReader::Read_Stations(TFleetSnapshot *snapshot, const QDate &today)
     }
     // Literals, not bound values: the driver sends a bound time as UTC, which
     // a column of the stations' local times would misread.
-    bool read = query.exec(QStringLiteral("SELECT station_id,count(*),coalesce(sum(execution_seconds),0),"
-                                          "coalesce(sum(message_count),0) FROM executions WHERE opened>=%1 AND "
-                                          "opened<%2 GROUP BY station_id")
-                               .arg(TSqlLiteral::Timestamp(midnight), TSqlLiteral::Timestamp(midnight.addDays(1))));
+    bool read =
+        query.exec(QStringLiteral("SELECT station_id,count(*),coalesce(sum(execution_seconds),0),"
+                                  "coalesce(sum(message_count),0) FROM executions WHERE opened>=%1 AND "
+                                  "opened<%2 GROUP BY station_id")
+                       .arg(TSqlLiteral::Timestamp(midnight), TSqlLiteral::Timestamp(midnight.addDays(1))));
     while (read && query.next())
     {
         const auto found = index.find(query.value(0).toString());
@@ -141,7 +156,8 @@ bool TFleetReader::Read_Stations(TFleetSnapshot *snapshot, const QDate &today)
         station.executing_seconds_today = query.value(2).toLongLong();
         station.messages_today = query.value(3).toInt();
     }
-    read = read && query.exec(QStringLiteral("SELECT station_id,detail FROM alerts WHERE ended IS NULL ORDER BY started"));
+    read = read && query.exec(QStringLiteral(
+                       "SELECT station_id,detail FROM alerts WHERE ended IS NULL ORDER BY started"));
     while (read && query.next())
     {
         const auto found = index.find(query.value(0).toString());

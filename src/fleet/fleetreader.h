@@ -9,9 +9,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 
-#include <map>
 #include <memory>
-#include <vector>
 
 // Reads the room from the central database on a thread of its own (so the
 // page never waits for the network) and judges the silence of stations: a
@@ -24,11 +22,6 @@ class TFleetReader : public QObject
 public:
     TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts);
     ~TFleetReader() override;
-
-    // The executions of the stations (quoted ids; all when empty) opened from
-    // FIRST to LAST, with their messages, per station; on any thread.
-    static bool Read_Items(QSqlDatabase db, const QStringList &quoted_ids, const QDate &first, const QDate &last,
-                           std::map<QString, std::vector<TDatabaseItem>> *items, QString *error);
 
 public slots:
     // The stations' ids to take the statistics of (all when empty), over the
@@ -44,8 +37,6 @@ signals:
 
 private:
     bool Read_Stations(TFleetSnapshot *snapshot, const QDate &today);
-    bool Judge_Silence(TFleetSnapshot *snapshot);
-    bool Read_Statistics(TFleetSnapshot *snapshot);
     void Fail(const QString &reason);
     void Close();
     void Read_Snapshot(const QStringList &chosen, const QDate &first, const QDate &last);

@@ -1,4 +1,4 @@
-#include "src/fleet/fleetreader.h"
+#include "src/fleet/fleetsilence.h"
 
 #include "src/central/sqlliteral.h"
 
@@ -6,34 +6,33 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-// The silence of stations, judged by whoever reads the room: each silent
-// alert is stored once, by its station and start, so two readers judging the
-// same silence store and say it once between them.
-bool TFleetReader::Judge_Silence(TFleetSnapshot *snapshot)
+bool TFleetSilence::Judge(QSqlDatabase db, int silent_minutes, TFleetSnapshot *snapshot, const TSay &tell,
+                          QString *error)
 {
-    QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
     const TSqlLiteral sql(db);
-    const QString detail =
-        QStringLiteral("no word from the station for more than %1 minutes during a shift").arg(d_alerts.silent_minutes);
+    const QString detail = QStringLiteral("no word from the station for more than %1 minutes during a shift")
+                               .arg(silent_minutes);
     QSqlQuery query(db);
     bool done = true;
     for (TFleetSnapshot::TStation &station : snapshot->stations)
     {
         const QString id = sql.Text(station.id);
-        const auto say = [&](const TAlertEvent &event) {
+        const auto say = [&](const TAlertEvent &event)
+        {
             snapshot->alert_lines << station.name + QStringLiteral(": ") + event.Panel_Line();
-            emit Alert(event, station.name);
+            tell(event, station.name);
         };
         const TShiftCalendar::TInterval silence =
-            TAlertJudge::Silence(station.calendar, d_alerts.silent_minutes, station.heartbeat, snapshot->read_at);
+            TAlertJudge::Silence(station.calendar, silent_minutes, station.heartbeat, snapshot->read_at);
         if (silence.start.isValid())
         {
             TAlertEvent event{TAlertJudge::SILENT, detail, silence.start, QDateTime()};
             const QString key = sql.Text(event.Key());
-            done = done && query.exec(QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
-                                                     "VALUES(%1,%2,%3,%4,%5) ON CONFLICT DO NOTHING")
-                                          .arg(id, key, sql.Text(event.kind), sql.Text(detail),
-                                               TSqlLiteral::Timestamp(event.started)));
+            done = done &&
+                   query.exec(QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
+                                             "VALUES(%1,%2,%3,%4,%5) ON CONFLICT DO NOTHING")
+                                  .arg(id, key, sql.Text(event.kind), sql.Text(detail),
+                                       TSqlLiteral::Timestamp(event.started)));
             if (done && query.numRowsAffected() == 1)
             {
                 say(event);
@@ -56,18 +55,20 @@ bool TFleetReader::Judge_Silence(TFleetSnapshot *snapshot)
                 station.state = TStationActivity::SILENT;
         }
         // Heard again: a silence still open ends with the heartbeat that ended it.
-        done = done && query.exec(QStringLiteral("UPDATE alerts SET ended=%1 WHERE station_id=%2 AND kind='silent' "
-                                                 "AND ended IS NULL AND started<%1 RETURNING detail,started")
-                                      .arg(TSqlLiteral::Timestamp(station.heartbeat), id));
+        done = done &&
+               query.exec(QStringLiteral("UPDATE alerts SET ended=%1 WHERE station_id=%2 AND kind='silent' "
+                                         "AND ended IS NULL AND started<%1 RETURNING detail,started")
+                              .arg(TSqlLiteral::Timestamp(station.heartbeat), id));
         while (done && query.next())
         {
-            say({TAlertJudge::SILENT, query.value(0).toString(), query.value(1).toDateTime(), station.heartbeat});
+            say({TAlertJudge::SILENT, query.value(0).toString(), query.value(1).toDateTime(),
+                 station.heartbeat});
             station.open_alerts.removeAll(query.value(0).toString());
         }
         if (!done)
             break;
     }
     if (!done)
-        Fail(d_settings.Describe() + QStringLiteral(": ") + query.lastError().text().trimmed());
+        *error = query.lastError().text().trimmed();
     return done;
 }

@@ -1,4 +1,4 @@
-#include "src/fleet/fleetreader.h"
+#include "src/fleet/fleetstatistics.h"
 
 #include "src/central/sqlliteral.h"
 #include "src/database/storedform.h"
@@ -11,22 +11,28 @@
 
 namespace
 {
-QString Hours(qint64 seconds) { return QString::number(seconds / 3600.0, 'f', 1); }
+QString Hours(qint64 seconds)
+{
+    return QString::number(seconds / 3600.0, 'f', 1);
+}
 } // namespace
 
-bool TFleetReader::Read_Items(QSqlDatabase db, const QStringList &quoted_ids, const QDate &first, const QDate &last,
-                              std::map<QString, std::vector<TDatabaseItem>> *items, QString *error)
+bool TFleetStatistics::Read_Items(QSqlDatabase db, const QStringList &quoted_ids, const QDate &first,
+                                  const QDate &last, std::map<QString, std::vector<TDatabaseItem>> *items,
+                                  QString *error)
 {
     QString where = QStringLiteral(" WHERE e.opened>=%1 AND e.opened<%2")
                         .arg(TSqlLiteral::Timestamp(QDateTime(first, QTime(0, 0))),
                              TSqlLiteral::Timestamp(QDateTime(last.addDays(1), QTime(0, 0))));
     if (!quoted_ids.isEmpty())
-        where += QStringLiteral(" AND e.station_id IN (") + quoted_ids.join(QLatin1Char(',')) + QLatin1Char(')');
+        where +=
+            QStringLiteral(" AND e.station_id IN (") + quoted_ids.join(QLatin1Char(',')) + QLatin1Char(')');
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    bool read = query.exec(QStringLiteral("SELECT e.station_id,e.local_id,e.name,e.revision,e.opened,"
-                                          "e.execution_seconds,e.idle_seconds,e.point_count FROM executions e") +
-                           where + QStringLiteral(" ORDER BY e.station_id,e.local_id"));
+    bool read =
+        query.exec(QStringLiteral("SELECT e.station_id,e.local_id,e.name,e.revision,e.opened,"
+                                  "e.execution_seconds,e.idle_seconds,e.point_count FROM executions e") +
+                   where + QStringLiteral(" ORDER BY e.station_id,e.local_id"));
     std::map<std::pair<QString, qint64>, size_t> index;
     while (read && query.next())
     {
@@ -41,9 +47,10 @@ bool TFleetReader::Read_Items(QSqlDatabase db, const QStringList &quoted_ids, co
         index[{query.value(0).toString(), query.value(1).toLongLong()}] = list.size();
         list.push_back(item);
     }
-    read = read && query.exec(QStringLiteral("SELECT m.station_id,m.local_id,m.message FROM execution_messages m "
-                                             "JOIN executions e USING(station_id,local_id)") +
-                              where + QStringLiteral(" ORDER BY m.station_id,m.local_id,m.position"));
+    read = read &&
+           query.exec(QStringLiteral("SELECT m.station_id,m.local_id,m.message FROM execution_messages m "
+                                     "JOIN executions e USING(station_id,local_id)") +
+                      where + QStringLiteral(" ORDER BY m.station_id,m.local_id,m.position"));
     while (read && query.next())
     {
         const auto found = index.find({query.value(0).toString(), query.value(1).toLongLong()});
@@ -55,30 +62,23 @@ bool TFleetReader::Read_Items(QSqlDatabase db, const QStringList &quoted_ids, co
     return read;
 }
 
-// The statistics of the chosen stations over the chosen days, each station
-// against its own shift calendar.
-bool TFleetReader::Read_Statistics(TFleetSnapshot *snapshot)
+bool TFleetStatistics::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *error)
 {
-    QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
     const TSqlLiteral sql(db);
     QStringList ids;
     for (const TFleetSnapshot::TStation &station : snapshot->stations)
         if (station.chosen)
             ids << sql.Text(station.id);
-    snapshot->station_table = TStatisticsTable(
-        QStringLiteral("Stations"),
-        {QStringLiteral("Station"), QStringLiteral("Executions"), QStringLiteral("Executing h"),
-         QStringLiteral("Scheduled h"), QStringLiteral("Utilisation"), QStringLiteral("Target"),
-         QStringLiteral("Messages")});
+    snapshot->station_table = TStatisticsTable(QStringLiteral("Stations"),
+                                               {QStringLiteral("Station"), QStringLiteral("Executions"),
+                                                QStringLiteral("Executing h"), QStringLiteral("Scheduled h"),
+                                                QStringLiteral("Utilisation"), QStringLiteral("Target"),
+                                                QStringLiteral("Messages")});
     const QStringList days = TStoredForm::Date_Texts(snapshot->first, snapshot->last);
     std::map<QString, std::vector<TDatabaseItem>> items;
     std::vector<TDatabaseItem> all;
-    QString error;
-    if (!ids.isEmpty() && !Read_Items(db, ids, snapshot->first, snapshot->last, &items, &error))
-    {
-        Fail(d_settings.Describe() + QStringLiteral(": ") + error);
+    if (!ids.isEmpty() && !Read_Items(db, ids, snapshot->first, snapshot->last, &items, error))
         return false;
-    }
 
     QStringList program_headers{QStringLiteral("Station")};
     bool headed = false;
@@ -93,10 +93,10 @@ bool TFleetReader::Read_Statistics(TFleetSnapshot *snapshot)
         for (const TStatistics::TPeriod &period : statistics.Periods(TStatistics::MONTH))
             scheduled += period.scheduled_seconds;
         const double utilisation = scheduled > 0 ? double(statistics.Executing_Seconds()) / scheduled : -1;
-        snapshot->station_table.Add_Row({station.name, QString::number(statistics.Executions()),
-                                         Hours(statistics.Executing_Seconds()), Hours(scheduled),
-                                         TStatistics::Percent(utilisation), TStatistics::Percent(station.target),
-                                         QString::number(statistics.Message_Count())});
+        snapshot->station_table.Add_Row(
+            {station.name, QString::number(statistics.Executions()), Hours(statistics.Executing_Seconds()),
+             Hours(scheduled), TStatistics::Percent(utilisation), TStatistics::Percent(station.target),
+             QString::number(statistics.Message_Count())});
         snapshot->utilisation.emplace_back(station.name, utilisation);
         snapshot->target = qMax(snapshot->target, station.target);
         const TStatisticsTable programs = statistics.Program_Table();

@@ -2,7 +2,7 @@
 
 #include "src/database/database.h"
 #include "src/database/storedform.h"
-#include "src/fleet/fleetreader.h"
+#include "src/fleet/fleetstatistics.h"
 #include "src/recorder/clock.h"
 #include "src/statistics/statistics.h"
 #include "src/statistics/ui/statisticspdf.h"
@@ -87,7 +87,7 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
         bool read = central.Open_Connection(name, &error);
         if (read)
         {
-            read = TFleetReader::Read_Items(QSqlDatabase::database(name, false), {}, period.first, period.last,
+            read = TFleetStatistics::Read_Items(QSqlDatabase::database(name, false), {}, period.first, period.last,
                                             &items, &error);
             QSqlDatabase::database(name, false).close();
             QSqlDatabase::removeDatabase(name);
