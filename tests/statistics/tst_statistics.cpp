@@ -176,27 +176,51 @@ private slots:
             QVERIFY2(text.contains(QLatin1String(expected)), expected);
     }
 
-    // A night shift across the change to summer time lasts an hour less.
-    void Calendar_Across_Daylight_Saving_And_Back()
+    // A night shift across the change to summer time lasts an hour less, one
+    // across the change back an hour more; a month sums its days as they are.
+    void Calendar_Across_Daylight_Saving_data()
     {
-        TShiftCalendar calendar;
-        QVector<TShiftCalendar::TShift> shifts;
-        QVERIFY(TShiftCalendar::Parse(QStringLiteral(" 22:00-06:00 , 06:00-24:00"), &shifts));
-        calendar.Set_Shifts(6, shifts);
-        const auto offset = [](int month, int day) { return QDateTime(QDate(2026, month, day), QTime(12, 0)).offsetFromUtc(); };
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("last");
+        QTest::addColumn<qint64>("hours");
+        const auto day = [](int month, int day) { return QDate(2026, month, day); };
+        // Saturdays: 22:00-06:00 into Sunday, then 06:00-24:00; weekdays: 06:00-22:00.
+        QTest::newRow("ordinary Saturday") << day(3, 21) << day(3, 21) << qint64(8 + 18);
+        QTest::newRow("Saturday into summer time") << day(3, 28) << day(3, 28) << qint64(7 + 18);
+        QTest::newRow("Saturday into winter time") << day(10, 24) << day(10, 24) << qint64(9 + 18);
+        QTest::newRow("Sunday without shifts") << day(3, 22) << day(3, 22) << qint64(0);
+        QTest::newRow("March") << day(3, 1) << day(3, 31) << qint64(22 * 16 + 3 * 26 + 25);
+        QTest::newRow("October") << day(10, 1) << day(10, 31) << qint64(22 * 16 + 4 * 26 + 27);
+    }
+
+    void Calendar_Across_Daylight_Saving()
+    {
+        QFETCH(QDate, first);
+        QFETCH(QDate, last);
+        QFETCH(qint64, hours);
+        const auto offset = [](int month, int day)
+        { return QDateTime(QDate(2026, month, day), QTime(12, 0)).offsetFromUtc(); };
         if (offset(3, 29) - offset(3, 28) != 3600 || offset(10, 25) - offset(10, 24) != -3600)
             QSKIP("the local zone does not change to summer time on 29 March 2026 and back on 25 October");
-        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 28)), qint64(7 * 3600 + 18 * 3600));
-        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 21)), qint64(8 * 3600 + 18 * 3600));
-        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 22)), qint64(0));
-        QVERIFY(!TShiftCalendar::Parse(QStringLiteral("06:00-25:00"), &shifts));
-        QCOMPARE(TShiftCalendar::Text(shifts), QStringLiteral("22:00-06:00, 06:00-24:00"));
+        const TShiftCalendar calendar = Night_Shift_Saturdays();
+        qint64 seconds = 0;
+        if (first == last)
+            seconds = calendar.Scheduled_Seconds(first);
+        else
+            seconds = TStatistics({}, {Text(first), Text(last)}, {}, calendar)
+                          .Periods(TStatistics::MONTH)
+                          .at(0)
+                          .scheduled_seconds;
+        QCOMPARE(seconds, hours * 3600);
+    }
 
-        // The month of the change sums its days as they are.
-        TStatistics march({}, {Text(QDate(2026, 3, 1)), Text(QDate(2026, 3, 31))}, {}, calendar);
-        const qint64 weekdays = 22 * 16 * 3600;
-        const qint64 saturdays = 3 * 26 * 3600 + 25 * 3600;
-        QCOMPARE(march.Periods(TStatistics::MONTH).at(0).scheduled_seconds, weekdays + saturdays);
+    // Shifts as written and read back, nonsense in the settings left for the default.
+    void Calendar_Text_And_Settings()
+    {
+        QVector<TShiftCalendar::TShift> shifts;
+        QVERIFY(!TShiftCalendar::Parse(QStringLiteral("06:00-25:00"), &shifts));
+        TShiftCalendar calendar = Night_Shift_Saturdays();
+        QCOMPARE(TShiftCalendar::Text(calendar.Shifts(6)), QStringLiteral("22:00-06:00, 06:00-24:00"));
 
         QTemporaryDir folder;
         QSettings settings(folder.filePath(QStringLiteral("Settings.ini")), QSettings::IniFormat);
@@ -205,9 +229,20 @@ private slots:
         settings.setValue(QStringLiteral("Shift_Calendar/Monday"), QStringLiteral("nonsense"));
         TShiftCalendar read;
         read.Read(&settings);
-        QCOMPARE(read.Shifts(6), shifts);
+        QCOMPARE(read.Shifts(6), calendar.Shifts(6));
         QCOMPARE(read.Shifts(1), TShiftCalendar().Shifts(1));
         QCOMPARE(read.Target(), 0.7);
+    }
+
+private:
+    // The default calendar with Saturday's shifts 22:00-06:00 (into Sunday) and 06:00-24:00.
+    static TShiftCalendar Night_Shift_Saturdays()
+    {
+        TShiftCalendar calendar;
+        QVector<TShiftCalendar::TShift> shifts;
+        if (TShiftCalendar::Parse(QStringLiteral(" 22:00-06:00 , 06:00-24:00"), &shifts))
+            calendar.Set_Shifts(6, shifts);
+        return calendar;
     }
 };
 
