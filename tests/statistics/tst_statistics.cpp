@@ -81,14 +81,10 @@ private slots:
 #endif
     }
 
-    void Figures_Worked_Out_By_Hand()
+    // Programs by total execution time: B 1000, A 600, C 50.
+    void Programs_Worked_Out_By_Hand()
     {
-        // Selected without the Sunday, which holds records of its own.
-        const QStringList selected = {Text(THURSDAY), Text(FRIDAY), Text(SATURDAY), Text(MONDAY)};
-        const QStringList records = selected + QStringList{Text(QDate(2021, 1, 3))};
-        const TStatistics statistics(Executions(), selected, records, TShiftCalendar());
-
-        // Programs by total execution time: B 1000, A 600, C 50.
+        const TStatistics statistics = Worked_Example();
         const auto &programs = statistics.Programs();
         QCOMPARE(int(programs.size()), 3);
         QCOMPARE(programs[0].name, QStringLiteral("B"));
@@ -108,8 +104,12 @@ private slots:
         QCOMPARE(programs[2].lower_quartile, 50.0);
         QCOMPARE(statistics.Program_Table().Row(1),
                  QStringList({"A", "3", "600", "200.0", "200.0", "100", "300", "20.0", "6.0", "2", "66.7%"}));
+    }
 
-        // One ISO week across the year end; Saturday has no shift, Sunday is left out.
+    // One ISO week across the year end; Saturday has no shift, Sunday is left out.
+    void Periods_Worked_Out_By_Hand()
+    {
+        const TStatistics statistics = Worked_Example();
         const auto &weeks = statistics.Periods(TStatistics::WEEK);
         QCOMPARE(int(weeks.size()), 2);
         QCOMPARE(weeks[0].label, QStringLiteral("2020-W53"));
@@ -127,8 +127,12 @@ private slots:
         QCOMPARE(int(months.size()), 2);
         QCOMPARE(months[0].label, QStringLiteral("2020-12"));
         QCOMPARE(months[0].utilisation, 500.0 / (16 * 3600));
+    }
 
-        // White space and case make no new message; the first form seen is shown.
+    // White space and case make no new message; the first form seen is shown.
+    void Messages_Worked_Out_By_Hand()
+    {
+        const TStatistics statistics = Worked_Example();
         const auto &messages = statistics.Messages();
         QCOMPARE(int(messages.size()), 2);
         QCOMPARE(messages[0].text, QStringLiteral("Probe hit"));
@@ -136,8 +140,11 @@ private slots:
         QCOMPARE(messages[0].programs, QStringList({"A", "B"}));
         QCOMPARE(messages[0].cumulative_share, 0.75);
         QCOMPARE(messages[1].cumulative_share, 1.0);
+    }
 
-        // The charts carry the same values.
+    void Charts_Carry_The_Figures()
+    {
+        const TStatistics statistics = Worked_Example();
         std::unique_ptr<QChart> box(TStatisticsCharts::Execution_Times(statistics, QPalette()));
         const QBoxSet *a = static_cast<QBoxPlotSeries *>(box->series().at(0))->boxSets().at(1);
         QCOMPARE(a->at(QBoxSet::LowerExtreme), 100.0);
@@ -151,8 +158,12 @@ private slots:
         QCOMPARE(static_cast<QBarSeries *>(utilisation->series().at(0))->barSets().at(0)->at(1),
                  650 * 100.0 / 57600);
         QCOMPARE(static_cast<QLineSeries *>(utilisation->series().at(1))->at(0).y(), 85.0);
+    }
 
-        // The PDF holds the tables' figures as text.
+    // The PDF holds the tables' figures as text.
+    void Pdf_Holds_The_Figures()
+    {
+        const TStatistics statistics = Worked_Example();
         QByteArray document;
         QBuffer buffer(&document);
         buffer.open(QIODevice::WriteOnly);
@@ -235,6 +246,14 @@ private slots:
     }
 
 private:
+    // Selected without the Sunday, which holds records of its own.
+    static TStatistics Worked_Example()
+    {
+        const QStringList selected = {Text(THURSDAY), Text(FRIDAY), Text(SATURDAY), Text(MONDAY)};
+        const QStringList records = selected + QStringList{Text(QDate(2021, 1, 3))};
+        return TStatistics(Executions(), selected, records, TShiftCalendar());
+    }
+
     // The default calendar with Saturday's shifts 22:00-06:00 (into Sunday) and 06:00-24:00.
     static TShiftCalendar Night_Shift_Saturdays()
     {
