@@ -11,8 +11,8 @@
 
 #include <QSettings>
 #include <QSqlError>
-#include <QSqlRecord>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include <memory>
@@ -57,7 +57,9 @@ private slots:
     void init();
     void cleanup();
     void Settings_Read_As_Written();
-    void Forwards_Every_Execution_Once();
+    void Forwards_Executions_Usage_And_State();
+    void Forwards_In_Order_And_Texts_As_Stored();
+    void Sent_Again_Doubles_Nothing();
     void Stations_Write_At_Once();
     void Server_Stopped_Mid_Shift();
     void Connection_Cut_Mid_Transaction();
@@ -67,6 +69,9 @@ private slots:
 
 private:
     QString New_Database();
+    // A station of its own database that stored the hostile texts and 300
+    // executions more, a usage period, and executes BRACKET; all forwarded.
+    std::unique_ptr<TCentralStation> Forwarded_Station(const QString &database);
 
     TPostgresServer d_server;
     std::unique_ptr<TTestHome> d_home;
@@ -79,7 +84,10 @@ void TTestCentral::init()
     QVERIFY(d_home->Is_Valid());
 }
 
-void TTestCentral::cleanup() { d_home.reset(); }
+void TTestCentral::cleanup()
+{
+    d_home.reset();
+}
 
 QString TTestCentral::New_Database()
 {
@@ -88,7 +96,6 @@ QString TTestCentral::New_Database()
         qWarning("%s", qPrintable(d_server.Last_Error()));
     return name;
 }
-
 
 void TTestCentral::Settings_Read_As_Written()
 {
@@ -132,13 +139,23 @@ void TTestCentral::Settings_Read_As_Written()
     QVERIFY(!empty.contains(QStringLiteral("Central/Station_Id")));
 }
 
-void TTestCentral::Forwards_Every_Execution_Once()
+namespace
 {
-    QUORVEX_REQUIRE_SERVER(d_server);
-    const QString database = New_Database();
-    std::unique_ptr<TCentralStation> station_holder(
-        new TCentralStation(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1"))));
-    TCentralStation &station = *station_holder;
+const int EXTRA_EXECUTIONS = 300;
+int Stored()
+{
+    return THostileTexts::All().size() + EXTRA_EXECUTIONS;
+}
+QString Of_Station(const TCentralStation &station)
+{
+    return QStringLiteral(" WHERE station_id='%1'").arg(station.Id());
+}
+} // namespace
+
+std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &database)
+{
+    auto station = std::make_unique<TCentralStation>(d_home->File_Path(QStringLiteral("cmm1")),
+                                                     d_server.Settings(database, QStringLiteral("CMM1")));
     const QStringList texts = THostileTexts::All();
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     for (int i = 0; i < texts.size(); ++i)
@@ -150,33 +167,56 @@ void TTestCentral::Forwards_Every_Execution_Once()
         item.Set_Execution_Time(100 + i);
         item.Add_Error_Message(texts.at(i));
         item.Add_Error_Message(texts.value(i + 2));
-        station.Store(item);
+        station->Store(item);
     }
-    station.Store(300, start.addDays(1));
-    const int stored = texts.size() + 300;
-    QVERIFY(station.d_journal->Add_Usage(TDatabase::MONITOR_TIME, 3600) == TPendingJournal::WRITTEN);
-    station.d_recorder->Switch_On();
-    station.d_recorder->Attached();
-    station.d_recorder->Program_Opened(QStringLiteral("BRACKET"), QStringLiteral("B"), true);
-    station.d_recorder->Execution_Started();
+    station->Store(EXTRA_EXECUTIONS, start.addDays(1));
+    if (station->d_journal->Add_Usage(TDatabase::MONITOR_TIME, 3600) != TPendingJournal::WRITTEN)
+        return nullptr;
+    station->d_recorder->Switch_On();
+    station->d_recorder->Attached();
+    station->d_recorder->Program_Opened(QStringLiteral("BRACKET"), QStringLiteral("B"), true);
+    station->d_recorder->Execution_Started();
+    const QString of_station = Of_Station(*station);
+    const bool forwarded = QTest::qWaitFor(
+        [&]()
+        {
+            return d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions") + of_station) ==
+                       Stored() &&
+                   station->d_waiting == 0;
+        },
+        FORWARD_TIMEOUT_MSEC);
+    return forwarded ? std::move(station) : nullptr;
+}
 
-    const QString of_station = QStringLiteral(" WHERE station_id='%1'").arg(station.Id());
-    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions") + of_station), stored,
-                              FORWARD_TIMEOUT_MSEC);
-    QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+void TTestCentral::Forwards_Executions_Usage_And_State()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    const std::unique_ptr<TCentralStation> station = Forwarded_Station(database);
+    QVERIFY(station);
+    const QString of_station = Of_Station(*station);
     QTRY_COMPARE_WITH_TIMEOUT(
         d_server.Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods") + of_station), 3600,
         FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(
         d_server.Count(database, QStringLiteral("SELECT count(*) FROM stations WHERE state='executing' AND "
-                                       "program='BRACKET' AND name='CMM1'")),
+                                                "program='BRACKET' AND name='CMM1'")),
         1, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
+    QCOMPARE(station->Said(QStringLiteral("WAR:")), 0);
+}
 
-    // In the order stored, and every text as stored (a zero character as U+FFFD).
+// In the order stored, and every text as stored (a zero character as U+FFFD).
+void TTestCentral::Forwards_In_Order_And_Texts_As_Stored()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    const std::unique_ptr<TCentralStation> station = Forwarded_Station(database);
+    QVERIFY(station);
+    const QStringList texts = THostileTexts::All();
     QSqlQuery query(d_server.Connection(database));
-    QVERIFY(query.exec(QStringLiteral("SELECT local_id,name,revision,execution_seconds,message_count FROM executions") +
-                       of_station + QStringLiteral(" ORDER BY arrival")));
+    QVERIFY(query.exec(
+        QStringLiteral("SELECT local_id,name,revision,execution_seconds,message_count FROM executions") +
+        Of_Station(*station) + QStringLiteral(" ORDER BY arrival")));
     qint64 previous = 0;
     int row = 0;
     while (query.next())
@@ -193,30 +233,42 @@ void TTestCentral::Forwards_Every_Execution_Once()
         }
         ++row;
     }
-    QCOMPARE(row, stored);
-    QVERIFY(query.exec(QStringLiteral("SELECT message FROM execution_messages") + of_station +
+    QCOMPARE(row, Stored());
+    QVERIFY(query.exec(QStringLiteral("SELECT message FROM execution_messages") + Of_Station(*station) +
                        QStringLiteral(" AND local_id=3 AND position=0")) &&
             query.next());
     QCOMPARE(query.value(0).toString(), texts.at(2));
+}
 
-    // A station killed after the central commit and before noting its
-    // progress sends it all again: nothing doubles.
-    const TCentralSettings same = station.d_central->Settings();
-    const QString folder = station.d_folder;
-    station_holder.reset();
+// A station killed after the central commit and before noting its progress
+// sends it all again: nothing doubles.
+void TTestCentral::Sent_Again_Doubles_Nothing()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    std::unique_ptr<TCentralStation> station = Forwarded_Station(database);
+    QVERIFY(station);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        d_server.Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods")), 3600,
+        FORWARD_TIMEOUT_MSEC);
+    const TCentralSettings same = station->d_central->Settings();
+    const QString folder = station->d_folder;
+    station.reset();
     {
         QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("progress"));
         local.setDatabaseName(folder + QStringLiteral("/database.db"));
         QVERIFY(local.open());
         QSqlQuery reset(local);
-        QVERIFY2(reset.exec(QStringLiteral("UPDATE central_progress SET last_id=0")), qPrintable(reset.lastError().text()));
+        QVERIFY2(reset.exec(QStringLiteral("UPDATE central_progress SET last_id=0")),
+                 qPrintable(reset.lastError().text()));
         QVERIFY(reset.numRowsAffected() >= 2);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("progress"));
     TCentralStation again(folder, same);
     QTRY_VERIFY_WITH_TIMEOUT(again.d_cycles >= 2 && again.d_waiting == 0, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), stored);
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM execution_messages")), 2 * texts.size() + 150);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), Stored());
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM execution_messages")),
+             2 * THostileTexts::All().size() + EXTRA_EXECUTIONS / 2);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT sum(seconds) FROM usage_periods")), 3600);
 }
 
@@ -227,20 +279,24 @@ void TTestCentral::Stations_Write_At_Once()
     const QString database = New_Database();
     std::vector<std::unique_ptr<TCentralStation>> stations;
     for (int i = 1; i <= 3; ++i)
-        stations.emplace_back(new TCentralStation(d_home->File_Path(QStringLiteral("cmm%1").arg(i)),
-                                           d_server.Settings(database, QStringLiteral("CMM%1").arg(i))));
+        stations.emplace_back(
+            new TCentralStation(d_home->File_Path(QStringLiteral("cmm%1").arg(i)),
+                                d_server.Settings(database, QStringLiteral("CMM%1").arg(i))));
     for (int round = 0; round < 4; ++round)
         for (auto &station : stations)
             station->Store(50, QDateTime(QDate(2026, 12, 7), QTime(6 + round, 0)));
-    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 600,
-                              FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")),
+                              600, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM quorvex_schema")), 1);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM stations")), 3);
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")), 200);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(DISTINCT local_id) FROM executions")),
+             200);
     // In order per station: arrival follows the local key.
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM (SELECT local_id, lag(local_id) OVER (PARTITION BY "
-                                            "station_id ORDER BY arrival) AS before FROM executions) AS ordered "
-                                            "WHERE before >= local_id")),
+    QCOMPARE(d_server.Count(
+                 database,
+                 QStringLiteral("SELECT count(*) FROM (SELECT local_id, lag(local_id) OVER (PARTITION BY "
+                                "station_id ORDER BY arrival) AS before FROM executions) AS ordered "
+                                "WHERE before >= local_id")),
              0);
     for (auto &station : stations)
         QCOMPARE(station->Said(QStringLiteral("WAR:")), 0);
@@ -250,9 +306,11 @@ void TTestCentral::Server_Stopped_Mid_Shift()
 {
     QUORVEX_REQUIRE_SERVER(d_server);
     if (TPostgresServer::External())
-        QSKIP("the server runs outside this test (under Wine, on the Linux side): it is not the test's to stop");
+        QSKIP("the server runs outside this test (under Wine, on the Linux side): it is not the test's to "
+              "stop");
     const QString database = New_Database();
-    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")),
+                            d_server.Settings(database, QStringLiteral("CMM1")));
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(20, start);
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 20,
@@ -283,7 +341,8 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
 {
     QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
-    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")),
+                            d_server.Settings(database, QStringLiteral("CMM1")));
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(1, start);
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 1,
@@ -291,7 +350,8 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
 
     // The test holds the table, so the station's next batch waits inside its
     // transaction; its connection is then ended by the server.
-    QSqlDatabase admin = QSqlDatabase::cloneDatabase(d_server.Connection(database), QStringLiteral("test-central-hold"));
+    QSqlDatabase admin =
+        QSqlDatabase::cloneDatabase(d_server.Connection(database), QStringLiteral("test-central-hold"));
     QVERIFY(admin.open());
     QSqlQuery hold(admin);
     QVERIFY(admin.transaction());
@@ -299,12 +359,14 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
              qPrintable(hold.lastError().text()));
     station.Store(40, start.addSecs(3600));
     QSqlDatabase watcher = d_server.Connection(QStringLiteral("postgres"));
-    const QString waiting_backend = QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name='Quorvex' "
-                                                   "AND wait_event_type='Lock' AND datname='%1'")
-                                        .arg(database);
-    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(QStringLiteral("postgres"), QStringLiteral("SELECT count(*) FROM (") +
-                                                                    waiting_backend + QStringLiteral(") AS w")),
-                              1, FORWARD_TIMEOUT_MSEC);
+    const QString waiting_backend =
+        QStringLiteral("SELECT pid FROM pg_stat_activity WHERE application_name='Quorvex' "
+                       "AND wait_event_type='Lock' AND datname='%1'")
+            .arg(database);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        d_server.Count(QStringLiteral("postgres"),
+                       QStringLiteral("SELECT count(*) FROM (") + waiting_backend + QStringLiteral(") AS w")),
+        1, FORWARD_TIMEOUT_MSEC);
     QSqlQuery cut(watcher);
     QVERIFY2(cut.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM (") + waiting_backend +
                       QStringLiteral(") AS w")),
@@ -325,7 +387,8 @@ void TTestCentral::Bad_Settings_Lose_Nothing_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("said");
-    QTest::newRow("wrong password") << QString() << QStringLiteral("wrong") << QStringLiteral("password authentication failed");
+    QTest::newRow("wrong password") << QString() << QStringLiteral("wrong")
+                                    << QStringLiteral("password authentication failed");
     QTest::newRow("unknown host") << QStringLiteral("no-such-host.invalid") << QString()
                                   << QStringLiteral("no-such-host.invalid");
 }
@@ -351,7 +414,9 @@ void TTestCentral::Bad_Settings_Lose_Nothing()
     QVERIFY2(line.contains(said), qPrintable(line));
     QVERIFY2(!line.contains(TPostgresServer::PASSWORD), qPrintable(line));
     QCOMPARE(Local_Rows(station.File()).filter(QStringLiteral("program|")).size(), 12);
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
+    QCOMPARE(d_server.Count(database,
+                            QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")),
+             0);
 }
 
 void TTestCentral::Newer_Schema_Is_Refused()
@@ -361,13 +426,17 @@ void TTestCentral::Newer_Schema_Is_Refused()
     QSqlQuery query(d_server.Connection(database));
     QVERIFY(query.exec(QStringLiteral("CREATE TABLE quorvex_schema(version integer NOT NULL)")));
     QVERIFY(query.exec(QStringLiteral("INSERT INTO quorvex_schema VALUES(99)")));
-    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), d_server.Settings(database, QStringLiteral("CMM1")));
+    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")),
+                            d_server.Settings(database, QStringLiteral("CMM1")));
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
-    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
-                                                          "newer than this Quorvex knows (1)")),
-                              1, FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
+                                    "newer than this Quorvex knows (1)")),
+        1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")), 0);
+    QCOMPARE(d_server.Count(database,
+                            QStringLiteral("SELECT count(*) FROM pg_tables WHERE tablename='executions'")),
+             0);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT max(version) FROM quorvex_schema")), 99);
 }
 
