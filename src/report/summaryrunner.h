@@ -6,23 +6,22 @@
 
 #include <memory>
 
-class QThread;
+class TBackgroundJob;
 class TDatabase;
 class TReportLines;
 class TShiftCalendar;
 class TStatistics;
-class TSummaryText;
 
-// The report of a selection and its statistics, made in a worker thread, one
+// The report of a selection and its statistics, made in the background, one
 // at a time: a selection changed while one is made makes it stale, and the
-// latest selection follows it.
+// latest selection follows it. The report is handed back first, the
+// statistics of the same executions after it. Lives on the GUI thread.
 class TSummaryRunner : public QObject
 {
     Q_OBJECT
 
 public:
     TSummaryRunner(TDatabase *database, const TShiftCalendar *calendar, QObject *parent = nullptr);
-    ~TSummaryRunner() override;
 
     // The report of these programs on these dates (all dates when none).
     void Start(const QStringList &dates, const QStringList &programs);
@@ -35,16 +34,9 @@ signals:
     void Statistics_Ready(std::shared_ptr<const TStatistics> statistics);
 
 private:
-    void Report_Made();
-    void Worker_Finished();
-
     TDatabase *d_database;
     const TShiftCalendar *d_calendar;
-    QThread *d_thread;
-    TSummaryText *d_worker;
-    bool d_pending;
-    QStringList d_dates;
-    QStringList d_programs;
+    TBackgroundJob *d_job;
 };
 
 #endif

@@ -16,11 +16,10 @@
 
 class TDatabase;
 
-// Builds the summary and details report of a selection. Created without a
-// parent on the GUI thread and moved into a thread of its own for one report;
-// it reads the database through the window's object (which it does not own)
-// and touches no widget. The window reads the report after Report_Ready and
-// the statistics after Finished.
+// Builds the summary and details report of a selection, in the thread of the
+// background job that makes one report; it reads the database through the
+// window's object (which it does not own) and touches no widget. The report
+// can be read after Report_Ready, the statistics after Finished.
 class TSummaryText : public QObject
 {
     Q_OBJECT
