@@ -1,16 +1,16 @@
 #include "src/export/exporter.h"
 
+#include "src/common/backgroundjob.h"
 #include "src/export/exportjob.h"
 
 #include <QFileDialog>
 #include <QProgressDialog>
-#include <QThread>
 #include <QTimer>
 
 #include <limits>
 
 TExporter::TExporter(QWidget *window)
-    : QObject(window), d_window(window), d_thread(nullptr), d_job(nullptr), d_progress(nullptr)
+    : QObject(window), d_window(window), d_background(new TBackgroundJob(this)), d_job(nullptr), d_progress(nullptr)
 {
 }
 
@@ -19,7 +19,7 @@ TExporter::~TExporter() { Stop(); }
 void TExporter::Start(const QString &caption, const QString &filter, const std::function<void(TExportJob *)> &setup)
 {
     const QString file_name = QFileDialog::getSaveFileName(d_window, caption, d_folder, filter);
-    if (file_name.isEmpty() || d_thread)
+    if (file_name.isEmpty() || d_job)
         return;
     d_job = new TExportJob(file_name);
     setup(d_job);
@@ -39,14 +39,11 @@ void TExporter::Start(const QString &caption, const QString &filter, const std::
         progress->setMaximum(total);
         progress->setValue(done);
     });
-    d_thread = QThread::create([job]() { job->Run(); });
-    QThread *thread = d_thread;
-    connect(d_thread, &QThread::finished, this, [this, thread]() {
-        if (thread == d_thread)
-            Finished();
+    d_background->Start([this, job](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery {
+        job->Run();
+        return [this]() { Finished(); };
     });
     emit Busy_Changed();
-    d_thread->start();
 }
 
 void TExporter::Finished()
@@ -68,14 +65,13 @@ void TExporter::Finished()
 
 void TExporter::Stop()
 {
-    if (!d_thread)
+    if (!d_job)
         return;
     d_job->Cancel();
-    d_thread->wait();
-    delete d_thread;
+    // The job writes a file of its own: it ends soon after it is cancelled.
+    d_background->Stop();
     delete d_job;
     delete d_progress;
-    d_thread = nullptr;
     d_job = nullptr;
     d_progress = nullptr;
     emit Busy_Changed();

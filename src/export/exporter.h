@@ -7,8 +7,8 @@
 #include <functional>
 
 class QProgressDialog;
-class QThread;
 class QWidget;
+class TBackgroundJob;
 class TExportJob;
 
 // One export at a time: the file chosen in a dialog is written in a thread
@@ -22,7 +22,7 @@ public:
     explicit TExporter(QWidget *window);
     ~TExporter() override;
 
-    bool Is_Busy() const { return d_thread != nullptr; }
+    bool Is_Busy() const { return d_job != nullptr; }
     // The folder the file dialog opens in; follows every file written.
     QString Folder() const { return d_folder; }
     void Set_Folder(const QString &folder) { d_folder = folder; }
@@ -42,7 +42,7 @@ private:
 
     QWidget *d_window;
     QString d_folder;
-    QThread *d_thread;
+    TBackgroundJob *d_background;
     TExportJob *d_job;
     QProgressDialog *d_progress;
 };

@@ -1,5 +1,6 @@
 #include "src/summaries/scheduledsummaries.h"
 
+#include "src/common/backgroundjob.h"
 #include "src/database/database.h"
 #include "src/database/storedform.h"
 #include "src/fleet/fleetstatistics.h"
@@ -8,7 +9,6 @@
 #include "src/statistics/ui/statisticspdf.h"
 
 #include <QDir>
-#include <QPointer>
 #include <QSaveFile>
 #include <QSettings>
 #include <QTimer>
@@ -23,7 +23,7 @@ const int CHECK_MSEC = 60000;
 TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *database, const TShiftCalendar *calendar,
                                          const TCentralSettings &central, const TClock *clock, QObject *parent)
     : QObject(parent), d_settings(settings), d_database(database), d_calendar(calendar), d_central(central),
-      d_clock(clock), d_timer(new QTimer(this)), d_reading(false), d_failing(false)
+      d_clock(clock), d_timer(new QTimer(this)), d_reader(new TBackgroundJob(this)), d_failing(false)
 {
     d_schedule.Read(settings);
     connect(d_timer, &QTimer::timeout, this, &TScheduledSummaries::Check);
@@ -31,13 +31,6 @@ TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *databas
         d_timer->start(CHECK_MSEC);
 }
 
-TScheduledSummaries::~TScheduledSummaries() { Join(); }
-
-void TScheduledSummaries::Join()
-{
-    if (d_reader.joinable())
-        d_reader.join();
-}
 
 QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) const
 {
@@ -47,7 +40,7 @@ QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) 
 
 void TScheduledSummaries::Check()
 {
-    if (d_reading)
+    if (d_reader->Is_Busy())
         return;
     const QVector<TSummarySchedule::TPeriod> due = d_schedule.Due(d_clock->Now());
     if (due.isEmpty())
@@ -76,11 +69,8 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
         Fail(QStringLiteral("the fleet's summary needs a central database (group Central of Settings.ini)"));
         return;
     }
-    Join();
-    d_reading = true;
-    QPointer<TScheduledSummaries> self(this);
     const TCentralSettings central = d_central;
-    d_reader = std::thread([self, central, period]() {
+    d_reader->Start([this, central, period](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery {
         const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
         std::map<QString, std::vector<TDatabaseItem>> items;
         QString error;
@@ -88,21 +78,19 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
         if (read)
         {
             read = TFleetStatistics::Read_Items(QSqlDatabase::database(name, false), {}, period.first, period.last,
-                                            &items, &error);
+                                                &items, &error);
             QSqlDatabase::database(name, false).close();
             QSqlDatabase::removeDatabase(name);
         }
         std::vector<TDatabaseItem> all;
         for (const auto &station : items)
             all.insert(all.end(), station.second.begin(), station.second.end());
-        // The object is destroyed only after this thread is joined, so it is there to be called.
-        QMetaObject::invokeMethod(self.data(), [self, read, error, period, all]() {
-            self->d_reading = false;
+        return [this, read, error, period, all]() {
             if (read)
-                self->Write(period, all);
+                Write(period, all);
             else
-                self->Fail(error);
-        });
+                Fail(error);
+        };
     });
 }
 

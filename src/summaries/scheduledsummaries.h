@@ -7,7 +7,8 @@
 
 #include <QObject>
 
-#include <thread>
+class TBackgroundJob;
+
 #include <vector>
 
 class QSettings;
@@ -29,7 +30,6 @@ class TScheduledSummaries : public QObject
 public:
     TScheduledSummaries(QSettings *settings, TDatabase *database, const TShiftCalendar *calendar,
                         const TCentralSettings &central, const TClock *clock, QObject *parent = nullptr);
-    ~TScheduledSummaries() override;
 
     void Check();
     QString File_Name(const TSummarySchedule::TPeriod &period) const;
@@ -42,7 +42,6 @@ private:
     void Write(const TSummarySchedule::TPeriod &period, const std::vector<TDatabaseItem> &items);
     void Read_Fleet(const TSummarySchedule::TPeriod &period);
     void Fail(const QString &reason);
-    void Join();
 
     QSettings *d_settings;
     TDatabase *d_database;
@@ -51,8 +50,8 @@ private:
     const TClock *d_clock;
     TSummarySchedule d_schedule;
     QTimer *d_timer;
-    std::thread d_reader;
-    bool d_reading;
+    // Reads the fleet's executions; a station's summary is written at once.
+    TBackgroundJob *d_reader;
     bool d_failing;
 };
 
