@@ -2,11 +2,10 @@
 
 #include "src/alerts/alertjudge.h"
 #include "src/central/forwarder.h"
+#include "src/common/workerthread.h"
 #include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
 #include "src/shifts/shiftcalendar.h"
-
-#include <QThread>
 
 TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecorder *recorder,
                    const TClock *clock, QObject *parent)
@@ -17,13 +16,9 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
         return;
     qRegisterMetaType<TOutgoingAlert>();
 
-    d_thread = new QThread(this);
-    d_thread->setObjectName(QStringLiteral("Central forwarding"));
     d_forwarder = new TCentralForwarder(d_settings, local_file);
-    d_forwarder->moveToThread(d_thread);
-    connect(d_thread, &QThread::started, d_forwarder, &TCentralForwarder::Start);
-    // Deleted on its own thread as that ends, where all it holds was made and used.
-    connect(d_thread, &QThread::finished, d_forwarder, &QObject::deleteLater);
+    d_thread = new TWorkerThread(d_forwarder, QStringLiteral("Central forwarding"), this);
+    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Start, Qt::QueuedConnection);
     connect(d_forwarder, &TCentralForwarder::Unreachable, this,
             [this](const QString &reason)
             { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
@@ -35,7 +30,6 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     connect(d_forwarder, &TCentralForwarder::Waiting, this, &TCentral::Show_Waiting);
     connect(recorder, &TRecorder::Activity_Changed, this, &TCentral::Send_State);
     Send_State();
-    d_thread->start();
 }
 
 TCentral::~TCentral()
@@ -48,9 +42,8 @@ void TCentral::Stop()
     if (!d_thread)
         return;
     d_forwarder->Request_Stop();
-    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Stop, Qt::BlockingQueuedConnection);
-    d_thread->quit();
-    d_thread->wait();
+    TCentralForwarder *forwarder = d_forwarder;
+    d_thread->Stop([forwarder]() { forwarder->Stop(); });
     d_forwarder = nullptr;
     delete d_thread;
     d_thread = nullptr;

@@ -9,12 +9,12 @@
 #include <QString>
 
 class QSettings;
-class QThread;
 struct TAlertEvent;
 class TCentralForwarder;
 class TClock;
 class TRecorder;
 class TShiftCalendar;
+class TWorkerThread;
 
 // The station's side of a central database, on the GUI thread: it starts the
 // forwarding thread when Settings.ini names a central database, tells it what
@@ -53,7 +53,7 @@ private:
     TCentralSettings d_settings;
     const TRecorder *d_recorder;
     const TClock *d_clock;
-    QThread *d_thread;
+    TWorkerThread *d_thread;
     TCentralForwarder *d_forwarder;
     TStationActivity d_state;
     QString d_program;

@@ -10,21 +10,26 @@
 #include <limits>
 
 TExporter::TExporter(QWidget *window)
-    : QObject(window), d_window(window), d_background(new TBackgroundJob(this)), d_job(nullptr), d_progress(nullptr)
+    : QObject(window), d_window(window), d_background(new TBackgroundJob(this)), d_job(nullptr),
+      d_progress(nullptr)
 {
 }
 
-TExporter::~TExporter() { Stop(); }
+TExporter::~TExporter()
+{
+    Stop();
+}
 
-void TExporter::Start(const QString &caption, const QString &filter, const std::function<void(TExportJob *)> &setup)
+void TExporter::Start(const QString &caption, const QString &filter,
+                      const std::function<void(TExportJob *)> &setup)
 {
     const QString file_name = QFileDialog::getSaveFileName(d_window, caption, d_folder, filter);
     if (file_name.isEmpty() || d_job)
         return;
     d_job = new TExportJob(file_name);
     setup(d_job);
-    d_progress = new QProgressDialog(QStringLiteral("Writing '%1'...").arg(file_name), QStringLiteral("Cancel"), 0, 0,
-                                     d_window);
+    d_progress = new QProgressDialog(QStringLiteral("Writing '%1'...").arg(file_name),
+                                     QStringLiteral("Cancel"), 0, 0, d_window);
     d_progress->setObjectName(QStringLiteral("export_progress"));
     d_progress->setWindowTitle(caption);
     d_progress->setWindowModality(Qt::WindowModal);
@@ -35,14 +40,18 @@ void TExporter::Start(const QString &caption, const QString &filter, const std::
     TExportJob *job = d_job;
     QProgressDialog *progress = d_progress;
     connect(d_progress, &QProgressDialog::canceled, this, [job]() { job->Cancel(); });
-    connect(job, &TExportJob::Progress, d_progress, [progress](int done, int total) {
-        progress->setMaximum(total);
-        progress->setValue(done);
-    });
-    d_background->Start([this, job](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery {
-        job->Run();
-        return [this]() { Finished(); };
-    });
+    connect(job, &TExportJob::Progress, d_progress,
+            [progress](int done, int total)
+            {
+                progress->setMaximum(total);
+                progress->setValue(done);
+            });
+    d_background->Start(
+        [this, job](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
+        {
+            job->Run();
+            return [this]() { Finished(); };
+        });
     emit Busy_Changed();
 }
 

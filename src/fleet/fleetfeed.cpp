@@ -1,18 +1,14 @@
 #include "src/fleet/fleetfeed.h"
 
+#include "src/common/workerthread.h"
 #include "src/fleet/fleetreader.h"
 
-#include <QThread>
-
 TFleetFeed::TFleetFeed(const TCentralSettings &settings, const TAlertSettings &alerts, QObject *parent)
-    : QObject(parent), d_thread(new QThread(this)), d_reader(new TFleetReader(settings, alerts)),
-      d_busy(false), d_again(false)
+    : QObject(parent), d_reader(new TFleetReader(settings, alerts)),
+      d_thread(new TWorkerThread(d_reader, QStringLiteral("Fleet reader"), this)), d_busy(false),
+      d_again(false)
 {
-    d_thread->setObjectName(QStringLiteral("Fleet reader"));
-    d_reader->moveToThread(d_thread);
     connect(this, &TFleetFeed::Read_Requested, d_reader, &TFleetReader::Read);
-    // Deleted on its own thread as that ends, where its connection was made and used.
-    connect(d_thread, &QThread::finished, d_reader, &QObject::deleteLater);
     connect(d_reader, &TFleetReader::Ready, this,
             [this](std::shared_ptr<const TFleetSnapshot> snapshot)
             {
@@ -26,14 +22,12 @@ TFleetFeed::TFleetFeed(const TCentralSettings &settings, const TAlertSettings &a
                 Done();
             });
     connect(d_reader, &TFleetReader::Alert, this, &TFleetFeed::Alert);
-    d_thread->start();
 }
 
 TFleetFeed::~TFleetFeed()
 {
-    QMetaObject::invokeMethod(d_reader, &TFleetReader::Stop, Qt::BlockingQueuedConnection);
-    d_thread->quit();
-    d_thread->wait();
+    TFleetReader *reader = d_reader;
+    d_thread->Stop([reader]() { reader->Stop(); });
 }
 
 void TFleetFeed::Read(const QStringList &chosen, const QDate &first, const QDate &last)

@@ -11,8 +11,8 @@
 
 #include <memory>
 
-class QThread;
 class TFleetReader;
+class TWorkerThread;
 
 // The room as read from the central database, for whoever shows it: reads on
 // the reader's own thread, one at a time (one more after it when asked
@@ -40,8 +40,8 @@ signals:
 private:
     void Done();
 
-    QThread *d_thread;
     TFleetReader *d_reader;
+    TWorkerThread *d_thread;
     bool d_busy;
     bool d_again;
     QStringList d_chosen;

@@ -20,8 +20,9 @@ const int CHECK_MSEC = 60000;
 
 } // namespace
 
-TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *database, const TShiftCalendar *calendar,
-                                         const TCentralSettings &central, const TClock *clock, QObject *parent)
+TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *database,
+                                         const TShiftCalendar *calendar, const TCentralSettings &central,
+                                         const TClock *clock, QObject *parent)
     : QObject(parent), d_settings(settings), d_database(database), d_calendar(calendar), d_central(central),
       d_clock(clock), d_timer(new QTimer(this)), d_reader(new TBackgroundJob(this)), d_failing(false)
 {
@@ -30,7 +31,6 @@ TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *databas
     if (!d_schedule.folder.isEmpty())
         d_timer->start(CHECK_MSEC);
 }
-
 
 QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) const
 {
@@ -70,28 +70,31 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
         return;
     }
     const TCentralSettings central = d_central;
-    d_reader->Start([this, central, period](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery {
-        const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
-        std::map<QString, std::vector<TDatabaseItem>> items;
-        QString error;
-        bool read = central.Open_Connection(name, &error);
-        if (read)
+    d_reader->Start(
+        [this, central, period](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
         {
-            read = TFleetStatistics::Read_Items(QSqlDatabase::database(name, false), {}, period.first, period.last,
-                                                &items, &error);
-            QSqlDatabase::database(name, false).close();
-            QSqlDatabase::removeDatabase(name);
-        }
-        std::vector<TDatabaseItem> all;
-        for (const auto &station : items)
-            all.insert(all.end(), station.second.begin(), station.second.end());
-        return [this, read, error, period, all]() {
+            const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
+            std::map<QString, std::vector<TDatabaseItem>> items;
+            QString error;
+            bool read = central.Open_Connection(name, &error);
             if (read)
-                Write(period, all);
-            else
-                Fail(error);
-        };
-    });
+            {
+                read = TFleetStatistics::Read_Items(QSqlDatabase::database(name, false), {}, period.first,
+                                                    period.last, &items, &error);
+                QSqlDatabase::database(name, false).close();
+                QSqlDatabase::removeDatabase(name);
+            }
+            std::vector<TDatabaseItem> all;
+            for (const auto &station : items)
+                all.insert(all.end(), station.second.begin(), station.second.end());
+            return [this, read, error, period, all]()
+            {
+                if (read)
+                    Write(period, all);
+                else
+                    Fail(error);
+            };
+        });
 }
 
 void TScheduledSummaries::Fail(const QString &reason)
@@ -101,7 +104,8 @@ void TScheduledSummaries::Fail(const QString &reason)
     d_failing = true;
 }
 
-void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period, const std::vector<TDatabaseItem> &items)
+void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period,
+                                const std::vector<TDatabaseItem> &items)
 {
     const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
     const TStatistics statistics(items, days, days, *d_calendar);
@@ -110,7 +114,8 @@ void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period, const s
     QSaveFile file(file_name);
     if (!file.open(QIODevice::WriteOnly) ||
         !TStatisticsPdf::Write(&file, statistics,
-                               period.kind == TSummarySchedule::DAILY ? TStatistics::DAY : TStatistics::WEEK) ||
+                               period.kind == TSummarySchedule::DAILY ? TStatistics::DAY
+                                                                      : TStatistics::WEEK) ||
         !file.commit())
     {
         Fail(file_name + QStringLiteral(": ") + file.errorString());

@@ -1,0 +1,44 @@
+#include "src/common/workerthread.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+TWorkerThread::TWorkerThread(QObject *worker, const QString &name, QObject *parent)
+    : QObject(parent), d_thread(new QThread), d_worker(worker)
+{
+    d_thread->setObjectName(name);
+    worker->moveToThread(d_thread);
+    connect(d_thread, &QThread::finished, worker, &QObject::deleteLater);
+    d_thread->start();
+}
+
+TWorkerThread::~TWorkerThread()
+{
+    Stop();
+}
+
+bool TWorkerThread::Stop(const std::function<void()> &finish, int limit_msec)
+{
+    if (!d_thread)
+        return true;
+    QThread *thread = d_thread;
+    d_thread = nullptr;
+    // Queued behind what the worker was asked before, and the thread ends only after it.
+    QMetaObject::invokeMethod(
+        d_worker,
+        [finish, thread]()
+        {
+            if (finish)
+                finish();
+            thread->quit();
+        },
+        Qt::QueuedConnection);
+    d_worker = nullptr;
+    if (thread->wait(limit_msec < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(limit_msec)))
+    {
+        delete thread;
+        return true;
+    }
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    return false;
+}
