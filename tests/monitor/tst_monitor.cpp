@@ -1,10 +1,10 @@
 #include "sim/demoscript.h"
 #include "sim/measurementsoftware.h"
-#include "src/monitor/ui/activeprogramwidget.h"
-#include "src/database/database.h"
-#include "src/browse/datawidget.h"
-#include "src/monitor/monitorprocess.h"
 #include "src/app/quorvex.h"
+#include "src/browse/datawidget.h"
+#include "src/database/database.h"
+#include "src/monitor/monitorprocess.h"
+#include "src/monitor/ui/activeprogramwidget.h"
 #include "src/report/ui/reportview.h"
 #include "tests/support/listclicks.h"
 #include "tests/support/sqliteshell.h"
@@ -30,7 +30,6 @@ private slots:
     void Shift_Is_Recorded_data();
     void Shift_Is_Recorded();
     void Panel_Follows_The_Program();
-    void Executions_Of_One_Open_Add_Up();
     void Switching_Off_Stores_And_Counts();
     void Software_Quitting_And_Returning();
     void Late_Report_After_Switching_Off();
@@ -38,7 +37,6 @@ private slots:
     void Closing_The_Window_Stores_And_Counts();
     void Software_Gone_Ends_The_Program();
     void Offline_Open_Leaves_The_Online_Record();
-    void Closing_Right_After_Switching_Off_Counts_data();
     void Closing_Right_After_Switching_Off_Counts();
     void Selection_Survives_A_Stored_Entry();
 
@@ -51,15 +49,22 @@ private:
     {
         return d_window->findChild<QLineEdit *>(QLatin1String(name))->text();
     }
-    QString Log() const { return d_window->findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText(); }
+    QString Log() const
+    {
+        return d_window->findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText();
+    }
     TActiveProgramWidget *Panel() const { return d_window->findChild<TActiveProgramWidget *>(); }
     TMonitorProcess *Watcher() const { return d_window->findChild<TMonitorProcess *>(); }
     QString Query(const QString &sql) const;
-    // The stored seconds of the entry of that name: execution, idle.
-    QPair<int, int> Times(const QString &name) const;
-    TDataWidget *List(const char *name) const { return d_window->findChild<TDataWidget *>(QLatin1String(name)); }
+    TDataWidget *List(const char *name) const
+    {
+        return d_window->findChild<TDataWidget *>(QLatin1String(name));
+    }
     void Select(const char *list, const QStringList &texts) { TListClicks::Select(List(list), texts); }
-    QString Summary() const { return d_window->findChild<TReportView *>(QStringLiteral("summary_view"))->Text(); }
+    QString Summary() const
+    {
+        return d_window->findChild<TReportView *>(QStringLiteral("summary_view"))->Text();
+    }
 
     TTestHome *d_home = nullptr;
     TMeasurementSoftware *d_software = nullptr;
@@ -88,17 +93,9 @@ void TTestMonitor::cleanup()
 QString TTestMonitor::Query(const QString &sql) const
 {
     QString output;
-    TSqliteShell::Run(d_home->Settings_Folder() + QStringLiteral("/database.db"), sql + QLatin1Char('\n'), &output);
+    TSqliteShell::Run(d_home->Settings_Folder() + QStringLiteral("/database.db"), sql + QLatin1Char('\n'),
+                      &output);
     return output.trimmed();
-}
-
-QPair<int, int> TTestMonitor::Times(const QString &name) const
-{
-    const QStringList times = Query(QStringLiteral("SELECT execution_time,idle_time FROM program JOIN program_data "
-                                                   "USING(program_id) WHERE name='%1';")
-                                        .arg(name))
-                                  .split('|');
-    return {times.value(0, QStringLiteral("-1")).toInt(), times.value(1, QStringLiteral("-1")).toInt()};
 }
 
 void TTestMonitor::Toggle()
@@ -134,24 +131,32 @@ void TTestMonitor::Shift_Is_Recorded_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("ignored");
-    QTest::newRow("one execution") << "" << "open CMM1 B BRACKET_A;start;hit;hit;learn;end;close"
+    QTest::newRow("one execution") << ""
+                                   << "open CMM1 B BRACKET_A;start;hit;hit;learn;end;close"
                                    << "BRACKET_A|B|3|1|" << 0;
     QTest::newRow("online means CMM in any case")
-        << "" << "open cmm-7 A LOWER;close;open Offline A OFF;hit;close;open XCMM A OFF;close;open CM A OFF;close"
+        << ""
+        << "open cmm-7 A LOWER;close;open Offline A OFF;hit;close;open XCMM A OFF;close;open CM A OFF;close"
         << "LOWER|A|0|1|" << 6;
     QTest::newRow("an offline close leaves the online program")
-        << "" << "open Bench A BENCH;open CMM1 A KEPT;hit;close BENCH;hit;close KEPT" << "KEPT|A|2|1|" << 1;
+        << ""
+        << "open Bench A BENCH;open CMM1 A KEPT;hit;close BENCH;hit;close KEPT"
+        << "KEPT|A|2|1|" << 1;
     QTest::newRow("messages are one line each")
-        << "" << "open CMM1 A MSG;error Probe\\n  hit \t  twice;error Second;close" << "MSG|A|0|1|Probe hit twice;Second"
-        << 0;
+        << ""
+        << "open CMM1 A MSG;error Probe\\n  hit \t  twice;error Second;close"
+        << "MSG|A|0|1|Probe hit twice;Second" << 0;
     QTest::newRow("a second open stores the first")
-        << "" << "open CMM1 A FIRST;hit;open CMM2 A SECOND;hit;hit;close SECOND;close FIRST"
+        << ""
+        << "open CMM1 A FIRST;hit;open CMM2 A SECOND;hit;hit;close SECOND;close FIRST"
         << "FIRST|A|1|1|\nSECOND|A|2|1|" << 0;
-    QTest::newRow("an end without a start adds nothing") << "" << "open CMM1 A ENDS;end;end;close" << "ENDS|A|0|1|"
-                                                         << 0;
+    QTest::newRow("an end without a start adds nothing") << ""
+                                                         << "open CMM1 A ENDS;end;end;close"
+                                                         << "ENDS|A|0|1|" << 0;
     // The execution under way at attach was not seen to start: its end adds no time.
-    QTest::newRow("a program open at attach is taken up")
-        << "open CMM2 R EARLY;start" << "hit;end;close" << "EARLY|R|1|1|" << 0;
+    QTest::newRow("a program open at attach is taken up") << "open CMM2 R EARLY;start"
+                                                          << "hit;end;close"
+                                                          << "EARLY|R|1|1|" << 0;
 }
 
 void TTestMonitor::Shift_Is_Recorded()
@@ -160,9 +165,10 @@ void TTestMonitor::Shift_Is_Recorded()
     QFETCH(QString, script);
     Monitor_On(before);
     QVERIFY(Run(script));
-    QTEST(Query(QStringLiteral("SELECT name,revision,point_count,execution_time=0,(SELECT group_concat(message,';') "
-                               "FROM program_message m WHERE m.program_id=p.program_id) FROM program p JOIN "
-                               "program_data USING(program_id) ORDER BY program_id;")),
+    QTEST(Query(QStringLiteral(
+              "SELECT name,revision,point_count,execution_time=0,(SELECT group_concat(message,';') "
+              "FROM program_message m WHERE m.program_id=p.program_id) FROM program p JOIN "
+              "program_data USING(program_id) ORDER BY program_id;")),
           "stored");
     QTEST(int(Log().count(QStringLiteral("WAR:  Ignoring offline part program."))), "ignored");
 }
@@ -170,7 +176,8 @@ void TTestMonitor::Shift_Is_Recorded()
 void TTestMonitor::Panel_Follows_The_Program()
 {
     Monitor_On();
-    const int program = d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("B"), QStringLiteral("BRACKET_A"));
+    const int program =
+        d_software->Open_Program(QStringLiteral("CMM1"), QStringLiteral("B"), QStringLiteral("BRACKET_A"));
     QCOMPARE(Field("program_name"), QStringLiteral("BRACKET_A"));
     QCOMPARE(Field("program_revision"), QStringLiteral("B"));
     QCOMPARE(d_window->findChild<QTabWidget *>()->currentWidget(), Panel());
@@ -182,20 +189,11 @@ void TTestMonitor::Panel_Follows_The_Program()
     // The machine's other events are not asked for.
     QVERIFY(!Log().contains(QStringLiteral("ReadoutUpdate")));
     // Hits on a machine whose program is no longer collected do not count.
-    const int second = d_software->Open_Program(QStringLiteral("CMM2"), QStringLiteral("A"), QStringLiteral("SECOND"));
+    const int second =
+        d_software->Open_Program(QStringLiteral("CMM2"), QStringLiteral("A"), QStringLiteral("SECOND"));
     d_software->Hit(program);
     QCOMPARE(Field("point_count"), QStringLiteral("0"));
     d_software->Close_Program(second);
-}
-
-void TTestMonitor::Executions_Of_One_Open_Add_Up()
-{
-    Monitor_On();
-    QVERIFY(Run(QStringLiteral("open CMM1 A TWICE;start;hit;wait 1100;end;start;hit;wait 1100;end;close")));
-    const QStringList stored = Query(QStringLiteral("SELECT execution_time,point_count FROM program_data;")).split('|');
-    QCOMPARE(stored.value(1), QStringLiteral("2"));
-    QVERIFY2(stored.value(0).toInt() >= 2, qPrintable(stored.join('|')));
-    QCOMPARE(stored.value(0), Field("execution_time"));
 }
 
 void TTestMonitor::Switching_Off_Stores_And_Counts()
@@ -204,8 +202,9 @@ void TTestMonitor::Switching_Off_Stores_And_Counts()
     QVERIFY(Run(QStringLiteral("open CMM1 A OPEN;hit;wait 1100")));
     Toggle();
     QCOMPARE(Status(), QStringLiteral("INF:  Disconnected."));
-    QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
-             QStringLiteral("OPEN|1"));
+    QCOMPARE(
+        Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
+        QStringLiteral("OPEN|1"));
     QVERIFY(Query(QStringLiteral("SELECT software_run_time FROM usage;")).toInt() >= 1);
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Monitor Stopped"));
     QVERIFY(!Watcher()->isRunning());
@@ -261,75 +260,52 @@ void TTestMonitor::Closing_The_Window_Stores_And_Counts()
     QVERIFY(Run(QStringLiteral("open CMM1 A AT_CLOSE;learn;wait 1100")));
     QVERIFY(d_window->close());
     QVERIFY(!Watcher()->isRunning());
-    QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
-             QStringLiteral("AT_CLOSE|1"));
+    QCOMPARE(
+        Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
+        QStringLiteral("AT_CLOSE|1"));
     const QStringList usage = Query(QStringLiteral("SELECT * FROM usage;")).split('|');
     QVERIFY2(usage.value(0).toInt() >= 1 && usage.value(1).toInt() >= 1, qPrintable(usage.join('|')));
 }
 
-// Hand-worked figures below allow for the watcher's poll (about a second
-// before a window that went is noticed) and whole seconds rounded down.
-#define QVERIFY_BETWEEN(value, low, high)                                                                              \
-    QVERIFY2((value) >= (low) && (value) <= (high), qPrintable(QStringLiteral(#value " = %1").arg(value)))
+// The times themselves are the recorder's, tested exactly on a clock of its
+// own; here only that the window's parts pass on what happens.
 
 void TTestMonitor::Software_Gone_Ends_The_Program()
 {
     Monitor_On();
-    QVERIFY(Run(QStringLiteral("open CMM1 A GONE;hit;wait 1500;software-quit")));
+    QVERIFY(Run(QStringLiteral("open CMM1 A GONE;hit;software-quit")));
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Waiting for PC-DMIS software..."), 4000);
-    // Stored when the software went, with 1.5 s and the poll's delay as its idle time.
-    QCOMPARE(Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
-             QStringLiteral("GONE|1"));
+    // Stored when the software went.
+    QCOMPARE(
+        Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
+        QStringLiteral("GONE|1"));
     QVERIFY(Log().contains(QStringLiteral("WAR:  PC-DMIS gone; the open part program is stored.")));
 
-    QVERIFY(Run(QStringLiteral("wait 3000;software-start")));
+    QVERIFY(Run(QStringLiteral("software-start")));
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Connected"), 5000);
-    QVERIFY(Run(QStringLiteral("wait 2500;open CMM1 B BACK;start;wait 1200;end;close")));
-    const QPair<int, int> gone = Times(QStringLiteral("GONE"));
-    QCOMPARE(gone.first, 0);
-    QVERIFY_BETWEEN(gone.second, 1, 3);
-    const QPair<int, int> back = Times(QStringLiteral("BACK"));
-    QVERIFY_BETWEEN(back.first, 1, 2);
-    QVERIFY_BETWEEN(back.second, 0, 1);
+    QVERIFY(Run(QStringLiteral("open CMM1 B BACK;start;end;close")));
+    QCOMPARE(Query(QStringLiteral("SELECT name FROM program ORDER BY program_id;")),
+             QStringLiteral("GONE\nBACK"));
 }
 
 void TTestMonitor::Offline_Open_Leaves_The_Online_Record()
 {
     Monitor_On();
-    QVERIFY(Run(QStringLiteral("open CMM1 A ONLINE;start;hit;wait 1200;open Bench B OFF;hit;wait 1200;close OFF;"
-                               "close ONLINE")));
+    QVERIFY(Run(QStringLiteral("open CMM1 A ONLINE;start;hit;open Bench B OFF;hit;close OFF;close ONLINE")));
     QCOMPARE(Query(QStringLiteral("SELECT name,revision,point_count FROM program JOIN program_data "
                                   "USING(program_id);")),
              QStringLiteral("ONLINE|A|1"));
-    // Executing from its start to its close, 2.4 s; nothing idle.
-    const QPair<int, int> online = Times(QStringLiteral("ONLINE"));
-    QVERIFY_BETWEEN(online.first, 2, 3);
-    QVERIFY_BETWEEN(online.second, 0, 1);
     QCOMPARE(Log().count(QStringLiteral("WAR:  Ignoring offline part program.")), 2);
     QVERIFY(Log().contains(QStringLiteral("INF:  Database entry written.")));
 }
 
-void TTestMonitor::Closing_Right_After_Switching_Off_Counts_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("run_low");
-    QTest::addColumn<int>("run_high");
-    QTest::newRow("software not running") << "" << 0 << 0;
-    QTest::newRow("software running") << "software-start;" << 2 << 3;
-}
-
+// Counted at the switch-off, once: the watcher's late end adds nothing.
 void TTestMonitor::Closing_Right_After_Switching_Off_Counts()
 {
-    QFETCH(QString, before);
-    QFETCH(int, run_low);
-    QFETCH(int, run_high);
-    QVERIFY(Run(before + QStringLiteral("monitor;wait 3500;monitor")));
+    QVERIFY(Run(QStringLiteral("software-start;monitor;wait 1100;monitor")));
     QVERIFY(d_window->close());
-    // 3.5 s on, less the part of a second the first report's piece drops.
     const QStringList usage = Query(QStringLiteral("SELECT * FROM usage;")).split('|');
-    QVERIFY_BETWEEN(usage.value(0).toInt(), 2, 3);
-    QVERIFY_BETWEEN(usage.value(1).toInt(), run_low, run_high);
-    // Counted once: the watcher's late end adds nothing.
+    QVERIFY2(usage.value(0).toInt() >= 1, qPrintable(usage.join('|')));
     delete d_window;
     d_window = nullptr;
     QCOMPARE(Query(QStringLiteral("SELECT * FROM usage;")).split('|'), usage);
