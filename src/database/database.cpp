@@ -33,16 +33,19 @@ const char *const INDEXES[] = {
     "CREATE INDEX IF NOT EXISTS program_message_index ON program_message(program_id)",
 };
 
-const char *const USAGE_PERIOD_TABLE = "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
-                                       "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
+const char *const USAGE_PERIOD_TABLE =
+    "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
+    "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
 
 const TTableDefinition TABLES[] = {
     {"program",
-     "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision TEXT,date TEXT,time "
+     "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision TEXT,date "
+     "TEXT,time "
      "TEXT)",
      "Cannot create table 'program(...)'"},
     {"program_data",
-     "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,point_count INTEGER)",
+     "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,point_count "
+     "INTEGER)",
      "Cannot create table 'program_data(...)'"},
     {"program_message", "CREATE TABLE program_message(program_id INTEGER,message TEXT)",
      "Cannot create table 'program_message(...)'"},
@@ -50,15 +53,10 @@ const TTableDefinition TABLES[] = {
      "Cannot create table 'usage(...)'"},
 };
 
-QString Text(const QString &value) { return TSqlText::Text(value); }
-QString Number(qint64 value) { return TSqlText::Number(value); }
-QString Fill(const char *statement, const QStringList &values)
-{
-    return TSqlText::Fill(QLatin1String(statement), values);
-}
 QString Reason(const char *table, const QSqlError &error)
 {
-    return QStringLiteral("Cannot add data to table '%1'.  Reason: %2").arg(QLatin1String(table), error.text());
+    return QStringLiteral("Cannot add data to table '%1'.  Reason: %2")
+        .arg(QLatin1String(table), error.text());
 }
 } // namespace
 
@@ -68,7 +66,10 @@ TDatabase::TDatabase(const QString &connection_name)
 {
 }
 
-TDatabase::~TDatabase() { Close(); }
+TDatabase::~TDatabase()
+{
+    Close();
+}
 
 bool TDatabase::Open(const QString &file_name)
 {
@@ -198,8 +199,8 @@ bool TDatabase::Create_Tables()
             return false;
         }
         if (qstrcmp(table.name, "usage") == 0 &&
-            !Execute(&query,
-                     QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(0,0)")))
+            !Execute(&query, QStringLiteral(
+                                 "INSERT INTO usage(software_monitor_time,software_run_time) VALUES(0,0)")))
         {
             d_last_error = QStringLiteral("Cannot initialize table 'usage(...)'");
             return false;
@@ -216,9 +217,15 @@ bool TDatabase::Create_Tables()
     return true;
 }
 
-int TDatabase::Software_Monitor_Time(bool *valid) { return Usage_Total(Usage_Column(MONITOR_TIME), valid); }
+int TDatabase::Software_Monitor_Time(bool *valid)
+{
+    return Usage_Total(Usage_Column(MONITOR_TIME), valid);
+}
 
-int TDatabase::Software_Run_Time(bool *valid) { return Usage_Total(Usage_Column(RUN_TIME), valid); }
+int TDatabase::Software_Run_Time(bool *valid)
+{
+    return Usage_Total(Usage_Column(RUN_TIME), valid);
+}
 
 int TDatabase::Usage_Total(const char *column, bool *valid)
 {
@@ -239,9 +246,15 @@ int TDatabase::Usage_Total(const char *column, bool *valid)
     return query.value(0).toInt();
 }
 
-bool TDatabase::Add_Software_Monitor_Time(int seconds) { return Add_Usage(MONITOR_TIME, seconds); }
+bool TDatabase::Add_Software_Monitor_Time(int seconds)
+{
+    return Add_Usage(MONITOR_TIME, seconds);
+}
 
-bool TDatabase::Add_Software_Run_Time(int seconds) { return Add_Usage(RUN_TIME, seconds); }
+bool TDatabase::Add_Software_Run_Time(int seconds)
+{
+    return Add_Usage(RUN_TIME, seconds);
+}
 
 bool TDatabase::Add_Usage(TUsageTotal total, int seconds)
 {
@@ -282,9 +295,11 @@ bool TDatabase::Add_Usage_Period(QSqlDatabase db, TUsageTotal total, int seconds
     if (!Add_Usage_Total(Usage_Column(total), seconds))
         return false;
     if (Execute(&query, QLatin1String(USAGE_PERIOD_TABLE)) &&
-        Execute(&query, Fill("INSERT INTO usage_period(total,seconds,recorded) VALUES('%1',%2,'%3')",
-                             {QLatin1String(total == MONITOR_TIME ? "monitor" : "run"), Number(seconds),
-                              QDateTime::currentDateTimeUtc().toString(Qt::ISODate)})))
+        Execute(&query,
+                TSqlText::Fill("INSERT INTO usage_period(total,seconds,recorded) VALUES('%1',%2,'%3')",
+                               {QLatin1String(total == MONITOR_TIME ? "monitor" : "run"),
+                                TSqlText::Number(seconds),
+                                QDateTime::currentDateTimeUtc().toString(Qt::ISODate)})))
         return true;
     d_last_error = Reason("usage_period", query.lastError());
     return false;
@@ -305,7 +320,9 @@ bool TDatabase::Add_Usage_Total(const char *column, int seconds)
     const qint32 total = qint32(quint32(stored) + quint32(seconds));
 
     QSqlQuery query(db);
-    if (!Execute(&query, QStringLiteral("UPDATE usage SET %1 = %2").arg(QLatin1String(column), Number(total))))
+    if (!Execute(
+            &query,
+            QStringLiteral("UPDATE usage SET %1 = %2").arg(QLatin1String(column), TSqlText::Number(total))))
     {
         d_last_error = Reason("usage", query.lastError());
         return false;
@@ -316,14 +333,16 @@ bool TDatabase::Add_Usage_Total(const char *column, int seconds)
     // nothing would lose the period, and keeping it pending would hold up every
     // later entry. The totals start again from this period.
     const bool monitor = qstrcmp(column, Usage_Column(MONITOR_TIME)) == 0;
-    if (!Execute(&query, QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(%1,%2)")
-                             .arg(Number(monitor ? total : 0), Number(monitor ? 0 : total))))
+    if (!Execute(&query,
+                 QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(%1,%2)")
+                     .arg(TSqlText::Number(monitor ? total : 0), TSqlText::Number(monitor ? 0 : total))))
     {
         d_last_error = Reason("usage", query.lastError());
         return false;
     }
-    d_notices << QStringLiteral("WAR:  The usage totals were missing from the database; they start again from "
-                                "this period.");
+    d_notices << QStringLiteral(
+        "WAR:  The usage totals were missing from the database; they start again from "
+        "this period.");
     return true;
 }
 
@@ -342,24 +361,28 @@ const char *TDatabase::Usage_Column(TUsageTotal total)
 
 bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &token)
 {
-    return In_Usage_Transaction([&](QSqlDatabase db) {
-        QSqlQuery query(db);
-        if (!Execute(&query,
-                     QStringLiteral("CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)")) ||
-            !Execute(&query, Fill("SELECT 1 FROM usage_journal WHERE token='%1'", {Text(token)})))
+    return In_Usage_Transaction(
+        [&](QSqlDatabase db)
         {
+            QSqlQuery query(db);
+            if (!Execute(&query, QStringLiteral(
+                                     "CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)")) ||
+                !Execute(&query, TSqlText::Fill("SELECT 1 FROM usage_journal WHERE token='%1'",
+                                                {TSqlText::Text(token)})))
+            {
+                d_last_error = Reason("usage", query.lastError());
+                return false;
+            }
+            if (query.next())
+                return true;
+            if (!Add_Usage_Period(db, total, seconds))
+                return false;
+            if (Execute(&query, TSqlText::Fill("INSERT INTO usage_journal(token) VALUES('%1')",
+                                               {TSqlText::Text(token)})))
+                return true;
             d_last_error = Reason("usage", query.lastError());
             return false;
-        }
-        if (query.next())
-            return true;
-        if (!Add_Usage_Period(db, total, seconds))
-            return false;
-        if (Execute(&query, Fill("INSERT INTO usage_journal(token) VALUES('%1')", {Text(token)})))
-            return true;
-        d_last_error = Reason("usage", query.lastError());
-        return false;
-    });
+        });
 }
 
 void TDatabase::Forget_Usage_Token(const QString &token)
@@ -369,7 +392,7 @@ void TDatabase::Forget_Usage_Token(const QString &token)
     if (!Connection(&db))
         return;
     QSqlQuery query(db);
-    Execute(&query, Fill("DELETE FROM usage_journal WHERE token='%1'", {Text(token)}));
+    Execute(&query, TSqlText::Fill("DELETE FROM usage_journal WHERE token='%1'", {TSqlText::Text(token)}));
 }
 
 void TDatabase::Set_Busy_Timeout(int msec)
@@ -411,18 +434,23 @@ int TDatabase::Program_Id(const QString &name, const QString &date_text, const Q
     QString statement;
     if (!date_text.isEmpty() && !time_text.isEmpty())
     {
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2' AND time='%3' ORDER BY "
-                         "program_id LIMIT 1",
-                         {Text(name), Text(date_text), Text(time_text)});
+        statement = TSqlText::Fill(
+            "SELECT program_id FROM program WHERE name='%1' AND date='%2' AND time='%3' ORDER BY "
+            "program_id LIMIT 1",
+            {TSqlText::Text(name), TSqlText::Text(date_text), TSqlText::Text(time_text)});
     }
     else if (!date_text.isEmpty())
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND date='%2' ORDER BY program_id LIMIT 1",
-                         {Text(name), Text(date_text)});
+        statement = TSqlText::Fill(
+            "SELECT program_id FROM program WHERE name='%1' AND date='%2' ORDER BY program_id LIMIT 1",
+            {TSqlText::Text(name), TSqlText::Text(date_text)});
     else if (!time_text.isEmpty())
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' AND time='%2' ORDER BY program_id LIMIT 1",
-                         {Text(name), Text(time_text)});
+        statement = TSqlText::Fill(
+            "SELECT program_id FROM program WHERE name='%1' AND time='%2' ORDER BY program_id LIMIT 1",
+            {TSqlText::Text(name), TSqlText::Text(time_text)});
     else
-        statement = Fill("SELECT program_id FROM program WHERE name='%1' ORDER BY program_id LIMIT 1", {Text(name)});
+        statement =
+            TSqlText::Fill("SELECT program_id FROM program WHERE name='%1' ORDER BY program_id LIMIT 1",
+                           {TSqlText::Text(name)});
 
     QSqlQuery query(db);
     if (!Execute(&query, statement) || !query.next())
@@ -437,7 +465,8 @@ int TDatabase::Program_Id(const QString &name, const QDateTime &date_time)
 {
     if (!date_time.isValid())
         return -1;
-    return Program_Id(name, TStoredForm::Date_Text(date_time.date()), TStoredForm::Time_Text(date_time.time()));
+    return Program_Id(name, TStoredForm::Date_Text(date_time.date()),
+                      TStoredForm::Time_Text(date_time.time()));
 }
 
 bool TDatabase::Program_Exists(const QString &name, const QString &date_text, const QString &time_text)
@@ -502,9 +531,11 @@ bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
 {
     const QDateTime date_time = item.Date_Time();
     QSqlQuery query(db);
-    if (!Execute(&query, Fill("INSERT INTO program (name,revision,date,time) VALUES ('%1','%2','%3','%4')",
-                              {Text(item.Name()), Text(item.Revision()), Text(TStoredForm::Date_Text(date_time.date())),
-                               Text(TStoredForm::Time_Text(date_time.time()))})))
+    if (!Execute(&query,
+                 TSqlText::Fill("INSERT INTO program (name,revision,date,time) VALUES ('%1','%2','%3','%4')",
+                                {TSqlText::Text(item.Name()), TSqlText::Text(item.Revision()),
+                                 TSqlText::Text(TStoredForm::Date_Text(date_time.date())),
+                                 TSqlText::Text(TStoredForm::Time_Text(date_time.time()))})))
     {
         d_last_error = Reason("program", query.lastError());
         return false;
@@ -513,18 +544,21 @@ bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
     // The key of the row just inserted, from the insert itself: a lookup by
     // name, date and time could find another row.
     const QVariant row = query.lastInsertId();
-    if (!row.isValid() || !Execute(&query, QStringLiteral("SELECT program_id FROM program WHERE rowid=%1")
-                                               .arg(Number(row.toLongLong()))) ||
+    if (!row.isValid() ||
+        !Execute(&query, QStringLiteral("SELECT program_id FROM program WHERE rowid=%1")
+                             .arg(TSqlText::Number(row.toLongLong()))) ||
         !query.next() || query.isNull(0))
     {
         d_last_error = QStringLiteral("Cannot add data to table 'program'.  Reason: No key for the new row");
         return false;
     }
-    const QString key = Number(query.value(0).toLongLong());
+    const QString key = TSqlText::Number(query.value(0).toLongLong());
     if (!Execute(&query,
-                 Fill("INSERT INTO program_data (program_id,execution_time,idle_time,point_count) VALUES "
-                      "(%1,%2,%3,%4)",
-                      {key, Number(item.Execution_Time()), Number(item.Idle_Time()), Number(item.Point_Count())})))
+                 TSqlText::Fill(
+                     "INSERT INTO program_data (program_id,execution_time,idle_time,point_count) VALUES "
+                     "(%1,%2,%3,%4)",
+                     {key, TSqlText::Number(item.Execution_Time()), TSqlText::Number(item.Idle_Time()),
+                      TSqlText::Number(item.Point_Count())})))
     {
         d_last_error = Reason("program_data", query.lastError());
         return false;
@@ -532,8 +566,9 @@ bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
 
     for (int index = 0; index < item.Error_Message_Count(); ++index)
     {
-        if (!Execute(&query, Fill("INSERT INTO program_message (program_id,message) VALUES (%1,'%2')",
-                                  {key, Text(item.Error_Message(index))})))
+        if (!Execute(&query,
+                     TSqlText::Fill("INSERT INTO program_message (program_id,message) VALUES (%1,'%2')",
+                                    {key, TSqlText::Text(item.Error_Message(index))})))
         {
             d_last_error = Reason("program_message", query.lastError());
             return false;

@@ -17,19 +17,14 @@ const char *const SOURCE = "src/database";
 // Above this many dates the names are read in one pass instead of a statement per date.
 const int MANY_DATES = 64;
 
-QString Text(const QString &value) { return TSqlText::Text(value); }
-QString Number(qint64 value) { return TSqlText::Number(value); }
-QString Fill(const char *statement, const QStringList &values)
-{
-    return TSqlText::Fill(QLatin1String(statement), values);
-}
 } // namespace
 
 QStringList TDatabase::Dates()
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     // Distinct texts in order of first occurrence, as the plain list made distinct would give them.
-    QStringList dates = First_Column(QStringLiteral("SELECT date FROM program GROUP BY date ORDER BY MIN(program_id)"));
+    QStringList dates =
+        First_Column(QStringLiteral("SELECT date FROM program GROUP BY date ORDER BY MIN(program_id)"));
     dates.removeDuplicates();
     return dates;
 }
@@ -39,13 +34,15 @@ QStringList TDatabase::Program_Names(const QStringList &dates)
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QStringList names;
     if (dates.isEmpty())
-        names = First_Column(QStringLiteral("SELECT name FROM program GROUP BY name ORDER BY MIN(program_id)"));
+        names =
+            First_Column(QStringLiteral("SELECT name FROM program GROUP BY name ORDER BY MIN(program_id)"));
     else if (dates.size() > MANY_DATES)
         names = Names_On_Many_Dates(dates);
     else
         for (const QString &date : dates)
-            names += First_Column(Fill("SELECT name FROM program WHERE date='%1' GROUP BY name ORDER BY MIN(program_id)",
-                                       {Text(date)}));
+            names += First_Column(TSqlText::Fill(
+                "SELECT name FROM program WHERE date='%1' GROUP BY name ORDER BY MIN(program_id)",
+                {TSqlText::Text(date)}));
     names.removeDuplicates();
     return names;
 }
@@ -88,7 +85,8 @@ QStringList TDatabase::Program_Times(const QString &name, const QString &date_te
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     return First_Column(
-        Fill("SELECT time FROM program WHERE name='%1' AND date='%2' ORDER BY program_id", {Text(name), Text(date_text)}));
+        TSqlText::Fill("SELECT time FROM program WHERE name='%1' AND date='%2' ORDER BY program_id",
+                       {TSqlText::Text(name), TSqlText::Text(date_text)}));
 }
 
 void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
@@ -98,10 +96,10 @@ void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
     if (!Connection(&db))
         return;
     QSqlQuery query(db);
-    if (!Execute(&query,
-                 Fill("SELECT execution_time,idle_time,point_count FROM program_data WHERE program_id=%1 ORDER BY rowid "
-                      "LIMIT 1",
-                      {Number(program_id)})) ||
+    if (!Execute(&query, TSqlText::Fill("SELECT execution_time,idle_time,point_count FROM program_data WHERE "
+                                        "program_id=%1 ORDER BY rowid "
+                                        "LIMIT 1",
+                                        {TSqlText::Number(program_id)})) ||
         !query.next())
         return;
     // A file edited by hand may hold negative numbers; a record never does.
@@ -114,12 +112,13 @@ void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
 void TDatabase::Read_Messages(int program_id, TDatabaseItem *item)
 {
     for (const QString &message :
-         First_Column(Fill("SELECT message FROM program_message WHERE program_id=%1 ORDER BY rowid", {Number(program_id)})))
+         First_Column(TSqlText::Fill("SELECT message FROM program_message WHERE program_id=%1 ORDER BY rowid",
+                                     {TSqlText::Number(program_id)})))
         item->Add_Error_Message(message);
 }
 
-TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_text, const QString &time_text,
-                                       bool *valid)
+TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_text,
+                                       const QString &time_text, bool *valid)
 {
     Q_ASSERT_X(valid, SOURCE, "valid");
     bool ignored;
@@ -138,9 +137,11 @@ TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_
     int program_id = -1;
     {
         QSqlQuery query(db);
-        if (!Execute(&query, Fill("SELECT program_id,revision FROM program WHERE name='%1' AND date='%2' AND "
-                                  "time='%3' ORDER BY program_id LIMIT 1",
-                                  {Text(name), Text(date_text), Text(time_text)})) ||
+        if (!Execute(&query,
+                     TSqlText::Fill(
+                         "SELECT program_id,revision FROM program WHERE name='%1' AND date='%2' AND "
+                         "time='%3' ORDER BY program_id LIMIT 1",
+                         {TSqlText::Text(name), TSqlText::Text(date_text), TSqlText::Text(time_text)})) ||
             !query.next())
             return item;
         program_id = query.value(0).toInt();
@@ -167,9 +168,12 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const
         return items;
     {
         QSqlQuery query(db);
-        if (!Execute(&query, Fill("SELECT program_id,time,revision FROM program WHERE name='%1' AND date='%2' ORDER BY "
-                                  "program_id",
-                                  {Text(name), Text(date_text)})))
+        if (!Execute(
+                &query,
+                TSqlText::Fill(
+                    "SELECT program_id,time,revision FROM program WHERE name='%1' AND date='%2' ORDER BY "
+                    "program_id",
+                    {TSqlText::Text(name), TSqlText::Text(date_text)})))
             return items;
         while (query.next())
         {
@@ -209,8 +213,8 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, 
         for (const QString &first : outer)
             for (const QString &second : inner)
             {
-                const std::vector<TDatabaseItem> entries = order == DATE_THEN_NAME ? Program_Entries(second, first)
-                                                                                   : Program_Entries(first, second);
+                const std::vector<TDatabaseItem> entries =
+                    order == DATE_THEN_NAME ? Program_Entries(second, first) : Program_Entries(first, second);
                 items.insert(items.end(), entries.begin(), entries.end());
             }
         return items;

@@ -16,6 +16,10 @@ public:
 
     // %1 takes values[0], %2 values[1] and so on; other text is copied as it stands.
     static QString Fill(const QString &statement, const QStringList &values);
+    static QString Fill(const char *statement, const QStringList &values)
+    {
+        return Fill(QLatin1String(statement), values);
+    }
 };
 
 #endif
