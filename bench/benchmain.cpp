@@ -4,15 +4,16 @@
 // of the same rows.
 //
 //   quorvex-bench [--executions N] [--programs P] [--days D] [--seed S] [--runs R] [--folder DIR]
-//   quorvex-bench --first-report FILE   (prints the msec of one report of everything, made in this new process)
+//   quorvex-bench --first-report FILE   (prints the msec of one report of everything, made in this new
+//   process)
 
 #include "bench/benchmarkfile.h"
 #include "bench/windowfigure.h"
+#include "src/common/localzone.h"
 #include "src/csv/csvexport.h"
 #include "src/database/database.h"
-#include "src/common/localzone.h"
-#include "src/statistics/statistics.h"
 #include "src/report/summarytext.h"
+#include "src/statistics/statistics.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -91,42 +92,18 @@ int Option(const QStringList &arguments, const QString &name, int fallback)
 }
 } // namespace
 
-int main(int argc, char *argv[])
+namespace
 {
-    TLocalZone::Keep_Zone_Read();
-    QApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    if (arguments.value(1) == QLatin1String("--first-report"))
-    {
-        const double msec = First_Report(arguments.value(2));
-        out << msec << "\n";
-        return msec < 0 ? 1 : 0;
-    }
-    TBenchmarkFile::TShape shape;
-    shape.executions = Option(arguments, QStringLiteral("--executions"), shape.executions);
-    shape.programs = Option(arguments, QStringLiteral("--programs"), shape.programs);
-    shape.days = Option(arguments, QStringLiteral("--days"), shape.days);
-    shape.seed = quint32(Option(arguments, QStringLiteral("--seed"), int(shape.seed)));
-    const int runs = std::max(1, Option(arguments, QStringLiteral("--runs"), 5));
-    const TBenchmarkFile::TShape default_shape;
-    g_default_size = shape.executions == default_shape.executions &&
-                     shape.programs == default_shape.programs && shape.days == default_shape.days;
-
-    QTemporaryDir temporary;
-    const int folder_option = arguments.indexOf(QStringLiteral("--folder"));
-    const QString folder = folder_option >= 0 && folder_option + 1 < arguments.size()
-                               ? arguments.at(folder_option + 1)
-                               : temporary.path();
-    const QString file = folder + QStringLiteral("/database.db");
-    QFile::remove(file);
-
+// A new file of SHAPE: false, said, when it cannot be made.
+bool Generate(const QString &file, const TBenchmarkFile::TShape &shape, int runs)
+{
     QElapsedTimer generation;
     generation.start();
     QString error;
     if (!TBenchmarkFile::Generate(file, shape, &error))
     {
         out << "cannot generate " << file << ": " << error << "\n";
-        return 1;
+        return false;
     }
     out << QStringLiteral(
                "File: %1 executions of %2 programs over %3 days (seed %4), %5 MB, generated in %6 s\n")
@@ -138,8 +115,13 @@ int main(int argc, char *argv[])
                .arg(generation.elapsed() / 1000.0, 0, 'f', 1);
     out << QStringLiteral("Each figure the median of %1 runs.\n").arg(runs);
 
-    // The reference: the shell reads the same rows, one join of the three tables.
-    const double shell = Median_Msec(
+    return true;
+}
+
+// The reference: the shell reads the same rows, one join of the three tables.
+double Shell_Msec(const QString &file, int runs)
+{
+    return Median_Msec(
         runs,
         [&file]()
         {
@@ -153,9 +135,12 @@ int main(int argc, char *argv[])
                                     "ON m.program_id=p.program_id;")});
             sqlite.waitForFinished(-1);
         });
+}
 
-    TDatabase database;
-    QStringList dates, names;
+// The reports as the window asks for them, small ones first, before the large one has spread the heap.
+void Measure_Reports(TDatabase &database, const QString &program_path, const QString &file, int runs,
+                     double shell, QStringList *dates, QStringList *names)
+{
     Print(QStringLiteral("Start-up: open, dates and program lists"),
           Median_Msec(runs,
                       [&]()
@@ -163,8 +148,8 @@ int main(int argc, char *argv[])
                           database.Close();
                           database.Open(file);
                           database.Create_Tables();
-                          dates = database.Dates();
-                          names = database.Program_Names(QStringList());
+                          *dates = database.Dates();
+                          *names = database.Program_Names(QStringList());
                       }),
           200);
 
@@ -174,26 +159,31 @@ int main(int argc, char *argv[])
         worker.Generate_Summary_Text();
         return worker.Summary_Lines()->Size();
     };
-    // The small reports first, before the large one has spread the heap.
-    const QString day = dates.value(dates.size() / 2);
+    const QString day = dates->value(dates->size() / 2);
     Print(QStringLiteral("Report: one day, all its programs"),
           Median_Msec(runs, [&]() { report({day}, database.Program_Names({day})); }), 50);
-    const QString program = names.value(names.size() / 2);
+    const QString program = names->value(names->size() / 2);
     Print(QStringLiteral("Report: one program, all dates"),
-          Median_Msec(runs, [&]() { report(dates, {program}); }), 50);
+          Median_Msec(runs, [&]() { report(*dates, {program}); }), 50);
 
     std::vector<double> firsts;
     for (int run = 0; run < runs; ++run)
-        firsts.push_back(First_Report_In_New_Process(application.applicationFilePath(), file));
+        firsts.push_back(First_Report_In_New_Process(program_path, file));
     std::sort(firsts.begin(), firsts.end());
     const double all = firsts[firsts.size() / 2];
     Print(QStringLiteral("Report: all dates, all programs"), all, 1000);
-    Print(QStringLiteral("  the same again in that process"), Median_Msec(runs, [&]() { report(dates, names); }), 1000);
+    Print(QStringLiteral("  the same again in that process"),
+          Median_Msec(runs, [&]() { report(*dates, *names); }), 1000);
     out << QStringLiteral("%1 %2 ms   report / shell = %3 (target 2.5)\n")
                .arg(QStringLiteral("sqlite3 shell: the same rows, one join"), -44)
                .arg(shell, 10, 'f', 1)
                .arg(all / shell, 0, 'f', 2);
+}
 
+// The statistics of everything, Export All CSV and storing one entry.
+void Measure_The_Rest(TDatabase &database, const QString &folder, int runs, const QStringList &dates,
+                      const QStringList &names)
+{
     // What the statistics page waits for beyond the report's read: the figures of everything.
     const std::vector<TDatabaseItem> everything =
         database.Program_Entries(names, dates, TDatabase::DATE_THEN_NAME);
@@ -226,9 +216,11 @@ int main(int argc, char *argv[])
                           database.Add_Program_Entry(item);
                       }),
           20);
-    // The window uses the same connection name as the object above, which gives it up first.
-    database.Close();
-    // The window: one run, as a user would meet it (its figures are not repeatable in one process).
+}
+
+// The window: one run, as a user would meet it (its figures are not repeatable in one process).
+void Measure_Window(const QString &file, const QString &folder)
+{
     const TWindowFigure::TResult window = TWindowFigure::Measure(file, folder);
     if (!window.shown)
         out << "Window: the report was not shown within a minute\n";
@@ -238,6 +230,47 @@ int main(int argc, char *argv[])
     out << QStringLiteral("%1 %2 MB\n")
                .arg(QStringLiteral("Window: peak memory of the process"), -44)
                .arg(window.peak_megabytes, 10, 'f', 0);
+}
+} // namespace
 
+int main(int argc, char *argv[])
+{
+    TLocalZone::Keep_Zone_Read();
+    QApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.value(1) == QLatin1String("--first-report"))
+    {
+        const double msec = First_Report(arguments.value(2));
+        out << msec << "\n";
+        return msec < 0 ? 1 : 0;
+    }
+    TBenchmarkFile::TShape shape;
+    shape.executions = Option(arguments, QStringLiteral("--executions"), shape.executions);
+    shape.programs = Option(arguments, QStringLiteral("--programs"), shape.programs);
+    shape.days = Option(arguments, QStringLiteral("--days"), shape.days);
+    shape.seed = quint32(Option(arguments, QStringLiteral("--seed"), int(shape.seed)));
+    const int runs = std::max(1, Option(arguments, QStringLiteral("--runs"), 5));
+    const TBenchmarkFile::TShape default_shape;
+    g_default_size = shape.executions == default_shape.executions &&
+                     shape.programs == default_shape.programs && shape.days == default_shape.days;
+
+    QTemporaryDir temporary;
+    const int folder_option = arguments.indexOf(QStringLiteral("--folder"));
+    const QString folder = folder_option >= 0 && folder_option + 1 < arguments.size()
+                               ? arguments.at(folder_option + 1)
+                               : temporary.path();
+    const QString file = folder + QStringLiteral("/database.db");
+    QFile::remove(file);
+
+    if (!Generate(file, shape, runs))
+        return 1;
+    const double shell = Shell_Msec(file, runs);
+    TDatabase database;
+    QStringList dates, names;
+    Measure_Reports(database, application.applicationFilePath(), file, runs, shell, &dates, &names);
+    Measure_The_Rest(database, folder, runs, dates, names);
+    // The window uses the same connection name as the object above, which gives it up first.
+    database.Close();
+    Measure_Window(file, folder);
     return 0;
 }

@@ -6,11 +6,11 @@
 #include "bench/benchmarkfile.h"
 #include "src/central/central.h"
 #include "src/central/forwarder.h"
+#include "src/common/localzone.h"
 #include "src/database/database.h"
-#include "src/pending/pendingjournal.h"
 #include "src/fleet/fleetfeed.h"
 #include "src/fleet/ui/fleetpage.h"
-#include "src/common/localzone.h"
+#include "src/pending/pendingjournal.h"
 #include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/postgresserver.h"
@@ -34,7 +34,10 @@ QTextStream out(stdout);
 
 void Print(const QString &figure, double msec, double target_msec)
 {
-    out << QStringLiteral("%1 %2 ms   (target %3 ms)\n").arg(figure, -52).arg(msec, 10, 'f', 1).arg(target_msec);
+    out << QStringLiteral("%1 %2 ms   (target %3 ms)\n")
+               .arg(figure, -52)
+               .arg(msec, 10, 'f', 1)
+               .arg(target_msec);
     out.flush();
 }
 
@@ -60,9 +63,7 @@ double Longest_Hold(const std::function<bool()> &done, int timeout_msec)
     since.start();
     qint64 longest = 0;
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&]() {
-        longest = std::max(longest, since.restart());
-    });
+    QObject::connect(&tick, &QTimer::timeout, [&]() { longest = std::max(longest, since.restart()); });
     tick.start(5);
     Wait_For(done, timeout_msec);
     return double(longest);
@@ -80,85 +81,71 @@ TDatabaseItem Entry(int i)
 }
 } // namespace
 
-int main(int argc, char *argv[])
+namespace
 {
-    TLocalZone::Keep_Zone_Read();
-    QApplication application(argc, argv);
-    if (!TPostgresServer::Missing().isEmpty())
-    {
-        out << "no PostgreSQL server can run here: " << TPostgresServer::Missing() << "\n";
-        return 1;
-    }
-    TPostgresServer server;
-    if (!server.Start() || !server.Create_Database(QStringLiteral("bench")))
-    {
-        out << "the server did not start: " << server.Last_Error() << "\n";
-        return 1;
-    }
-    QTemporaryDir folder;
-    const QString file = folder.filePath(QStringLiteral("database.db"));
-    QString error;
-    TBenchmarkFile::TShape shape;
-    if (!TBenchmarkFile::Generate(file, shape, &error))
-    {
-        out << "cannot generate " << file << ": " << error << "\n";
-        return 1;
-    }
+// A station's whole file to a new central database, batches of 500 in a transaction each.
+void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, const QString &file,
+                        const TBenchmarkFile::TShape &shape)
+{
+    TDatabase database;
+    database.Open(file);
+    database.Create_Tables();
+    TPendingJournal journal(&database);
+    journal.Open(folder.filePath(QStringLiteral("pending")));
+    TClock clock;
+    TRecorder recorder(&journal, &clock);
+    QSettings settings(folder.filePath(QStringLiteral("Settings.ini")), QSettings::IniFormat);
+    server.Settings(QStringLiteral("bench"), QStringLiteral("BENCH")).Write(&settings);
+    int waiting = -1;
+    QElapsedTimer forwarding;
+    forwarding.start();
+    TCentral central(&settings, file, &recorder, &clock);
+    QObject::connect(central.Forwarder(), &TCentralForwarder::Waiting, &central,
+                     [&waiting](int count) { waiting = count; });
+    Wait_For([&waiting]() { return waiting == 0; }, 600000);
+    Print(QStringLiteral("Forwarding %1 executions to a new database").arg(shape.executions),
+          forwarding.elapsed(), 10000);
 
-    // A station's whole file to a new central database, batches of 500 in a transaction each.
+    // Each stored entry costs the GUI thread what it did before, and a posted wake-up.
+    std::vector<double> with, without;
+    for (int i = 0; i < 41; ++i)
     {
-        TDatabase database;
-        database.Open(file);
-        database.Create_Tables();
-        TPendingJournal journal(&database);
-        journal.Open(folder.filePath(QStringLiteral("pending")));
-        TClock clock;
-        TRecorder recorder(&journal, &clock);
-        QSettings settings(folder.filePath(QStringLiteral("Settings.ini")), QSettings::IniFormat);
-        server.Settings(QStringLiteral("bench"), QStringLiteral("BENCH")).Write(&settings);
-        int waiting = -1;
-        QElapsedTimer forwarding;
-        forwarding.start();
-        TCentral central(&settings, file, &recorder, &clock);
-        QObject::connect(central.Forwarder(), &TCentralForwarder::Waiting, &central,
-                         [&waiting](int count) { waiting = count; });
-        Wait_For([&waiting]() { return waiting == 0; }, 600000);
-        Print(QStringLiteral("Forwarding %1 executions to a new database").arg(shape.executions),
-              forwarding.elapsed(), 10000);
-
-        // Each stored entry costs the GUI thread what it did before, and a posted wake-up.
-        std::vector<double> with, without;
-        for (int i = 0; i < 41; ++i)
-        {
-            QElapsedTimer timer;
-            timer.start();
-            journal.Add_Program_Entry(Entry(2 * i));
-            central.Wake();
-            with.push_back(timer.nsecsElapsed() / 1e6);
-            Wait_For([&waiting]() { return waiting == 0; }, 10000);
-        }
-        central.Stop();
-        for (int i = 0; i < 41; ++i)
-        {
-            QElapsedTimer timer;
-            timer.start();
-            journal.Add_Program_Entry(Entry(2 * i + 1));
-            without.push_back(timer.nsecsElapsed() / 1e6);
-        }
-        Print(QStringLiteral("Storing one entry, no central database"), Median(without), 20);
-        Print(QStringLiteral("Storing one entry, forwarding on"), Median(with), 20);
-        Print(QStringLiteral("  added by forwarding on the GUI thread"), std::max(0.0, Median(with) - Median(without)),
-              5);
+        QElapsedTimer timer;
+        timer.start();
+        journal.Add_Program_Entry(Entry(2 * i));
+        central.Wake();
+        with.push_back(timer.nsecsElapsed() / 1e6);
+        Wait_For([&waiting]() { return waiting == 0; }, 10000);
     }
+    central.Stop();
+    for (int i = 0; i < 41; ++i)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        journal.Add_Program_Entry(Entry(2 * i + 1));
+        without.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    Print(QStringLiteral("Storing one entry, no central database"), Median(without), 20);
+    Print(QStringLiteral("Storing one entry, forwarding on"), Median(with), 20);
+    Print(QStringLiteral("  added by forwarding on the GUI thread"),
+          std::max(0.0, Median(with) - Median(without)), 5);
+}
+} // namespace
 
-    // The room: 20 stations of 50,000 executions each, written by the server itself.
+namespace
+{
+// The room: 20 stations of 50,000 executions each, and the Fleet page reading it.
+int Measure_Room(TPostgresServer &server)
+{
     QSqlQuery query(server.Connection(QStringLiteral("bench")));
     const bool filled =
-        query.exec(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,shift_calendar) "
-                                  "SELECT 'station-'||s,'CMM-'||s,'executing','PART_1',now(),'' "
-                                  "FROM generate_series(1,20) s")) &&
+        query.exec(
+            QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,shift_calendar) "
+                           "SELECT 'station-'||s,'CMM-'||s,'executing','PART_1',now(),'' "
+                           "FROM generate_series(1,20) s")) &&
         query.exec(QStringLiteral(
-            "INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,opened,execution_seconds,"
+            "INSERT INTO "
+            "executions(station_id,local_id,name,revision,date_text,time_text,opened,execution_seconds,"
             "idle_seconds,point_count,message_count) SELECT 'station-'||s,i,'PART_'||(i%300),'A','','',"
             "date_trunc('day',now())::timestamp - (i%1825)*interval '1 day' + (i%600)*interval '1 minute',"
             "60+i%900,i%30,i%50,i%2 FROM generate_series(1,20) s, generate_series(1,50000) i")) &&
@@ -200,4 +187,34 @@ int main(int argc, char *argv[])
         Print(QStringLiteral("  longest hold of the event loop"), hold, 100);
     }
     return 0;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    TLocalZone::Keep_Zone_Read();
+    QApplication application(argc, argv);
+    if (!TPostgresServer::Missing().isEmpty())
+    {
+        out << "no PostgreSQL server can run here: " << TPostgresServer::Missing() << "\n";
+        return 1;
+    }
+    TPostgresServer server;
+    if (!server.Start() || !server.Create_Database(QStringLiteral("bench")))
+    {
+        out << "the server did not start: " << server.Last_Error() << "\n";
+        return 1;
+    }
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("database.db"));
+    QString error;
+    TBenchmarkFile::TShape shape;
+    if (!TBenchmarkFile::Generate(file, shape, &error))
+    {
+        out << "cannot generate " << file << ": " << error << "\n";
+        return 1;
+    }
+
+    Measure_Forwarding(server, folder, file, shape);
+    return Measure_Room(server);
 }
