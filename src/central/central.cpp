@@ -17,8 +17,6 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     qRegisterMetaType<TOutgoingAlert>();
 
     d_forwarder = new TCentralForwarder(d_settings, local_file);
-    d_thread = new TWorkerThread(d_forwarder, QStringLiteral("Central forwarding"), this);
-    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Start, Qt::QueuedConnection);
     connect(d_forwarder, &TCentralForwarder::Unreachable, this,
             [this](const QString &reason)
             { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
@@ -29,6 +27,9 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
             [this](const QString &reason) { emit Message(QStringLiteral("ERR:  ") + reason); });
     connect(d_forwarder, &TCentralForwarder::Waiting, this, &TCentral::Show_Waiting);
     connect(recorder, &TRecorder::Activity_Changed, this, &TCentral::Send_State);
+    // Started once all it says is connected: its first words may come at once.
+    d_thread = new TWorkerThread(d_forwarder, QStringLiteral("Central forwarding"), this);
+    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Start, Qt::QueuedConnection);
     Send_State();
 }
 
