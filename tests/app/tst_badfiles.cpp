@@ -241,7 +241,9 @@ int main(int argc, char *argv[])
         return 3;
     QApplication application(argc, argv);
     TTestBadFiles test;
-    return QTest::qExec(&test, argc, argv);
+    const int result = QTest::qExec(&test, argc, argv);
+    TUnprivileged::Restore();
+    return result;
 }
 
 #include "tst_badfiles.moc"

@@ -297,7 +297,9 @@ int main(int argc, char *argv[])
         return Write_Until_Killed(QString::fromLocal8Bit(argv[2]));
     QCoreApplication application(argc, argv);
     TTestPending test;
-    return QTest::qExec(&test, argc, argv);
+    const int result = QTest::qExec(&test, argc, argv);
+    TUnprivileged::Restore();
+    return result;
 }
 
 #include "tst_pending.moc"

@@ -51,6 +51,14 @@ bool TUnprivileged::Start(QProcess *process, const QString &program, const QStri
     return true;
 }
 
+void TUnprivileged::Restore()
+{
+#ifndef _WIN32
+    if (Dropped_With_Saved())
+        Become(0, 0, 0, 0);
+#endif
+}
+
 bool TUnprivileged::Folder_Permissions_Bind()
 {
 #ifdef _WIN32

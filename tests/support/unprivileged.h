@@ -21,6 +21,9 @@ public:
     // enter (a checkout in root's home). The program drops them itself. False
     // if the rights could not be dropped again afterwards.
     static bool Start(QProcess *process, const QString &program, const QStringList &arguments);
+    // Takes the superuser's rights back at the end of a test program: the leak
+    // checker that runs at exit traces the process, which an id kept aside forbids.
+    static void Restore();
     static bool Folder_Permissions_Bind();
     // Whether FILE, just made read-only, refuses to be written: under Wine run
     // by the superuser the attribute is a Unix permission, which binds no one.
