@@ -10,7 +10,10 @@ QAtomicInt g_serial;
 
 TConnectionPool::TConnectionPool(const QString &base_name) : d_base_name(base_name) {}
 
-TConnectionPool::~TConnectionPool() { Remove_All(); }
+TConnectionPool::~TConnectionPool()
+{
+    Remove_All();
+}
 
 QSqlDatabase TConnectionPool::Connection(const QString &file_name)
 {
@@ -34,7 +37,8 @@ QSqlDatabase TConnectionPool::Connection(const QString &file_name)
     db.open();
     // Runs in the finishing thread itself, where its connection may be closed.
     entry.finished = QObject::connect(
-        thread, &QThread::finished, thread, [this, thread]() { Remove_Thread(thread); }, Qt::DirectConnection);
+        thread, &QThread::finished, thread, [this, thread]() { Remove_Thread(thread); },
+        Qt::DirectConnection);
     d_entries.insert(thread, entry);
     return db;
 }

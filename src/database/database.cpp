@@ -2,11 +2,16 @@
 
 #include "src/common/localzone.h"
 
-#include "src/database/localisedforms.h"
+#include "src/database/databaseschema.h"
+#include "src/database/entryreader.h"
+#include "src/database/entrywriter.h"
 #include "src/database/sqltext.h"
 #include "src/database/storedform.h"
+#include "src/database/usagetotals.h"
 
+#include <QHash>
 #include <QLocale>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -17,47 +22,8 @@ namespace
 const char *const SOURCE = "src/database";
 const QString DRIVER = QStringLiteral("QSQLITE");
 
-struct TTableDefinition
-{
-    const char *name;
-    const char *create;
-    const char *failure;
-};
-
-// Indexes for reading years of records quickly. They never decide the order of
-// rows: every query that returns several rows orders them explicitly.
-const char *const INDEXES[] = {
-    "CREATE INDEX IF NOT EXISTS program_date_index ON program(date)",
-    "CREATE INDEX IF NOT EXISTS program_entry_index ON program(name,date,time)",
-    "CREATE INDEX IF NOT EXISTS program_data_index ON program_data(program_id)",
-    "CREATE INDEX IF NOT EXISTS program_message_index ON program_message(program_id)",
-};
-
-const char *const USAGE_PERIOD_TABLE =
-    "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
-    "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
-
-const TTableDefinition TABLES[] = {
-    {"program",
-     "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision TEXT,date "
-     "TEXT,time "
-     "TEXT)",
-     "Cannot create table 'program(...)'"},
-    {"program_data",
-     "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,point_count "
-     "INTEGER)",
-     "Cannot create table 'program_data(...)'"},
-    {"program_message", "CREATE TABLE program_message(program_id INTEGER,message TEXT)",
-     "Cannot create table 'program_message(...)'"},
-    {"usage", "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER)",
-     "Cannot create table 'usage(...)'"},
-};
-
-QString Reason(const char *table, const QSqlError &error)
-{
-    return QStringLiteral("Cannot add data to table '%1'.  Reason: %2")
-        .arg(QLatin1String(table), error.text());
-}
+// Above this many dates the names are read in one pass instead of a statement per date.
+const int MANY_DATES = 64;
 } // namespace
 
 TDatabase::TDatabase(const QString &connection_name)
@@ -158,6 +124,11 @@ bool TDatabase::Connection(QSqlDatabase *db) const
     return db->isOpen();
 }
 
+QString TDatabase::Write_Failure(const QString &table, const QSqlError &error)
+{
+    return QStringLiteral("Cannot add data to table '%1'.  Reason: %2").arg(table, error.text());
+}
+
 bool TDatabase::Execute(QSqlQuery *query, const QString &statement)
 {
     query->setForwardOnly(true);
@@ -187,47 +158,25 @@ bool TDatabase::Create_Tables()
         return false;
     }
 
-    const QStringList present = db.tables(QSql::Tables);
-    for (const TTableDefinition &table : TABLES)
-    {
-        if (present.contains(QLatin1String(table.name), Qt::CaseInsensitive))
-            continue;
-        QSqlQuery query(db);
-        if (!Execute(&query, QLatin1String(table.create)))
-        {
-            d_last_error = QLatin1String(table.failure);
-            return false;
-        }
-        if (qstrcmp(table.name, "usage") == 0 &&
-            !Execute(&query, QStringLiteral(
-                                 "INSERT INTO usage(software_monitor_time,software_run_time) VALUES(0,0)")))
-        {
-            d_last_error = QStringLiteral("Cannot initialize table 'usage(...)'");
-            return false;
-        }
-    }
-    // Also on files made before them. Without them (a read-only file, tables of
-    // another shape) everything still works, only slower.
-    QSqlQuery query(db);
-    for (const char *index : INDEXES)
-        Execute(&query, QLatin1String(index));
-    TLocalisedForms forms(db);
-    forms.Rewrite();
-    d_notices << forms.Notices();
-    return true;
+    TDatabaseSchema schema(db);
+    const bool prepared = schema.Prepare();
+    d_notices << schema.Notices();
+    if (!prepared)
+        d_last_error = schema.Last_Error();
+    return prepared;
 }
 
 int TDatabase::Software_Monitor_Time(bool *valid)
 {
-    return Usage_Total(Usage_Column(MONITOR_TIME), valid);
+    return Usage_Total(MONITOR_TIME, valid);
 }
 
 int TDatabase::Software_Run_Time(bool *valid)
 {
-    return Usage_Total(Usage_Column(RUN_TIME), valid);
+    return Usage_Total(RUN_TIME, valid);
 }
 
-int TDatabase::Usage_Total(const char *column, bool *valid)
+int TDatabase::Usage_Total(TUsageTotal total, bool *valid)
 {
     Q_ASSERT_X(valid, SOURCE, "valid");
     bool ignored;
@@ -239,29 +188,29 @@ int TDatabase::Usage_Total(const char *column, bool *valid)
     QSqlDatabase db;
     if (!Connection(&db))
         return 0;
-    QSqlQuery query(db);
-    if (!Execute(&query, QStringLiteral("SELECT %1 FROM usage").arg(QLatin1String(column))) || !query.next())
-        return 0;
-    *valid = true;
-    return query.value(0).toInt();
+    return TUsageTotals(db).Total(total, valid);
 }
 
 bool TDatabase::Add_Software_Monitor_Time(int seconds)
 {
-    return Add_Usage(MONITOR_TIME, seconds);
+    return In_Usage_Transaction([&](TUsageTotals *totals)
+                                { return totals->Add_Period(MONITOR_TIME, seconds); });
 }
 
 bool TDatabase::Add_Software_Run_Time(int seconds)
 {
-    return Add_Usage(RUN_TIME, seconds);
+    return In_Usage_Transaction([&](TUsageTotals *totals) { return totals->Add_Period(RUN_TIME, seconds); });
 }
 
-bool TDatabase::Add_Usage(TUsageTotal total, int seconds)
+bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &token)
 {
-    return In_Usage_Transaction([&](QSqlDatabase db) { return Add_Usage_Period(db, total, seconds); });
+    return In_Usage_Transaction([&](TUsageTotals *totals)
+                                { return totals->Add_Once(total, seconds, token); });
 }
 
-bool TDatabase::In_Usage_Transaction(const std::function<bool(QSqlDatabase)> &work)
+// A usage row made again inside a transaction that is rolled back was not
+// made: its notices are kept only with a commit.
+bool TDatabase::In_Usage_Transaction(const std::function<bool(TUsageTotals *)> &work)
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QSqlDatabase db;
@@ -272,78 +221,19 @@ bool TDatabase::In_Usage_Transaction(const std::function<bool(QSqlDatabase)> &wo
     }
     if (!db.transaction())
     {
-        d_last_error = Reason("usage", db.lastError());
+        d_last_error = Write_Failure(QStringLiteral("usage"), db.lastError());
         return false;
     }
-    // A usage row made again inside a transaction that is rolled back was not made.
-    const QStringList notices = d_notices;
-    const bool done = work(db);
+    TUsageTotals totals(db);
+    const bool done = work(&totals);
     if (done && db.commit())
+    {
+        d_notices << totals.Notices();
         return true;
-    if (done)
-        d_last_error = Reason("usage", db.lastError());
+    }
+    d_last_error = done ? Write_Failure(QStringLiteral("usage"), db.lastError()) : totals.Last_Error();
     db.rollback();
-    d_notices = notices;
     return false;
-}
-
-// The total and the period as a row of its own (which a central database is
-// sent), inside the caller's transaction.
-bool TDatabase::Add_Usage_Period(QSqlDatabase db, TUsageTotal total, int seconds)
-{
-    QSqlQuery query(db);
-    if (!Add_Usage_Total(Usage_Column(total), seconds))
-        return false;
-    if (Execute(&query, QLatin1String(USAGE_PERIOD_TABLE)) &&
-        Execute(&query,
-                TSqlText::Fill("INSERT INTO usage_period(total,seconds,recorded) VALUES('%1',%2,'%3')",
-                               {QLatin1String(total == MONITOR_TIME ? "monitor" : "run"),
-                                TSqlText::Number(seconds),
-                                QDateTime::currentDateTimeUtc().toString(Qt::ISODate)})))
-        return true;
-    d_last_error = Reason("usage_period", query.lastError());
-    return false;
-}
-
-bool TDatabase::Add_Usage_Total(const char *column, int seconds)
-{
-    std::lock_guard<std::recursive_mutex> lock(d_mutex);
-    QSqlDatabase db;
-    if (!Connection(&db))
-    {
-        d_last_error = QStringLiteral("Not connected");
-        return false;
-    }
-    bool valid;
-    const int stored = Usage_Total(column, &valid);
-    // Signed 32-bit arithmetic as stored, without the undefined overflow of int.
-    const qint32 total = qint32(quint32(stored) + quint32(seconds));
-
-    QSqlQuery query(db);
-    if (!Execute(
-            &query,
-            QStringLiteral("UPDATE usage SET %1 = %2").arg(QLatin1String(column), TSqlText::Number(total))))
-    {
-        d_last_error = Reason("usage", query.lastError());
-        return false;
-    }
-    if (query.numRowsAffected() > 0)
-        return true;
-    // The row is gone (the file was changed outside the program): updating
-    // nothing would lose the period, and keeping it pending would hold up every
-    // later entry. The totals start again from this period.
-    const bool monitor = qstrcmp(column, Usage_Column(MONITOR_TIME)) == 0;
-    if (!Execute(&query,
-                 QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(%1,%2)")
-                     .arg(TSqlText::Number(monitor ? total : 0), TSqlText::Number(monitor ? 0 : total))))
-    {
-        d_last_error = Reason("usage", query.lastError());
-        return false;
-    }
-    d_notices << QStringLiteral(
-        "WAR:  The usage totals were missing from the database; they start again from "
-        "this period.");
-    return true;
 }
 
 QStringList TDatabase::Take_Notices()
@@ -354,45 +244,12 @@ QStringList TDatabase::Take_Notices()
     return notices;
 }
 
-const char *TDatabase::Usage_Column(TUsageTotal total)
-{
-    return total == MONITOR_TIME ? "software_monitor_time" : "software_run_time";
-}
-
-bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &token)
-{
-    return In_Usage_Transaction(
-        [&](QSqlDatabase db)
-        {
-            QSqlQuery query(db);
-            if (!Execute(&query, QStringLiteral(
-                                     "CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)")) ||
-                !Execute(&query, TSqlText::Fill("SELECT 1 FROM usage_journal WHERE token='%1'",
-                                                {TSqlText::Text(token)})))
-            {
-                d_last_error = Reason("usage", query.lastError());
-                return false;
-            }
-            if (query.next())
-                return true;
-            if (!Add_Usage_Period(db, total, seconds))
-                return false;
-            if (Execute(&query, TSqlText::Fill("INSERT INTO usage_journal(token) VALUES('%1')",
-                                               {TSqlText::Text(token)})))
-                return true;
-            d_last_error = Reason("usage", query.lastError());
-            return false;
-        });
-}
-
 void TDatabase::Forget_Usage_Token(const QString &token)
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QSqlDatabase db;
-    if (!Connection(&db))
-        return;
-    QSqlQuery query(db);
-    Execute(&query, TSqlText::Fill("DELETE FROM usage_journal WHERE token='%1'", {TSqlText::Text(token)}));
+    if (Connection(&db))
+        TUsageTotals(db).Forget(token);
 }
 
 void TDatabase::Set_Busy_Timeout(int msec)
@@ -510,69 +367,200 @@ bool TDatabase::Add_Program_Entry(const TDatabaseItem &item)
     // program without times or with only some of its messages.
     if (!db.transaction())
     {
-        d_last_error = Reason("program", db.lastError());
+        d_last_error = Write_Failure(QStringLiteral("program"), db.lastError());
         return false;
     }
-    if (!Insert_Entry(db, item))
+    TEntryWriter writer(db);
+    if (!writer.Insert(item))
     {
+        d_last_error = writer.Last_Error();
         db.rollback();
         return false;
     }
     if (!db.commit())
     {
-        d_last_error = Reason("program", db.lastError());
+        d_last_error = Write_Failure(QStringLiteral("program"), db.lastError());
         db.rollback();
         return false;
     }
     return true;
 }
 
-bool TDatabase::Insert_Entry(QSqlDatabase db, const TDatabaseItem &item)
+// The reads behind the lists, the report and the exports.
+
+QStringList TDatabase::Dates()
 {
-    const QDateTime date_time = item.Date_Time();
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    // Distinct texts in order of first occurrence, as the plain list made distinct would give them.
+    QStringList dates =
+        First_Column(QStringLiteral("SELECT date FROM program GROUP BY date ORDER BY MIN(program_id)"));
+    dates.removeDuplicates();
+    return dates;
+}
+
+QStringList TDatabase::Program_Names(const QStringList &dates)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QStringList names;
+    if (dates.isEmpty())
+        names =
+            First_Column(QStringLiteral("SELECT name FROM program GROUP BY name ORDER BY MIN(program_id)"));
+    else if (dates.size() > MANY_DATES)
+    {
+        QSqlDatabase db;
+        if (Connection(&db))
+            names = TEntryReader(db).Names_On_Dates(dates);
+    }
+    else
+        for (const QString &date : dates)
+            names += First_Column(TSqlText::Fill(
+                "SELECT name FROM program WHERE date='%1' GROUP BY name ORDER BY MIN(program_id)",
+                {TSqlText::Text(date)}));
+    names.removeDuplicates();
+    return names;
+}
+
+QStringList TDatabase::Program_Times(const QString &name, const QString &date_text)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    return First_Column(
+        TSqlText::Fill("SELECT time FROM program WHERE name='%1' AND date='%2' ORDER BY program_id",
+                       {TSqlText::Text(name), TSqlText::Text(date_text)}));
+}
+
+void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
+{
+    *found = false;
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return;
     QSqlQuery query(db);
-    if (!Execute(&query,
-                 TSqlText::Fill("INSERT INTO program (name,revision,date,time) VALUES ('%1','%2','%3','%4')",
-                                {TSqlText::Text(item.Name()), TSqlText::Text(item.Revision()),
-                                 TSqlText::Text(TStoredForm::Date_Text(date_time.date())),
-                                 TSqlText::Text(TStoredForm::Time_Text(date_time.time()))})))
-    {
-        d_last_error = Reason("program", query.lastError());
-        return false;
-    }
+    if (!Execute(&query, TSqlText::Fill("SELECT execution_time,idle_time,point_count FROM program_data WHERE "
+                                        "program_id=%1 ORDER BY rowid "
+                                        "LIMIT 1",
+                                        {TSqlText::Number(program_id)})) ||
+        !query.next())
+        return;
+    // A file edited by hand may hold negative numbers; a record never does.
+    item->Set_Execution_Time(qMax(0, query.value(0).toInt()));
+    item->Set_Idle_Time(qMax(0, query.value(1).toInt()));
+    item->Set_Point_Count(qMax(0, query.value(2).toInt()));
+    *found = true;
+}
 
-    // The key of the row just inserted, from the insert itself: a lookup by
-    // name, date and time could find another row.
-    const QVariant row = query.lastInsertId();
-    if (!row.isValid() ||
-        !Execute(&query, QStringLiteral("SELECT program_id FROM program WHERE rowid=%1")
-                             .arg(TSqlText::Number(row.toLongLong()))) ||
-        !query.next() || query.isNull(0))
-    {
-        d_last_error = QStringLiteral("Cannot add data to table 'program'.  Reason: No key for the new row");
-        return false;
-    }
-    const QString key = TSqlText::Number(query.value(0).toLongLong());
-    if (!Execute(&query,
-                 TSqlText::Fill(
-                     "INSERT INTO program_data (program_id,execution_time,idle_time,point_count) VALUES "
-                     "(%1,%2,%3,%4)",
-                     {key, TSqlText::Number(item.Execution_Time()), TSqlText::Number(item.Idle_Time()),
-                      TSqlText::Number(item.Point_Count())})))
-    {
-        d_last_error = Reason("program_data", query.lastError());
-        return false;
-    }
+void TDatabase::Read_Messages(int program_id, TDatabaseItem *item)
+{
+    for (const QString &message :
+         First_Column(TSqlText::Fill("SELECT message FROM program_message WHERE program_id=%1 ORDER BY rowid",
+                                     {TSqlText::Number(program_id)})))
+        item->Add_Error_Message(message);
+}
 
-    for (int index = 0; index < item.Error_Message_Count(); ++index)
+TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_text,
+                                       const QString &time_text, bool *valid)
+{
+    Q_ASSERT_X(valid, SOURCE, "valid");
+    bool ignored;
+    if (!valid)
+        valid = &ignored;
+    *valid = false;
+
+    TDatabaseItem item;
+    item.Set_Name(name);
+    item.Set_Date_Time(TStoredForm::Date_Time(date_text, time_text));
+
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return item;
+    int program_id = -1;
     {
+        QSqlQuery query(db);
         if (!Execute(&query,
-                     TSqlText::Fill("INSERT INTO program_message (program_id,message) VALUES (%1,'%2')",
-                                    {key, TSqlText::Text(item.Error_Message(index))})))
+                     TSqlText::Fill(
+                         "SELECT program_id,revision FROM program WHERE name='%1' AND date='%2' AND "
+                         "time='%3' ORDER BY program_id LIMIT 1",
+                         {TSqlText::Text(name), TSqlText::Text(date_text), TSqlText::Text(time_text)})) ||
+            !query.next())
+            return item;
+        program_id = query.value(0).toInt();
+        item.Set_Revision(query.value(1).toString());
+    }
+    if (program_id < 0)
+        return item;
+    Read_Data(program_id, &item, valid);
+    if (*valid)
+        Read_Messages(program_id, &item);
+    return item;
+}
+
+std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const QString &date_text)
+{
+    std::vector<TDatabaseItem> items;
+    std::vector<int> program_ids;
+    TDatabaseItem item;
+    item.Set_Name(name);
+
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QSqlDatabase db;
+    if (!Connection(&db))
+        return items;
+    {
+        QSqlQuery query(db);
+        if (!Execute(
+                &query,
+                TSqlText::Fill(
+                    "SELECT program_id,time,revision FROM program WHERE name='%1' AND date='%2' ORDER BY "
+                    "program_id",
+                    {TSqlText::Text(name), TSqlText::Text(date_text)})))
+            return items;
+        while (query.next())
         {
-            d_last_error = Reason("program_message", query.lastError());
-            return false;
+            program_ids.push_back(query.value(0).toInt());
+            item.Set_Revision(query.value(2).toString());
+            item.Set_Date_Time(TStoredForm::Date_Time(date_text, query.value(1).toString()));
+            items.push_back(item);
         }
     }
-    return true;
+    Q_ASSERT_X(program_ids.size() == items.size(), SOURCE, "program_ids.size() == items.size()");
+
+    bool found;
+    for (size_t i = 0; i < items.size(); ++i)
+        Read_Data(program_ids[i], &items[i], &found);
+    for (size_t i = 0; i < items.size(); ++i)
+        Read_Messages(program_ids[i], &items[i]);
+    return items;
+}
+
+std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, const QStringList &dates,
+                                                      TEntryOrder order)
+{
+    std::vector<TDatabaseItem> items;
+    QSqlDatabase db;
+    {
+        std::lock_guard<std::recursive_mutex> lock(d_mutex);
+        if (!Connection(&db))
+            return items;
+    }
+    // Lists that name something twice would repeat entries in the nested loops:
+    // only those loops themselves give exactly that.
+    if (QSet<QString>(names.begin(), names.end()).size() != names.size() ||
+        QSet<QString>(dates.begin(), dates.end()).size() != dates.size())
+    {
+        const QStringList &outer = order == DATE_THEN_NAME ? dates : names;
+        const QStringList &inner = order == DATE_THEN_NAME ? names : dates;
+        for (const QString &first : outer)
+            for (const QString &second : inner)
+            {
+                const std::vector<TDatabaseItem> entries =
+                    order == DATE_THEN_NAME ? Program_Entries(second, first) : Program_Entries(first, second);
+                items.insert(items.end(), entries.begin(), entries.end());
+            }
+        return items;
+    }
+    // A report over years of records reads for a while: it does so on this
+    // thread's own connection without holding the object's lock, so that a
+    // store on the GUI thread waits at most for one statement (SQLite orders
+    // the two connections' reads and writes).
+    return TEntryReader(db).Read(names, dates, order == DATE_THEN_NAME);
 }

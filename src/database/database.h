@@ -3,6 +3,7 @@
 
 #include "src/database/connectionpool.h"
 #include "src/database/databaseitem.h"
+#include "src/database/usagetotals.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+class QSqlError;
 class QSqlQuery;
 class QThread;
 
@@ -30,11 +32,9 @@ public:
         DATE_THEN_NAME,
         NAME_THEN_DATE
     };
-    enum TUsageTotal
-    {
-        MONITOR_TIME,
-        RUN_TIME
-    };
+    using TUsageTotal = TUsageTotals::TTotal;
+    static constexpr TUsageTotal MONITOR_TIME = TUsageTotals::MONITOR_TIME;
+    static constexpr TUsageTotal RUN_TIME = TUsageTotals::RUN_TIME;
     // How long a statement waits for another process's lock on the file.
     static const int BUSY_TIMEOUT_MSEC = 10000;
 
@@ -88,19 +88,16 @@ public:
     QStringList Take_Notices();
     QString Database_File_Name() const;
 
+    // A statement run forward-only, for the classes that work on a connection of this object's.
+    static bool Execute(QSqlQuery *query, const QString &statement);
+    static QString Write_Failure(const QString &table, const QSqlError &error);
+
 private:
     bool Connection(QSqlDatabase *db) const;
-    bool Execute(QSqlQuery *query, const QString &statement);
     QStringList First_Column(const QString &statement);
-    QStringList Names_On_Many_Dates(const QStringList &dates);
-    int Usage_Total(const char *column, bool *valid);
-    bool Add_Usage_Total(const char *column, int seconds);
-    bool Add_Usage(TUsageTotal total, int seconds);
-    bool Add_Usage_Period(QSqlDatabase db, TUsageTotal total, int seconds);
+    int Usage_Total(TUsageTotal total, bool *valid);
     // WORK in one transaction under the lock; the notices it made are dropped with a rollback.
-    bool In_Usage_Transaction(const std::function<bool(QSqlDatabase)> &work);
-    static const char *Usage_Column(TUsageTotal total);
-    bool Insert_Entry(QSqlDatabase db, const TDatabaseItem &item);
+    bool In_Usage_Transaction(const std::function<bool(TUsageTotals *)> &work);
     void Read_Data(int program_id, TDatabaseItem *item, bool *found);
     void Read_Messages(int program_id, TDatabaseItem *item);
 

@@ -6,7 +6,10 @@ const char *const SOURCE = "src/database/databaseitem";
 const QString INVALID_TEXT = QStringLiteral("<invalid>");
 
 // A build without assertions must still never hold a negative number.
-int Not_Negative(int value) { return value < 0 ? 0 : value; }
+int Not_Negative(int value)
+{
+    return value < 0 ? 0 : value;
+}
 } // namespace
 
 TDatabaseItem::TDatabaseItem() : d_execution_time(0), d_idle_time(0), d_point_count(0) {}
@@ -48,7 +51,10 @@ QString TDatabaseItem::Time_Text() const
     return d_date_time.isValid() ? d_date_time.toString(QStringLiteral("hh mm ss ap")) : INVALID_TEXT;
 }
 
-void TDatabaseItem::Clear() { *this = TDatabaseItem(); }
+void TDatabaseItem::Clear()
+{
+    *this = TDatabaseItem();
+}
 
 void TDatabaseItem::Remove_Illegal_Characters()
 {

@@ -5,6 +5,7 @@
 #include "src/database/sqltext.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -154,10 +155,12 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
     // A missing name or date never equals a text in a statement's condition.
-    if (!query.exec(QStringLiteral("SELECT program_id,%2,%3,%4,%5 FROM program%1%6 name IS NOT NULL AND date IS "
-                                   "NOT NULL ORDER BY program_id")
-                        .arg(filter, Text_Column("name"), Text_Column("date"), Text_Column("time"),
-                             Text_Column("revision"), filter.isEmpty() ? QStringLiteral(" WHERE") : QStringLiteral(" AND"))))
+    if (!query.exec(
+            QStringLiteral("SELECT program_id,%2,%3,%4,%5 FROM program%1%6 name IS NOT NULL AND date IS "
+                           "NOT NULL ORDER BY program_id")
+                .arg(filter, Text_Column("name"), Text_Column("date"), Text_Column("time"),
+                     Text_Column("revision"),
+                     filter.isEmpty() ? QStringLiteral(" WHERE") : QStringLiteral(" AND"))))
         return items;
     while (query.next())
     {
@@ -253,4 +256,35 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         items[size_t(position_of_row[size_t(message_owner[size_t(message_row.second)])])].Add_Error_Message(
             messages.at(message_row.second));
     return items;
+}
+
+// The names of every date in one pass over the file in recording order,
+// grouped as the statements per date would give them: for thousands of dates
+// one pass is faster than a statement each.
+QStringList TEntryReader::Names_On_Dates(const QStringList &dates)
+{
+    QHash<QString, int> positions;
+    for (int i = dates.size() - 1; i >= 0; --i)
+        positions.insert(dates.at(i), i);
+    std::vector<QStringList> names_of_date(size_t(dates.size()));
+    std::vector<QSet<QString>> seen(size_t(dates.size()));
+    QSqlQuery query(d_db);
+    if (TDatabase::Execute(&query, QStringLiteral("SELECT date,name FROM program ORDER BY program_id")))
+        while (query.next())
+        {
+            // A name that is NULL shows as empty, as the statements per date give it.
+            const auto position = positions.constFind(query.value(0).toString());
+            if (query.isNull(0) || position == positions.constEnd())
+                continue;
+            const QString name = query.value(1).toString();
+            if (!seen[size_t(*position)].contains(name))
+            {
+                seen[size_t(*position)].insert(name);
+                names_of_date[size_t(*position)].append(name);
+            }
+        }
+    QStringList names;
+    for (const QStringList &on_date : names_of_date)
+        names += on_date;
+    return names;
 }

@@ -22,6 +22,9 @@ public:
     explicit TEntryReader(const QSqlDatabase &db);
 
     std::vector<TDatabaseItem> Read(const QStringList &names, const QStringList &dates, bool dates_outside);
+    // The distinct names of each date in one pass in recording order, date after
+    // date: for thousands of dates faster than a statement each.
+    QStringList Names_On_Dates(const QStringList &dates);
 
 private:
     QString Filter(const QStringList &names, const QStringList &dates) const;

@@ -28,7 +28,8 @@ bool TLocalisedForms::Rewrite()
     query.setForwardOnly(true);
     // One pass that finds nothing in a file written in the stored form. A file
     // whose table has another shape is not this one's to mend.
-    if (!query.exec(QStringLiteral("SELECT 1 FROM program WHERE %1 OR %2 LIMIT 1").arg(Not_Stored(DATE), Not_Stored(TIME))) ||
+    if (!query.exec(QStringLiteral("SELECT 1 FROM program WHERE %1 OR %2 LIMIT 1")
+                        .arg(Not_Stored(DATE), Not_Stored(TIME))) ||
         !query.next())
         return true;
     query.finish();
@@ -56,7 +57,8 @@ bool TLocalisedForms::Map(const QString &column, TMapping *mapping)
 {
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT %1,count(*) FROM program WHERE %2 GROUP BY %1").arg(column, Not_Stored(column))))
+    if (!query.exec(QStringLiteral("SELECT %1,count(*) FROM program WHERE %2 GROUP BY %1")
+                        .arg(column, Not_Stored(column))))
         return Fail(QStringLiteral("read"), query.lastError());
     while (query.next())
     {
@@ -89,7 +91,8 @@ bool TLocalisedForms::Apply(const QString &column, const TMapping &mapping)
     if (mapping.isEmpty())
         return true;
     QSqlQuery query(d_db);
-    if (!query.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS quorvex_form_map(old TEXT PRIMARY KEY,new TEXT)")) ||
+    if (!query.exec(QStringLiteral(
+            "CREATE TEMP TABLE IF NOT EXISTS quorvex_form_map(old TEXT PRIMARY KEY,new TEXT)")) ||
         !query.exec(QStringLiteral("DELETE FROM %1").arg(MAP_TABLE)) ||
         !query.prepare(QStringLiteral("INSERT INTO %1(old,new) VALUES(?,?)").arg(MAP_TABLE)))
         return Fail(QStringLiteral("prepare"), query.lastError());
@@ -105,7 +108,8 @@ bool TLocalisedForms::Apply(const QString &column, const TMapping &mapping)
                         .arg(column, MAP_TABLE)))
         return Fail(QStringLiteral("update"), query.lastError());
     d_rewritten_rows += query.numRowsAffected();
-    return query.exec(QStringLiteral("DROP TABLE %1").arg(MAP_TABLE)) || Fail(QStringLiteral("drop"), query.lastError());
+    return query.exec(QStringLiteral("DROP TABLE %1").arg(MAP_TABLE)) ||
+           Fail(QStringLiteral("drop"), query.lastError());
 }
 
 bool TLocalisedForms::Fail(const QString &what, const QSqlError &error)
@@ -118,14 +122,17 @@ QStringList TLocalisedForms::Notices() const
 {
     QStringList notices;
     if (d_rewritten_rows > 0)
-        notices << QStringLiteral("INF:  %1 dates and times stored in a language's own names were rewritten in "
-                                  "the stored form.")
+        notices << QStringLiteral(
+                       "INF:  %1 dates and times stored in a language's own names were rewritten in "
+                       "the stored form.")
                        .arg(d_rewritten_rows);
     if (!d_error.isEmpty())
-        notices << QStringLiteral("ERR:  Dates and times in a language's own names not rewritten: %1").arg(d_error);
+        notices << QStringLiteral("ERR:  Dates and times in a language's own names not rewritten: %1")
+                       .arg(d_error);
     if (d_unreadable_rows > 0)
-        notices << QStringLiteral("WAR:  %1 entries have a date or time that cannot be read; they are left as "
-                                  "they are (%2).")
+        notices << QStringLiteral(
+                       "WAR:  %1 entries have a date or time that cannot be read; they are left as "
+                       "they are (%2).")
                        .arg(d_unreadable_rows)
                        .arg(QStringList(d_unreadable.mid(0, MAXIMUM_NAMED)).join(QStringLiteral(", ")) +
                             (d_unreadable.size() > MAXIMUM_NAMED ? QStringLiteral(", ...") : QString()));

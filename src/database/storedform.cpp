@@ -27,7 +27,8 @@ void Add_Meaning(TMeanings *meanings, const QString &name, int meaning)
 
 const QList<QLocale> &All_Locales()
 {
-    static const QList<QLocale> locales = [] {
+    static const QList<QLocale> locales = []
+    {
         QList<QLocale> made;
         // The locales the list gives carry no names of their own in Qt 5: each
         // is made again from its language, script and country.
@@ -42,7 +43,8 @@ const QList<QLocale> &All_Locales()
 // Month names as "MMM" writes them (and their stand-alone forms), in every language.
 const TMeanings &Month_Names()
 {
-    static const TMeanings names = [] {
+    static const TMeanings names = []
+    {
         TMeanings meanings;
         for (const QLocale &locale : All_Locales())
             for (int month = 1; month <= 12; ++month)
@@ -58,7 +60,8 @@ const TMeanings &Month_Names()
 // The markers as "ap" writes them (lower case): 0 before noon, 1 after.
 const TMeanings &Day_Halves()
 {
-    static const TMeanings halves = [] {
+    static const TMeanings halves = []
+    {
         TMeanings meanings;
         for (const QLocale &locale : All_Locales())
         {
@@ -89,8 +92,14 @@ int Meaning(const TMeanings &meanings, const QString &name)
     return meanings.value(name, -1);
 }
 
-int Code(QChar c) { return c.unicode(); }
-int Code(char c) { return static_cast<unsigned char>(c); }
+int Code(QChar c)
+{
+    return c.unicode();
+}
+int Code(char c)
+{
+    return static_cast<unsigned char>(c);
+}
 
 // "hh mm ss am" read directly, without a pattern: a report reads a time per
 // execution. Invalid for anything else.
@@ -99,7 +108,8 @@ template <typename TText> QTime Direct_Time(const TText &text)
     if (text.size() != 11 || Code(text[2]) != ' ' || Code(text[5]) != ' ' || Code(text[8]) != ' ' ||
         Code(text[10]) != 'm' || (Code(text[9]) != 'a' && Code(text[9]) != 'p'))
         return QTime();
-    const auto two_digits = [&text](int at) {
+    const auto two_digits = [&text](int at)
+    {
         const int tens = Code(text[at]) - '0';
         const int ones = Code(text[at + 1]) - '0';
         return tens >= 0 && tens <= 9 && ones >= 0 && ones <= 9 ? tens * 10 + ones : -100;
@@ -111,9 +121,15 @@ template <typename TText> QTime Direct_Time(const TText &text)
 }
 } // namespace
 
-QString TStoredForm::Date_Text(const QDate &date) { return QLocale::c().toString(date, DATE_FORM); }
+QString TStoredForm::Date_Text(const QDate &date)
+{
+    return QLocale::c().toString(date, DATE_FORM);
+}
 
-QString TStoredForm::Time_Text(const QTime &time) { return QLocale::c().toString(time, TIME_FORM); }
+QString TStoredForm::Time_Text(const QTime &time)
+{
+    return QLocale::c().toString(time, TIME_FORM);
+}
 
 QStringList TStoredForm::Date_Texts(const QDate &first, const QDate &last)
 {
@@ -131,7 +147,10 @@ QDateTime TStoredForm::Date_Time(const QString &date_text, const QString &time_t
     return date_time;
 }
 
-QDate TStoredForm::Date(const QString &date_text) { return QLocale::c().toDate(date_text, DATE_FORM); }
+QDate TStoredForm::Date(const QString &date_text)
+{
+    return QLocale::c().toDate(date_text, DATE_FORM);
+}
 
 QTime TStoredForm::Time(const QString &time_text)
 {
@@ -194,10 +213,12 @@ QString TStoredForm::Date_Not_Stored(const QString &column)
     QStringList months;
     for (int month = 1; month <= 12; ++month)
         months << QLatin1Char('\'') + QLocale::c().monthName(month, QLocale::ShortFormat) + QLatin1Char('\'');
-    return QStringLiteral("NOT (length(%1)=11 AND substr(%1,6,3) IN (%2))").arg(column, months.join(QLatin1Char(',')));
+    return QStringLiteral("NOT (length(%1)=11 AND substr(%1,6,3) IN (%2))")
+        .arg(column, months.join(QLatin1Char(',')));
 }
 
 QString TStoredForm::Time_Not_Stored(const QString &column)
 {
-    return QStringLiteral("NOT (length(%1)=11 AND substr(%1,10) IN ('%2','%3'))").arg(column, MORNING, AFTERNOON);
+    return QStringLiteral("NOT (length(%1)=11 AND substr(%1,10) IN ('%2','%3'))")
+        .arg(column, MORNING, AFTERNOON);
 }
