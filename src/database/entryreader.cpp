@@ -16,8 +16,10 @@ namespace
 // Up to this many texts go into the statement; beyond, every row is read and the selection is made here.
 const int MAXIMUM_LISTED = 64;
 
+} // namespace
+
 // One execution of the selection; its name and date are the lists' own texts at these positions.
-struct TRow
+struct TEntryReader::TRow
 {
     int outer;
     int inner;
@@ -26,6 +28,8 @@ struct TRow
     QString revision;
 };
 
+namespace
+{
 // The texts repeat over years of records: each row shares the one copy of its
 // text, converted from its bytes once (all of them: a zero character included).
 QString Shared(QHash<QByteArray, QString> *texts, const QByteArray &bytes)
@@ -60,9 +64,11 @@ void In_Recording_Order(std::vector<std::pair<qint64, int>> *rows)
         std::sort(rows->begin(), rows->end());
 }
 
+} // namespace
+
 // From a program_id to its row of the selection. Keys are assigned one after
 // the other, so a table by key serves; keys spread far apart take a hash.
-class TRowIndex
+class TEntryReader::TRowIndex
 {
 public:
     explicit TRowIndex(const std::vector<int> &program_ids)
@@ -92,6 +98,8 @@ private:
     QHash<int, int> d_hash;
 };
 
+namespace
+{
 QHash<QByteArray, int> Positions(const QStringList &texts)
 {
     QHash<QByteArray, int> positions;
@@ -138,20 +146,46 @@ QDate TEntryReader::Date(const QString &date_text)
     return *date;
 }
 
+// What one read has found so far, row by row in recording order of the program table.
+struct TEntryReader::TSelection
+{
+    std::vector<TRow> rows;
+    std::vector<int> program_ids;
+    // Where each row's item stands in the result.
+    std::vector<int> position_of_row;
+    std::vector<TDatabaseItem> items;
+};
+
 std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates,
                                               bool dates_outside)
 {
-    std::vector<TDatabaseItem> items;
     if (names.isEmpty() || dates.isEmpty())
-        return items;
+        return std::vector<TDatabaseItem>();
+    const QString filter = Filter(names, dates);
+    TSelection selection;
+    if (!Read_Programs(names, dates, dates_outside, filter, &selection))
+        return std::vector<TDatabaseItem>();
+    Arrange(names, dates, dates_outside, &selection);
+
+    // The selection's rows of the other two tables, found through their
+    // program_id index, then taken in recording order (rowid) as the plain
+    // statements give them.
+    const QString selected =
+        filter.isEmpty()
+            ? QString()
+            : QStringLiteral(" WHERE program_id IN (SELECT program_id FROM program%1)").arg(filter);
+    const TRowIndex row_of_program(selection.program_ids);
+    Read_Figures(selected, row_of_program, &selection);
+    Read_Messages(selected, row_of_program, &selection);
+    return std::move(selection.items);
+}
+
+bool TEntryReader::Read_Programs(const QStringList &names, const QStringList &dates, bool dates_outside,
+                                 const QString &filter, TSelection *selection)
+{
     const QHash<QByteArray, int> name_positions = Positions(names);
     const QHash<QByteArray, int> date_positions = Positions(dates);
-    const QString filter = Filter(names, dates);
-
-    std::vector<TRow> rows;
-    std::vector<int> program_ids;
     QHash<QByteArray, QString> revisions;
-    QHash<QByteArray, QString> shared_messages;
     QSqlQuery query(d_db);
     query.setForwardOnly(true);
     // A missing name or date never equals a text in a statement's condition.
@@ -161,7 +195,7 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
                 .arg(filter, Text_Column("name"), Text_Column("date"), Text_Column("time"),
                      Text_Column("revision"),
                      filter.isEmpty() ? QStringLiteral(" WHERE") : QStringLiteral(" AND"))))
-        return items;
+        return false;
     while (query.next())
     {
         const auto name_position = name_positions.constFind(Bytes(query.value(1)));
@@ -169,15 +203,20 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         if (name_position == name_positions.constEnd() || date_position == date_positions.constEnd())
             continue;
         const int program_id = query.value(0).toInt();
-        program_ids.push_back(program_id);
-        rows.push_back({dates_outside ? *date_position : *name_position,
-                        dates_outside ? *name_position : *date_position, program_id,
-                        TStoredForm::Time(Bytes(query.value(3))), Shared(&revisions, Bytes(query.value(4)))});
+        selection->program_ids.push_back(program_id);
+        selection->rows.push_back({dates_outside ? *date_position : *name_position,
+                                   dates_outside ? *name_position : *date_position, program_id,
+                                   TStoredForm::Time(Bytes(query.value(3))),
+                                   Shared(&revisions, Bytes(query.value(4)))});
     }
+    return true;
+}
 
-    const TRowIndex row_of_program(program_ids);
-
-    // Groups as the nested loops make them; within a group, recording order.
+// Groups as the nested loops make them; within a group, recording order.
+void TEntryReader::Arrange(const QStringList &names, const QStringList &dates, bool dates_outside,
+                           TSelection *selection)
+{
+    const std::vector<TRow> &rows = selection->rows;
     std::vector<int> order(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
@@ -186,31 +225,30 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
                          return rows[a].outer != rows[b].outer ? rows[a].outer < rows[b].outer
                                                                : rows[a].inner < rows[b].inner;
                      });
-    std::vector<int> position_of_row(rows.size());
-    items.resize(rows.size());
+    selection->position_of_row.resize(rows.size());
+    selection->items.resize(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
     {
         const TRow &row = rows[order[i]];
-        position_of_row[order[i]] = int(i);
+        selection->position_of_row[order[i]] = int(i);
         const int name_position = dates_outside ? row.inner : row.outer;
         const int date_position = dates_outside ? row.outer : row.inner;
-        TDatabaseItem &item = items[i];
+        TDatabaseItem &item = selection->items[i];
         item.Set_Name(names.at(name_position));
         item.Set_Revision(row.revision);
         // One conversion to local time instead of the two of setDate and setTime:
         // the same value (a time that does not parse is midnight in both).
         item.Set_Date_Time(QDateTime(Date(dates.at(date_position)), row.time));
     }
+}
 
-    // The selection's rows of the other two tables, found through their
-    // program_id index, then taken in recording order (rowid) as the plain
-    // statements give them.
-    const QString selected =
-        filter.isEmpty()
-            ? QString()
-            : QStringLiteral(" WHERE program_id IN (SELECT program_id FROM program%1)").arg(filter);
+void TEntryReader::Read_Figures(const QString &selected, const TRowIndex &row_of_program,
+                                TSelection *selection)
+{
     std::vector<std::pair<qint64, int>> data_rows;
     std::vector<TData> data;
+    QSqlQuery query(d_db);
+    query.setForwardOnly(true);
     if (query.exec(
             QStringLiteral("SELECT rowid,program_id,execution_time,idle_time,point_count FROM program_data%1")
                 .arg(selected)))
@@ -224,22 +262,29 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         }
     In_Recording_Order(&data_rows);
     // The first data row of an entry counts; a hand-edited file may hold negative numbers, a record never.
-    std::vector<bool> with_data(rows.size(), false);
+    std::vector<bool> with_data(selection->rows.size(), false);
     for (const auto &data_row : data_rows)
     {
         const TData &values = data[size_t(data_row.second)];
         if (with_data[size_t(values.row)])
             continue;
         with_data[size_t(values.row)] = true;
-        TDatabaseItem &item = items[size_t(position_of_row[size_t(values.row)])];
+        TDatabaseItem &item = selection->items[size_t(selection->position_of_row[size_t(values.row)])];
         item.Set_Execution_Time(qMax(0, values.execution_time));
         item.Set_Idle_Time(qMax(0, values.idle_time));
         item.Set_Point_Count(qMax(0, values.point_count));
     }
+}
 
+void TEntryReader::Read_Messages(const QString &selected, const TRowIndex &row_of_program,
+                                 TSelection *selection)
+{
     std::vector<std::pair<qint64, int>> message_rows;
     QStringList messages;
     std::vector<int> message_owner;
+    QHash<QByteArray, QString> shared_messages;
+    QSqlQuery query(d_db);
+    query.setForwardOnly(true);
     if (query.exec(QStringLiteral("SELECT rowid,program_id,%2 FROM program_message%1")
                        .arg(selected, Text_Column("message"))))
         while (query.next())
@@ -253,9 +298,9 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
         }
     In_Recording_Order(&message_rows);
     for (const auto &message_row : message_rows)
-        items[size_t(position_of_row[size_t(message_owner[size_t(message_row.second)])])].Add_Error_Message(
-            messages.at(message_row.second));
-    return items;
+        selection
+            ->items[size_t(selection->position_of_row[size_t(message_owner[size_t(message_row.second)])])]
+            .Add_Error_Message(messages.at(message_row.second));
 }
 
 // The names of every date in one pass over the file in recording order,

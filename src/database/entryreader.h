@@ -27,6 +27,16 @@ public:
     QStringList Names_On_Dates(const QStringList &dates);
 
 private:
+    struct TRow;
+    class TRowIndex;
+    struct TSelection;
+
+    bool Read_Programs(const QStringList &names, const QStringList &dates, bool dates_outside,
+                       const QString &filter, TSelection *selection);
+    void Arrange(const QStringList &names, const QStringList &dates, bool dates_outside,
+                 TSelection *selection);
+    void Read_Figures(const QString &selected, const TRowIndex &row_of_program, TSelection *selection);
+    void Read_Messages(const QString &selected, const TRowIndex &row_of_program, TSelection *selection);
     QString Filter(const QStringList &names, const QStringList &dates) const;
     QString Text_Column(const char *column) const;
     QByteArray Bytes(const QVariant &value) const;

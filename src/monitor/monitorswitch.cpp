@@ -18,14 +18,14 @@ const char *const TMonitorSwitch::ICON_CONNECTED = ":/toolbar/connected_x32.png"
 const char *const TMonitorSwitch::ICON_ERROR = ":/toolbar/err_connect_x32.png";
 
 TMonitorSwitch::TMonitorSwitch(TRecorder *recorder, QObject *parent)
-    : QObject(parent), d_recorder(recorder), d_watcher(new TMonitorProcess(this)),
-      d_link(new TSoftwareLink(recorder, this)), d_tick(new QTimer(this)), d_stale_reports(false)
+    : QObject(parent), d_recorder(recorder), d_watcher(new TMonitorProcess(WINDOW_CLASS, this)),
+      d_link(new TSoftwareLink(recorder, this)), d_tick(new QTimer(this))
 {
     d_tick->setInterval(TICK_MSEC);
     connect(d_link, &TSoftwareLink::Status, this, &TMonitorSwitch::Status);
     connect(d_tick, &QTimer::timeout, d_recorder, &TRecorder::Tick);
-    connect(d_watcher, &QThread::started, this, &TMonitorSwitch::Watcher_Started);
-    connect(d_watcher, &QThread::finished, this, &TMonitorSwitch::Watcher_Finished);
+    connect(d_watcher, &TMonitorProcess::Started, this, &TMonitorSwitch::Watcher_Started);
+    connect(d_watcher, &TMonitorProcess::Finished, this, &TMonitorSwitch::Watcher_Finished);
     connect(d_watcher, &TMonitorProcess::Class_Visible, this, &TMonitorSwitch::Window_Visible);
 }
 
@@ -47,7 +47,7 @@ void TMonitorSwitch::Toggle()
         d_recorder->Switch_Off();
         d_tick->stop();
         d_link->Disconnect();
-        d_watcher->d_stop_requested.store(true, std::memory_order_relaxed);
+        d_watcher->Stop();
         emit Status(QStringLiteral("INF:  Disconnected."));
         return;
     }
@@ -55,26 +55,18 @@ void TMonitorSwitch::Toggle()
     emit Icon(ICON_CONNECTING);
     d_recorder->Switch_On();
     emit Status(QStringLiteral("INF:  Connecting..."));
-    // A run that is still ending would take the new start for itself and then
-    // end on the old stop request: let it end first (within about a second).
-    // What it reported meanwhile is still queued and no longer true.
-    if (d_watcher->isRunning())
-    {
-        d_watcher->wait();
-        d_stale_reports = true;
-    }
-    d_watcher->d_window_class = WINDOW_CLASS;
-    d_watcher->d_stop_requested.store(false, std::memory_order_relaxed);
-    d_watcher->start(QThread::NormalPriority);
+    // A run still ending is followed by this one; what it has not yet
+    // reported, its end included, is no longer true and never arrives (its
+    // period was counted at the switch-off).
+    d_watcher->Start();
 }
 
 void TMonitorSwitch::Close()
 {
     if (Monitoring())
         Toggle();
-    // Whatever the watcher is doing, its finished signal will come after the
-    // database is closed.
-    d_watcher->wait();
+    // What the watcher has not counted yet the recorder's Close counts.
+    d_watcher->Stop_And_Wait();
 }
 
 void TMonitorSwitch::Disconnect()
@@ -90,22 +82,15 @@ void TMonitorSwitch::Watcher_Started()
 
 void TMonitorSwitch::Watcher_Finished()
 {
-    // The end of a run that a quick switch-on has already replaced: its period
-    // was counted at the switch-off, and every report after it comes from the new run.
-    if (d_stale_reports)
-    {
-        d_stale_reports = false;
-        return;
-    }
     emit Status(QStringLiteral("INF:  Monitor Stopped"));
     d_recorder->Watcher_Finished();
 }
 
 void TMonitorSwitch::Window_Visible(bool visible)
 {
-    // A report queued before monitoring was switched off, or by a run since replaced, comes too late.
+    // A report queued before monitoring was switched off comes too late.
     const TRecorder::TConnection state = d_recorder->Connection();
-    if (state == TRecorder::TConnection::OFF || d_stale_reports)
+    if (state == TRecorder::TConnection::OFF)
         return;
     if (visible && state == TRecorder::TConnection::WAITING)
         return Attach();

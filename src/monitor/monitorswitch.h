@@ -49,9 +49,6 @@ private:
     TMonitorProcess *d_watcher;
     TSoftwareLink *d_link;
     QTimer *d_tick;
-    // Set from a switch-on that had to let the previous watcher run end until
-    // that run's queued finished signal: the reports queued before it are stale.
-    bool d_stale_reports;
 };
 
 #endif

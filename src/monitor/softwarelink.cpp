@@ -8,7 +8,10 @@ namespace
 {
 const QString PROG_ID = QStringLiteral("PCDLRN.Application");
 
-bool Online(const QString &machine_name) { return machine_name.startsWith(QLatin1String("CMM"), Qt::CaseInsensitive); }
+bool Online(const QString &machine_name)
+{
+    return machine_name.startsWith(QLatin1String("CMM"), Qt::CaseInsensitive);
+}
 
 // An event argument's object is only lent for the call: a wrapper takes a reference of its own.
 IDispatch *Borrowed(int argument_count, TAutomation::TArg *const arguments)
@@ -36,7 +39,8 @@ bool Machine_Name(TAutomation *part_program, QString *name)
     if (!part_program->Has_Interface())
         return false;
     // A property value carries its own reference, which the wrapper takes over.
-    TAutomation machine(part_program->GetProperty(QStringLiteral("ActiveMachine")).DispatchPointer(), nullptr);
+    TAutomation machine(part_program->GetProperty(QStringLiteral("ActiveMachine")).DispatchPointer(),
+                        nullptr);
     if (!machine.Has_Interface())
         return false;
     *name = machine.GetProperty(QStringLiteral("Name")).ToString();
@@ -55,7 +59,10 @@ TSoftwareLink::TSoftwareLink(TRecorder *recorder, QObject *parent)
     connect(this, &TSoftwareLink::Machine_Event, recorder, &TRecorder::Machine_Event);
 }
 
-TSoftwareLink::~TSoftwareLink() { Disconnect(); }
+TSoftwareLink::~TSoftwareLink()
+{
+    Disconnect();
+}
 
 bool TSoftwareLink::Connect()
 {
@@ -81,7 +88,7 @@ bool TSoftwareLink::Connect()
         return false;
     }
     d_application_events->Init_Events(d_pcdmis_folder + QStringLiteral("/pcdlrn.tlb"),
-                                       QStringLiteral("IApplicationEvents"));
+                                      QStringLiteral("IApplicationEvents"));
     d_application_events->Init_Event_Signals(d_pcdmis_folder + QStringLiteral("/appevents.tlb"));
     if (!d_application_events->Connect_Events())
     {
@@ -93,7 +100,8 @@ bool TSoftwareLink::Connect()
         return false;
     }
     connect(d_application_events, &TAutomation::Sink_Signal, this, &TSoftwareLink::Application_Event);
-    for (const char *event : {"OnStartExecution", "OnEndExecution", "OnOpenPartProgram", "OnClosePartProgram"})
+    for (const char *event :
+         {"OnStartExecution", "OnEndExecution", "OnOpenPartProgram", "OnClosePartProgram"})
         d_application_events->Add_Event_Signal(QLatin1String(event));
 
     TAutomation *part_program = d_application.GetSubObject(QStringLiteral("ActivePartProgram"));
@@ -128,7 +136,8 @@ bool TSoftwareLink::Init_Machine_Events(TAutomation *part_program)
         emit Status(QStringLiteral("ERR:  Cannot connect to PC-DMIS active machine..."));
         return false;
     }
-    if (!d_machine->Init_Events(d_pcdmis_folder + QStringLiteral("/pcdlrn.tlb"), QStringLiteral("IMachineEvents")))
+    if (!d_machine->Init_Events(d_pcdmis_folder + QStringLiteral("/pcdlrn.tlb"),
+                                QStringLiteral("IMachineEvents")))
         emit Status(QStringLiteral("ERR:  Init_Events failed"));
     if (!d_machine->Init_Event_Signals(d_pcdmis_folder + QStringLiteral("/machevents.tlb")))
         emit Status(QStringLiteral("ERR:  Init_Event_Signals failed"));
@@ -145,9 +154,13 @@ bool TSoftwareLink::Init_Machine_Events(TAutomation *part_program)
     return true;
 }
 
-void TSoftwareLink::Release_Machine() { Discard(&d_machine); }
+void TSoftwareLink::Release_Machine()
+{
+    Discard(&d_machine);
+}
 
-void TSoftwareLink::Application_Event(QString event_name, int argument_count, TAutomation::TArg *const arguments)
+void TSoftwareLink::Application_Event(QString event_name, int argument_count,
+                                      TAutomation::TArg *const arguments)
 {
     const bool open = event_name == QLatin1String("OnOpenPartProgram");
     if (open || event_name == QLatin1String("OnClosePartProgram"))

@@ -207,7 +207,7 @@ void TTestMonitor::Switching_Off_Stores_And_Counts()
         QStringLiteral("OPEN|1"));
     QVERIFY(Query(QStringLiteral("SELECT software_run_time FROM usage;")).toInt() >= 1);
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Monitor Stopped"));
-    QVERIFY(!Watcher()->isRunning());
+    QTRY_VERIFY(!Watcher()->Is_Running());
     QVERIFY(Query(QStringLiteral("SELECT software_monitor_time FROM usage;")).toInt() >= 1);
     // Events of the software no longer reach the window.
     QVERIFY(Run(QStringLiteral("hit;close")));
@@ -236,7 +236,7 @@ void TTestMonitor::Late_Report_After_Switching_Off()
     QCOMPARE(Status(), QStringLiteral("INF:  Disconnected."));
     // The watcher's report of the visible window arrives after the switch-off and changes nothing.
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Monitor Stopped"));
-    QVERIFY(!Watcher()->isRunning());
+    QTRY_VERIFY(!Watcher()->Is_Running());
     QVERIFY(Run(QStringLiteral("open CMM1 A UNSEEN;close")));
     QCOMPARE(Query(QStringLiteral("SELECT count(*) FROM program;")), QStringLiteral("0"));
     QVERIFY(Field("program_name").isEmpty());
@@ -249,7 +249,7 @@ void TTestMonitor::Quick_Off_And_On_Leaves_A_Watcher()
     Toggle();
     Toggle();
     QTRY_COMPARE(Status(), QStringLiteral("INF:  Connected"));
-    QVERIFY(Watcher()->isRunning());
+    QVERIFY(Watcher()->Is_Running());
     d_software->Quit();
     QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("INF:  Waiting for PC-DMIS software..."), 4000);
 }
@@ -259,7 +259,7 @@ void TTestMonitor::Closing_The_Window_Stores_And_Counts()
     Monitor_On();
     QVERIFY(Run(QStringLiteral("open CMM1 A AT_CLOSE;learn;wait 1100")));
     QVERIFY(d_window->close());
-    QVERIFY(!Watcher()->isRunning());
+    QVERIFY(!Watcher()->Is_Running());
     QCOMPARE(
         Query(QStringLiteral("SELECT name,point_count FROM program JOIN program_data USING(program_id);")),
         QStringLiteral("AT_CLOSE|1"));

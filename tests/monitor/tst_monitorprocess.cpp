@@ -15,8 +15,9 @@ class TReports : public QObject
 public:
     explicit TReports(TMonitorProcess *watcher)
     {
-        connect(watcher, &TMonitorProcess::Class_Visible, this, [this](bool visible) { d_reports.append(visible); });
-        connect(watcher, &QThread::finished, this, [this]() { ++d_finished; });
+        connect(watcher, &TMonitorProcess::Class_Visible, this,
+                [this](bool visible) { d_reports.append(visible); });
+        connect(watcher, &TMonitorProcess::Finished, this, [this]() { ++d_finished; });
     }
     int count() const { return d_reports.size(); }
     bool Take() { return d_reports.takeFirst(); }
@@ -41,14 +42,14 @@ class TTestMonitorProcess : public QObject
 private slots:
     void Reports_Changes_Only();
     void Nothing_Without_A_Class();
+    void Restart_While_Ending();
 };
 
 void TTestMonitorProcess::Reports_Changes_Only()
 {
-    TMonitorProcess watcher;
+    TMonitorProcess watcher(WINDOW_CLASS);
     TReports reports(&watcher);
-    watcher.d_window_class = WINDOW_CLASS;
-    watcher.start();
+    watcher.Start();
     QTRY_COMPARE(reports.count(), 1);
     QCOMPARE(reports.Take(), false);
 
@@ -60,8 +61,9 @@ void TTestMonitorProcess::Reports_Changes_Only()
     DestroyWindow(window);
     QTRY_COMPARE_WITH_TIMEOUT(reports.count(), 1, 3000);
     QCOMPARE(reports.Take(), false);
-    watcher.d_stop_requested = true;
-    QVERIFY(watcher.wait(5000));
+    watcher.Stop();
+    QTRY_COMPARE(reports.Finished(), 1);
+    QTRY_VERIFY(!watcher.Is_Running());
     QCOMPARE(reports.count(), 0);
 }
 
@@ -69,13 +71,37 @@ void TTestMonitorProcess::Reports_Changes_Only()
 void TTestMonitorProcess::Nothing_Without_A_Class()
 {
     HWND window = Create_Window(true);
-    TMonitorProcess watcher;
+    TMonitorProcess watcher{QString()};
     TReports reports(&watcher);
-    watcher.start();
-    watcher.d_stop_requested = true;
+    watcher.Start();
+    watcher.Stop();
     QTRY_COMPARE(reports.Finished(), 1);
     QCOMPARE(reports.count(), 0);
     DestroyWindow(window);
+}
+
+// A run started while the last one is still ending follows it, on its own stop
+// flag: the old run's end never arrives, and the new run reports afresh.
+void TTestMonitorProcess::Restart_While_Ending()
+{
+    TMonitorProcess watcher(WINDOW_CLASS);
+    TReports reports(&watcher);
+    int started = 0;
+    connect(&watcher, &TMonitorProcess::Started, this, [&started]() { ++started; });
+    watcher.Start();
+    QTRY_COMPARE(reports.count(), 1);
+    reports.Take();
+    watcher.Stop();
+    watcher.Start();
+    QTRY_COMPARE(reports.count(), 1);
+    QCOMPARE(reports.Take(), false);
+    QCOMPARE(started, 2);
+    QCOMPARE(reports.Finished(), 0);
+    QVERIFY(watcher.Is_Running());
+
+    watcher.Stop();
+    QTRY_COMPARE(reports.Finished(), 1);
+    QCOMPARE(reports.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TTestMonitorProcess)
