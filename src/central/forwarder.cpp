@@ -20,8 +20,9 @@ const int LONGEST_RETRY_MSEC = 30000;
 TCentralForwarder::TCentralForwarder(const TCentralSettings &settings, const QString &local_file)
     : d_settings(settings), d_local_file(local_file),
       d_connection_name(QStringLiteral("central-") + QUuid::createUuid().toString()), d_timer(nullptr),
-      d_connected(false), d_broken(false), d_unreachable(false), d_refused(false), d_retry_msec(FIRST_RETRY_MSEC),
-      d_idle_msec(IDLE_MSEC), d_longest_retry_msec(LONGEST_RETRY_MSEC), d_last_waiting(-1), d_stop(false)
+      d_connected(false), d_broken(false), d_unreachable(false), d_refused(false),
+      d_retry_msec(FIRST_RETRY_MSEC), d_idle_msec(IDLE_MSEC), d_longest_retry_msec(LONGEST_RETRY_MSEC),
+      d_last_waiting(-1), d_stop(false)
 {
 }
 
@@ -73,9 +74,12 @@ void TCentralForwarder::Record_Alert(const TOutgoingAlert &alert)
 {
     if (!d_outbox)
         return;
-    if (!d_outbox->Record_Alert(alert))
-        emit Unreachable(QStringLiteral("the alert could not be noted in the station's file: ") +
-                         d_outbox->Last_Error());
+    // Alerts come between cycles, while the file is closed: opened for the note alone.
+    const bool noted = d_outbox->Open(d_local_file) && d_outbox->Record_Alert(alert);
+    const QString error = d_outbox->Last_Error();
+    d_outbox->Close();
+    if (!noted)
+        emit Unreachable(QStringLiteral("the alert could not be noted in the station's file: ") + error);
     Wake();
 }
 
@@ -231,7 +235,8 @@ bool TCentralForwarder::Forward_All()
     }
     return Forward<TOutgoingExecution>(TLocalOutbox::EXECUTIONS, &TLocalOutbox::Executions_After,
                                        &TCentralWriter::Insert_Executions) &&
-           Forward<TOutgoingUsage>(TLocalOutbox::USAGE, &TLocalOutbox::Usage_After, &TCentralWriter::Insert_Usage) &&
+           Forward<TOutgoingUsage>(TLocalOutbox::USAGE, &TLocalOutbox::Usage_After,
+                                   &TCentralWriter::Insert_Usage) &&
            Forward<TOutgoingAlert>(TLocalOutbox::ALERTS, &TLocalOutbox::Alerts_After,
                                    &TCentralWriter::Upsert_Alerts);
 }

@@ -1,3 +1,4 @@
+#include "src/alerts/stationalerts.h"
 #include "src/central/central.h"
 #include "src/central/centralsettings.h"
 #include "src/central/forwarder.h"
@@ -66,6 +67,7 @@ private slots:
     void Bad_Settings_Lose_Nothing_data();
     void Bad_Settings_Lose_Nothing();
     void Newer_Schema_Is_Refused();
+    void Station_Alerts_Arrive();
 
 private:
     QString New_Database();
@@ -442,3 +444,46 @@ void TTestCentral::Newer_Schema_Is_Refused()
 
 QTEST_MAIN(TTestCentral)
 #include "tst_central.moc"
+
+// The station's own alerts, judged between forwarding cycles as they always
+// are, are noted in its file and reach the central table, started and resolved.
+void TTestCentral::Station_Alerts_Arrive()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    TCentralStation station(d_home->File_Path(QStringLiteral("alerting")),
+                            d_server.Settings(database, QStringLiteral("CMM1")));
+    TAlertSettings settings;
+    settings.message_count = 2;
+    TShiftCalendar calendar;
+    QVector<TShiftCalendar::TShift> shifts;
+    TShiftCalendar::Parse(QStringLiteral("06:00-22:00"), &shifts);
+    for (int day = 1; day <= 7; ++day)
+        calendar.Set_Shifts(day, shifts);
+    TStationAlerts alerts(settings, calendar, station.d_recorder.get(), &station.d_clock,
+                          QStringLiteral("CMM1"));
+    connect(&alerts, &TStationAlerts::Alert, station.d_central.get(), &TCentral::Record_Alert);
+    // Between cycles: the first has ended before anything is judged.
+    QTRY_VERIFY_WITH_TIMEOUT(station.d_cycles > 0, FORWARD_TIMEOUT_MSEC);
+
+    TRecorder *recorder = station.d_recorder.get();
+    recorder->Switch_On();
+    recorder->Attached();
+    recorder->Program_Opened(QStringLiteral("BRACKET"), QStringLiteral("A"), true);
+    recorder->Execution_Started();
+    for (int i = 0; i < 3; ++i)
+        recorder->Machine_Event(QStringLiteral("ErrorMsg"), QStringLiteral("Probe hit unexpected %1").arg(i));
+    recorder->Execution_Ended();
+    station.d_clock.Advance(31 * 60 * 1000);
+    alerts.Advance();
+    recorder->Execution_Started();
+
+    const QString ended = QStringLiteral(
+        "SELECT count(*) FROM alerts WHERE kind='%1' AND ended IS NOT NULL AND station_id='%2'");
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, ended.arg(QStringLiteral("messages"), station.Id())),
+                              1, FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, ended.arg(QStringLiteral("idle"), station.Id())), 1,
+                              FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM alerts")), 2);
+    QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
+}
