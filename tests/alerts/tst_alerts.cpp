@@ -9,6 +9,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -17,7 +18,10 @@ namespace
 {
 const QString FORM = QStringLiteral("yyyy-MM-dd HH:mm");
 
-QDateTime At(const QString &text) { return QDateTime::fromString(text, FORM); }
+QDateTime At(const QString &text)
+{
+    return QDateTime::fromString(text, FORM);
+}
 
 // Monday 2026-12-07 and on; each day's shifts as the calendar dialog takes them.
 TShiftCalendar Calendar(const QString &monday, const QString &tuesday = QString())
@@ -38,8 +42,9 @@ QStringList Described(const QVector<TAlertEvent> &events)
 {
     QStringList lines;
     for (const TAlertEvent &event : events)
-        lines << (event.Is_End() ? QStringLiteral("end %1 %2").arg(event.kind, event.ended.toString(FORM))
-                                 : QStringLiteral("start %1 %2").arg(event.kind, event.started.toString(FORM)));
+        lines << (event.Is_End()
+                      ? QStringLiteral("end %1 %2").arg(event.kind, event.ended.toString(FORM))
+                      : QStringLiteral("start %1 %2").arg(event.kind, event.started.toString(FORM)));
     return lines;
 }
 
@@ -83,6 +88,9 @@ private slots:
     void Calendar_Travels_As_A_Line();
     void Station_Follows_The_Recorder();
     void Webhook_Posts_Each_Start_And_End();
+    void Webhook_Text_Is_Text_data();
+    void Webhook_Text_Is_Text();
+    void Webhook_Only_Over_Https();
 };
 
 void TTestAlerts::Idle_During_Shifts_data()
@@ -96,8 +104,7 @@ void TTestAlerts::Idle_During_Shifts_data()
         << "2026-12-07 05:00 watch; 2026-12-07 07:00 advance; 2026-12-07 14:30 advance"
         << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 14:00"};
     QTest::newRow("shifts that meet are one span")
-        << "06:00-14:00, 14:00-22:00" << QString()
-        << "2026-12-07 13:50 watch; 2026-12-07 14:30 advance"
+        << "06:00-14:00, 14:00-22:00" << QString() << "2026-12-07 13:50 watch; 2026-12-07 14:30 advance"
         << QStringList{"start idle 2026-12-07 14:20"};
     QTest::newRow("a shift across midnight")
         << "22:00-06:00" << QString()
@@ -108,9 +115,11 @@ void TTestAlerts::Idle_During_Shifts_data()
         << "2026-12-07 13:00 watch; 2026-12-07 13:05 exec; 2026-12-07 15:10 done; 2026-12-07 23:30 advance"
         << QStringList{"start idle 2026-12-07 15:40", "end idle 2026-12-07 23:00"};
     QTest::newRow("idle on into the next day's shift alerts again")
-        << "06:00-14:00" << "06:00-14:00"
+        << "06:00-14:00"
+        << "06:00-14:00"
         << "2026-12-07 13:00 watch; 2026-12-08 07:00 advance"
-        << QStringList{"start idle 2026-12-07 13:30", "end idle 2026-12-07 14:00", "start idle 2026-12-08 06:30"};
+        << QStringList{"start idle 2026-12-07 13:30", "end idle 2026-12-07 14:00",
+                       "start idle 2026-12-08 06:30"};
     QTest::newRow("shorter than the threshold") << "06:00-14:00" << QString()
                                                 << "2026-12-07 06:00 watch; 2026-12-07 06:29 exec; "
                                                    "2026-12-07 06:50 done; 2026-12-07 07:19 advance"
@@ -118,12 +127,14 @@ void TTestAlerts::Idle_During_Shifts_data()
     QTest::newRow("the repeat interval holds the next one back")
         << "06:00-14:00" << QString()
         << "2026-12-07 06:00 watch; 2026-12-07 06:35 exec; 2026-12-07 06:36 done; 2026-12-07 08:00 advance"
-        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:35", "start idle 2026-12-07 07:30"};
-    QTest::newRow("monitoring ends it") << "06:00-14:00" << QString()
-                                        << "2026-12-07 06:00 watch; 2026-12-07 06:45 unwatch; 2026-12-07 09:00 advance"
-                                        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:45"};
-    QTest::newRow("no shift, no alert") << QString() << QString()
-                                        << "2026-12-07 06:00 watch; 2026-12-08 09:00 advance" << QStringList{};
+        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:35",
+                       "start idle 2026-12-07 07:30"};
+    QTest::newRow("monitoring ends it")
+        << "06:00-14:00" << QString()
+        << "2026-12-07 06:00 watch; 2026-12-07 06:45 unwatch; 2026-12-07 09:00 advance"
+        << QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:45"};
+    QTest::newRow("no shift, no alert")
+        << QString() << QString() << "2026-12-07 06:00 watch; 2026-12-08 09:00 advance" << QStringList{};
 }
 
 void TTestAlerts::Idle_During_Shifts()
@@ -148,13 +159,17 @@ void TTestAlerts::Messages_In_A_Window_data()
         << "2026-12-07 06:00 message; 2026-12-07 06:01 message; 2026-12-07 06:02 message; "
            "2026-12-07 06:03 message; 2026-12-07 06:05 message; 2026-12-07 06:20 advance"
         << QStringList{"start messages 2026-12-07 06:03", "end messages 2026-12-07 06:11"};
-    QTest::newRow("spread out") << "2026-12-07 06:00 message; 2026-12-07 06:04 message; 2026-12-07 06:08 message; "
-                                   "2026-12-07 06:12 message; 2026-12-07 06:16 message; 2026-12-07 07:00 advance"
-                                << QStringList{};
+    QTest::newRow("spread out")
+        << "2026-12-07 06:00 message; 2026-12-07 06:04 message; 2026-12-07 06:08 message; "
+           "2026-12-07 06:12 message; 2026-12-07 06:16 message; 2026-12-07 07:00 advance"
+        << QStringList{};
     QTest::newRow("again only after the repeat interval")
-        << "2026-12-07 06:00 message; 2026-12-07 06:00 message; 2026-12-07 06:00 message; 2026-12-07 06:00 message; "
-           "2026-12-07 06:30 message; 2026-12-07 06:30 message; 2026-12-07 06:30 message; 2026-12-07 06:30 message; "
-           "2026-12-07 07:05 message; 2026-12-07 07:05 message; 2026-12-07 07:05 message; 2026-12-07 07:05 message"
+        << "2026-12-07 06:00 message; 2026-12-07 06:00 message; 2026-12-07 06:00 message; 2026-12-07 06:00 "
+           "message; "
+           "2026-12-07 06:30 message; 2026-12-07 06:30 message; 2026-12-07 06:30 message; 2026-12-07 06:30 "
+           "message; "
+           "2026-12-07 07:05 message; 2026-12-07 07:05 message; 2026-12-07 07:05 message; 2026-12-07 07:05 "
+           "message"
         << QStringList{"start messages 2026-12-07 06:00", "end messages 2026-12-07 06:10",
                        "start messages 2026-12-07 07:05"};
 }
@@ -177,13 +192,17 @@ void TTestAlerts::Silent_Station_data()
     QTest::addColumn<QString>("now");
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("end");
-    QTest::newRow("silent since before the shift") << "2026-12-07 05:00" << "2026-12-07 07:00" << "2026-12-07 06:00"
-                                                   << QString();
-    QTest::newRow("within the threshold") << "2026-12-07 06:55" << "2026-12-07 07:04" << QString() << QString();
-    QTest::newRow("silent into the shift's end") << "2026-12-07 10:00" << "2026-12-07 15:00" << "2026-12-07 10:10"
+    QTest::newRow("silent since before the shift") << "2026-12-07 05:00"
+                                                   << "2026-12-07 07:00"
+                                                   << "2026-12-07 06:00" << QString();
+    QTest::newRow("within the threshold") << "2026-12-07 06:55"
+                                          << "2026-12-07 07:04" << QString() << QString();
+    QTest::newRow("silent into the shift's end") << "2026-12-07 10:00"
+                                                 << "2026-12-07 15:00"
+                                                 << "2026-12-07 10:10"
                                                  << "2026-12-07 14:00";
-    QTest::newRow("the threshold passes after the shift") << "2026-12-07 13:55" << "2026-12-07 15:00" << QString()
-                                                          << QString();
+    QTest::newRow("the threshold passes after the shift") << "2026-12-07 13:55"
+                                                          << "2026-12-07 15:00" << QString() << QString();
 }
 
 void TTestAlerts::Silent_Station()
@@ -200,7 +219,8 @@ void TTestAlerts::Silent_Station()
 
 void TTestAlerts::Calendar_Travels_As_A_Line()
 {
-    TShiftCalendar calendar = Calendar(QStringLiteral("22:00-06:00"), QStringLiteral("06:00-14:00, 14:00-24:00"));
+    TShiftCalendar calendar =
+        Calendar(QStringLiteral("22:00-06:00"), QStringLiteral("06:00-14:00, 14:00-24:00"));
     calendar.Set_Target(0.725);
     const TShiftCalendar read = TShiftCalendar::From_Line(calendar.Line());
     QVERIFY2(read == calendar, qPrintable(calendar.Line()));
@@ -239,8 +259,9 @@ void TTestAlerts::Station_Follows_The_Recorder()
     recorder.Machine_Event(QStringLiteral("ErrorMsg"), QStringLiteral("Probe hit unexpected"));
     QCOMPARE(Described(events), (QStringList{"start idle 2026-12-07 06:30", "end idle 2026-12-07 06:31",
                                              "start messages 2026-12-07 06:31"}));
-    QCOMPARE(said.last(), QStringLiteral("WAR:  Alert: more than 1 controller messages within 10 minutes (since "
-                                         "2026-12-07 06:31)."));
+    QCOMPARE(said.last(),
+             QStringLiteral("WAR:  Alert: more than 1 controller messages within 10 minutes (since "
+                            "2026-12-07 06:31)."));
     QVERIFY(said.at(1).startsWith(QStringLiteral("INF:  Alert resolved: machine idle")));
 }
 
@@ -250,31 +271,39 @@ void TTestAlerts::Webhook_Posts_Each_Start_And_End()
     QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
     QList<QByteArray> bodies;
     QByteArray status = "200 OK";
-    connect(&listener, &QTcpServer::newConnection, this, [&]() {
-        QTcpSocket *socket = listener.nextPendingConnection();
-        auto request = std::make_shared<QByteArray>();
-        connect(socket, &QTcpSocket::readyRead, socket, [socket, request, &bodies, &status]() {
-            *request += socket->readAll();
-            const int head_end = request->indexOf("\r\n\r\n");
-            if (head_end < 0)
-                return;
-            const QByteArray head = request->left(head_end).toLower();
-            const int at = head.indexOf("content-length:");
-            const int length = head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toInt();
-            if (request->size() < head_end + 4 + length)
-                return;
-            bodies << request->mid(head_end + 4, length);
-            socket->write("HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-            socket->disconnectFromHost();
-        });
-    });
+    connect(&listener, &QTcpServer::newConnection, this,
+            [&]()
+            {
+                QTcpSocket *socket = listener.nextPendingConnection();
+                auto request = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::readyRead, socket,
+                        [socket, request, &bodies, &status]()
+                        {
+                            *request += socket->readAll();
+                            const int head_end = request->indexOf("\r\n\r\n");
+                            if (head_end < 0)
+                                return;
+                            const QByteArray head = request->left(head_end).toLower();
+                            const int at = head.indexOf("content-length:");
+                            const int length =
+                                head.mid(at + 15, head.indexOf("\r\n", at) - at - 15).trimmed().toInt();
+                            if (request->size() < head_end + 4 + length)
+                                return;
+                            bodies << request->mid(head_end + 4, length);
+                            socket->write("HTTP/1.1 " + status +
+                                          "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                            socket->disconnectFromHost();
+                        });
+            });
 
-    TWebhook webhook(QUrl(QStringLiteral("http://127.0.0.1:%1/hook?token=secret").arg(listener.serverPort())));
+    TWebhook webhook(
+        QUrl(QStringLiteral("http://127.0.0.1:%1/hook?token=secret").arg(listener.serverPort())));
     QStringList said;
     QList<bool> finished;
     connect(&webhook, &TWebhook::Message, this, [&said](const QString &text) { said << text; });
     connect(&webhook, &TWebhook::Finished, this, [&finished](bool posted) { finished << posted; });
-    TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("machine idle for more than 30 minutes during a shift"),
+    TAlertEvent event{TAlertJudge::IDLE,
+                      QStringLiteral("machine idle for more than 30 minutes during a shift"),
                       At(QStringLiteral("2026-12-07 06:30")), QDateTime()};
     webhook.Post(event, QStringLiteral("CMM \"1\""));
     QTRY_COMPARE(finished, QList<bool>{true});
@@ -283,7 +312,9 @@ void TTestAlerts::Webhook_Posts_Each_Start_And_End()
     QCOMPARE(body.value(QStringLiteral("state")).toString(), QStringLiteral("started"));
     QCOMPARE(body.value(QStringLiteral("kind")).toString(), QStringLiteral("idle"));
     QVERIFY(body.value(QStringLiteral("ended")).isNull());
-    QVERIFY(body.value(QStringLiteral("text")).toString().startsWith(QStringLiteral("CMM \"1\": Alert: machine idle")));
+    QVERIFY(body.value(QStringLiteral("text"))
+                .toString()
+                .startsWith(QStringLiteral("CMM \"1\": Alert: machine idle")));
 
     // Refused twice: said once, without the URL's query (which may hold a token).
     status = "500 Internal Server Error";
@@ -297,6 +328,68 @@ void TTestAlerts::Webhook_Posts_Each_Start_And_End()
     QCOMPARE(said.size(), 1);
     QVERIFY2(said.first().contains(QStringLiteral("500")) && !said.first().contains(QStringLiteral("secret")),
              qPrintable(said.first()));
+}
+
+void TTestAlerts::Webhook_Text_Is_Text_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("mentions") << QStringLiteral("@channel CMM")
+                              << QStringLiteral("<!here> <@U1234> @everyone");
+    QTest::newRow("markup and links")
+        << QStringLiteral("<b>CMM</b>")
+        << QStringLiteral("<https://evil.example|click> [x](http://evil.example) <img src=x>");
+    QTest::newRow("entities stay text") << QStringLiteral("A&amp;B") << QStringLiteral("1 < 2 & 3 > 2");
+}
+
+// The chat text shows names and messages literally; the structured fields keep them as they are.
+void TTestAlerts::Webhook_Text_Is_Text()
+{
+    QFETCH(QString, station);
+    QFETCH(QString, detail);
+    const TAlertEvent event{TAlertJudge::MESSAGES, detail, At(QStringLiteral("2026-12-07 06:30")),
+                            QDateTime()};
+    const QJsonObject body = QJsonDocument::fromJson(TWebhook::Body(event, station)).object();
+    const QString text = body.value(QStringLiteral("text")).toString();
+    QVERIFY2(!text.contains(QLatin1Char('<')) && !text.contains(QLatin1Char('>')), qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("://")), qPrintable(text));
+    QVERIFY2(!QRegularExpression(QStringLiteral("@\\w")).match(text).hasMatch(), qPrintable(text));
+    QVERIFY2(!QRegularExpression(QStringLiteral("&(?!amp;|lt;|gt;)")).match(text).hasMatch(),
+             qPrintable(text));
+    // Read back as a chat tool decodes it (entities, then the invisible marks dropped), it says what was
+    // recorded.
+    QString shown = text;
+    shown.remove(QChar(0x2060));
+    shown.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"));
+    shown.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    QVERIFY2(shown.startsWith(station + QStringLiteral(": ")) && shown.contains(detail), qPrintable(shown));
+    QCOMPARE(body.value(QStringLiteral("station")).toString(), station);
+    QCOMPARE(body.value(QStringLiteral("detail")).toString(), detail);
+}
+
+// An alert leaves the machine only encrypted: plain http is refused, said once, without a connection.
+void TTestAlerts::Webhook_Only_Over_Https()
+{
+    for (const char *allowed :
+         {"https://hooks.example/x", "http://127.0.0.1:8080/x", "http://localhost/x", "http://[::1]:9/x"})
+        QVERIFY2(TWebhook::Address_Allowed(QUrl(QLatin1String(allowed))), allowed);
+    for (const char *refused : {"http://hooks.example/x", "http://127.0.0.1.evil.example/x",
+                                "ftp://hooks.example/x", "http://10.0.0.5/x", "hooks.example"})
+        QVERIFY2(!TWebhook::Address_Allowed(QUrl(QLatin1String(refused))), refused);
+
+    TWebhook webhook(QUrl(QStringLiteral("http://hooks.example/x?token=secret")));
+    QStringList said;
+    QList<bool> finished;
+    connect(&webhook, &TWebhook::Message, this, [&said](const QString &text) { said << text; });
+    connect(&webhook, &TWebhook::Finished, this, [&finished](bool posted) { finished << posted; });
+    const TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("idle"), At(QStringLiteral("2026-12-07 06:30")),
+                            QDateTime()};
+    webhook.Post(event, QStringLiteral("CMM1"));
+    webhook.Post(event, QStringLiteral("CMM1"));
+    QCOMPARE(finished, (QList<bool>{false, false}));
+    QCOMPARE(said, QStringList{"WAR:  Alert not posted to http://hooks.example/x: the address must be https "
+                               "(plain http only on this machine)"});
 }
 
 QTEST_MAIN(TTestAlerts)

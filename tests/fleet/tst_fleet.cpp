@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QtTest>
 
 namespace
@@ -238,6 +239,13 @@ void TTestFleet::Server_Gone_Said_Once_And_Read_Again()
     QCOMPARE(d_viewer->said.filter(QStringLiteral("WAR:  Central database unreachable: ")).size(), 1);
     const QLabel *status = d_viewer->page.findChild<QLabel *>(QStringLiteral("fleet_status"));
     QCOMPARE(status->text(), QStringLiteral("Central database unreachable"));
+    // The server's words in the tooltip are text, whatever they hold.
+    const QString hostile = QStringLiteral("<img src=x> <b>password</b> & co");
+    emit d_viewer->feed.Failed(hostile);
+    QTextDocument tip;
+    tip.setHtml(status->toolTip());
+    QCOMPARE(tip.toPlainText().trimmed(), hostile);
+    QCOMPARE(status->textFormat(), Qt::PlainText);
     QVERIFY2(d_server.Start(), qPrintable(d_server.Last_Error()));
     QVERIFY(d_viewer->Read());
     QVERIFY(status->text().startsWith(QStringLiteral("2 stations")));

@@ -9,6 +9,7 @@
 #include "src/statistics/ui/statisticspdf.h"
 
 #include <QBuffer>
+#include <QGraphicsTextItem>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <QtCharts/QBarSet>
 #include <QtCharts/QBoxPlotSeries>
 #include <QtCharts/QBoxSet>
+#include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 #include <QtTest>
 
@@ -158,6 +160,27 @@ private slots:
         QCOMPARE(static_cast<QBarSeries *>(utilisation->series().at(0))->barSets().at(0)->at(1),
                  650 * 100.0 / 57600);
         QCOMPARE(static_cast<QLineSeries *>(utilisation->series().at(1))->at(0).y(), 85.0);
+    }
+
+    // Names from elsewhere on an axis are drawn as the text they are, not as markup.
+    void Chart_Labels_Are_Plain_Text()
+    {
+        const QStringList names{QStringLiteral("<b>B</b>"), QStringLiteral("<img src=x>"),
+                                QStringLiteral("A&amp;B")};
+        std::vector<std::pair<QString, double>> bars;
+        for (const QString &name : names)
+            bars.emplace_back(name, 0.5);
+        QChartView view(
+            TStatisticsCharts::Utilisation_Bars(QStringLiteral("Stations"), bars, 0.8, QPalette()));
+        view.resize(900, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QStringList drawn;
+        for (QGraphicsItem *item : view.scene()->items())
+            if (QGraphicsTextItem *text = dynamic_cast<QGraphicsTextItem *>(item))
+                drawn << text->toPlainText();
+        for (const QString &name : names)
+            QVERIFY2(drawn.contains(name), qPrintable(drawn.join(QLatin1Char('|'))));
     }
 
     // The PDF holds the tables' figures as text.

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
@@ -72,6 +73,7 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
     d_days->setCurrentIndex(1);
     d_status = new QLabel(this);
     d_status->setObjectName(QStringLiteral("fleet_status"));
+    d_status->setTextFormat(Qt::PlainText);
     d_station_model = new TStatisticsModel(this);
     d_program_model = new TStatisticsModel(this);
     d_message_model = new TStatisticsModel(this);
@@ -146,7 +148,8 @@ void TFleetPage::Refresh()
 void TFleetPage::Show_Failure(const QString &reason)
 {
     d_status->setText(QStringLiteral("Central database unreachable"));
-    d_status->setToolTip(reason);
+    // The server's words, shown as they are, never as markup.
+    d_status->setToolTip(Qt::convertFromPlainText(reason));
     if (!d_failing)
         emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason);
     d_failing = true;

@@ -51,7 +51,12 @@ void Style_Axis(QAbstractAxis *axis, const QPalette &palette)
 QBarCategoryAxis *Category_Axis(QChart *chart, const QStringList &labels, const QPalette &palette)
 {
     QBarCategoryAxis *axis = new QBarCategoryAxis;
-    axis->append(labels);
+    // The axis draws its labels as rich text; names recorded elsewhere (programs,
+    // stations of a central database) are shown as they are, never as markup.
+    QStringList plain;
+    for (const QString &label : labels)
+        plain << label.toHtmlEscaped();
+    axis->append(plain);
     // Many labels fit only on their side.
     axis->setLabelsAngle(labels.size() > 6 ? -90 : 0);
     Style_Axis(axis, palette);
@@ -109,12 +114,14 @@ QChart *TStatisticsCharts::Utilisation(const TStatistics &statistics, TStatistic
     std::vector<std::pair<QString, double>> bars;
     for (size_t i = periods.size() - size_t(shown); i < periods.size(); ++i)
         bars.emplace_back(periods[i].label, periods[i].utilisation);
-    return Utilisation_Bars(Title(QStringLiteral("Utilisation per %1").arg(TStatistics::Period_Name(kind).toLower()),
-                                  shown, int(periods.size())),
-                            bars, statistics.Target(), palette);
+    return Utilisation_Bars(
+        Title(QStringLiteral("Utilisation per %1").arg(TStatistics::Period_Name(kind).toLower()), shown,
+              int(periods.size())),
+        bars, statistics.Target(), palette);
 }
 
-QChart *TStatisticsCharts::Utilisation_Bars(const QString &title, const std::vector<std::pair<QString, double>> &bars,
+QChart *TStatisticsCharts::Utilisation_Bars(const QString &title,
+                                            const std::vector<std::pair<QString, double>> &bars,
                                             double target_fraction, const QPalette &palette)
 {
     QChart *chart = New_Chart(title, palette);
