@@ -1,10 +1,13 @@
 #include "sim/demo.h"
+#include "src/common/leftthreads.h"
 #include "src/common/localzone.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QStyleFactory>
 #include <QTextStream>
+
+#include <memory>
 
 // The Quorvex window beside the simulator's control window, on the demo's own
 // data folder, optionally driven by a script: quorvex-demo [--script FILE].
@@ -23,19 +26,22 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    TDemo demo;
+    auto demo = std::make_unique<TDemo>();
     QString error;
-    if (script_option >= 0 && !demo.Load_Script(arguments.at(script_option + 1), &error))
+    if (script_option >= 0 && !demo->Load_Script(arguments.at(script_option + 1), &error))
     {
         QTextStream(stderr) << error << "\n";
         return 2;
     }
-    demo.Show();
+    demo->Show();
     if (script_option >= 0)
     {
-        QObject::connect(&demo, &TDemo::Quit_Requested, &application,
+        QObject::connect(demo.get(), &TDemo::Quit_Requested, &application,
                          [&application]() { application.exit(0); });
-        demo.Run_Script();
+        demo->Run_Script();
     }
-    return application.exec();
+    const int result = application.exec();
+    demo.reset();
+    TLeftThreads::Exit_If_Running(result);
+    return result;
 }

@@ -1,5 +1,6 @@
-#include "src/common/localzone.h"
 #include "src/app/quorvex.h"
+#include "src/common/leftthreads.h"
+#include "src/common/localzone.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,5 +17,8 @@ int main(int argc, char *argv[])
     window->show();
     const int result = application.exec();
     delete window;
+    // A thread left waiting on a vanished network would meet the toolkit torn
+    // down around it: everything of ours is stored, so the process ends here.
+    TLeftThreads::Exit_If_Running(result);
     return result;
 }

@@ -140,7 +140,7 @@ void TQuorvex::Connect_Central(const QString &folder)
     connect(d_alerts, &TStationAlerts::Message, panel, &TActiveProgramWidget::Add_Message);
     connect(d_alerts, &TStationAlerts::Alert, d_central, &TCentral::Record_Alert);
     connect(d_recorder, &TRecorder::Journal_Changed, d_central, &TCentral::Wake);
-    connect(d_pending, &TPendingStatus::Entries_Written, d_central, &TCentral::Wake);
+    connect(d_pending, &TPendingStatus::Entries_Written, d_central, [this]() { d_central->Wake(); });
     // Summaries due while the program was not running are written once it runs.
     TScheduledSummaries *summaries =
         new TScheduledSummaries(d_settings, d_database, &d_calendar, d_central->Settings(), d_clock, this);

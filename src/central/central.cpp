@@ -2,14 +2,25 @@
 
 #include "src/alerts/alertjudge.h"
 #include "src/central/forwarder.h"
+#include "src/central/localoutbox.h"
 #include "src/common/workerthread.h"
 #include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
 #include "src/shifts/shiftcalendar.h"
 
+#include <QTimer>
+
+namespace
+{
+const int WATCH_MSEC = 1000;
+const int ANSWER_LIMIT_MSEC = 20000;
+} // namespace
+
 TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecorder *recorder,
                    const TClock *clock, QObject *parent)
-    : QObject(parent), d_recorder(recorder), d_clock(clock), d_thread(nullptr), d_forwarder(nullptr)
+    : QObject(parent), d_recorder(recorder), d_clock(clock), d_thread(nullptr), d_forwarder(nullptr),
+      d_watch(nullptr), d_answer_limit_msec(ANSWER_LIMIT_MSEC), d_forwarder_unreachable(false),
+      d_stalled(false), d_said_unreachable(false), d_local_file(local_file), d_waiting(0)
 {
     d_settings.Read(settings);
     if (!d_settings.Is_Set())
@@ -19,10 +30,20 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     d_forwarder = new TCentralForwarder(d_settings, local_file);
     connect(d_forwarder, &TCentralForwarder::Unreachable, this,
             [this](const QString &reason)
-            { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
+            {
+                d_forwarder_unreachable = true;
+                Say_Unreachable(reason);
+            });
     connect(d_forwarder, &TCentralForwarder::Reachable, this,
             [this]()
-            { emit Message(QStringLiteral("INF:  Central database reachable again; forwarding goes on.")); });
+            {
+                d_forwarder_unreachable = false;
+                Say_Reachable();
+            });
+    connect(d_forwarder, &TCentralForwarder::Problem, this,
+            [this](const QString &reason)
+            { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
+    connect(d_forwarder, &TCentralForwarder::Cycle_Done, this, &TCentral::Cycle_Done);
     connect(d_forwarder, &TCentralForwarder::Refused, this,
             [this](const QString &reason) { emit Message(QStringLiteral("ERR:  ") + reason); });
     connect(d_forwarder, &TCentralForwarder::Waiting, this, &TCentral::Show_Waiting);
@@ -30,6 +51,9 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     // Started once all it says is connected: its first words may come at once.
     d_thread = new TWorkerThread(d_forwarder, QStringLiteral("Central forwarding"), this);
     QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Start, Qt::QueuedConnection);
+    d_watch = new QTimer(this);
+    connect(d_watch, &QTimer::timeout, this, &TCentral::Watch);
+    d_watch->start(WATCH_MSEC);
     Send_State();
 }
 
@@ -42,9 +66,12 @@ void TCentral::Stop()
 {
     if (!d_thread)
         return;
+    d_watch->stop();
     d_forwarder->Request_Stop();
     TCentralForwarder *forwarder = d_forwarder;
-    d_thread->Stop([forwarder]() { forwarder->Stop(); });
+    // A forwarder caught in a request on a vanished network is left to end by
+    // itself: what it has not sent stays in the station's file for the next start.
+    d_thread->Stop([forwarder]() { forwarder->Stop(); }, TCentralSettings::CLOSE_LIMIT_MSEC);
     d_forwarder = nullptr;
     delete d_thread;
     d_thread = nullptr;
@@ -56,10 +83,52 @@ void TCentral::Set_Shift_Calendar(const TShiftCalendar &calendar)
         d_forwarder->Set_Shift_Calendar(calendar.Line());
 }
 
-void TCentral::Wake()
+void TCentral::Wake(bool entry)
 {
-    if (d_forwarder)
-        QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Wake, Qt::QueuedConnection);
+    if (!d_forwarder)
+        return;
+    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Wake, Qt::QueuedConnection);
+    if (!entry)
+        return;
+    // The forwarder cannot count while it waits on the network: counted here then.
+    if (d_said_unreachable)
+        Show_Count();
+}
+
+void TCentral::Watch()
+{
+    const qint64 since = d_forwarder ? d_forwarder->Busy_Since() : 0;
+    if (since == 0 || d_stalled || QDateTime::currentMSecsSinceEpoch() - since < d_answer_limit_msec)
+        return;
+    d_stalled = true;
+    Say_Unreachable(d_settings.Describe() +
+                    QStringLiteral(": no answer for %1 s").arg(d_answer_limit_msec / 1000));
+    Show_Count();
+}
+
+void TCentral::Cycle_Done()
+{
+    if (!d_stalled)
+        return;
+    d_stalled = false;
+    Say_Reachable();
+    Show_Count();
+}
+
+void TCentral::Say_Unreachable(const QString &reason)
+{
+    if (d_said_unreachable)
+        return;
+    d_said_unreachable = true;
+    emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason);
+}
+
+void TCentral::Say_Reachable()
+{
+    if (!d_said_unreachable || d_forwarder_unreachable || d_stalled)
+        return;
+    d_said_unreachable = false;
+    emit Message(QStringLiteral("INF:  Central database reachable again; forwarding goes on."));
 }
 
 void TCentral::Record_Alert(const TAlertEvent &event)
@@ -107,6 +176,22 @@ void TCentral::Send_State()
 
 void TCentral::Show_Waiting(int count)
 {
+    d_waiting = count;
+    Show_Count();
+}
+
+void TCentral::Show_Count()
+{
+    int count = d_waiting;
+    if (d_said_unreachable)
+    {
+        // From the station's own file, on a connection of this thread's: a local read.
+        TLocalOutbox outbox(d_settings.Describe());
+        const qint64 progress = outbox.Open(d_local_file) ? outbox.Progress(TLocalOutbox::EXECUTIONS) : -1;
+        const int counted = progress < 0 ? -1 : outbox.Count_After(progress);
+        if (counted >= 0)
+            count = counted;
+    }
     emit Waiting_Changed(count == 0   ? QString()
                          : count == 1 ? QStringLiteral("Central: 1 execution waiting")
                                       : QStringLiteral("Central: %1 executions waiting").arg(count));

@@ -9,6 +9,7 @@
 #include <QString>
 
 class QSettings;
+class QTimer;
 struct TAlertEvent;
 class TCentralForwarder;
 class TClock;
@@ -34,8 +35,11 @@ public:
     bool Is_Set() const { return d_settings.Is_Set(); }
     const TCentralSettings &Settings() const { return d_settings; }
     void Set_Shift_Calendar(const TShiftCalendar &calendar);
-    // An entry was stored (or a pending one written): forwarding looks now.
-    void Wake();
+    // Something was stored (ENTRY: an execution) or a pending entry written: forwarding looks now.
+    void Wake(bool entry = false);
+    // How long a request may go unanswered before the link is said to be gone
+    // (for tests; 20 s otherwise).
+    void Set_Answer_Limit(int msec) { d_answer_limit_msec = msec; }
     void Record_Alert(const TAlertEvent &event);
     // Ends the forwarding thread (after its current batch); also on destruction.
     void Stop();
@@ -49,6 +53,11 @@ signals:
 private:
     void Send_State();
     void Show_Waiting(int count);
+    void Show_Count();
+    void Watch();
+    void Cycle_Done();
+    void Say_Unreachable(const QString &reason);
+    void Say_Reachable();
 
     TCentralSettings d_settings;
     const TRecorder *d_recorder;
@@ -58,6 +67,17 @@ private:
     TStationActivity d_state;
     QString d_program;
     QDateTime d_since;
+
+    // The outage as the panel says it: the forwarder's own failures, or a
+    // request it waits on without an answer (a link gone silent tells nothing).
+    QTimer *d_watch;
+    int d_answer_limit_msec;
+    bool d_forwarder_unreachable;
+    bool d_stalled;
+    bool d_said_unreachable;
+    QString d_local_file;
+    // The forwarder's last count of executions not yet central.
+    int d_waiting;
 };
 
 #endif

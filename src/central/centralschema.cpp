@@ -24,7 +24,8 @@ const char *const TABLES[] = {
     "position integer NOT NULL, message text NOT NULL, PRIMARY KEY(station_id, local_id, position))",
     "CREATE TABLE IF NOT EXISTS usage_periods(station_id text NOT NULL, local_id bigint NOT NULL, "
     "total text NOT NULL, seconds integer NOT NULL, recorded timestamptz, PRIMARY KEY(station_id, local_id))",
-    "CREATE TABLE IF NOT EXISTS alerts(station_id text NOT NULL, alert_key text NOT NULL, kind text NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS alerts(station_id text NOT NULL, alert_key text NOT NULL, kind text NOT "
+    "NULL, "
     "detail text NOT NULL, started timestamp NOT NULL, ended timestamp, PRIMARY KEY(station_id, alert_key))",
     "CREATE INDEX IF NOT EXISTS alerts_started ON alerts(started)",
 };
@@ -49,7 +50,8 @@ TCentralSchema::TResult TCentralSchema::Prepare(QSqlDatabase db, int *found_vers
     QSqlQuery query(db);
     TResult result = FAILED;
     if (Run(&query, QLatin1String(LOCK), error) &&
-        Run(&query, QStringLiteral("CREATE TABLE IF NOT EXISTS quorvex_schema(version integer NOT NULL)"), error) &&
+        Run(&query, QStringLiteral("CREATE TABLE IF NOT EXISTS quorvex_schema(version integer NOT NULL)"),
+            error) &&
         Run(&query, QStringLiteral("SELECT max(version) FROM quorvex_schema"), error) && query.next())
     {
         *found_version = query.value(0).isNull() ? 0 : query.value(0).toInt();
@@ -64,9 +66,10 @@ TCentralSchema::TResult TCentralSchema::Prepare(QSqlDatabase db, int *found_vers
             for (const char *statement : TABLES)
                 made = made && Run(&query, QLatin1String(statement), error);
             if (made && *found_version < VERSION)
-                made = Run(&query, QStringLiteral("DELETE FROM quorvex_schema"), error) &&
-                       Run(&query, QStringLiteral("INSERT INTO quorvex_schema(version) VALUES(%1)").arg(VERSION),
-                           error);
+                made =
+                    Run(&query, QStringLiteral("DELETE FROM quorvex_schema"), error) &&
+                    Run(&query, QStringLiteral("INSERT INTO quorvex_schema(version) VALUES(%1)").arg(VERSION),
+                        error);
             if (made)
                 result = READY;
         }
@@ -84,8 +87,9 @@ TCentralSchema::TResult TCentralSchema::Prepare(QSqlDatabase db, int *found_vers
 
 QString TCentralSchema::Newer_Message(int found_version)
 {
-    return QStringLiteral("The central database's tables are of version %1, newer than this Quorvex knows (%2); "
-                          "nothing is written to it until Quorvex is updated.")
+    return QStringLiteral(
+               "The central database's tables are of version %1, newer than this Quorvex knows (%2); "
+               "nothing is written to it until Quorvex is updated.")
         .arg(found_version)
         .arg(VERSION);
 }

@@ -12,9 +12,22 @@ namespace
 {
 const int DEFAULT_PORT = 5432;
 const int CONNECT_TIMEOUT_SECONDS = 5;
-const QStringList SSL_MODES = {QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"),
-                               QStringLiteral("require"), QStringLiteral("verify-ca"),
-                               QStringLiteral("verify-full")};
+// A link that drops packets without a word (a pulled cable, a VPN gone) is
+// noticed within about half a minute, idle or not: keepalives while idle, the
+// socket's own limit on unanswered data while a request waits.
+const int KEEPALIVE_IDLE_SECONDS = 10;
+const int KEEPALIVE_INTERVAL_SECONDS = 5;
+const int KEEPALIVE_COUNT = 3;
+const int TCP_USER_TIMEOUT_MSEC = 20000;
+// The server ends what a station or viewer leaves hanging: a statement, a
+// wait for a lock (a cut station's transaction holding one), a session cut
+// inside a transaction.
+const int STATEMENT_TIMEOUT_MSEC = 60000;
+const int LOCK_TIMEOUT_MSEC = 10000;
+const int IDLE_IN_TRANSACTION_MSEC = 60000;
+const QStringList SSL_MODES = {QStringLiteral("disable"),   QStringLiteral("allow"),
+                               QStringLiteral("prefer"),    QStringLiteral("require"),
+                               QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
 
 // The fields of one password-file line, escapes undone.
 QStringList Password_Fields(const QString &line)
@@ -41,8 +54,8 @@ bool Field_Matches(const QString &pattern, const QString &value)
 }
 } // namespace
 
-TCentralSettings::TCentralSettings() : d_port(DEFAULT_PORT), d_database(QStringLiteral("quorvex")),
-    d_ssl_mode(QStringLiteral("prefer"))
+TCentralSettings::TCentralSettings()
+    : d_port(DEFAULT_PORT), d_database(QStringLiteral("quorvex")), d_ssl_mode(QStringLiteral("prefer"))
 {
 }
 
@@ -113,9 +126,21 @@ QString TCentralSettings::Password() const
 
 QString TCentralSettings::Connect_Options() const
 {
-    return QStringLiteral("connect_timeout=%1;sslmode=%2;application_name=Quorvex")
-        .arg(CONNECT_TIMEOUT_SECONDS)
-        .arg(d_ssl_mode);
+    const QStringList options{
+        QStringLiteral("connect_timeout=%1").arg(CONNECT_TIMEOUT_SECONDS),
+        QStringLiteral("sslmode=") + d_ssl_mode,
+        QStringLiteral("application_name=Quorvex"),
+        QStringLiteral("keepalives=1"),
+        QStringLiteral("keepalives_idle=%1").arg(KEEPALIVE_IDLE_SECONDS),
+        QStringLiteral("keepalives_interval=%1").arg(KEEPALIVE_INTERVAL_SECONDS),
+        QStringLiteral("keepalives_count=%1").arg(KEEPALIVE_COUNT),
+        QStringLiteral("tcp_user_timeout=%1").arg(TCP_USER_TIMEOUT_MSEC),
+        QStringLiteral(
+            "options='-c statement_timeout=%1 -c lock_timeout=%2 -c idle_in_transaction_session_timeout=%3'")
+            .arg(STATEMENT_TIMEOUT_MSEC)
+            .arg(LOCK_TIMEOUT_MSEC)
+            .arg(IDLE_IN_TRANSACTION_MSEC)};
+    return options.join(QLatin1Char(';'));
 }
 
 bool TCentralSettings::Open_Connection(const QString &name, QString *error) const
@@ -143,6 +168,6 @@ bool TCentralSettings::Open_Connection(const QString &name, QString *error) cons
 
 QString TCentralSettings::Describe() const
 {
-    return d_user + QLatin1Char('@') + d_host + QLatin1Char(':') + QString::number(d_port) + QLatin1Char('/') +
-           d_database;
+    return d_user + QLatin1Char('@') + d_host + QLatin1Char(':') + QString::number(d_port) +
+           QLatin1Char('/') + d_database;
 }

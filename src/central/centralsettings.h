@@ -12,6 +12,10 @@ class QSettings;
 class TCentralSettings
 {
 public:
+    // How long closing the window, a change of settings or a summary due waits
+    // for a thread on the network; one still busy then is left to end by itself.
+    static const int CLOSE_LIMIT_MSEC = 2000;
+
     TCentralSettings();
 
     // Reads the group; a station without an id gets one (written to SETTINGS).
@@ -40,8 +44,10 @@ public:
     // ("host:port:database:user:password", "*" matches anything, "\:" and "\\"
     // are a colon and a backslash in a field).
     QString Password() const;
-    // Options for the driver: the SSL mode and a short connect timeout, so an
-    // unknown host does not hold the forwarding thread for minutes.
+    // Options for the driver: the SSL mode, a short connect timeout (an unknown
+    // host does not hold a thread for minutes), keepalives and a limit on
+    // unanswered data (a vanished network is noticed), and the session's
+    // limits on statements, lock waits and transactions left open.
     QString Connect_Options() const;
     // Opens a connection of that name on the calling thread; on failure it is
     // removed again and ERROR says why.

@@ -13,7 +13,10 @@ const int CHARACTERS_PER_STATEMENT = 4 << 20;
 
 // Values already quoted, as one row of a VALUES list. Joined, never put
 // through QString::arg, which would read a "%1" inside a text as its own.
-QString Row(const QStringList &values) { return QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')'); }
+QString Row(const QStringList &values)
+{
+    return QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')');
+}
 } // namespace
 
 class TCentralWriter::TRows
@@ -55,9 +58,15 @@ TCentralWriter::TCentralWriter(QSqlDatabase db, const QString &station_id) : d_d
     d_station = Text(station_id);
 }
 
-QString TCentralWriter::Text(const QString &value) const { return TSqlLiteral(d_db).Text(value); }
+QString TCentralWriter::Text(const QString &value) const
+{
+    return TSqlLiteral(d_db).Text(value);
+}
 
-QString TCentralWriter::Timestamp(const QDateTime &time) { return TSqlLiteral::Timestamp(time); }
+QString TCentralWriter::Timestamp(const QDateTime &time)
+{
+    return TSqlLiteral::Timestamp(time);
+}
 
 bool TCentralWriter::Run(const QString &statement)
 {
@@ -92,19 +101,21 @@ bool TCentralWriter::Insert_Executions(const std::vector<TOutgoingExecution> &ro
 {
     if (!Begin())
         return false;
-    TRows executions(this,
-                     QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
-                                    "opened,execution_seconds,idle_seconds,point_count,message_count) VALUES"),
-                     QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
-    TRows messages(this, QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) VALUES"),
-                   QStringLiteral(" ON CONFLICT (station_id,local_id,position) DO NOTHING"));
+    TRows executions(
+        this,
+        QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
+                       "opened,execution_seconds,idle_seconds,point_count,message_count) VALUES"),
+        QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
+    TRows messages(
+        this, QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) VALUES"),
+        QStringLiteral(" ON CONFLICT (station_id,local_id,position) DO NOTHING"));
     for (const TOutgoingExecution &row : rows)
     {
         const QString id = QString::number(row.local_id);
         executions.Add(Row({d_station, id, Text(row.name), Text(row.revision), Text(row.date_text),
-                            Text(row.time_text), Timestamp(row.opened), QString::number(row.execution_seconds),
-                            QString::number(row.idle_seconds), QString::number(row.point_count),
-                            QString::number(row.messages.size())}));
+                            Text(row.time_text), Timestamp(row.opened),
+                            QString::number(row.execution_seconds), QString::number(row.idle_seconds),
+                            QString::number(row.point_count), QString::number(row.messages.size())}));
         for (int i = 0; i < row.messages.size(); ++i)
             messages.Add(Row({d_station, id, QString::number(i), Text(row.messages.at(i))}));
     }
@@ -115,12 +126,14 @@ bool TCentralWriter::Insert_Usage(const std::vector<TOutgoingUsage> &rows)
 {
     if (!Begin())
         return false;
-    TRows usage(this, QStringLiteral("INSERT INTO usage_periods(station_id,local_id,total,seconds,recorded) VALUES"),
-                QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
+    TRows usage(
+        this, QStringLiteral("INSERT INTO usage_periods(station_id,local_id,total,seconds,recorded) VALUES"),
+        QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
     for (const TOutgoingUsage &row : rows)
-        usage.Add(Row({d_station, QString::number(row.local_id), Text(row.total), QString::number(row.seconds),
-                       row.recorded.isValid() ? QStringLiteral("'%1'").arg(row.recorded.toUTC().toString(Qt::ISODate))
-                                              : QStringLiteral("NULL")}));
+        usage.Add(Row(
+            {d_station, QString::number(row.local_id), Text(row.total), QString::number(row.seconds),
+             row.recorded.isValid() ? QStringLiteral("'%1'").arg(row.recorded.toUTC().toString(Qt::ISODate))
+                                    : QStringLiteral("NULL")}));
     return Finish(usage.Flush());
 }
 
@@ -129,26 +142,30 @@ bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
     if (!Begin())
         return false;
     // An end sent before its start (never so, but harmless) keeps both once both came.
-    TRows alerts(this, QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended) VALUES"),
+    TRows alerts(this,
+                 QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended) VALUES"),
                  QStringLiteral(" ON CONFLICT (station_id,alert_key) DO UPDATE SET "
                                 "ended=COALESCE(EXCLUDED.ended,alerts.ended)"));
     // One statement may not touch a row twice: a start and its end go in statements of their own.
     for (const TOutgoingAlert &row : rows)
     {
-        alerts.Add(Row({d_station, Text(row.key), Text(row.kind),
-                        Text(row.detail), Timestamp(row.started), Timestamp(row.ended)}));
+        alerts.Add(Row({d_station, Text(row.key), Text(row.kind), Text(row.detail), Timestamp(row.started),
+                        Timestamp(row.ended)}));
         alerts.Flush();
     }
     return Finish(alerts.Flush());
 }
 
-bool TCentralWriter::Heartbeat(const QString &station_name, const TStationState &state, const QString &shift_calendar)
+bool TCentralWriter::Heartbeat(const QString &station_name, const TStationState &state,
+                               const QString &shift_calendar)
 {
-    return Run(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,shift_calendar) "
-                              "VALUES") +
-               Row({d_station, Text(station_name), Text(TStationActivities::Text(state.state)), Text(state.program), Timestamp(state.since),
-                    QStringLiteral("now()"), Text(shift_calendar)}) +
-               QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
-                              "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
-                              "shift_calendar=EXCLUDED.shift_calendar"));
+    return Run(
+        QStringLiteral(
+            "INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,shift_calendar) "
+            "VALUES") +
+        Row({d_station, Text(station_name), Text(TStationActivities::Text(state.state)), Text(state.program),
+             Timestamp(state.since), QStringLiteral("now()"), Text(shift_calendar)}) +
+        QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
+                       "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
+                       "shift_calendar=EXCLUDED.shift_calendar"));
 }

@@ -4,6 +4,7 @@
 #include "src/central/centralwriter.h"
 #include "src/central/localoutbox.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QThread>
@@ -22,7 +23,7 @@ TCentralForwarder::TCentralForwarder(const TCentralSettings &settings, const QSt
       d_connection_name(QStringLiteral("central-") + QUuid::createUuid().toString()), d_timer(nullptr),
       d_connected(false), d_broken(false), d_unreachable(false), d_refused(false),
       d_retry_msec(FIRST_RETRY_MSEC), d_idle_msec(IDLE_MSEC), d_longest_retry_msec(LONGEST_RETRY_MSEC),
-      d_last_waiting(-1), d_stop(false)
+      d_stop(false), d_busy_since(0)
 {
 }
 
@@ -79,7 +80,7 @@ void TCentralForwarder::Record_Alert(const TOutgoingAlert &alert)
     const QString error = d_outbox->Last_Error();
     d_outbox->Close();
     if (!noted)
-        emit Unreachable(QStringLiteral("the alert could not be noted in the station's file: ") + error);
+        emit Problem(QStringLiteral("the alert could not be noted in the station's file: ") + error);
     Wake();
 }
 
@@ -93,11 +94,18 @@ void TCentralForwarder::Cycle()
 {
     if (d_stop.load())
         return;
+    d_busy_since = QDateTime::currentMSecsSinceEpoch();
+    Run_Cycle();
+    d_busy_since = 0;
+    emit Cycle_Done();
+}
+
+void TCentralForwarder::Run_Cycle()
+{
     // The file is opened here, not at the start: a file still being made by the window is then ready.
     if (!d_outbox->Open(d_local_file))
     {
         Fail(QStringLiteral("the station's own file cannot be read: ") + d_outbox->Last_Error());
-        emit Cycle_Done();
         return;
     }
     if (Connect() && Forward_All())
@@ -114,14 +122,17 @@ void TCentralForwarder::Cycle()
         Disconnect();
     d_broken = false;
     const qint64 progress = d_outbox->Progress(TLocalOutbox::EXECUTIONS);
-    const int waiting = progress < 0 ? -1 : d_outbox->Count_After(progress);
+    if (progress >= 0)
+        Count_Waiting(progress);
     d_outbox->Close();
-    if (waiting >= 0 && waiting != d_last_waiting)
-    {
-        d_last_waiting = waiting;
+}
+
+// Said after every cycle and batch, changed or not: the window adds what was stored since.
+void TCentralForwarder::Count_Waiting(qint64 progress)
+{
+    const int waiting = d_outbox->Count_After(progress);
+    if (waiting >= 0)
         emit Waiting(waiting);
-    }
-    emit Cycle_Done();
 }
 
 bool TCentralForwarder::Connect()
@@ -214,6 +225,8 @@ bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
         // Were this lost (the station killed just now), the batch is sent again and doubles nothing.
         progress = rows.back().local_id;
         d_outbox->Set_Progress(which, progress);
+        if (which == TLocalOutbox::EXECUTIONS)
+            Count_Waiting(progress);
     }
     return false;
 }

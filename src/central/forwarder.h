@@ -37,6 +37,9 @@ public:
     // Milliseconds between cycles when all is sent, and the longest wait after
     // a fault (from any thread; from the next wait on).
     void Set_Intervals(int idle_msec, int longest_retry_msec);
+    // When the cycle under way began (milliseconds since the epoch), 0 when
+    // none is (from any thread): a request left without an answer shows here.
+    qint64 Busy_Since() const { return d_busy_since.load(); }
 
 public slots:
     // On the forwarding thread.
@@ -53,13 +56,17 @@ signals:
     void Reachable();
     // The central tables are newer than this program: nothing is written.
     void Refused(const QString &reason);
-    // Executions stored locally and not yet central.
+    // Something the station could not do on its own side (note an alert).
+    void Problem(const QString &reason);
+    // Executions stored locally and not yet central, after each cycle and batch.
     void Waiting(int count);
     // After every cycle, whatever it did (for whoever waits for one).
     void Cycle_Done();
 
 private:
     void Cycle();
+    void Run_Cycle();
+    void Count_Waiting(qint64 progress);
     bool Connect();
     void Disconnect();
     void Fail(const QString &reason);
@@ -80,9 +87,9 @@ private:
     int d_retry_msec;
     std::atomic<int> d_idle_msec;
     std::atomic<int> d_longest_retry_msec;
-    int d_last_waiting;
 
     std::atomic<bool> d_stop;
+    std::atomic<qint64> d_busy_since;
     std::mutex d_mutex;
     TStationState d_state;
     QString d_calendar;

@@ -10,23 +10,31 @@
 
 namespace
 {
-const char *const PROGRESS_TABLE = "CREATE TABLE IF NOT EXISTS central_progress(target TEXT NOT NULL,kind TEXT NOT "
-                                   "NULL,last_id INTEGER NOT NULL,PRIMARY KEY(target,kind))";
+const char *const PROGRESS_TABLE =
+    "CREATE TABLE IF NOT EXISTS central_progress(target TEXT NOT NULL,kind TEXT NOT "
+    "NULL,last_id INTEGER NOT NULL,PRIMARY KEY(target,kind))";
 const char *const ALERT_TABLE = "CREATE TABLE IF NOT EXISTS alert_event(event_id INTEGER PRIMARY KEY "
                                 "AUTOINCREMENT,alert_key TEXT,kind TEXT,detail TEXT,started TEXT,ended TEXT)";
 // Made here too: a file from before usage periods were kept has no such table until its first period.
 const char *const USAGE_TABLE = "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
                                 "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
 
-QString Iso(const QDateTime &time) { return time.isValid() ? time.toString(Qt::ISODateWithMs) : QString(); }
+QString Iso(const QDateTime &time)
+{
+    return time.isValid() ? time.toString(Qt::ISODateWithMs) : QString();
+}
 } // namespace
 
 TLocalOutbox::TLocalOutbox(const QString &target)
-    : d_target(target), d_connection_name(QStringLiteral("outbox-") + QUuid::createUuid().toString()), d_open(false)
+    : d_target(target), d_connection_name(QStringLiteral("outbox-") + QUuid::createUuid().toString()),
+      d_open(false)
 {
 }
 
-TLocalOutbox::~TLocalOutbox() { Close(); }
+TLocalOutbox::~TLocalOutbox()
+{
+    Close();
+}
 
 bool TLocalOutbox::Open(const QString &file_name)
 {
@@ -96,7 +104,8 @@ qint64 TLocalOutbox::Progress(TKind kind)
 bool TLocalOutbox::Set_Progress(TKind kind, qint64 local_id)
 {
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
-    query.prepare(QStringLiteral("INSERT OR REPLACE INTO central_progress(target,kind,last_id) VALUES(?,?,?)"));
+    query.prepare(
+        QStringLiteral("INSERT OR REPLACE INTO central_progress(target,kind,last_id) VALUES(?,?,?)"));
     query.addBindValue(d_target);
     query.addBindValue(QLatin1String(Kind_Name(kind)));
     query.addBindValue(local_id);
@@ -125,9 +134,10 @@ bool TLocalOutbox::Executions_After(qint64 local_id, int limit, std::vector<TOut
     }
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT p.program_id,p.name,p.revision,p.date,p.time,d.execution_time,d.idle_time,"
-                                 "d.point_count FROM program p LEFT JOIN program_data d ON d.program_id=p.program_id "
-                                 "WHERE p.program_id>? ORDER BY p.program_id LIMIT ?"));
+    query.prepare(
+        QStringLiteral("SELECT p.program_id,p.name,p.revision,p.date,p.time,d.execution_time,d.idle_time,"
+                       "d.point_count FROM program p LEFT JOIN program_data d ON d.program_id=p.program_id "
+                       "WHERE p.program_id>? ORDER BY p.program_id LIMIT ?"));
     query.addBindValue(local_id);
     query.addBindValue(limit);
     bool read = Exec(&query);
@@ -153,8 +163,9 @@ bool TLocalOutbox::Executions_After(qint64 local_id, int limit, std::vector<TOut
     {
         QSqlQuery messages(db);
         messages.setForwardOnly(true);
-        messages.prepare(QStringLiteral("SELECT program_id,message FROM program_message WHERE program_id>? AND "
-                                        "program_id<=? ORDER BY program_id,rowid"));
+        messages.prepare(
+            QStringLiteral("SELECT program_id,message FROM program_message WHERE program_id>? AND "
+                           "program_id<=? ORDER BY program_id,rowid"));
         messages.addBindValue(local_id);
         messages.addBindValue(rows->back().local_id);
         read = Exec(&messages);
@@ -180,8 +191,8 @@ bool TLocalOutbox::Usage_After(qint64 local_id, int limit, std::vector<TOutgoing
     rows->clear();
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "SELECT period_id,total,seconds,recorded FROM usage_period WHERE period_id>? ORDER BY period_id LIMIT ?"));
+    query.prepare(QStringLiteral("SELECT period_id,total,seconds,recorded FROM usage_period WHERE "
+                                 "period_id>? ORDER BY period_id LIMIT ?"));
     query.addBindValue(local_id);
     query.addBindValue(limit);
     if (!Exec(&query))
@@ -226,7 +237,8 @@ bool TLocalOutbox::Alerts_After(qint64 local_id, int limit, std::vector<TOutgoin
 bool TLocalOutbox::Record_Alert(const TOutgoingAlert &alert)
 {
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
-    query.prepare(QStringLiteral("INSERT INTO alert_event(alert_key,kind,detail,started,ended) VALUES(?,?,?,?,?)"));
+    query.prepare(
+        QStringLiteral("INSERT INTO alert_event(alert_key,kind,detail,started,ended) VALUES(?,?,?,?,?)"));
     query.addBindValue(alert.key);
     query.addBindValue(alert.kind);
     query.addBindValue(alert.detail);

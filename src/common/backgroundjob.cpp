@@ -1,5 +1,7 @@
 #include "src/common/backgroundjob.h"
 
+#include "src/common/leftthreads.h"
+
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QThread>
@@ -79,6 +81,6 @@ bool TBackgroundJob::Stop(int limit_msec)
     // Left to end on its own; nothing of it arrives (its deliveries are stale).
     thread->disconnect(this);
     thread->setParent(nullptr);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    TLeftThreads::Leave(thread);
     return false;
 }

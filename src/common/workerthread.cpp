@@ -1,5 +1,7 @@
 #include "src/common/workerthread.h"
 
+#include "src/common/leftthreads.h"
+
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -39,6 +41,6 @@ bool TWorkerThread::Stop(const std::function<void()> &finish, int limit_msec)
         delete thread;
         return true;
     }
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    TLeftThreads::Leave(thread);
     return false;
 }

@@ -27,7 +27,7 @@ TFleetFeed::TFleetFeed(const TCentralSettings &settings, const TAlertSettings &a
 TFleetFeed::~TFleetFeed()
 {
     TFleetReader *reader = d_reader;
-    d_thread->Stop([reader]() { reader->Stop(); });
+    d_thread->Stop([reader]() { reader->Stop(); }, TCentralSettings::CLOSE_LIMIT_MSEC);
 }
 
 void TFleetFeed::Read(const QStringList &chosen, const QDate &first, const QDate &last)

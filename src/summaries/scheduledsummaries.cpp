@@ -32,6 +32,12 @@ TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *databas
         d_timer->start(CHECK_MSEC);
 }
 
+TScheduledSummaries::~TScheduledSummaries()
+{
+    // Its job reads only the central database: one caught on a vanished network is left to end by itself.
+    d_reader->Stop(TCentralSettings::CLOSE_LIMIT_MSEC);
+}
+
 QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) const
 {
     const QString scope = d_schedule.scope == QLatin1String("fleet") ? QStringLiteral("fleet ") : QString();

@@ -30,6 +30,7 @@ class TScheduledSummaries : public QObject
 public:
     TScheduledSummaries(QSettings *settings, TDatabase *database, const TShiftCalendar *calendar,
                         const TCentralSettings &central, const TClock *clock, QObject *parent = nullptr);
+    ~TScheduledSummaries() override;
 
     void Check();
     QString File_Name(const TSummarySchedule::TPeriod &period) const;

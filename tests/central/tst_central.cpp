@@ -2,12 +2,14 @@
 #include "src/central/central.h"
 #include "src/central/centralsettings.h"
 #include "src/central/forwarder.h"
+#include "src/common/leftthreads.h"
 #include "src/database/database.h"
 #include "src/pending/pendingjournal.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/centralstation.h"
 #include "tests/support/hostiletexts.h"
 #include "tests/support/postgresserver.h"
+#include "tests/support/stallingproxy.h"
 #include "tests/support/testhome.h"
 
 #include <QSettings>
@@ -68,6 +70,7 @@ private slots:
     void Bad_Settings_Lose_Nothing();
     void Newer_Schema_Is_Refused();
     void Station_Alerts_Arrive();
+    void Link_Gone_Silent();
 
 private:
     QString New_Database();
@@ -173,7 +176,10 @@ std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &
     }
     station->Store(EXTRA_EXECUTIONS, start.addDays(1));
     if (station->d_journal->Add_Usage(TDatabase::MONITOR_TIME, 3600) != TPendingJournal::WRITTEN)
+    {
+        qWarning("the usage period was not written: %s", qPrintable(station->d_journal->Last_Error()));
         return nullptr;
+    }
     station->d_recorder->Switch_On();
     station->d_recorder->Attached();
     station->d_recorder->Program_Opened(QStringLiteral("BRACKET"), QStringLiteral("B"), true);
@@ -187,6 +193,8 @@ std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &
                    station->d_waiting == 0;
         },
         FORWARD_TIMEOUT_MSEC);
+    if (!forwarded)
+        qWarning("not all forwarded: %d waiting", station->d_waiting);
     return forwarded ? std::move(station) : nullptr;
 }
 
@@ -486,4 +494,55 @@ void TTestCentral::Station_Alerts_Arrive()
                               FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM alerts")), 2);
     QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
+}
+
+// A link that goes silent after the station connected (nothing refused,
+// nothing answered): the panel says so once, the status bar counts what
+// waits, all of it is sent once when the link is back, and closing does not
+// wait for the network.
+void TTestCentral::Link_Gone_Silent()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    TStallingProxy proxy(d_server.Port());
+    QVERIFY(proxy.Listen());
+    TCentralSettings settings = d_server.Settings(database, QStringLiteral("CMM1"));
+    settings.Set_Host(QStringLiteral("127.0.0.1"));
+    settings.Set_Port(proxy.Port());
+    TCentralStation station(d_home->File_Path(QStringLiteral("silent")), settings);
+    station.d_central->Set_Answer_Limit(2000);
+    const QString count =
+        QStringLiteral("SELECT count(*) FROM executions WHERE station_id='%1'").arg(station.Id());
+    const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
+    station.Store(5, start);
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 5, FORWARD_TIMEOUT_MSEC);
+
+    proxy.Hold();
+    station.Store(3, start.addDays(1));
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
+                              FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE(station.d_waiting_text, QStringLiteral("Central: 3 executions waiting"));
+    QVERIFY2(station.d_said.last().endsWith(QStringLiteral(": no answer for 2 s")),
+             qPrintable(station.d_said.last()));
+
+    proxy.Release();
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 8, FORWARD_TIMEOUT_MSEC);
+    QTRY_COMPARE(station.Said(QStringLiteral("INF:  Central database reachable again")), 1);
+    QTRY_COMPARE(station.d_waiting_text, QString());
+    QCOMPARE(station.Said(QStringLiteral("WAR:")), 1);
+
+    // Silent again, and the window closes while a request waits.
+    proxy.Hold();
+    station.Store(1, start.addDays(2));
+    QTRY_VERIFY(station.d_central->Forwarder()->Busy_Since() != 0 &&
+                QDateTime::currentMSecsSinceEpoch() - station.d_central->Forwarder()->Busy_Since() > 500);
+    QElapsedTimer closing;
+    closing.start();
+    station.d_central->Stop();
+    QVERIFY2(closing.elapsed() < 3 * TCentralSettings::CLOSE_LIMIT_MSEC,
+             qPrintable(QString::number(closing.elapsed())));
+    QCOMPARE(TLeftThreads::Running(), 1);
+    // The link back, the thread left behind ends by itself.
+    proxy.Release();
+    QTRY_COMPARE_WITH_TIMEOUT(TLeftThreads::Running(), 0, FORWARD_TIMEOUT_MSEC);
 }

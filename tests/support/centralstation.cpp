@@ -45,7 +45,7 @@ void TCentralStation::Store(const TDatabaseItem &item)
 {
     const TPendingJournal::TResult result = d_journal->Add_Program_Entry(item);
     QVERIFY2(result == TPendingJournal::WRITTEN, qPrintable(d_journal->Last_Error()));
-    d_central->Wake();
+    d_central->Wake(true);
 }
 
 void TCentralStation::Store(int count, const QDateTime &start)
