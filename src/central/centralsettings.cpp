@@ -1,6 +1,8 @@
 #include "src/central/centralsettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -143,8 +145,35 @@ QString TCentralSettings::Connect_Options() const
     return options.join(QLatin1Char(';'));
 }
 
+bool TCentralSettings::Password_File_Private(QString *error) const
+{
+#ifdef Q_OS_WIN
+    // Its folder's access list keeps it, as the password client of the server does there.
+    Q_UNUSED(error);
+    return true;
+#else
+    if (!d_password.isEmpty() || d_password_file.isEmpty())
+        return true;
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileInfo file(d_password_file);
+    if (!file.exists() || !(file.permissions() & others))
+        return true;
+    *error = QStringLiteral("the password file %1 may be read by others than its owner; it is not used until "
+                            "only its owner may read it (chmod 600)")
+                 .arg(QDir::toNativeSeparators(d_password_file));
+    return false;
+#endif
+}
+
 bool TCentralSettings::Open_Connection(const QString &name, QString *error) const
 {
+    if (!Password_File_Private(error))
+    {
+        *error = Describe() + QStringLiteral(": ") + *error;
+        return false;
+    }
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
     {
         *error = QStringLiteral("the PostgreSQL driver (Qt's QPSQL) is not installed with this program");

@@ -49,6 +49,10 @@ public:
     // unanswered data (a vanished network is noticed), and the session's
     // limits on statements, lock waits and transactions left open.
     QString Connect_Options() const;
+    // False (ERROR says why) when the password comes from a file that others
+    // than its owner may read: such a file is refused, as the server's own
+    // client refuses it.
+    bool Password_File_Private(QString *error) const;
     // Opens a connection of that name on the calling thread; on failure it is
     // removed again and ERROR says why.
     bool Open_Connection(const QString &name, QString *error) const;

@@ -397,10 +397,17 @@ void TTestCentral::Bad_Settings_Lose_Nothing_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("said");
+    QTest::addColumn<bool>("open_password_file");
     QTest::newRow("wrong password") << QString() << QStringLiteral("wrong")
-                                    << QStringLiteral("password authentication failed");
+                                    << QStringLiteral("password authentication failed") << false;
     QTest::newRow("unknown host") << QStringLiteral("no-such-host.invalid") << QString()
-                                  << QStringLiteral("no-such-host.invalid");
+                                  << QStringLiteral("no-such-host.invalid") << false;
+#ifndef Q_OS_WIN
+    // The right password, in a file anyone may read.
+    QTest::newRow("password file open to others")
+        << QString() << QString() << QStringLiteral("may be read by others than its owner; it is not used")
+        << true;
+#endif
 }
 
 void TTestCentral::Bad_Settings_Lose_Nothing()
@@ -408,11 +415,23 @@ void TTestCentral::Bad_Settings_Lose_Nothing()
     QFETCH(QString, host);
     QFETCH(QString, password);
     QFETCH(QString, said);
+    QFETCH(bool, open_password_file);
     QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
     TCentralSettings settings = d_server.Settings(database, QStringLiteral("CMM1"));
     if (!host.isEmpty())
         settings.Set_Host(host);
+    if (open_password_file)
+    {
+        QFile file(d_home->File_Path(QStringLiteral("pgpass")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("*:*:*:*:" + TPostgresServer::PASSWORD.toUtf8() + "\n");
+        file.close();
+        QVERIFY(
+            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+        settings.Set_Password(QString());
+        settings.Set_Password_File(file.fileName());
+    }
     if (!password.isEmpty())
         settings.Set_Password(password);
     TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")), settings);
