@@ -142,14 +142,14 @@ void TQuorvex::Connect_Central(const QString &folder)
     connect(d_recorder, &TRecorder::Journal_Changed, d_central, &TCentral::Wake);
     connect(d_pending, &TPendingStatus::Entries_Written, d_central, [this]() { d_central->Wake(); });
     // Summaries due while the program was not running are written once it runs.
-    TScheduledSummaries *summaries =
-        new TScheduledSummaries(d_settings, d_database, &d_calendar, d_central->Settings(), d_clock, this);
+    TScheduledSummaries *summaries = new TScheduledSummaries(d_settings, d_database, &d_calendar,
+                                                             d_central->Settings().Viewer(), d_clock, this);
     connect(summaries, &TScheduledSummaries::Message, panel, &TActiveProgramWidget::Add_Message);
     QTimer::singleShot(0, summaries, &TScheduledSummaries::Check);
     if (!d_central->Is_Set())
         return;
     // Made before the page, so deleted after it.
-    TFleetFeed *feed = new TFleetFeed(d_central->Settings(), alerts, this);
+    TFleetFeed *feed = new TFleetFeed(d_central->Settings().Viewer(), alerts, this);
     TAlertRelay *relay = new TAlertRelay(alerts, this);
     connect(feed, &TFleetFeed::Alert, relay, &TAlertRelay::Relay);
     connect(relay, &TAlertRelay::Message, panel, &TActiveProgramWidget::Add_Message);

@@ -16,12 +16,12 @@ bool TCentralAlerts::Start(const QString &station_id, const TAlertEvent &event, 
 {
     const TSqlLiteral sql(d_db);
     QSqlQuery query(d_db);
-    if (!query.exec(QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
-                                   "VALUES(%1,%2,%3,%4,%5) ON CONFLICT DO NOTHING")
-                        .arg(sql.Text(station_id), sql.Text(event.Key()), sql.Text(event.kind),
-                             sql.Text(event.detail), TSqlLiteral::Timestamp(event.started))))
+    if (!query.exec(QStringLiteral("SELECT quorvex_silence_start(%1,%2,%3,%4)")
+                        .arg(sql.Text(station_id), sql.Text(event.Key()), sql.Text(event.detail),
+                             TSqlLiteral::Timestamp(event.started))) ||
+        !query.next())
         return Fail(query.lastError().text());
-    *first = query.numRowsAffected() == 1;
+    *first = query.value(0).toBool();
     return true;
 }
 
@@ -30,25 +30,22 @@ bool TCentralAlerts::End(const QString &station_id, const TAlertEvent &event, bo
     const TSqlLiteral sql(d_db);
     QSqlQuery query(d_db);
     if (!query.exec(
-            QStringLiteral(
-                "UPDATE alerts SET ended=%1 WHERE station_id=%2 AND alert_key=%3 AND ended IS NULL")
-                .arg(TSqlLiteral::Timestamp(event.ended), sql.Text(station_id), sql.Text(event.Key()))))
+            QStringLiteral("SELECT quorvex_silence_end(%1,%2,%3)")
+                .arg(sql.Text(station_id), sql.Text(event.Key()), TSqlLiteral::Timestamp(event.ended))) ||
+        !query.next())
         return Fail(query.lastError().text());
-    *first = query.numRowsAffected() == 1;
+    *first = query.value(0).toBool();
     return true;
 }
 
-bool TCentralAlerts::End_Open(const QString &station_id, const QString &kind, const QDateTime &at,
-                              QVector<TAlertEvent> *ended)
+bool TCentralAlerts::End_Open(const QString &station_id, const QDateTime &at, QVector<TAlertEvent> *ended)
 {
     const TSqlLiteral sql(d_db);
     QSqlQuery query(d_db);
-    if (!query.exec(
-            QStringLiteral("UPDATE alerts SET ended=%1 WHERE station_id=%2 AND kind=%3 AND ended IS NULL "
-                           "AND started<%1 RETURNING detail,started")
-                .arg(TSqlLiteral::Timestamp(at), sql.Text(station_id), sql.Text(kind))))
+    if (!query.exec(QStringLiteral("SELECT detail,started FROM quorvex_silence_end_open(%1,%2)")
+                        .arg(sql.Text(station_id), TSqlLiteral::Timestamp(at))))
         return Fail(query.lastError().text());
     while (query.next())
-        ended->append({kind, query.value(0).toString(), query.value(1).toDateTime(), at});
+        ended->append({TAlertJudge::SILENT, query.value(0).toString(), query.value(1).toDateTime(), at});
     return true;
 }

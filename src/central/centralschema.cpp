@@ -1,5 +1,7 @@
 #include "src/central/centralschema.h"
 
+#include "centralschemasql.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,26 +12,6 @@ namespace
 // Any number every station uses for the lock of schema creation.
 const char *const LOCK = "SELECT pg_advisory_xact_lock(7251003)";
 
-const char *const TABLES[] = {
-    "CREATE TABLE IF NOT EXISTS stations(station_id text PRIMARY KEY, name text NOT NULL, "
-    "state text NOT NULL DEFAULT 'off', program text NOT NULL DEFAULT '', state_since timestamp, "
-    "heartbeat timestamptz NOT NULL DEFAULT now(), shift_calendar text NOT NULL DEFAULT '')",
-    "CREATE TABLE IF NOT EXISTS executions(station_id text NOT NULL, local_id bigint NOT NULL, "
-    "arrival bigserial, name text NOT NULL, revision text NOT NULL, date_text text NOT NULL, "
-    "time_text text NOT NULL, opened timestamp, execution_seconds integer NOT NULL, "
-    "idle_seconds integer NOT NULL, point_count integer NOT NULL, message_count integer NOT NULL, "
-    "received timestamptz NOT NULL DEFAULT now(), PRIMARY KEY(station_id, local_id))",
-    "CREATE INDEX IF NOT EXISTS executions_opened ON executions(opened)",
-    "CREATE TABLE IF NOT EXISTS execution_messages(station_id text NOT NULL, local_id bigint NOT NULL, "
-    "position integer NOT NULL, message text NOT NULL, PRIMARY KEY(station_id, local_id, position))",
-    "CREATE TABLE IF NOT EXISTS usage_periods(station_id text NOT NULL, local_id bigint NOT NULL, "
-    "total text NOT NULL, seconds integer NOT NULL, recorded timestamptz, PRIMARY KEY(station_id, local_id))",
-    "CREATE TABLE IF NOT EXISTS alerts(station_id text NOT NULL, alert_key text NOT NULL, kind text NOT "
-    "NULL, "
-    "detail text NOT NULL, started timestamp NOT NULL, ended timestamp, PRIMARY KEY(station_id, alert_key))",
-    "CREATE INDEX IF NOT EXISTS alerts_started ON alerts(started)",
-};
-
 bool Run(QSqlQuery *query, const QString &statement, QString *error)
 {
     if (query->exec(statement))
@@ -37,11 +19,50 @@ bool Run(QSqlQuery *query, const QString &statement, QString *error)
     *error = query->lastError().text().trimmed();
     return false;
 }
+
+// The tables' version, 0 when there are none.
+bool Read_Version(QSqlQuery *query, int *version, QString *error)
+{
+    *version = 0;
+    if (!Run(query, QStringLiteral("SELECT to_regclass('quorvex_schema') IS NOT NULL"), error) ||
+        !query->next())
+        return false;
+    if (!query->value(0).toBool())
+        return true;
+    if (!Run(query, QStringLiteral("SELECT max(version) FROM quorvex_schema"), error) || !query->next())
+        return false;
+    *version = query->value(0).isNull() ? 0 : query->value(0).toInt();
+    return true;
+}
 } // namespace
 
 TCentralSchema::TResult TCentralSchema::Prepare(QSqlDatabase db, int *found_version, QString *error)
 {
-    *found_version = 0;
+    {
+        // Tables of this version are used as they are, without a lock and
+        // without a statement that changes them: a station's own login has no
+        // right to any, and a station cut while holding a lock stalls no one.
+        QSqlQuery query(db);
+        if (!Read_Version(&query, found_version, error))
+            return FAILED;
+        if (*found_version > VERSION)
+        {
+            *error = Newer_Message(*found_version);
+            return NEWER;
+        }
+        if (*found_version == VERSION)
+            return READY;
+    }
+    const TResult result = Create(db, found_version, error);
+    if (result == FAILED)
+        *error = Missing_Message(*found_version, *error);
+    return result;
+}
+
+// Missing or older tables are made in one transaction, under a lock every
+// station takes, so that two stations connecting at once do not both make them.
+TCentralSchema::TResult TCentralSchema::Create(QSqlDatabase db, int *found_version, QString *error)
+{
     if (!db.transaction())
     {
         *error = db.lastError().text().trimmed();
@@ -49,30 +70,15 @@ TCentralSchema::TResult TCentralSchema::Prepare(QSqlDatabase db, int *found_vers
     }
     QSqlQuery query(db);
     TResult result = FAILED;
-    if (Run(&query, QLatin1String(LOCK), error) &&
-        Run(&query, QStringLiteral("CREATE TABLE IF NOT EXISTS quorvex_schema(version integer NOT NULL)"),
-            error) &&
-        Run(&query, QStringLiteral("SELECT max(version) FROM quorvex_schema"), error) && query.next())
+    if (Run(&query, QLatin1String(LOCK), error) && Read_Version(&query, found_version, error))
     {
-        *found_version = query.value(0).isNull() ? 0 : query.value(0).toInt();
         if (*found_version > VERSION)
         {
             *error = Newer_Message(*found_version);
             result = NEWER;
         }
-        else
-        {
-            bool made = true;
-            for (const char *statement : TABLES)
-                made = made && Run(&query, QLatin1String(statement), error);
-            if (made && *found_version < VERSION)
-                made =
-                    Run(&query, QStringLiteral("DELETE FROM quorvex_schema"), error) &&
-                    Run(&query, QStringLiteral("INSERT INTO quorvex_schema(version) VALUES(%1)").arg(VERSION),
-                        error);
-            if (made)
-                result = READY;
-        }
+        else if (Run(&query, QString::fromUtf8(CENTRAL_SCHEMA_SQL), error))
+            result = READY;
     }
     query.finish();
     if (result == READY && !db.commit())
@@ -83,6 +89,20 @@ TCentralSchema::TResult TCentralSchema::Prepare(QSqlDatabase db, int *found_vers
     if (result != READY)
         db.rollback();
     return result;
+}
+
+QString TCentralSchema::Missing_Message(int found_version, const QString &reason)
+{
+    const QString what =
+        found_version == 0
+            ? QStringLiteral("the central database has no Quorvex tables")
+            : QStringLiteral("the central database's tables are of version %1, older than this "
+                             "Quorvex (%2)")
+                  .arg(found_version)
+                  .arg(VERSION);
+    return what + QStringLiteral(", and this login cannot make them (%1); the database's administrator runs "
+                                 "scripts/central-setup to make or upgrade them")
+                      .arg(reason);
 }
 
 QString TCentralSchema::Newer_Message(int found_version)

@@ -72,6 +72,8 @@ void TCentralSettings::Read(QSettings *settings)
     d_user = settings->value(QStringLiteral("User")).toString();
     d_password = settings->value(QStringLiteral("Password")).toString();
     d_password_file = settings->value(QStringLiteral("Password_File")).toString();
+    d_viewer_user = settings->value(QStringLiteral("Viewer_User")).toString();
+    d_viewer_password = settings->value(QStringLiteral("Viewer_Password")).toString();
     d_station_name = settings->value(QStringLiteral("Station_Name")).toString().trimmed();
     if (d_station_name.isEmpty())
         d_station_name = QHostInfo::localHostName();
@@ -99,6 +101,10 @@ void TCentralSettings::Write(QSettings *settings) const
         settings->setValue(QStringLiteral("Password"), d_password);
     if (!d_password_file.isEmpty())
         settings->setValue(QStringLiteral("Password_File"), d_password_file);
+    if (!d_viewer_user.isEmpty())
+        settings->setValue(QStringLiteral("Viewer_User"), d_viewer_user);
+    if (!d_viewer_password.isEmpty())
+        settings->setValue(QStringLiteral("Viewer_Password"), d_viewer_password);
     settings->setValue(QStringLiteral("Station_Name"), d_station_name);
     settings->setValue(QStringLiteral("Station_Id"), d_station_id);
     settings->setValue(QStringLiteral("SSL_Mode"), d_ssl_mode);
@@ -124,6 +130,17 @@ QString TCentralSettings::Password() const
             return fields.at(4);
     }
     return QString();
+}
+
+TCentralSettings TCentralSettings::Viewer() const
+{
+    TCentralSettings viewer = *this;
+    if (d_viewer_user.isEmpty())
+        return viewer;
+    viewer.d_user = d_viewer_user;
+    viewer.d_password = d_viewer_password;
+    viewer.d_password_file = d_viewer_password.isEmpty() ? d_password_file : QString();
+    return viewer;
 }
 
 QString TCentralSettings::Connect_Options() const

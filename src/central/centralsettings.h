@@ -33,6 +33,15 @@ public:
     void Set_User(const QString &user) { d_user = user; }
     void Set_Password(const QString &password) { d_password = password; }
     void Set_Password_File(const QString &file) { d_password_file = file; }
+    // The login that reads the room (the Fleet page, fleet summaries) where it
+    // is not the station's own, which may read only its own rows.
+    void Set_Viewer(const QString &user, const QString &password)
+    {
+        d_viewer_user = user;
+        d_viewer_password = password;
+    }
+    // These settings with the viewer's login, where one is set.
+    TCentralSettings Viewer() const;
     QString Station_Name() const { return d_station_name; }
     void Set_Station_Name(const QString &name) { d_station_name = name; }
     QString Station_Id() const { return d_station_id; }
@@ -66,6 +75,8 @@ private:
     QString d_user;
     QString d_password;
     QString d_password_file;
+    QString d_viewer_user;
+    QString d_viewer_password;
     QString d_station_name;
     QString d_station_id;
     QString d_ssl_mode;

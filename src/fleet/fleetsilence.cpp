@@ -45,7 +45,7 @@ bool TFleetSilence::Judge(QSqlDatabase db, int silent_minutes, TFleetSnapshot *s
         }
         // Heard again: a silence still open ends with the heartbeat that ended it.
         QVector<TAlertEvent> ended;
-        if (!alerts.End_Open(station.id, TAlertJudge::SILENT, station.heartbeat, &ended))
+        if (!alerts.End_Open(station.id, station.heartbeat, &ended))
             break;
         for (const TAlertEvent &event : ended)
         {

@@ -460,7 +460,7 @@ void TTestCentral::Newer_Schema_Is_Refused()
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(
         station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
-                                    "newer than this Quorvex knows (1)")),
+                                    "newer than this Quorvex knows (2)")),
         1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database,

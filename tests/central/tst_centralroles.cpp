@@ -1,0 +1,266 @@
+#include "src/central/centralschema.h"
+#include "src/central/centralsettings.h"
+#include "src/fleet/fleetfeed.h"
+#include "tests/support/centralstation.h"
+#include "tests/support/postgresserver.h"
+#include "tests/support/testhome.h"
+
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+namespace
+{
+const int TIMEOUT_MSEC = 30000;
+
+// What the setup printed: each station's settings and the viewer's login.
+struct TSetup
+{
+    std::map<QString, TCentralSettings> stations;
+    QString viewer_user;
+    QString viewer_password;
+    QString output;
+};
+} // namespace
+
+// The central database as its administrator sets it up: stations and a viewer
+// with exactly the rights they need, checked by the real server.
+class TTestCentralRoles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void Stations_Forward_With_Their_Own_Rights();
+    void Station_Login_May_Do_Nothing_Else_data();
+    void Station_Login_May_Do_Nothing_Else();
+    void Viewer_Only_Reads();
+    void Setup_Again_Adds_And_Keeps();
+    void Older_Tables_Named_To_The_Station();
+
+private:
+    bool Run_Setup(const QStringList &stations, TSetup *setup);
+    QSqlDatabase Login(const QString &name, const QString &user, const QString &password);
+    TCentralSettings Viewer() const;
+
+    TPostgresServer d_server;
+    std::unique_ptr<TTestHome> d_home;
+    TSetup d_setup;
+    const QString d_database = QStringLiteral("plant");
+};
+
+bool TTestCentralRoles::Run_Setup(const QStringList &stations, TSetup *setup)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PGHOST"), d_server.Host());
+    environment.insert(QStringLiteral("PGPORT"), QString::number(d_server.Port()));
+    environment.insert(QStringLiteral("PGUSER"), TPostgresServer::ADMIN);
+    environment.insert(QStringLiteral("PGPASSWORD"), TPostgresServer::PASSWORD);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUORVEX_SOURCE "/scripts/central-setup"),
+                  QStringList{QStringLiteral("--database"), d_database} + stations);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+    {
+        qWarning("central-setup: %s", process.readAllStandardError().constData());
+        return false;
+    }
+    setup->output = QString::fromUtf8(process.readAllStandardOutput());
+    TCentralSettings current;
+    QString name;
+    for (const QString &line : setup->output.split(QLatin1Char('\n')))
+    {
+        const QString key = line.section(QLatin1Char('='), 0, 0);
+        const QString value = line.section(QLatin1Char('='), 1);
+        if (key == QLatin1String("Host"))
+            current = d_server.Settings(d_database, QString());
+        else if (key == QLatin1String("User"))
+            current.Set_User(value);
+        else if (key == QLatin1String("Password"))
+            current.Set_Password(value);
+        else if (key == QLatin1String("Station_Name"))
+            name = value, current.Set_Station_Name(value);
+        else if (key == QLatin1String("Station_Id"))
+            current.Set_Station_Id(value), setup->stations[name] = current;
+        else if (key == QLatin1String("Viewer_User"))
+            setup->viewer_user = value;
+        else if (key == QLatin1String("Viewer_Password"))
+            setup->viewer_password = value;
+    }
+    return true;
+}
+
+QSqlDatabase TTestCentralRoles::Login(const QString &name, const QString &user, const QString &password)
+{
+    QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                   : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(d_server.Host());
+    db.setPort(d_server.Port());
+    db.setDatabaseName(d_database);
+    db.setUserName(user);
+    db.setPassword(password);
+    if (!db.isOpen() && !db.open())
+        qWarning("%s cannot log in: %s", qPrintable(user), qPrintable(db.lastError().text()));
+    return db;
+}
+
+TCentralSettings TTestCentralRoles::Viewer() const
+{
+    TCentralSettings settings = d_setup.stations.at(QStringLiteral("CMM-A"));
+    settings.Set_Viewer(d_setup.viewer_user, d_setup.viewer_password);
+    return settings.Viewer();
+}
+
+void TTestCentralRoles::initTestCase()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the setup is a script the administrator runs beside the server, on its system");
+#endif
+    QUORVEX_REQUIRE_SERVER(d_server);
+    d_home = std::make_unique<TTestHome>();
+    QVERIFY(Run_Setup({QStringLiteral("CMM-A"), QStringLiteral("CMM B")}, &d_setup));
+    QCOMPARE(int(d_setup.stations.size()), 2);
+    QVERIFY(!d_setup.viewer_password.isEmpty());
+}
+
+void TTestCentralRoles::cleanupTestCase()
+{
+    for (const QString &name : QSqlDatabase::connectionNames())
+        if (name.startsWith(QLatin1String("login-")))
+            QSqlDatabase::removeDatabase(name);
+}
+
+// Each station's batches, usage, heartbeat and alerts arrive with its own login alone.
+void TTestCentralRoles::Stations_Forward_With_Their_Own_Rights()
+{
+    for (const auto &[name, settings] : d_setup.stations)
+    {
+        TCentralStation station(d_home->File_Path(name), settings);
+        station.Store(30, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+        QVERIFY(station.d_journal->Add_Usage(TDatabase::MONITOR_TIME, 60) == TPendingJournal::WRITTEN);
+        const QString of_station = QStringLiteral(" WHERE station_id='%1'").arg(settings.Station_Id());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions") + of_station), 30,
+            TIMEOUT_MSEC);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM usage_periods") + of_station), 1,
+            TIMEOUT_MSEC);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stations") + of_station), 1,
+            TIMEOUT_MSEC);
+        QVERIFY2(station.Said(QStringLiteral("WAR:")) == 0,
+                 qPrintable(station.d_said.join(QLatin1Char('/'))));
+    }
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM execution_messages")), 30);
+}
+
+void TTestCentralRoles::Station_Login_May_Do_Nothing_Else_data()
+{
+    const QString other = d_setup.stations.at(QStringLiteral("CMM B")).Station_Id();
+    QTest::addColumn<QString>("statement");
+    QTest::newRow("delete the history") << QStringLiteral("DELETE FROM executions");
+    QTest::newRow("change a row") << QStringLiteral("UPDATE executions SET execution_seconds=0");
+    QTest::newRow("forge another station's row")
+        << QStringLiteral(
+               "INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
+               "execution_seconds,idle_seconds,point_count,message_count) VALUES('%1',999,'X','','','',"
+               "0,0,0,0)")
+               .arg(other);
+    QTest::newRow("another station's heartbeat")
+        << QStringLiteral(
+               "INSERT INTO stations(station_id,name) VALUES('%1','X') ON CONFLICT(station_id) DO UPDATE "
+               "SET name='X' RETURNING 1")
+               .arg(other);
+    QTest::newRow("another station's alert")
+        << QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
+                          "VALUES('%1','k','idle','',now())")
+               .arg(other);
+    QTest::newRow("read role passwords") << QStringLiteral("SELECT rolpassword FROM pg_authid");
+    QTest::newRow("make a table") << QStringLiteral("CREATE TABLE mine(a integer)");
+    QTest::newRow("drop the tables") << QStringLiteral("DROP TABLE executions");
+    QTest::newRow("change a password") << QStringLiteral("ALTER ROLE quorvex_viewer PASSWORD 'mine'");
+    QTest::newRow("say another station is silent")
+        << QStringLiteral("SELECT quorvex_silence_start('%1','k','',now()::timestamp)").arg(other);
+    QTest::newRow("read another station's rows")
+        << QStringLiteral("SELECT 1/0 FROM executions WHERE station_id='%1'").arg(other);
+}
+
+void TTestCentralRoles::Station_Login_May_Do_Nothing_Else()
+{
+    QFETCH(QString, statement);
+    const TCentralSettings &a = d_setup.stations.at(QStringLiteral("CMM-A"));
+    QSqlQuery query(Login(QStringLiteral("login-a"), a.User(), a.Password()));
+    // Refused, or (another station's rows being out of its sight) touching nothing.
+    const bool done = query.exec(statement);
+    QVERIFY2(!done || (query.numRowsAffected() <= 0 && !query.next()), qPrintable(statement));
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")), 60);
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stations WHERE name='X'")), 0);
+}
+
+// The viewer reads the room and judges silence through the owner's functions; it writes nothing.
+void TTestCentralRoles::Viewer_Only_Reads()
+{
+    QSqlQuery query(Login(QStringLiteral("login-viewer"), d_setup.viewer_user, d_setup.viewer_password));
+    QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM executions")) && query.next());
+    QCOMPARE(query.value(0).toInt(), 60);
+    for (const char *statement :
+         {"DELETE FROM alerts", "INSERT INTO stations(station_id,name) VALUES('v','v')",
+          "UPDATE stations SET name='v'", "SELECT * FROM station_logins", "CREATE TABLE mine(a integer)"})
+        QVERIFY2(!query.exec(QLatin1String(statement)), statement);
+
+    TAlertSettings alerts;
+    TFleetFeed feed(Viewer(), alerts);
+    std::shared_ptr<const TFleetSnapshot> read;
+    QString failure;
+    connect(&feed, &TFleetFeed::Ready, this,
+            [&read](std::shared_ptr<const TFleetSnapshot> snapshot) { read = snapshot; });
+    connect(&feed, &TFleetFeed::Failed, this, [&failure](const QString &reason) { failure = reason; });
+    feed.Read(QStringList(), QDate(2026, 12, 1), QDate(2026, 12, 31));
+    QTRY_VERIFY_WITH_TIMEOUT(read || !failure.isEmpty(), TIMEOUT_MSEC);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(int(read->stations.size()), 2);
+}
+
+// Run again: a station added, one adopted by its id, nothing of the rows lost.
+void TTestCentralRoles::Setup_Again_Adds_And_Keeps()
+{
+    const QString id = d_setup.stations.at(QStringLiteral("CMM-A")).Station_Id();
+    TSetup again;
+    QVERIFY(Run_Setup({QStringLiteral("CMM-A=") + id, QStringLiteral("CMM-C")}, &again));
+    QCOMPARE(again.stations.at(QStringLiteral("CMM-A")).Station_Id(), id);
+    QVERIFY2(!again.output.contains(QStringLiteral("Password=") +
+                                    d_setup.stations.at(QStringLiteral("CMM-A")).Password()),
+             "a password is printed once");
+    QVERIFY(again.viewer_password.isEmpty());
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")), 60);
+    const TCentralSettings &c = again.stations.at(QStringLiteral("CMM-C"));
+    TCentralStation station(d_home->File_Path(QStringLiteral("CMM-C")), c);
+    station.Store(3, QDateTime(QDate(2026, 12, 8), QTime(6, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")),
+                              63, TIMEOUT_MSEC);
+}
+
+// A station meets tables older than it knows and may not upgrade them: it says what to run.
+void TTestCentralRoles::Older_Tables_Named_To_The_Station()
+{
+    QSqlQuery admin(d_server.Connection(d_database));
+    QVERIFY(admin.exec(QStringLiteral("UPDATE quorvex_schema SET version=1")));
+    const TCentralSettings &b = d_setup.stations.at(QStringLiteral("CMM B"));
+    TCentralStation station(d_home->File_Path(QStringLiteral("older")), b);
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
+                              TIMEOUT_MSEC);
+    const QString line = station.d_said.filter(QStringLiteral("unreachable")).first();
+    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (2)")) &&
+                 line.contains(QStringLiteral("scripts/central-setup")),
+             qPrintable(line));
+    QVERIFY(admin.exec(QStringLiteral("UPDATE quorvex_schema SET version=%1").arg(TCentralSchema::VERSION)));
+}
+
+QTEST_MAIN(TTestCentralRoles)
+#include "tst_centralroles.moc"
