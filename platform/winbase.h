@@ -19,6 +19,15 @@
 #define LMEM_FIXED 0x0000
 #define LMEM_ZEROINIT 0x0040
 
+// Zeroes memory in a way the compiler may not leave out.
+inline void *SecureZeroMemory(void *ptr, size_t cnt)
+{
+    volatile char *bytes = static_cast<volatile char *>(ptr);
+    while (cnt--)
+        *bytes++ = 0;
+    return ptr;
+}
+
 extern "C"
 {
     DWORD WINAPI FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,

@@ -6,6 +6,7 @@
 
 #include "wintypes.h"
 #include "winbase.h"
+#include "wincrypt.h"
 #include "winuser.h"
 #include "winreg.h"
 #include "ole2.h"

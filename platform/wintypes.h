@@ -145,7 +145,9 @@ inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 // System error codes (GetLastError, the registry).
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_DATA 13L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_MORE_DATA 234L
 #define ERROR_UNSUPPORTED_TYPE 1630L

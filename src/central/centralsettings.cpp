@@ -1,6 +1,8 @@
 #include "src/central/centralsettings.h"
 
+#include "src/central/protectedtext.h"
 #include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHostInfo>
@@ -61,6 +63,38 @@ TCentralSettings::TCentralSettings()
 {
 }
 
+// A password as the system keeps it: KEY_Protected holds it; a clear KEY
+// written by hand is taken once and replaced by the protected form.
+QString TCentralSettings::Read_Secret(QSettings *settings, const QString &key)
+{
+    const QString protected_key = key + QStringLiteral("_Protected");
+    const QString clear = settings->value(key).toString();
+    if (!clear.isEmpty())
+    {
+        Write_Secret(settings, key, clear);
+        return clear;
+    }
+    QString read;
+    if (!TProtectedText::Unprotect(settings->value(protected_key).toString(), &read))
+        return QString();
+    return read;
+}
+
+void TCentralSettings::Write_Secret(QSettings *settings, const QString &key, const QString &clear)
+{
+    if (clear.isEmpty())
+        return;
+    const QString protected_text = TProtectedText::Protect(clear);
+    // Where the system cannot protect it, it stays as it was written.
+    if (protected_text.isEmpty())
+    {
+        settings->setValue(key, clear);
+        return;
+    }
+    settings->setValue(key + QStringLiteral("_Protected"), protected_text);
+    settings->remove(key);
+}
+
 void TCentralSettings::Read(QSettings *settings)
 {
     settings->beginGroup(QStringLiteral("Central"));
@@ -70,10 +104,10 @@ void TCentralSettings::Read(QSettings *settings)
     d_port = valid && port > 0 && port < 65536 ? port : DEFAULT_PORT;
     d_database = settings->value(QStringLiteral("Database"), QStringLiteral("quorvex")).toString();
     d_user = settings->value(QStringLiteral("User")).toString();
-    d_password = settings->value(QStringLiteral("Password")).toString();
+    d_password = Read_Secret(settings, QStringLiteral("Password"));
     d_password_file = settings->value(QStringLiteral("Password_File")).toString();
     d_viewer_user = settings->value(QStringLiteral("Viewer_User")).toString();
-    d_viewer_password = settings->value(QStringLiteral("Viewer_Password")).toString();
+    d_viewer_password = Read_Secret(settings, QStringLiteral("Viewer_Password"));
     d_station_name = settings->value(QStringLiteral("Station_Name")).toString().trimmed();
     if (d_station_name.isEmpty())
         d_station_name = QHostInfo::localHostName();
@@ -97,14 +131,12 @@ void TCentralSettings::Write(QSettings *settings) const
     settings->setValue(QStringLiteral("Port"), d_port);
     settings->setValue(QStringLiteral("Database"), d_database);
     settings->setValue(QStringLiteral("User"), d_user);
-    if (!d_password.isEmpty())
-        settings->setValue(QStringLiteral("Password"), d_password);
+    Write_Secret(settings, QStringLiteral("Password"), d_password);
     if (!d_password_file.isEmpty())
         settings->setValue(QStringLiteral("Password_File"), d_password_file);
     if (!d_viewer_user.isEmpty())
         settings->setValue(QStringLiteral("Viewer_User"), d_viewer_user);
-    if (!d_viewer_password.isEmpty())
-        settings->setValue(QStringLiteral("Viewer_Password"), d_viewer_password);
+    Write_Secret(settings, QStringLiteral("Viewer_Password"), d_viewer_password);
     settings->setValue(QStringLiteral("Station_Name"), d_station_name);
     settings->setValue(QStringLiteral("Station_Id"), d_station_id);
     settings->setValue(QStringLiteral("SSL_Mode"), d_ssl_mode);

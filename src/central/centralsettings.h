@@ -69,6 +69,9 @@ public:
     QString Describe() const;
 
 private:
+    static QString Read_Secret(QSettings *settings, const QString &key);
+    static void Write_Secret(QSettings *settings, const QString &key, const QString &clear);
+
     QString d_host;
     int d_port;
     QString d_database;

@@ -129,6 +129,16 @@ QString TDatabase::Write_Failure(const QString &table, const QSqlError &error)
     return QStringLiteral("Cannot add data to table '%1'.  Reason: %2").arg(table, error.text());
 }
 
+// A transaction that writes takes the write lock at its start, waiting its
+// turn: one that read first and then wrote could find another connection (the
+// forwarder's) committing, and SQLite ends that wait at once with "database is
+// locked" rather than let the two wait for each other.
+bool TDatabase::Begin_Writing(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
 bool TDatabase::Execute(QSqlQuery *query, const QString &statement)
 {
     query->setForwardOnly(true);
@@ -219,7 +229,7 @@ bool TDatabase::In_Usage_Transaction(const std::function<bool(TUsageTotals *)> &
         d_last_error = QStringLiteral("Not connected");
         return false;
     }
-    if (!db.transaction())
+    if (!Begin_Writing(db))
     {
         d_last_error = Write_Failure(QStringLiteral("usage"), db.lastError());
         return false;
@@ -365,7 +375,7 @@ bool TDatabase::Add_Program_Entry(const TDatabaseItem &item)
 
     // All rows of one entry or none: a half-written entry would be read back as a
     // program without times or with only some of its messages.
-    if (!db.transaction())
+    if (!Begin_Writing(db))
     {
         d_last_error = Write_Failure(QStringLiteral("program"), db.lastError());
         return false;

@@ -94,6 +94,7 @@ public:
 
 private:
     bool Connection(QSqlDatabase *db) const;
+    static bool Begin_Writing(QSqlDatabase db);
     QStringList First_Column(const QString &statement);
     int Usage_Total(TUsageTotal total, bool *valid);
     // WORK in one transaction under the lock; the notices it made are dropped with a rollback.

@@ -60,6 +60,7 @@ private slots:
     void init();
     void cleanup();
     void Settings_Read_As_Written();
+    void Passwords_Kept_Protected();
     void Forwards_Executions_Usage_And_State();
     void Forwards_In_Order_And_Texts_As_Stored();
     void Sent_Again_Doubles_Nothing();
@@ -196,6 +197,52 @@ std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &
     if (!forwarded)
         qWarning("not all forwarded: %d waiting", station->d_waiting);
     return forwarded ? std::move(station) : nullptr;
+}
+
+// A password written in clear by hand is taken once and kept only in the
+// system's protected form; a protected form from elsewhere reads as none.
+void TTestCentral::Passwords_Kept_Protected()
+{
+    const QString file_name = d_home->File_Path(QStringLiteral("Protected.ini"));
+    {
+        QSettings ini(file_name, QSettings::IniFormat);
+        ini.setValue(QStringLiteral("Central/Host"), QStringLiteral("cmm-server"));
+        ini.setValue(QStringLiteral("Central/Password"), QStringLiteral("the station's own"));
+        ini.setValue(QStringLiteral("Central/Viewer_User"), QStringLiteral("quorvex_viewer"));
+        ini.setValue(QStringLiteral("Central/Viewer_Password"), QStringLiteral("the viewer's own"));
+        TCentralSettings settings;
+        settings.Read(&ini);
+        QCOMPARE(settings.Password(), QStringLiteral("the station's own"));
+        QCOMPARE(settings.Viewer().Password(), QStringLiteral("the viewer's own"));
+    }
+    QFile file(file_name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QVERIFY2(!written.contains("own") && written.contains("Password_Protected="), written.constData());
+    {
+        QSettings ini(file_name, QSettings::IniFormat);
+        TCentralSettings again;
+        again.Read(&ini);
+        QCOMPARE(again.Password(), QStringLiteral("the station's own"));
+        QCOMPARE(again.Viewer().Password(), QStringLiteral("the viewer's own"));
+        ini.setValue(QStringLiteral("Central/Password_Protected"), QStringLiteral("bm90IG9uZSBvZiBvdXJz"));
+        TCentralSettings foreign;
+        foreign.Read(&ini);
+        QCOMPARE(foreign.Password(), QString());
+    }
+#ifndef Q_OS_WIN
+    // The stand-in of other systems: files only their owner may read, in a folder only its owner may enter.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QString folder = QDir::homePath() + QStringLiteral("/.dpapi");
+    const QFileInfoList kept = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
+    QVERIFY(!kept.isEmpty());
+    for (const QFileInfo &secret : kept)
+        QVERIFY2(!(secret.permissions() & others) && (secret.permissions() & QFileDevice::ReadOwner),
+                 qPrintable(secret.filePath()));
+    QVERIFY(!(QFileInfo(folder).permissions() & others));
+#endif
 }
 
 void TTestCentral::Forwards_Executions_Usage_And_State()

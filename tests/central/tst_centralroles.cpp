@@ -143,7 +143,8 @@ void TTestCentralRoles::Stations_Forward_With_Their_Own_Rights()
     {
         TCentralStation station(d_home->File_Path(name), settings);
         station.Store(30, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
-        QVERIFY(station.d_journal->Add_Usage(TDatabase::MONITOR_TIME, 60) == TPendingJournal::WRITTEN);
+        QVERIFY2(station.d_journal->Add_Usage(TDatabase::MONITOR_TIME, 60) == TPendingJournal::WRITTEN,
+                 qPrintable(station.d_journal->Last_Error()));
         const QString of_station = QStringLiteral(" WHERE station_id='%1'").arg(settings.Station_Id());
         QTRY_COMPARE_WITH_TIMEOUT(
             d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions") + of_station), 30,

@@ -5,14 +5,19 @@
 #include "tests/support/testhome.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 namespace
 {
 const QDate MARCH_5(2024, 3, 5);
 const QDate MARCH_6(2024, 3, 6);
 
-TDatabaseItem Record(const QString &name, const QDateTime &date_time, int points = 12, const QStringList &messages = {})
+TDatabaseItem Record(const QString &name, const QDateTime &date_time, int points = 12,
+                     const QStringList &messages = {})
 {
     TDatabaseItem item;
     item.Set_Name(name);
@@ -46,6 +51,7 @@ private slots:
     void Foreign_File_Is_Taken_As_It_Is();
     void Failures_And_Their_Texts();
     void Usage_Totals_Accumulate_Once_Per_Token();
+    void Writes_Wait_For_Another_Writer();
     void Entries_Are_Unique_By_Name_Date_And_Time();
     void Entry_Is_Written_All_Or_Nothing();
     void Reads_Keep_Recording_Order();
@@ -75,7 +81,8 @@ void TTestDatabase::cleanup()
 bool TTestDatabase::Fill()
 {
     const std::vector<TDatabaseItem> items{
-        Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3, {QStringLiteral("z1"), QStringLiteral("z2")}),
+        Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3,
+               {QStringLiteral("z1"), QStringLiteral("z2")}),
         Record(QStringLiteral("ALPHA"), QDateTime(MARCH_5, QTime(9, 0)), 4),
         Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(13, 0)), 5, {QStringLiteral("z3")}),
         Record(QStringLiteral("BETA"), QDateTime(MARCH_6, QTime(7, 0)), 6, {QStringLiteral("z1")}),
@@ -91,16 +98,17 @@ void TTestDatabase::New_File_Holds_The_Schema()
 {
     QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
     QVERIFY2(d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY rowid;\n"
-                                          "SELECT * FROM usage;\n")),
-             QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
-                            "TEXT,date TEXT,time TEXT);\n"
-                            "CREATE TABLE sqlite_sequence(name,seq);\n"
-                            "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time "
-                            "INTEGER,point_count INTEGER);\n"
-                            "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
-                            "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
-                            "0|0\n"));
+    QCOMPARE(
+        Shell(File(), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY rowid;\n"
+                                     "SELECT * FROM usage;\n")),
+        QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
+                       "TEXT,date TEXT,time TEXT);\n"
+                       "CREATE TABLE sqlite_sequence(name,seq);\n"
+                       "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time "
+                       "INTEGER,point_count INTEGER);\n"
+                       "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
+                       "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
+                       "0|0\n"));
     // Indexes for reading years of records; made again on files that lack them.
     const QString indexes = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index';\n");
     QCOMPARE(Shell(File(), indexes), QStringLiteral("4\n"));
@@ -116,14 +124,15 @@ void TTestDatabase::New_File_Holds_The_Schema()
 void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
 {
     QVERIFY(TSqliteShell::Run(
-        File(), QStringLiteral("CREATE TABLE PROGRAM(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
-                               "TEXT,date TEXT,time TEXT);\n"
-                               "CREATE TABLE Program_Data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,"
-                               "point_count INTEGER);\n"
-                               "CREATE TABLE PROGRAM_MESSAGE(program_id INTEGER,message TEXT);\n"
-                               "CREATE TABLE USAGE(software_monitor_time INTEGER,software_run_time INTEGER);\n"
-                               "INSERT INTO program(name,revision,date,time) VALUES('LONELY','C','2024 Mar 05',"
-                               "'09 15 04 am');\nINSERT INTO program_message VALUES(1,'drive fault');\n")));
+        File(), QStringLiteral(
+                    "CREATE TABLE PROGRAM(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
+                    "TEXT,date TEXT,time TEXT);\n"
+                    "CREATE TABLE Program_Data(program_id INTEGER,execution_time INTEGER,idle_time INTEGER,"
+                    "point_count INTEGER);\n"
+                    "CREATE TABLE PROGRAM_MESSAGE(program_id INTEGER,message TEXT);\n"
+                    "CREATE TABLE USAGE(software_monitor_time INTEGER,software_run_time INTEGER);\n"
+                    "INSERT INTO program(name,revision,date,time) VALUES('LONELY','C','2024 Mar 05',"
+                    "'09 15 04 am');\nINSERT INTO program_message VALUES(1,'drive fault');\n")));
     QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
     QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table';\n")),
              QStringLiteral("5\n"));
@@ -133,8 +142,9 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     // The usage row is missing: the period starts the totals again, and the caller is told.
     QVERIFY(d_db->Add_Software_Run_Time(90));
     QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("0|90\n"));
-    QCOMPARE(d_db->Take_Notices(), QStringList{QStringLiteral("WAR:  The usage totals were missing from the "
-                                                              "database; they start again from this period.")});
+    QCOMPARE(d_db->Take_Notices(),
+             QStringList{QStringLiteral("WAR:  The usage totals were missing from the "
+                                        "database; they start again from this period.")});
     QVERIFY(d_db->Take_Notices().isEmpty());
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DELETE FROM usage;\n")));
     QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
@@ -142,18 +152,21 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     QVERIFY(d_db->Add_Software_Run_Time(5));
     QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("7|5\n"));
 
-    const std::vector<TDatabaseItem> entries = d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
+    const std::vector<TDatabaseItem> entries =
+        d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
     QCOMPARE(int(entries.size()), 1);
     QCOMPARE(entries[0].Execution_Time() + entries[0].Idle_Time() + entries[0].Point_Count(), 0);
     QCOMPARE(entries[0].Error_Messages(), QStringList{QStringLiteral("drive fault")});
     // Without its program_data row the entry is not found whole, and its messages are not read.
-    QCOMPARE(d_db->Program_Entry(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"), QStringLiteral("09 15 04 am"),
-                                 &valid).Error_Message_Count(),
+    QCOMPARE(d_db->Program_Entry(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"),
+                                 QStringLiteral("09 15 04 am"), &valid)
+                 .Error_Message_Count(),
              0);
     QVERIFY(!valid);
     // Negative numbers written by another tool never reach a record.
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("INSERT INTO program_data VALUES(1,-5,-1,-2);\n")));
-    QCOMPARE(d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"))[0].Point_Count(), 0);
+    QCOMPARE(d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"))[0].Point_Count(),
+             0);
 }
 
 void TTestDatabase::Failures_And_Their_Texts()
@@ -211,11 +224,52 @@ void TTestDatabase::Usage_Totals_Accumulate_Once_Per_Token()
     QCOMPARE(again.Software_Monitor_Time(&valid), 13);
 }
 
+// Another connection (the forwarder noting its progress) that writes at that
+// moment delays a usage period, never fails it: a transaction that read first
+// could not take the write lock after the other's, and SQLite ends such a
+// wait at once instead of waiting.
+void TTestDatabase::Writes_Wait_For_Another_Writer()
+{
+    QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
+    QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 1, QStringLiteral("tables made")));
+    std::atomic<bool> holding{false};
+    std::thread writer(
+        [this, &holding]()
+        {
+            {
+                QSqlDatabase other =
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+                other.setDatabaseName(File());
+                other.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+                QSqlQuery query(other);
+                if (other.open() && query.exec(QStringLiteral("BEGIN IMMEDIATE")) &&
+                    query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS other_writer(a)")) &&
+                    query.exec(QStringLiteral("INSERT INTO other_writer VALUES(1)")))
+                {
+                    holding = true;
+                    // A writer's transaction of some length: what is tested is the lock, not an event.
+                    QThread::msleep(300);
+                    query.exec(QStringLiteral("COMMIT"));
+                }
+                holding = true;
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        });
+    QTRY_VERIFY(holding.load());
+    const bool added =
+        d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 5, QStringLiteral("while another writes"));
+    writer.join();
+    QVERIFY2(added, qPrintable(d_db->Last_Error()));
+    bool valid = false;
+    QCOMPARE(d_db->Software_Monitor_Time(&valid), 6);
+}
+
 void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
 {
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     const QDateTime morning(MARCH_5, QTime(9, 15, 4));
-    QVERIFY2(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning)), qPrintable(d_db->Last_Error()));
+    QVERIFY2(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning)),
+             qPrintable(d_db->Last_Error()));
     QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addMSecs(300))));
     QCOMPARE(d_db->Last_Error(),
              QStringLiteral("Cannot add data to table 'program'.  Reason: Program entry already exists"));
@@ -235,9 +289,10 @@ void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
     QVERIFY(!d_db->Add_Program_Entry(nameless));
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Cannot add data to table 'program'.  Reason: Invalid name"));
     QVERIFY(!d_db->Add_Program_Entry(nameless));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
-                                          "(SELECT count(*) FROM program_message),(SELECT count(*) FROM program_data "
-                                          "WHERE program_id<0);\n")),
+    QCOMPARE(Shell(File(),
+                   QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
+                                  "(SELECT count(*) FROM program_message),(SELECT count(*) FROM program_data "
+                                  "WHERE program_id<0);\n")),
              QStringLiteral("2|2|0|0\n"));
 }
 
@@ -247,20 +302,26 @@ void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     const QDateTime when(MARCH_5, QTime(10, 0, 0));
     QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("KEPT"), when, 1, {QStringLiteral("ok")})));
-    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_message;\nCREATE TABLE program_message("
-                                                     "program_id INTEGER,message TEXT CHECK(message NOT LIKE 'bad%'));\n")));
+    QVERIFY(TSqliteShell::Run(
+        File(), QStringLiteral("DROP TABLE program_message;\nCREATE TABLE program_message("
+                               "program_id INTEGER,message TEXT CHECK(message NOT LIKE 'bad%'));\n")));
     QVERIFY(!d_db->Add_Program_Entry(
-        Record(QStringLiteral("HALF"), when, 1, {QStringLiteral("good"), QStringLiteral("bad one"), QStringLiteral("x")})));
-    QVERIFY2(d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_message'.  Reason: ")),
+        Record(QStringLiteral("HALF"), when, 1,
+               {QStringLiteral("good"), QStringLiteral("bad one"), QStringLiteral("x")})));
+    QVERIFY2(d_db->Last_Error().startsWith(
+                 QStringLiteral("Cannot add data to table 'program_message'.  Reason: ")),
              qPrintable(d_db->Last_Error()));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
-                                          "(SELECT count(*) FROM program_message);\n")),
+    QCOMPARE(Shell(File(),
+                   QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
+                                  "(SELECT count(*) FROM program_message);\n")),
              QStringLiteral("1|1|0\n"));
-    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_data;\n"
-                                                     "CREATE TABLE program_data(program_id INTEGER CHECK(0));\n")));
+    QVERIFY(TSqliteShell::Run(File(),
+                              QStringLiteral("DROP TABLE program_data;\n"
+                                             "CREATE TABLE program_data(program_id INTEGER CHECK(0));\n")));
     QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("HALF"), when)));
-    QVERIFY2(d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_data'.  Reason: ")),
-             qPrintable(d_db->Last_Error()));
+    QVERIFY2(
+        d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_data'.  Reason: ")),
+        qPrintable(d_db->Last_Error()));
     QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM program;\n")), QStringLiteral("1\n"));
     // The connection is usable again afterwards: no transaction was left open.
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_data;\n")));
@@ -273,30 +334,37 @@ void TTestDatabase::Reads_Keep_Recording_Order()
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     QVERIFY(d_db->Dates().isEmpty() && d_db->Program_Names({}).isEmpty());
     // A later date recorded first stays first: nothing is sorted.
-    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("LATE"), QDateTime(QDate(2025, 1, 2), QTime(1, 0)))));
+    QVERIFY(
+        d_db->Add_Program_Entry(Record(QStringLiteral("LATE"), QDateTime(QDate(2025, 1, 2), QTime(1, 0)))));
     QVERIFY(Fill());
     QCOMPARE(d_db->Dates(), (QStringList{"2025 Jan 02", "2024 Mar 05", "2024 Mar 06"}));
-    QCOMPARE(d_db->Program_Names({QStringLiteral("2024 Mar 06"), QStringLiteral("1999 Jan 01"), QStringLiteral("2024 Mar 05")}),
+    QCOMPARE(d_db->Program_Names({QStringLiteral("2024 Mar 06"), QStringLiteral("1999 Jan 01"),
+                                  QStringLiteral("2024 Mar 05")}),
              (QStringList{"BETA", "ALPHA", "ZETA"}));
-    const std::vector<TDatabaseItem> zeta = d_db->Program_Entries(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"));
+    const std::vector<TDatabaseItem> zeta =
+        d_db->Program_Entries(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"));
     QCOMPARE(int(zeta.size()), 2);
     QVERIFY(zeta[0] == Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3,
                               {QStringLiteral("z1"), QStringLiteral("z2")}));
-    QVERIFY(zeta[1] == Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(13, 0)), 5, {QStringLiteral("z3")}));
+    QVERIFY(zeta[1] ==
+            Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(13, 0)), 5, {QStringLiteral("z3")}));
     bool valid = false;
     const TDatabaseItem beta = d_db->Program_Entry(QStringLiteral("BETA"), QStringLiteral("2024 Mar 06"),
                                                    QStringLiteral("07 00 00 am"), &valid);
     QVERIFY(valid);
-    QVERIFY(beta == Record(QStringLiteral("BETA"), QDateTime(MARCH_6, QTime(7, 0)), 6, {QStringLiteral("z1")}));
+    QVERIFY(beta ==
+            Record(QStringLiteral("BETA"), QDateTime(MARCH_6, QTime(7, 0)), 6, {QStringLiteral("z1")}));
     // Texts in other forms select nothing: a display date, another case, a time a second off.
     QVERIFY(d_db->Program_Entries(QStringLiteral("ZETA"), zeta[0].Date_Text()).empty());
     QVERIFY(d_db->Program_Entries(QStringLiteral("zeta"), QStringLiteral("2024 Mar 05")).empty());
-    d_db->Program_Entry(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"), QStringLiteral("08 00 01 am"), &valid);
+    d_db->Program_Entry(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"), QStringLiteral("08 00 01 am"),
+                        &valid);
     QVERIFY(!valid);
 
     // A name left NULL by another tool shows as empty, for few dates and for many alike.
-    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("INSERT INTO program(name,date,time) VALUES(NULL,'2024 Mar 06',"
-                                                     "'09 00 00 am');\n")));
+    QVERIFY(TSqliteShell::Run(File(),
+                              QStringLiteral("INSERT INTO program(name,date,time) VALUES(NULL,'2024 Mar 06',"
+                                             "'09 00 00 am');\n")));
     QStringList many{QStringLiteral("2024 Mar 06")};
     for (int day = 1; day <= 70; ++day)
         many << TStoredForm::Date_Text(QDate(2020, 1, 1).addDays(day));
@@ -312,11 +380,14 @@ void TTestDatabase::Stored_And_Display_Forms_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("afternoon") << QDateTime(MARCH_5, QTime(14, 7, 9)) << "2024 Mar 05|02 07 09 pm"
                                << "05 Mar 2024|02 07 09 pm";
-    QTest::newRow("half past midnight") << QDateTime(QDate(2024, 12, 31), QTime(0, 30)) << "2024 Dec 31|12 30 00 am"
-                                        << "31 Dec 2024|12 30 00 am";
-    QTest::newRow("noon, milliseconds dropped") << QDateTime(QDate(2025, 1, 1), QTime(12, 0, 0, 999))
-                                                << "2025 Jan 01|12 00 00 pm" << "01 Jan 2025|12 00 00 pm";
-    QTest::newRow("invalid") << QDateTime() << "|" << "<invalid>|<invalid>";
+    QTest::newRow("half past midnight")
+        << QDateTime(QDate(2024, 12, 31), QTime(0, 30)) << "2024 Dec 31|12 30 00 am"
+        << "31 Dec 2024|12 30 00 am";
+    QTest::newRow("noon, milliseconds dropped")
+        << QDateTime(QDate(2025, 1, 1), QTime(12, 0, 0, 999)) << "2025 Jan 01|12 00 00 pm"
+        << "01 Jan 2025|12 00 00 pm";
+    QTest::newRow("invalid") << QDateTime() << "|"
+                             << "<invalid>|<invalid>";
 }
 
 void TTestDatabase::Stored_And_Display_Forms()
@@ -333,7 +404,8 @@ void TTestDatabase::Stored_And_Display_Forms()
     const QDateTime back = TStoredForm::Date_Time(stored.section('|', 0, 0), stored.section('|', 1));
     QCOMPARE(back, date_time.isValid() ? date_time.addMSecs(-date_time.time().msec()) : QDateTime());
     // A time that does not parse leaves midnight; a date in another form gives nothing.
-    QCOMPARE(TStoredForm::Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("late")), QDateTime(MARCH_5, QTime(0, 0)));
+    QCOMPARE(TStoredForm::Date_Time(QStringLiteral("2024 Mar 05"), QStringLiteral("late")),
+             QDateTime(MARCH_5, QTime(0, 0)));
     QVERIFY(!TStoredForm::Date_Time(QStringLiteral("05 Mar 2024"), QStringLiteral("09 15 04 pm")).isValid());
 }
 
