@@ -44,6 +44,14 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
             [this](const QString &reason)
             { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
     connect(d_forwarder, &TCentralForwarder::Cycle_Done, this, &TCentral::Cycle_Done);
+    connect(d_forwarder, &TCentralForwarder::Unencrypted, this,
+            [this]()
+            {
+                emit Message(
+                    QStringLiteral("WAR:  The connection to the central database is not encrypted (%1); "
+                                   "SSL_Root_Cert names the certificate that makes it so.")
+                        .arg(d_settings.Describe()));
+            });
     connect(d_forwarder, &TCentralForwarder::Refused, this,
             [this](const QString &reason) { emit Message(QStringLiteral("ERR:  ") + reason); });
     connect(d_forwarder, &TCentralForwarder::Waiting, this, &TCentral::Show_Waiting);

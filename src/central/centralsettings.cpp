@@ -111,7 +111,14 @@ void TCentralSettings::Read(QSettings *settings)
     d_station_name = settings->value(QStringLiteral("Station_Name")).toString().trimmed();
     if (d_station_name.isEmpty())
         d_station_name = QHostInfo::localHostName();
-    d_ssl_mode = settings->value(QStringLiteral("SSL_Mode"), QStringLiteral("prefer")).toString().toLower();
+    d_ssl_root_cert = settings->value(QStringLiteral("SSL_Root_Cert")).toString();
+    // With the certificate of the server's authority, the server is checked by it unless said otherwise.
+    d_ssl_mode =
+        settings
+            ->value(QStringLiteral("SSL_Mode"),
+                    d_ssl_root_cert.isEmpty() ? QStringLiteral("prefer") : QStringLiteral("verify-full"))
+            .toString()
+            .toLower();
     if (!SSL_MODES.contains(d_ssl_mode))
         d_ssl_mode = QStringLiteral("prefer");
     d_station_id = settings->value(QStringLiteral("Station_Id")).toString();
@@ -140,6 +147,8 @@ void TCentralSettings::Write(QSettings *settings) const
     settings->setValue(QStringLiteral("Station_Name"), d_station_name);
     settings->setValue(QStringLiteral("Station_Id"), d_station_id);
     settings->setValue(QStringLiteral("SSL_Mode"), d_ssl_mode);
+    if (!d_ssl_root_cert.isEmpty())
+        settings->setValue(QStringLiteral("SSL_Root_Cert"), d_ssl_root_cert);
     settings->endGroup();
 }
 
@@ -191,7 +200,12 @@ QString TCentralSettings::Connect_Options() const
             .arg(STATEMENT_TIMEOUT_MSEC)
             .arg(LOCK_TIMEOUT_MSEC)
             .arg(IDLE_IN_TRANSACTION_MSEC)};
-    return options.join(QLatin1Char(';'));
+    if (d_ssl_root_cert.isEmpty())
+        return options.join(QLatin1Char(';'));
+    // A quoted value of the connection string: backslashes and quotes escaped.
+    QString path = QDir::toNativeSeparators(d_ssl_root_cert);
+    path.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return (options + QStringList{QStringLiteral("sslrootcert='%1'").arg(path)}).join(QLatin1Char(';'));
 }
 
 bool TCentralSettings::Password_File_Private(QString *error) const
@@ -221,6 +235,12 @@ bool TCentralSettings::Open_Connection(const QString &name, QString *error) cons
     if (!Password_File_Private(error))
     {
         *error = Describe() + QStringLiteral(": ") + *error;
+        return false;
+    }
+    // The driver splits its options at semicolons, whatever quotes them.
+    if (d_ssl_root_cert.contains(QLatin1Char(';')))
+    {
+        *error = Describe() + QStringLiteral(": the SSL_Root_Cert path may not hold a semicolon");
         return false;
     }
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))

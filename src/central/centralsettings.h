@@ -48,6 +48,8 @@ public:
     void Set_Station_Id(const QString &id) { d_station_id = id; }
     QString Ssl_Mode() const { return d_ssl_mode; }
     void Set_Ssl_Mode(const QString &mode) { d_ssl_mode = mode; }
+    // The file of the authority that signed the server's certificate (PEM).
+    void Set_Ssl_Root_Cert(const QString &file) { d_ssl_root_cert = file; }
 
     // The password given, else the first matching line of the password file
     // ("host:port:database:user:password", "*" matches anything, "\:" and "\\"
@@ -83,6 +85,7 @@ private:
     QString d_station_name;
     QString d_station_id;
     QString d_ssl_mode;
+    QString d_ssl_root_cert;
 };
 
 #endif

@@ -7,9 +7,11 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
 #include <QUuid>
+#include <QVariant>
 
 namespace
 {
@@ -23,7 +25,7 @@ TCentralForwarder::TCentralForwarder(const TCentralSettings &settings, const QSt
       d_connection_name(QStringLiteral("central-") + QUuid::createUuid().toString()), d_timer(nullptr),
       d_connected(false), d_broken(false), d_unreachable(false), d_refused(false),
       d_retry_msec(FIRST_RETRY_MSEC), d_idle_msec(IDLE_MSEC), d_longest_retry_msec(LONGEST_RETRY_MSEC),
-      d_stop(false), d_busy_since(0)
+      d_stop(false), d_busy_since(0), d_said_unencrypted(false)
 {
 }
 
@@ -168,8 +170,23 @@ bool TCentralForwarder::Connect()
             Fail(QStringLiteral("the central tables cannot be made: ") + error);
             return false;
         }
+        Check_Encryption(db);
     }
     return true;
+}
+
+// Said once a run: the password and every row cross the network readable.
+void TCentralForwarder::Check_Encryption(QSqlDatabase db)
+{
+    if (d_said_unencrypted)
+        return;
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT ssl FROM pg_stat_ssl WHERE pid=pg_backend_pid()")) &&
+        query.next() && !query.value(0).toBool())
+    {
+        d_said_unencrypted = true;
+        emit Unencrypted();
+    }
 }
 
 void TCentralForwarder::Disconnect()

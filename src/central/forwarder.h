@@ -5,6 +5,7 @@
 #include "src/central/outgoing.h"
 
 #include <QObject>
+#include <QSqlDatabase>
 #include <QString>
 
 #include <atomic>
@@ -56,6 +57,8 @@ signals:
     void Reachable();
     // The central tables are newer than this program: nothing is written.
     void Refused(const QString &reason);
+    // The connection is made without encryption (once a run).
+    void Unencrypted();
     // Something the station could not do on its own side (note an alert).
     void Problem(const QString &reason);
     // Executions stored locally and not yet central, after each cycle and batch.
@@ -69,6 +72,7 @@ private:
     void Count_Waiting(qint64 progress);
     bool Connect();
     void Disconnect();
+    void Check_Encryption(QSqlDatabase db);
     void Fail(const QString &reason);
     bool Forward_All();
     template <typename TRow, typename TRead, typename TWrite>
@@ -90,6 +94,7 @@ private:
 
     std::atomic<bool> d_stop;
     std::atomic<qint64> d_busy_since;
+    bool d_said_unencrypted;
     std::mutex d_mutex;
     TStationState d_state;
     QString d_calendar;

@@ -72,6 +72,8 @@ private slots:
     void Newer_Schema_Is_Refused();
     void Station_Alerts_Arrive();
     void Link_Gone_Silent();
+    void Encrypted_And_The_Server_Checked_data();
+    void Encrypted_And_The_Server_Checked();
 
 private:
     QString New_Database();
@@ -259,7 +261,10 @@ void TTestCentral::Forwards_Executions_Usage_And_State()
         d_server.Count(database, QStringLiteral("SELECT count(*) FROM stations WHERE state='executing' AND "
                                                 "program='BRACKET' AND name='CMM1'")),
         1, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(station->Said(QStringLiteral("WAR:")), 0);
+    QCOMPARE(station->Said(QStringLiteral("WAR:  Central database unreachable")), 0);
+    // Asked for no encryption (the test's server has none here): said once.
+    QCOMPARE(station->Said(QStringLiteral("WAR:  The connection to the central database is not encrypted (")),
+             1);
 }
 
 // In the order stored, and every text as stored (a zero character as U+FFFD).
@@ -356,7 +361,7 @@ void TTestCentral::Stations_Write_At_Once()
                                 "WHERE before >= local_id")),
              0);
     for (auto &station : stations)
-        QCOMPARE(station->Said(QStringLiteral("WAR:")), 0);
+        QCOMPARE(station->Said(QStringLiteral("WAR:  Central database unreachable")), 0);
 }
 
 void TTestCentral::Server_Stopped_Mid_Shift()
@@ -559,7 +564,7 @@ void TTestCentral::Station_Alerts_Arrive()
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, ended.arg(QStringLiteral("idle"), station.Id())), 1,
                               FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM alerts")), 2);
-    QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
+    QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable")), 0);
 }
 
 // A link that goes silent after the station connected (nothing refused,
@@ -595,7 +600,7 @@ void TTestCentral::Link_Gone_Silent()
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 8, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE(station.Said(QStringLiteral("INF:  Central database reachable again")), 1);
     QTRY_COMPARE(station.d_waiting_text, QString());
-    QCOMPARE(station.Said(QStringLiteral("WAR:")), 1);
+    QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable")), 1);
 
     // Silent again, and the window closes while a request waits.
     proxy.Hold();
@@ -611,4 +616,60 @@ void TTestCentral::Link_Gone_Silent()
     // The link back, the thread left behind ends by itself.
     proxy.Release();
     QTRY_COMPARE_WITH_TIMEOUT(TLeftThreads::Running(), 0, FORWARD_TIMEOUT_MSEC);
+}
+
+void TTestCentral::Encrypted_And_The_Server_Checked_data()
+{
+    QTest::addColumn<QString>("authority");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("the server's authority")
+        << QStringLiteral("ca") << QStringLiteral("127.0.0.1") << QString();
+    QTest::newRow("another authority") << QStringLiteral("other") << QStringLiteral("127.0.0.1")
+                                       << QStringLiteral("certificate verify failed");
+    QTest::newRow("another host name") << QStringLiteral("ca") << QStringLiteral("localhost")
+                                       << QStringLiteral("does not match host name \"localhost\"");
+}
+
+// With the authority's certificate the connection is encrypted and the server
+// checked against it: the right one connects, a wrong authority or host name
+// is refused, saying why.
+void TTestCentral::Encrypted_And_The_Server_Checked()
+{
+    QFETCH(QString, authority);
+    QFETCH(QString, host);
+    QFETCH(QString, refusal);
+#ifdef Q_OS_WIN
+    QSKIP("the Windows build's PostgreSQL client has no TLS yet");
+#endif
+    QUORVEX_REQUIRE_SERVER(d_server);
+    if (TPostgresServer::External())
+        QSKIP("the server runs outside this test: it is not the test's to reconfigure");
+    QString ca;
+    QString other;
+    QVERIFY2(d_server.Enable_Ssl(&ca, &other), qPrintable(d_server.Last_Error()));
+    const QString database = New_Database();
+    TCentralSettings settings = d_server.Settings(database, QStringLiteral("CMM1"));
+    settings.Set_Host(host);
+    settings.Set_Ssl_Root_Cert(authority == QLatin1String("ca") ? ca : other);
+    {
+        // Read as a station reads it: verify-full is the mode the certificate brings.
+        QSettings ini(d_home->File_Path(QStringLiteral("tls.ini")), QSettings::IniFormat);
+        settings.Write(&ini);
+        ini.remove(QStringLiteral("Central/SSL_Mode"));
+        settings.Read(&ini);
+        QCOMPARE(settings.Ssl_Mode(), QStringLiteral("verify-full"));
+    }
+    TCentralStation station(d_home->File_Path(QStringLiteral("tls-") + authority + host), settings);
+    station.Store(2, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+    if (refusal.isEmpty())
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+        QCOMPARE(station.Said(QStringLiteral("WAR:")), 0);
+        QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 2);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
+                              FORWARD_TIMEOUT_MSEC);
+    QVERIFY2(station.d_said.last().contains(refusal), qPrintable(station.d_said.last()));
 }

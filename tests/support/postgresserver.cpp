@@ -8,8 +8,10 @@
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QUuid>
+#include <QtTest>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -32,8 +34,8 @@ bool Superuser()
 // The newest installed server's binaries.
 QString Binaries()
 {
-    const QStringList versions = QDir(QStringLiteral("/usr/lib/postgresql"))
-                                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList versions =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     QString newest;
     int newest_number = -1;
     for (const QString &version : versions)
@@ -64,7 +66,10 @@ TPostgresServer::TPostgresServer()
     }
 }
 
-bool TPostgresServer::External() { return !qEnvironmentVariableIsEmpty("QUORVEX_TEST_SERVER"); }
+bool TPostgresServer::External()
+{
+    return !qEnvironmentVariableIsEmpty("QUORVEX_TEST_SERVER");
+}
 
 TPostgresServer::~TPostgresServer()
 {
@@ -91,15 +96,16 @@ bool TPostgresServer::Run(const QString &program, const QStringList &arguments, 
     process.setProcessChannelMode(QProcess::MergedChannels);
     // The superuser cannot run PostgreSQL's programs: they run as its own user.
     if (Superuser())
-        process.start(QStringLiteral("runuser"),
-                      QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program} +
-                          arguments);
+        process.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                                                             QStringLiteral("--"), program} +
+                                                     arguments);
     else
         process.start(program, arguments);
     if (!process.waitForFinished(timeout_msec) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
     {
-        d_last_error = QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAll()));
+        d_last_error =
+            QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAll()));
         return false;
     }
     return true;
@@ -129,7 +135,8 @@ bool TPostgresServer::Start()
             return false;
         password.close();
         if (Superuser() &&
-            QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("postgres"), d_dir.path()}) != 0)
+            QProcess::execute(QStringLiteral("chown"),
+                              {QStringLiteral("-R"), QStringLiteral("postgres"), d_dir.path()}) != 0)
         {
             d_last_error = QStringLiteral("the test's folder cannot be given to the user postgres");
             return false;
@@ -162,14 +169,16 @@ void TPostgresServer::Watch_Test_Process()
 #ifndef Q_OS_WIN
     if (d_watched)
         return;
-    const QString stop = (Superuser() ? QStringLiteral("runuser -u postgres -- ") : QString()) + d_bin +
-                         QStringLiteral("/pg_ctl -D '%1' -m immediate -w stop").arg(d_dir.filePath(QStringLiteral("data")));
+    const QString stop =
+        (Superuser() ? QStringLiteral("runuser -u postgres -- ") : QString()) + d_bin +
+        QStringLiteral("/pg_ctl -D '%1' -m immediate -w stop").arg(d_dir.filePath(QStringLiteral("data")));
     d_watched = QProcess::startDetached(
         QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"), QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 2; done; %2 >/dev/null 2>&1; "
-                                              "rm -rf '%3'")
-                                   .arg(QCoreApplication::applicationPid())
-                                   .arg(stop, d_dir.path())});
+        {QStringLiteral("-c"),
+         QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 2; done; %2 >/dev/null 2>&1; "
+                        "rm -rf '%3'")
+             .arg(QCoreApplication::applicationPid())
+             .arg(stop, d_dir.path())});
 #endif
 }
 
@@ -186,7 +195,8 @@ bool TPostgresServer::Stop()
         return true;
     if (External())
     {
-        d_last_error = QStringLiteral("the server runs outside the test (QUORVEX_TEST_SERVER) and is not its to stop");
+        d_last_error =
+            QStringLiteral("the server runs outside the test (QUORVEX_TEST_SERVER) and is not its to stop");
         return false;
     }
     // A connection of before the stop would look open and fail afterwards.
@@ -248,4 +258,60 @@ bool TPostgresServer::Create_Database(const QString &name)
         return true;
     d_last_error = query.lastError().text();
     return false;
+}
+
+bool TPostgresServer::Enable_Ssl(QString *ca_file, QString *other_ca_file)
+{
+    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+    if (openssl.isEmpty())
+    {
+        d_last_error = QStringLiteral("openssl is not installed (scripts/deps installs it)");
+        return false;
+    }
+    const auto file = [this](const char *name) { return d_dir.filePath(QLatin1String(name)); };
+    const auto authority = [&](const char *key, const char *certificate, const char *name)
+    {
+        return Run(openssl,
+                   {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                    QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                    QStringLiteral("2"), QStringLiteral("-subj"), QLatin1String(name),
+                    QStringLiteral("-keyout"), file(key), QStringLiteral("-out"), file(certificate)});
+    };
+    // Made as the server's user, whose files they must be.
+    if (!authority("ca.key", "ca.crt", "/CN=Quorvex test authority") ||
+        !authority("other.key", "other.crt", "/CN=Another authority") ||
+        !Run(openssl,
+             {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+              QStringLiteral("-nodes"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+              QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+              QStringLiteral("-keyout"), file("server.key"), QStringLiteral("-out"), file("server.csr")}) ||
+        !Run(openssl, {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                       file("server.csr"), QStringLiteral("-CA"), file("ca.crt"), QStringLiteral("-CAkey"),
+                       file("ca.key"), QStringLiteral("-CAcreateserial"), QStringLiteral("-copy_extensions"),
+                       QStringLiteral("copyall"), QStringLiteral("-days"), QStringLiteral("2"),
+                       QStringLiteral("-out"), file("server.crt")}))
+        return false;
+    {
+        QSqlQuery query(Connection(QStringLiteral("postgres")));
+        for (const QString &statement :
+             {QStringLiteral("ALTER SYSTEM SET ssl_cert_file='%1'").arg(file("server.crt")),
+              QStringLiteral("ALTER SYSTEM SET ssl_key_file='%1'").arg(file("server.key")),
+              QStringLiteral("ALTER SYSTEM SET ssl=on"), QStringLiteral("SELECT pg_reload_conf()")})
+            if (!query.exec(statement))
+            {
+                d_last_error = query.lastError().text();
+                return false;
+            }
+    }
+    *ca_file = file("ca.crt");
+    *other_ca_file = file("other.crt");
+    // The reload is taken in by the server on its own time.
+    return QTest::qWaitFor(
+        [this]()
+        {
+            QSqlQuery query(Connection(QStringLiteral("postgres")));
+            return query.exec(QStringLiteral("SHOW ssl")) && query.next() &&
+                   query.value(0).toString() == QLatin1String("on");
+        },
+        10000);
 }

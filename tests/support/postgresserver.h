@@ -39,6 +39,10 @@ public:
     int Port() const { return d_port; }
     // Settings that point a station at DATABASE (made when missing) as the admin.
     TCentralSettings Settings(const QString &database, const QString &station_name) const;
+    // Switches the running server to TLS with a certificate for 127.0.0.1
+    // signed by an authority made here (its file in CA_FILE), and makes a
+    // second authority that signed nothing (OTHER_CA_FILE).
+    bool Enable_Ssl(QString *ca_file, QString *other_ca_file);
     bool Create_Database(const QString &name);
     // A connection of the test's own to DATABASE, opened (named after it).
     QSqlDatabase Connection(const QString &database);
@@ -61,15 +65,16 @@ private:
 };
 
 // Skips a test, loudly, where no server can run; fails it where one should and cannot be reached.
-#define QUORVEX_REQUIRE_SERVER(server)                                                                             \
-    do                                                                                                             \
-    {                                                                                                              \
-        /* A server made for the tests (under Wine) and no way to reach it is a fault, not a skip. */         \
-        if (!TPostgresServer::Missing().isEmpty() && TPostgresServer::External())                                  \
-            QFAIL(qPrintable(TPostgresServer::Missing()));                                                         \
-        if (!TPostgresServer::Missing().isEmpty())                                                                 \
-            QSKIP(qPrintable(QStringLiteral("NO POSTGRESQL SERVER CAN RUN HERE: ") + TPostgresServer::Missing())); \
-        QVERIFY2((server).Start(), qPrintable((server).Last_Error()));                                             \
+#define QUORVEX_REQUIRE_SERVER(server)                                                                       \
+    do                                                                                                       \
+    {                                                                                                        \
+        /* A server made for the tests (under Wine) and no way to reach it is a fault, not a skip. */        \
+        if (!TPostgresServer::Missing().isEmpty() && TPostgresServer::External())                            \
+            QFAIL(qPrintable(TPostgresServer::Missing()));                                                   \
+        if (!TPostgresServer::Missing().isEmpty())                                                           \
+            QSKIP(qPrintable(QStringLiteral("NO POSTGRESQL SERVER CAN RUN HERE: ") +                         \
+                             TPostgresServer::Missing()));                                                   \
+        QVERIFY2((server).Start(), qPrintable((server).Last_Error()));                                       \
     } while (false)
 
 #endif
