@@ -2,8 +2,9 @@
 
 #include <QByteArray>
 
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, whose types it takes.
+#include <wincrypt.h>
 
 namespace
 {
