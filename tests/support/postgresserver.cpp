@@ -1,5 +1,7 @@
 #include "tests/support/postgresserver.h"
 
+#include "tests/support/testcertificates.h"
+
 #include "src/central/centralsettings.h"
 
 #include <QCoreApplication>
@@ -8,7 +10,6 @@
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QUuid>
 #include <QtTest>
@@ -262,34 +263,12 @@ bool TPostgresServer::Create_Database(const QString &name)
 
 bool TPostgresServer::Enable_Ssl(QString *ca_file, QString *other_ca_file)
 {
-    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
-    if (openssl.isEmpty())
-    {
-        d_last_error = QStringLiteral("openssl is not installed (scripts/deps installs it)");
-        return false;
-    }
     const auto file = [this](const char *name) { return d_dir.filePath(QLatin1String(name)); };
-    const auto authority = [&](const char *key, const char *certificate, const char *name)
-    {
-        return Run(openssl,
-                   {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                    QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                    QStringLiteral("2"), QStringLiteral("-subj"), QLatin1String(name),
-                    QStringLiteral("-keyout"), file(key), QStringLiteral("-out"), file(certificate)});
-    };
     // Made as the server's user, whose files they must be.
-    if (!authority("ca.key", "ca.crt", "/CN=Quorvex test authority") ||
-        !authority("other.key", "other.crt", "/CN=Another authority") ||
-        !Run(openssl,
-             {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-              QStringLiteral("-nodes"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-              QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-              QStringLiteral("-keyout"), file("server.key"), QStringLiteral("-out"), file("server.csr")}) ||
-        !Run(openssl, {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                       file("server.csr"), QStringLiteral("-CA"), file("ca.crt"), QStringLiteral("-CAkey"),
-                       file("ca.key"), QStringLiteral("-CAcreateserial"), QStringLiteral("-copy_extensions"),
-                       QStringLiteral("copyall"), QStringLiteral("-days"), QStringLiteral("2"),
-                       QStringLiteral("-out"), file("server.crt")}))
+    if (!TTestCertificates::Make(
+            d_dir.path(),
+            [this](const QString &program, const QStringList &arguments) { return Run(program, arguments); },
+            &d_last_error))
         return false;
     {
         QSqlQuery query(Connection(QStringLiteral("postgres")));
