@@ -72,6 +72,7 @@ private slots:
     void Newer_Schema_Is_Refused();
     void Station_Alerts_Arrive();
     void Link_Gone_Silent();
+    void Cut_Station_Holds_No_One_Up();
     void Encrypted_And_The_Server_Checked_data();
     void Encrypted_And_The_Server_Checked();
 
@@ -616,6 +617,45 @@ void TTestCentral::Link_Gone_Silent()
     // The link back, the thread left behind ends by itself.
     proxy.Release();
     QTRY_COMPARE_WITH_TIMEOUT(TLeftThreads::Running(), 0, FORWARD_TIMEOUT_MSEC);
+}
+
+// A station cut inside a transaction leaves its session idle in it, holding
+// its locks: a station that connects meanwhile makes nothing of the tables
+// (they are of its version) and so waits for none of them.
+void TTestCentral::Cut_Station_Holds_No_One_Up()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    {
+        TCentralStation first(d_home->File_Path(QStringLiteral("first")),
+                              d_server.Settings(database, QStringLiteral("CMM1")));
+        first.Store(1, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+        QTRY_COMPARE_WITH_TIMEOUT(first.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+    }
+    QSqlDatabase session = QSqlDatabase::cloneDatabase(d_server.Connection(database), QStringLiteral("cut"));
+    QVERIFY(session.open());
+    QSqlQuery cut(session);
+    QVERIFY(cut.exec(QStringLiteral("BEGIN")));
+    QVERIFY(cut.exec(
+        QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
+                       "execution_seconds,idle_seconds,point_count,message_count) VALUES('cut',1,'X',"
+                       "'','','',0,0,0,0)")));
+    QVERIFY(cut.exec(QStringLiteral("UPDATE stations SET program='held'")));
+
+    TCentralStation next(d_home->File_Path(QStringLiteral("next")),
+                         d_server.Settings(database, QStringLiteral("CMM2")));
+    next.Store(3, QDateTime(QDate(2026, 12, 7), QTime(7, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(next.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(next.Said(QStringLiteral("WAR:  Central database unreachable")), 0);
+    QCOMPARE(
+        d_server.Count(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE state='idle in "
+                                                "transaction'")),
+        1);
+    QVERIFY(cut.exec(QStringLiteral("ROLLBACK")));
+    cut = QSqlQuery();
+    session.close();
+    session = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("cut"));
 }
 
 void TTestCentral::Encrypted_And_The_Server_Checked_data()
