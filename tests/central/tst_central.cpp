@@ -590,9 +590,12 @@ void TTestCentral::Link_Gone_Silent()
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 5, FORWARD_TIMEOUT_MSEC);
 
     proxy.Hold();
+    QElapsedTimer silent;
+    silent.start();
     station.Store(3, start.addDays(1));
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
                               FORWARD_TIMEOUT_MSEC);
+    qInfo("unreachable said %lld ms after the link went silent (limit 2000 ms)", silent.elapsed());
     QTRY_COMPARE(station.d_waiting_text, QStringLiteral("Central: 3 executions waiting"));
     QVERIFY2(station.d_said.last().endsWith(QStringLiteral(": no answer for 2 s")),
              qPrintable(station.d_said.last()));
@@ -611,6 +614,7 @@ void TTestCentral::Link_Gone_Silent()
     QElapsedTimer closing;
     closing.start();
     station.d_central->Stop();
+    qInfo("closing waited %lld ms on the silent link", closing.elapsed());
     QVERIFY2(closing.elapsed() < 3 * TCentralSettings::CLOSE_LIMIT_MSEC,
              qPrintable(QString::number(closing.elapsed())));
     QCOMPARE(TLeftThreads::Running(), 1);
