@@ -588,6 +588,9 @@ void TTestCentral::Link_Gone_Silent()
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     station.Store(5, start);
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 5, FORWARD_TIMEOUT_MSEC);
+    // Held between cycles: a commit whose answer is still on its way would leave the rows waiting here too.
+    const int cycles = station.d_cycles;
+    QTRY_VERIFY_WITH_TIMEOUT(station.d_cycles > cycles && station.d_waiting == 0, FORWARD_TIMEOUT_MSEC);
 
     proxy.Hold();
     QElapsedTimer silent;
