@@ -294,3 +294,11 @@ bool TPostgresServer::Enable_Ssl(QString *ca_file, QString *other_ca_file)
         },
         10000);
 }
+
+QString TPostgresServer::New_Database()
+{
+    const QString name = QStringLiteral("room_%1").arg(++d_databases);
+    if (!Create_Database(name))
+        qWarning("%s", qPrintable(d_last_error));
+    return name;
+}

@@ -44,6 +44,8 @@ public:
     // second authority that signed nothing (OTHER_CA_FILE).
     bool Enable_Ssl(QString *ca_file, QString *other_ca_file);
     bool Create_Database(const QString &name);
+    // A database of a new name ("room_1", "room_2", ...), made.
+    QString New_Database();
     // A connection of the test's own to DATABASE, opened (named after it).
     QSqlDatabase Connection(const QString &database);
     // The first column of the first row of STATEMENT in DATABASE; -1 when it fails.
@@ -55,6 +57,7 @@ private:
     bool Run(const QString &program, const QStringList &arguments, int timeout_msec = 60000);
 
     QTemporaryDir d_dir;
+    int d_databases = 0;
     QString d_bin;
     QString d_host;
     int d_port;
