@@ -244,6 +244,8 @@ bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
         d_outbox->Set_Progress(which, progress);
         if (which == TLocalOutbox::EXECUTIONS)
             Count_Waiting(progress);
+        // Answered: a long catch-up that goes on is not a link gone silent.
+        d_busy_since = QDateTime::currentMSecsSinceEpoch();
     }
     return false;
 }

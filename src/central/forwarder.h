@@ -38,8 +38,9 @@ public:
     // Milliseconds between cycles when all is sent, and the longest wait after
     // a fault (from any thread; from the next wait on).
     void Set_Intervals(int idle_msec, int longest_retry_msec);
-    // When the cycle under way began (milliseconds since the epoch), 0 when
-    // none is (from any thread): a request left without an answer shows here.
+    // When the cycle under way began or last had an answer from the server
+    // (milliseconds since the epoch), 0 when none is under way (from any
+    // thread): a request left without an answer shows here.
     qint64 Busy_Since() const { return d_busy_since.load(); }
 
 public slots:
