@@ -74,6 +74,8 @@ private:
     // A station of its own database that stored the hostile texts and 300
     // executions more, a usage period, and executes BRACKET; all forwarded.
     std::unique_ptr<TCentralStation> Forwarded_Station(const QString &database);
+    // A station CMM1 of DATABASE that stored COUNT executions from Monday 06:00, all of them forwarded.
+    std::unique_ptr<TCentralStation> Station_That_Forwarded(const QString &database, int count);
 
     TPostgresServer d_server;
     std::unique_ptr<TTestHome> d_home;
@@ -144,6 +146,18 @@ QString Of_Station(const TCentralStation &station)
     return QStringLiteral(" WHERE station_id='%1'").arg(station.Id());
 }
 } // namespace
+
+std::unique_ptr<TCentralStation> TTestCentral::Station_That_Forwarded(const QString &database, int count)
+{
+    auto station = std::make_unique<TCentralStation>(d_home->File_Path(QStringLiteral("cmm1")),
+                                                     d_server.Settings(database, QStringLiteral("CMM1")));
+    station->Store(count, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+    const bool forwarded = QTest::qWaitFor(
+        [&]()
+        { return d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")) == count; },
+        FORWARD_TIMEOUT_MSEC);
+    return forwarded ? std::move(station) : nullptr;
+}
 
 std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &database)
 {
@@ -310,12 +324,10 @@ void TTestCentral::Server_Stopped_Mid_Shift()
         QSKIP("the server runs outside this test (under Wine, on the Linux side): it is not the test's to "
               "stop");
     const QString database = New_Database();
-    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")),
-                            d_server.Settings(database, QStringLiteral("CMM1")));
+    const std::unique_ptr<TCentralStation> forwarding = Station_That_Forwarded(database, 20);
+    QVERIFY(forwarding);
+    TCentralStation &station = *forwarding;
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
-    station.Store(20, start);
-    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 20,
-                              FORWARD_TIMEOUT_MSEC);
 
     QVERIFY2(d_server.Stop(), qPrintable(d_server.Last_Error()));
     station.Store(30, start.addSecs(3600));
@@ -342,12 +354,10 @@ void TTestCentral::Connection_Cut_Mid_Transaction()
 {
     QUORVEX_REQUIRE_SERVER(d_server);
     const QString database = New_Database();
-    TCentralStation station(d_home->File_Path(QStringLiteral("cmm1")),
-                            d_server.Settings(database, QStringLiteral("CMM1")));
+    const std::unique_ptr<TCentralStation> forwarding = Station_That_Forwarded(database, 1);
+    QVERIFY(forwarding);
+    TCentralStation &station = *forwarding;
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
-    station.Store(1, start);
-    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions")), 1,
-                              FORWARD_TIMEOUT_MSEC);
 
     // The test holds the table, so the station's next batch waits inside its
     // transaction; its connection is then ended by the server.
