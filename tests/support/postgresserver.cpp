@@ -263,6 +263,20 @@ bool TPostgresServer::Create_Database(const QString &name)
 
 bool TPostgresServer::Enable_Ssl(QString *ca_file, QString *other_ca_file)
 {
+    if (External())
+    {
+        // The run's server was started with TLS, from the certificates made for the run.
+        const QDir made(TTestCertificates::Made_For_The_Run());
+        if (made.path() == QLatin1String("."))
+        {
+            d_last_error = QStringLiteral("the server runs outside the test, and no certificates were made "
+                                          "for it (QUORVEX_TEST_CERTIFICATES)");
+            return false;
+        }
+        *ca_file = made.filePath(QStringLiteral("ca.crt"));
+        *other_ca_file = made.filePath(QStringLiteral("other.crt"));
+        return Ssl_On();
+    }
     const auto file = [this](const char *name) { return d_dir.filePath(QLatin1String(name)); };
     // Made as the server's user, whose files they must be.
     if (!TTestCertificates::Make(
@@ -284,8 +298,13 @@ bool TPostgresServer::Enable_Ssl(QString *ca_file, QString *other_ca_file)
     }
     *ca_file = file("ca.crt");
     *other_ca_file = file("other.crt");
-    // The reload is taken in by the server on its own time.
-    return QTest::qWaitFor(
+    return Ssl_On();
+}
+
+bool TPostgresServer::Ssl_On()
+{
+    // A reload is taken in by the server on its own time.
+    const bool on = QTest::qWaitFor(
         [this]()
         {
             QSqlQuery query(Connection(QStringLiteral("postgres")));
@@ -293,6 +312,9 @@ bool TPostgresServer::Enable_Ssl(QString *ca_file, QString *other_ca_file)
                    query.value(0).toString() == QLatin1String("on");
         },
         10000);
+    if (!on)
+        d_last_error = QStringLiteral("the server has not switched TLS on");
+    return on;
 }
 
 QString TPostgresServer::New_Database()

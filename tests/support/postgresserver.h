@@ -41,7 +41,8 @@ public:
     TCentralSettings Settings(const QString &database, const QString &station_name) const;
     // Switches the running server to TLS with a certificate for 127.0.0.1
     // signed by an authority made here (its file in CA_FILE), and makes a
-    // second authority that signed nothing (OTHER_CA_FILE).
+    // second authority that signed nothing (OTHER_CA_FILE). A server outside
+    // the test has TLS from its start, with the certificates made for the run.
     bool Enable_Ssl(QString *ca_file, QString *other_ca_file);
     bool Create_Database(const QString &name);
     // A database of a new name ("room_1", "room_2", ...), made.
@@ -55,6 +56,8 @@ private:
     void Forget_Connections();
     void Watch_Test_Process();
     bool Run(const QString &program, const QStringList &arguments, int timeout_msec = 60000);
+    // True once the server says TLS is on, within ten seconds.
+    bool Ssl_On();
 
     QTemporaryDir d_dir;
     int d_databases = 0;
