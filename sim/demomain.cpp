@@ -1,6 +1,8 @@
 #include "sim/demo.h"
+#include "src/app/quorvex.h"
 #include "src/common/leftthreads.h"
 #include "src/common/localzone.h"
+#include "src/instance/singleinstance.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,7 +35,12 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << error << "\n";
         return 2;
     }
+    // One demo a folder, as one program: a second start brings the first forward.
+    TSingleInstance instance(THomeFolder::Data_Folder(THomeFolder::DEMO));
+    if (!instance.Claim())
+        return 0;
     demo->Show();
+    QObject::connect(&instance, &TSingleInstance::Asked_Forward, demo->Window(), &TQuorvex::Come_Forward);
     if (script_option >= 0)
     {
         QObject::connect(demo.get(), &TDemo::Quit_Requested, &application,

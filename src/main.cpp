@@ -1,6 +1,7 @@
 #include "src/app/quorvex.h"
 #include "src/common/leftthreads.h"
 #include "src/common/localzone.h"
+#include "src/instance/singleinstance.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,8 +13,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("fusion")));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvex.png")));
+    // A second start brings the first forward and records nothing.
+    TSingleInstance instance(THomeFolder::Data_Folder());
+    if (!instance.Claim())
+        return 0;
 
-    QMainWindow *window = new TQuorvex;
+    TQuorvex *window = new TQuorvex;
+    QObject::connect(&instance, &TSingleInstance::Asked_Forward, window, &TQuorvex::Come_Forward);
     window->show();
     const int result = application.exec();
     delete window;

@@ -80,6 +80,7 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
     d_pending->Show();
     Connect_Parts();
     Connect_Central(folder);
+    Monitor_At_Start();
 }
 
 TQuorvex::~TQuorvex()
@@ -159,6 +160,19 @@ void TQuorvex::Connect_Central(const QString &folder)
     connect(fleet, &TFleetPage::Message, panel, &TActiveProgramWidget::Add_Message);
 }
 
+// A station that should record from logon on (the installer's option sets it
+// for the machine) starts monitoring by itself; the user's own setting comes first.
+void TQuorvex::Monitor_At_Start()
+{
+    const QString key = QStringLiteral("General/Monitor_At_Start");
+    const QSettings machine(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Quorvex"),
+                            QStringLiteral("Quorvex"));
+    if (!d_settings->value(key, machine.value(key, false)).toBool())
+        return;
+    d_monitor->Toggle();
+    Add_Message(QStringLiteral("INF:  Monitoring switched on at start (Monitor_At_Start)."));
+}
+
 // The report worker, the list reader and an export read the database: they
 // must be done before the file is closed.
 void TQuorvex::Stop_Readers()
@@ -210,6 +224,14 @@ bool TQuorvex::Record_Empty() const
 void TQuorvex::Add_Message(const QString &message)
 {
     d_pages->Active()->Add_Message(message);
+}
+
+void TQuorvex::Come_Forward()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TQuorvex::Show_Status(const QString &text)

@@ -46,6 +46,8 @@ public:
     bool Record_Empty() const;
     // A line in the panel, for a program built around the window (the demo).
     void Add_Message(const QString &message);
+    // Shown, restored and raised: a second start asked for the window.
+    void Come_Forward();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -55,6 +57,7 @@ private:
     void Restore_Geometry();
     void Connect_Parts();
     void Connect_Central(const QString &folder);
+    void Monitor_At_Start();
     void Show_Status(const QString &text);
     void Selection_Changed();
     void Refresh_Lists();

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -26,9 +27,15 @@ bool Same_Image(const QIcon &icon, const QString &resource)
     return icon.pixmap(32, 32).toImage() == QIcon(resource).pixmap(32, 32).toImage();
 }
 
-QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+QRect Available()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
 
-QString Status(QMainWindow *window) { return window->statusBar()->currentMessage(); }
+QString Status(QMainWindow *window)
+{
+    return window->statusBar()->currentMessage();
+}
 
 void Save_Geometry(const TTestHome &home, const QPoint &position, const QSize &size)
 {
@@ -45,9 +52,15 @@ class TTestQuorvex : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void First_Start_And_Close();
+    void Monitor_At_Start_data();
+    void Monitor_At_Start();
     void Geometry_Rule_data();
     void Geometry_Rule();
+
+private:
+    QTemporaryDir d_machine;
 };
 
 void TTestQuorvex::First_Start_And_Close()
@@ -81,6 +94,54 @@ void TTestQuorvex::First_Start_And_Close()
     QCOMPARE(settings.value(QStringLiteral("Mainwindow_Position")).toPoint(), QPoint(40, 50));
     QCOMPARE(settings.value(QStringLiteral("Mainwindow_Size")).toSize(), QSize(700, 650));
     QCOMPARE(settings.value(QStringLiteral("Export_Path")).toString(), home.Path());
+}
+
+void TTestQuorvex::initTestCase()
+{
+    // The machine's settings of the tests' own, never the system's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, d_machine.path());
+}
+
+void TTestQuorvex::Monitor_At_Start_data()
+{
+    QTest::addColumn<QVariant>("machine");
+    QTest::addColumn<QVariant>("user");
+    QTest::addColumn<bool>("monitoring");
+    QTest::newRow("set nowhere: as a hand start") << QVariant() << QVariant() << false;
+    QTest::newRow("the machine's, from the installer") << QVariant(1) << QVariant() << true;
+    QTest::newRow("the user's own") << QVariant() << QVariant(true) << true;
+    QTest::newRow("the user's own before the machine's") << QVariant(1) << QVariant(false) << false;
+}
+
+// A station that should record from logon on starts monitoring by itself, and says so.
+void TTestQuorvex::Monitor_At_Start()
+{
+    QFETCH(QVariant, machine);
+    QFETCH(QVariant, user);
+    QFETCH(bool, monitoring);
+    TTestHome home;
+    const QString key = QStringLiteral("General/Monitor_At_Start");
+    QSettings machine_settings(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Quorvex"),
+                               QStringLiteral("Quorvex"));
+    machine_settings.remove(key);
+    if (machine.isValid())
+        machine_settings.setValue(key, machine);
+    machine_settings.sync();
+    if (user.isValid())
+    {
+        QDir().mkpath(home.Settings_Folder());
+        QSettings(home.Settings_Folder() + QStringLiteral("/Settings.ini"), QSettings::IniFormat)
+            .setValue(key, user);
+    }
+    {
+        TQuorvex window;
+        QCOMPARE(window.Monitoring(), monitoring);
+        const QString said = window.findChild<QPlainTextEdit *>(QStringLiteral("messages"))->toPlainText();
+        QCOMPARE(said.contains(QStringLiteral("INF:  Monitoring switched on at start (Monitor_At_Start).")),
+                 monitoring);
+        window.close();
+    }
+    machine_settings.remove(key);
 }
 
 void TTestQuorvex::Geometry_Rule_data()
