@@ -81,6 +81,10 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
     Connect_Parts();
     Connect_Central(folder);
     Monitor_At_Start();
+    // At a logoff or shutdown the system asks before it ends the process: what
+    // a close stores is stored then. The toolkit's own closing would pass over
+    // a window hidden in the tray.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this]() { close(); });
 }
 
 TQuorvex::~TQuorvex()
@@ -290,17 +294,23 @@ void TQuorvex::Edit_Shift_Calendar()
 
 void TQuorvex::closeEvent(QCloseEvent *event)
 {
+    event->accept();
+    // Closed at the session's end, and again by the toolkit or the user.
+    if (d_closed)
+        return;
+    d_closed = true;
     // What the watcher has not counted yet is counted here, once.
     d_monitor->Close();
     d_recorder->Close();
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
     d_settings->setValue(QStringLiteral("Export_Path"), d_exports->Folder());
+    // On disk now: at the end of a session the process may end before the window is deleted.
+    d_settings->sync();
     Stop_Readers();
     d_monitor->Disconnect();
     d_journal->Write_Pending();
     d_pending->Stop();
     d_central->Stop();
     d_database->Close();
-    event->accept();
 }

@@ -82,6 +82,7 @@ private:
     TMonitorSwitch *d_monitor;
     TCentral *d_central;
     TStationAlerts *d_alerts;
+    bool d_closed = false;
 };
 
 #endif
