@@ -3,6 +3,7 @@
 #include "src/alerts/alertrelay.h"
 #include "src/alerts/stationalerts.h"
 #include "src/app/statuslabel.h"
+#include "src/app/trayicon.h"
 #include "src/app/windowactions.h"
 #include "src/app/windowexports.h"
 #include "src/app/windowpages.h"
@@ -52,6 +53,8 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
     setWindowTitle(QStringLiteral("Quorvex"));
     d_status_bar = new QStatusBar(this);
     setStatusBar(d_status_bar);
+    d_tray = new TTrayIcon(this);
+    d_minimise_to_tray = d_settings->value(QStringLiteral("General/Minimise_To_Tray"), false).toBool();
 
     d_database = new TDatabase;
     d_journal = new TPendingJournal(d_database);
@@ -125,6 +128,10 @@ void TQuorvex::Connect_Parts()
     connect(d_exports, &TWindowExports::Failed, this, &TQuorvex::Show_Status);
     connect(d_pages->Statistics(), &TStatisticsPage::Calendar_Requested, this,
             &TQuorvex::Edit_Shift_Calendar);
+    connect(d_monitor, &TMonitorSwitch::Icon, d_tray, &TTrayIcon::Set_Monitor_Icon);
+    connect(d_recorder, &TRecorder::Collection_Changed, d_tray, &TTrayIcon::Set_Collecting);
+    connect(d_tray, &TTrayIcon::Show_Requested, this, &TQuorvex::Come_Forward);
+    connect(d_tray, &TTrayIcon::Quit_Requested, this, &QWidget::close);
 }
 
 // The station in a room: forwarding to a central database when one is set,
@@ -290,6 +297,15 @@ void TQuorvex::Edit_Shift_Calendar()
     d_central->Set_Shift_Calendar(d_calendar);
     d_alerts->Set_Shift_Calendar(d_calendar);
     Update_Summary();
+}
+
+void TQuorvex::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Minimised into the tray where there is one: never out of reach without it.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && d_minimise_to_tray &&
+        d_tray->Available())
+        QTimer::singleShot(0, this, &QWidget::hide);
 }
 
 void TQuorvex::closeEvent(QCloseEvent *event)

@@ -21,6 +21,7 @@ class TReportLines;
 class TSelectionLists;
 class TStationAlerts;
 class TSummaryRunner;
+class TTrayIcon;
 class TWindowActions;
 class TWindowExports;
 class TWindowPages;
@@ -50,6 +51,7 @@ public:
     void Come_Forward();
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -82,6 +84,8 @@ private:
     TMonitorSwitch *d_monitor;
     TCentral *d_central;
     TStationAlerts *d_alerts;
+    TTrayIcon *d_tray;
+    bool d_minimise_to_tray;
     bool d_closed = false;
 };
 

@@ -1,6 +1,7 @@
 #include "sim/demo.h"
-#include "src/browse/datawidget.h"
 #include "src/app/quorvex.h"
+#include "src/app/trayicon.h"
+#include "src/browse/datawidget.h"
 #include "src/report/ui/reportview.h"
 #include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
@@ -144,10 +145,19 @@ void TTestDemo::Sample_Shift_Shows_The_Whole_Road()
         const QPlainTextEdit *panel = window->findChild<QPlainTextEdit *>(QStringLiteral("messages"));
         QVERIFY(panel->toPlainText().contains(TDemo::FIRST_START_HINT));
 
+        TTrayIcon *tray = window->findChild<TTrayIcon *>();
+        QCOMPARE(tray->Text(), QStringLiteral("Quorvex: not connected"));
+        QStringList states;
+        connect(tray, &TTrayIcon::Text_Changed, this, [&states](const QString &text) { states << text; });
         QSignalSpy finished(&demo, &TDemo::Sample_Finished);
         QVERIFY(demo.Play_Sample(4));
         QVERIFY(!demo.Play_Sample(4));
         QVERIFY(finished.wait(60000));
+        // The tray followed the monitor through the shift.
+        states.removeDuplicates();
+        for (const char *state : {"waiting for the measurement software", "attached", "collecting a program"})
+            QVERIFY2(states.contains(QStringLiteral("Quorvex: ") + QLatin1String(state)),
+                     qPrintable(states.join(QStringLiteral(", "))));
         QStringList selected = window->findChild<TDataWidget *>(QStringLiteral("program_list"))->Selection();
         selected.sort();
         QCOMPARE(selected, names);
