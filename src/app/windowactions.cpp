@@ -56,7 +56,7 @@ TWindowActions::TWindowActions(QMainWindow *window)
             {
                 TMessageBox box(window);
                 box.Set_Text(QStringLiteral("Quorvex"));
-                box.Set_Informative_Text(QStringLiteral("Quorvex - Version 1.0"));
+                box.Set_Informative_Text(QStringLiteral("Quorvex - Version " QUORVEX_VERSION));
                 box.setStandardButtons(QMessageBox::Ok);
                 box.setDefaultButton(QMessageBox::Ok);
                 box.setIcon(QMessageBox::Information);

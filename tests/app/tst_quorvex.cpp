@@ -1,10 +1,12 @@
 #include "src/app/quorvex.h"
 #include "src/report/ui/reportview.h"
+#include "tests/support/modalanswer.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
@@ -56,6 +58,7 @@ private slots:
     void First_Start_And_Close();
     void Monitor_At_Start_data();
     void Monitor_At_Start();
+    void About_Shows_The_Version();
     void Geometry_Rule_data();
     void Geometry_Rule();
 
@@ -142,6 +145,23 @@ void TTestQuorvex::Monitor_At_Start()
         window.close();
     }
     machine_settings.remove(key);
+}
+
+// The version is the project's, the one the installer carries.
+void TTestQuorvex::About_Shows_The_Version()
+{
+    TTestHome home;
+    TQuorvex window;
+    QString shown;
+    TModalAnswer answer(
+        [&shown](QWidget *box)
+        {
+            shown = static_cast<QMessageBox *>(box)->informativeText();
+            box->close();
+        });
+    Action(&window, QStringLiteral("About"))->trigger();
+    QVERIFY(answer.Answered());
+    QVERIFY2(shown.contains(QStringLiteral(">Quorvex - Version " QUORVEX_VERSION "<")), qPrintable(shown));
 }
 
 void TTestQuorvex::Geometry_Rule_data()
