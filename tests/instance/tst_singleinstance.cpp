@@ -20,7 +20,17 @@ private slots:
 
 private:
     static void Start_Demo(const TTestHome &home, QProcess *demo, const QString &script);
+    // A script file of LINES in HOME, named NAME.
+    static QString Script(const TTestHome &home, const char *name, const QByteArray &lines);
 };
+
+QString TTestSingleInstance::Script(const TTestHome &home, const char *name, const QByteArray &lines)
+{
+    QFile script(home.File_Path(QLatin1String(name)));
+    if (!script.open(QIODevice::WriteOnly) || script.write(lines) != lines.size())
+        qFatal("%s cannot be written", qPrintable(script.fileName()));
+    return script.fileName();
+}
 
 void TTestSingleInstance::Start_Demo(const TTestHome &home, QProcess *demo, const QString &script)
 {
@@ -38,13 +48,11 @@ void TTestSingleInstance::Second_Start_Brings_The_First_Forward()
     TSingleInstance first(home.Demo_Folder());
     QVERIFY(first.Claim());
     QSignalSpy asked(&first, &TSingleInstance::Asked_Forward);
-    // Would record a shift if it ran.
-    QFile script(home.File_Path(QStringLiteral("shift.txt")));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("software-start\nmonitor\nopen CMM1 A BRACKET\nstart\nhit\nend\nclose\nquit\n");
-    script.close();
     QProcess second;
-    Start_Demo(home, &second, script.fileName());
+    // Would record a shift if it ran.
+    Start_Demo(home, &second,
+               Script(home, "shift.txt",
+                      "software-start\nmonitor\nopen CMM1 A BRACKET\nstart\nhit\nend\nclose\nquit\n"));
     QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 60000);
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
@@ -57,12 +65,8 @@ void TTestSingleInstance::Second_Start_Brings_The_First_Forward()
 void TTestSingleInstance::Lock_Of_A_Killed_Program_Is_Taken_Over()
 {
     TTestHome home;
-    QFile script(home.File_Path(QStringLiteral("long.txt")));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("software-start\nmonitor\nwait 600000\n");
-    script.close();
     QProcess killed;
-    Start_Demo(home, &killed, script.fileName());
+    Start_Demo(home, &killed, Script(home, "long.txt", "software-start\nmonitor\nwait 600000\n"));
     const QString lock = home.Demo_Folder() + QStringLiteral("/quorvex.lock");
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 60000);
     {
