@@ -33,6 +33,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <QtPlatformHeaders/QWindowsWindowFunctions>
 
 namespace
 {
@@ -239,6 +240,8 @@ void TQuorvex::Add_Message(const QString &message)
 
 void TQuorvex::Come_Forward()
 {
+    // Windows lets only the foreground program raise a window: the toolkit's way around it.
+    QWindowsWindowFunctions::setWindowActivationBehavior(QWindowsWindowFunctions::AlwaysActivateWindow);
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
