@@ -88,7 +88,7 @@ bool TDemoScript::Valid(const TStep &step)
         return QStringList{"", "on", "off"}.contains(step.text);
     if (command == QLatin1String("select"))
         return QStringList{"dates", "programs"}.contains(step.text);
-    const QStringList plain{"software-start", "software-quit", "start", "end", "hit", "learn", "quit"};
+    const QStringList plain{"software-start", "software-quit", "start", "end", "hit", "learn", "minimise", "quit"};
     return plain.contains(command) && step.text.isEmpty();
 }
 
@@ -152,6 +152,8 @@ void TDemoScript::Perform_On_Window(const TStep &step)
                 break;
             }
     }
+    else if (command == QLatin1String("minimise"))
+        d_window->showMinimized();
     else if (command == QLatin1String("page"))
     {
         for (QTabWidget *tabs : d_window->findChildren<QTabWidget *>())
@@ -169,7 +171,7 @@ void TDemoScript::Perform(const TStep &step)
 {
     const QString &command = step.command;
     if (command == QLatin1String("monitor") || command == QLatin1String("page") ||
-        command == QLatin1String("select"))
+        command == QLatin1String("select") || command == QLatin1String("minimise"))
         Perform_On_Window(step);
     else if (command == QLatin1String("software-start"))
         d_software->Start();
