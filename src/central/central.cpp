@@ -1,6 +1,7 @@
 #include "src/central/central.h"
 
 #include "src/alerts/alertjudge.h"
+#include "src/central/connectionsocket.h"
 #include "src/central/forwarder.h"
 #include "src/central/localoutbox.h"
 #include "src/common/workerthread.h"
@@ -78,8 +79,11 @@ void TCentral::Stop()
     d_forwarder->Request_Stop();
     TCentralForwarder *forwarder = d_forwarder;
     // A forwarder caught in a request on a vanished network is left to end by
-    // itself: what it has not sent stays in the station's file for the next start.
-    d_thread->Stop([forwarder]() { forwarder->Stop(); }, TCentralSettings::CLOSE_LIMIT_MSEC);
+    // itself, its socket shut so that it does at once: what it has not sent
+    // stays in the station's file for the next start.
+    const std::shared_ptr<TConnectionSocket> socket = forwarder->Socket();
+    if (!d_thread->Stop([forwarder]() { forwarder->Stop(); }, TCentralSettings::CLOSE_LIMIT_MSEC))
+        socket->Shut();
     d_forwarder = nullptr;
     delete d_thread;
     d_thread = nullptr;

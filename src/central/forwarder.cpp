@@ -2,6 +2,7 @@
 
 #include "src/central/centralschema.h"
 #include "src/central/centralwriter.h"
+#include "src/central/connectionsocket.h"
 #include "src/central/localoutbox.h"
 
 #include <QDateTime>
@@ -22,10 +23,10 @@ const int LONGEST_RETRY_MSEC = 30000;
 
 TCentralForwarder::TCentralForwarder(const TCentralSettings &settings, const QString &local_file)
     : d_settings(settings), d_local_file(local_file),
-      d_connection_name(QStringLiteral("central-") + QUuid::createUuid().toString()), d_timer(nullptr),
-      d_connected(false), d_broken(false), d_unreachable(false), d_refused(false),
-      d_retry_msec(FIRST_RETRY_MSEC), d_idle_msec(IDLE_MSEC), d_longest_retry_msec(LONGEST_RETRY_MSEC),
-      d_stop(false), d_busy_since(0), d_said_unencrypted(false)
+      d_connection_name(QStringLiteral("central-") + QUuid::createUuid().toString()),
+      d_socket(std::make_shared<TConnectionSocket>()), d_timer(nullptr), d_connected(false), d_broken(false),
+      d_unreachable(false), d_refused(false), d_retry_msec(FIRST_RETRY_MSEC), d_idle_msec(IDLE_MSEC),
+      d_longest_retry_msec(LONGEST_RETRY_MSEC), d_stop(false), d_busy_since(0), d_said_unencrypted(false)
 {
 }
 
@@ -149,10 +150,12 @@ bool TCentralForwarder::Connect()
     }
     {
         QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
+        d_socket->Note(db);
         int version = 0;
         const TCentralSchema::TResult result = TCentralSchema::Prepare(db, &version, &error);
         if (result == TCentralSchema::NEWER)
         {
+            d_socket->Forget();
             db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(d_connection_name);
@@ -193,6 +196,7 @@ void TCentralForwarder::Disconnect()
 {
     if (!QSqlDatabase::contains(d_connection_name))
         return;
+    d_socket->Forget();
     QSqlDatabase::database(d_connection_name, false).close();
     QSqlDatabase::removeDatabase(d_connection_name);
     d_connected = false;

@@ -13,6 +13,7 @@
 #include <mutex>
 
 class QTimer;
+class TConnectionSocket;
 class TLocalOutbox;
 
 // Sends what the station stored to the central database, from its own file,
@@ -42,6 +43,8 @@ public:
     // (milliseconds since the epoch), 0 when none is under way (from any
     // thread): a request left without an answer shows here.
     qint64 Busy_Since() const { return d_busy_since.load(); }
+    // The connection's socket, for the owner to shut when it leaves the thread behind.
+    std::shared_ptr<TConnectionSocket> Socket() const { return d_socket; }
 
 public slots:
     // On the forwarding thread.
@@ -84,6 +87,7 @@ private:
     QString d_local_file;
     QString d_connection_name;
     std::unique_ptr<TLocalOutbox> d_outbox;
+    std::shared_ptr<TConnectionSocket> d_socket;
     QTimer *d_timer;
     bool d_connected;
     bool d_broken;

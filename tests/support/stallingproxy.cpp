@@ -9,6 +9,12 @@ TStallingProxy::TStallingProxy(int target_port) : d_target_port(target_port), d_
 
 TStallingProxy::~TStallingProxy()
 {
+    // Neither side's end may reach the other once deleted.
+    for (TPair *pair : d_pairs)
+    {
+        pair->client->disconnect(this);
+        pair->server->disconnect(this);
+    }
     for (TPair *pair : d_pairs)
     {
         delete pair->client;
