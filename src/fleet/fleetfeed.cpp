@@ -1,5 +1,6 @@
 #include "src/fleet/fleetfeed.h"
 
+#include "src/central/connectionsocket.h"
 #include "src/common/workerthread.h"
 #include "src/fleet/fleetreader.h"
 
@@ -27,7 +28,10 @@ TFleetFeed::TFleetFeed(const TCentralSettings &settings, const TAlertSettings &a
 TFleetFeed::~TFleetFeed()
 {
     TFleetReader *reader = d_reader;
-    d_thread->Stop([reader]() { reader->Stop(); }, TCentralSettings::CLOSE_LIMIT_MSEC);
+    // A reader caught on a silent network is left behind, its socket shut so that it ends at once.
+    const std::shared_ptr<TConnectionSocket> socket = reader->Socket();
+    if (!d_thread->Stop([reader]() { reader->Stop(); }, TCentralSettings::CLOSE_LIMIT_MSEC))
+        socket->Shut();
 }
 
 void TFleetFeed::Read(const QStringList &chosen, const QDate &first, const QDate &last)

@@ -1,5 +1,6 @@
 #include "src/fleet/fleetreader.h"
 
+#include "src/central/connectionsocket.h"
 #include "src/central/sqlliteral.h"
 #include "src/fleet/fleetsilence.h"
 #include "src/fleet/fleetstatistics.h"
@@ -36,8 +37,8 @@ double TFleetSnapshot::TStation::Utilisation() const
 
 TFleetReader::TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts)
     : d_settings(settings), d_alerts(alerts),
-      d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()), d_open(false),
-      d_broken(false)
+      d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()),
+      d_socket(std::make_shared<TConnectionSocket>()), d_open(false), d_broken(false)
 {
     qRegisterMetaType<std::shared_ptr<const TFleetSnapshot>>();
     qRegisterMetaType<TAlertEvent>();
@@ -49,6 +50,7 @@ void TFleetReader::Close()
 {
     if (!d_open)
         return;
+    d_socket->Forget();
     QSqlDatabase::database(d_connection_name, false).close();
     QSqlDatabase::removeDatabase(d_connection_name);
     d_open = false;
@@ -82,6 +84,8 @@ void TFleetReader::Read_Snapshot(const QStringList &chosen, const QDate &first, 
         emit Failed(error);
         return;
     }
+    if (!d_open)
+        d_socket->Note(QSqlDatabase::database(d_connection_name, false));
     d_open = true;
     auto snapshot = std::make_shared<TFleetSnapshot>();
     snapshot->first = first;

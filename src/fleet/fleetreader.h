@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class TConnectionSocket;
+
 // Reads the room from the central database on a thread of its own (so the
 // page never waits for the network) and judges the silence of stations: a
 // station without a heartbeat for the set minutes during its shift gets a
@@ -22,6 +24,9 @@ class TFleetReader : public QObject
 public:
     TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts);
     ~TFleetReader() override;
+
+    // The connection's socket, for the owner to shut when it leaves the thread behind.
+    std::shared_ptr<TConnectionSocket> Socket() const { return d_socket; }
 
 public slots:
     // The stations' ids to take the statistics of (all when empty), over the
@@ -44,6 +49,7 @@ private:
     TCentralSettings d_settings;
     TAlertSettings d_alerts;
     QString d_connection_name;
+    std::shared_ptr<TConnectionSocket> d_socket;
     bool d_open;
     bool d_broken;
 };

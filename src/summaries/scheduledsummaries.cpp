@@ -1,5 +1,6 @@
 #include "src/summaries/scheduledsummaries.h"
 
+#include "src/central/connectionsocket.h"
 #include "src/common/backgroundjob.h"
 #include "src/database/database.h"
 #include "src/database/storedform.h"
@@ -34,8 +35,10 @@ TScheduledSummaries::TScheduledSummaries(QSettings *settings, TDatabase *databas
 
 TScheduledSummaries::~TScheduledSummaries()
 {
-    // Its job reads only the central database: one caught on a vanished network is left to end by itself.
-    d_reader->Stop(TCentralSettings::CLOSE_LIMIT_MSEC);
+    // Its job reads only the central database: one caught on a vanished network
+    // is left to end by itself, its socket shut so that it does at once.
+    if (!d_reader->Stop(TCentralSettings::CLOSE_LIMIT_MSEC) && d_socket)
+        d_socket->Shut();
 }
 
 QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) const
@@ -76,8 +79,9 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
         return;
     }
     const TCentralSettings central = d_central;
+    d_socket = std::make_shared<TConnectionSocket>();
     d_reader->Start(
-        [this, central, period](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
+        [this, central, period, socket = d_socket](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
         {
             const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
             std::map<QString, std::vector<TDatabaseItem>> items;
@@ -85,8 +89,10 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
             bool read = central.Open_Connection(name, &error);
             if (read)
             {
+                socket->Note(QSqlDatabase::database(name, false));
                 read = TFleetStatistics::Read_Items(QSqlDatabase::database(name, false), {}, period.first,
                                                     period.last, &items, &error);
+                socket->Forget();
                 QSqlDatabase::database(name, false).close();
                 QSqlDatabase::removeDatabase(name);
             }

@@ -8,7 +8,9 @@
 #include <QObject>
 
 class TBackgroundJob;
+class TConnectionSocket;
 
+#include <memory>
 #include <vector>
 
 class QSettings;
@@ -53,6 +55,8 @@ private:
     QTimer *d_timer;
     // Reads the fleet's executions; a station's summary is written at once.
     TBackgroundJob *d_reader;
+    // The socket of the latest job's connection, shut if that job is left behind.
+    std::shared_ptr<TConnectionSocket> d_socket;
     bool d_failing;
 };
 

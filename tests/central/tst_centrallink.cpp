@@ -2,6 +2,7 @@
 #include "src/central/centralsettings.h"
 #include "src/central/forwarder.h"
 #include "src/common/leftthreads.h"
+#include "src/fleet/fleetfeed.h"
 #include "tests/support/centralstation.h"
 #include "tests/support/postgresserver.h"
 #include "tests/support/stallingproxy.h"
@@ -32,6 +33,7 @@ private slots:
     void cleanup();
     void Passwords_Kept_Protected();
     void Link_Gone_Silent();
+    void Reader_Left_Behind_Ends();
     void Cut_Station_Holds_No_One_Up();
     void Encrypted_And_The_Server_Checked_data();
     void Encrypted_And_The_Server_Checked();
@@ -250,6 +252,48 @@ void TTestCentralLink::Encrypted_And_The_Server_Checked()
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
                               FORWARD_TIMEOUT_MSEC);
     QVERIFY2(station.d_said.last().contains(refusal), qPrintable(station.d_said.last()));
+}
+
+// The Fleet page's reader, caught in a read on a silent link when the window
+// closes: the close waits about two seconds, and the reader left behind ends
+// at once, its socket shut.
+void TTestCentralLink::Reader_Left_Behind_Ends()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    {
+        // A room to read, so that the reader's connection stays open between reads.
+        TCentralStation station(d_home->File_Path(QStringLiteral("room")),
+                                d_server.Settings(database, QStringLiteral("CMM1")));
+        station.Store(1, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+        QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 0, FORWARD_TIMEOUT_MSEC);
+    }
+    TStallingProxy proxy(d_server.Port());
+    QVERIFY(proxy.Listen());
+    TCentralSettings settings = d_server.Settings(database, QStringLiteral("VIEWER"));
+    settings.Set_Host(QStringLiteral("127.0.0.1"));
+    settings.Set_Port(proxy.Port());
+    auto feed = std::make_unique<TFleetFeed>(settings, TAlertSettings());
+    int read = 0;
+    connect(feed.get(), &TFleetFeed::Ready, this, [&read]() { ++read; });
+    const QDate today = QDate::currentDate();
+    feed->Read({}, today, today);
+    QTRY_COMPARE_WITH_TIMEOUT(read, 1, FORWARD_TIMEOUT_MSEC);
+    proxy.Hold();
+    feed->Read({}, today, today);
+    QTRY_VERIFY(proxy.Held_Requests() > 0);
+    QElapsedTimer closing;
+    closing.start();
+    feed.reset();
+    // Caught indeed: the close waited its limit, and no more.
+    QVERIFY2(closing.elapsed() >= TCentralSettings::CLOSE_LIMIT_MSEC - 100 &&
+                 closing.elapsed() < 3 * TCentralSettings::CLOSE_LIMIT_MSEC,
+             qPrintable(QString::number(closing.elapsed())));
+    QElapsedTimer ending;
+    ending.start();
+    QTRY_COMPARE_WITH_TIMEOUT(TLeftThreads::Running(), 0, 5000);
+    qInfo("the reader left behind ended %lld ms after the close", ending.elapsed());
+    proxy.Release();
 }
 
 QTEST_MAIN(TTestCentralLink)

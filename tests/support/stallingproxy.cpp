@@ -40,6 +40,14 @@ void TStallingProxy::Release()
         Pass(pair);
 }
 
+int TStallingProxy::Held_Requests() const
+{
+    int bytes = 0;
+    for (const TPair *pair : d_pairs)
+        bytes += pair->to_server.size();
+    return bytes;
+}
+
 void TStallingProxy::Accept()
 {
     while (QTcpSocket *client = d_server.nextPendingConnection())

@@ -22,6 +22,8 @@ public:
     int Port() const { return d_server.serverPort(); }
     void Hold();
     void Release();
+    // Bytes held on their way to the server: a request sent into the silence.
+    int Held_Requests() const;
 
 private:
     struct TPair
