@@ -20,8 +20,10 @@ if(count EQUAL 0)
 endif()
 math(EXPR last "${count} - 1")
 set(wrong "")
-# The PostgreSQL server the Windows tests talk to runs here, not under Wine.
+# The PostgreSQL server the Windows tests talk to runs here, not under Wine, and
+# the certificates of their encrypted links are made here.
 get_filename_component(server_script "${CMAKE_CURRENT_LIST_DIR}/../scripts/test-server" REALPATH)
+get_filename_component(certificates_script "${CMAKE_CURRENT_LIST_DIR}/../tests/support/make-certificates" REALPATH)
 set(servers 0)
 foreach(index RANGE ${last})
   string(JSON name GET "${listing}" tests ${index} name)
@@ -33,7 +35,7 @@ foreach(index RANGE ${last})
     get_filename_component(program "${program}" REALPATH)
   endif()
   get_filename_component(expected "${wrapper}" REALPATH)
-  if(program STREQUAL server_script)
+  if(program STREQUAL server_script OR program STREQUAL certificates_script)
     math(EXPR servers "${servers} + 1")
   elseif(NOT program STREQUAL expected)
     string(APPEND wrong "\n  ${name}: ${program}")
@@ -51,5 +53,5 @@ if(NOT status EQUAL 127 OR NOT said MATCHES "Wine is not installed")
   message(FATAL_ERROR "${wrapper} without Wine ended with '${status}' and said '${said}'")
 endif()
 math(EXPR programs "${count} - ${servers}")
-message(STATUS "All ${programs} tests of ${BUILD} run under Wine through ${wrapper} (and ${servers} start and "
-               "stop their PostgreSQL server here); without Wine it refuses")
+message(STATUS "All ${programs} tests of ${BUILD} run under Wine through ${wrapper} (and ${servers} make their "
+               "certificates, start and stop their PostgreSQL server here); without Wine it refuses")
