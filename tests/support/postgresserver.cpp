@@ -319,7 +319,10 @@ bool TPostgresServer::Ssl_On()
 
 QString TPostgresServer::New_Database()
 {
-    const QString name = QStringLiteral("room_%1").arg(++d_databases);
+    // A server shared by several test programs (under Wine) must not hand one's room to another.
+    const QString name =
+        External() ? QStringLiteral("room_%1_%2").arg(QCoreApplication::applicationPid()).arg(++d_databases)
+                   : QStringLiteral("room_%1").arg(++d_databases);
     if (!Create_Database(name))
         qWarning("%s", qPrintable(d_last_error));
     return name;
