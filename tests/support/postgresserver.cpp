@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTcpServer>
@@ -319,10 +320,11 @@ bool TPostgresServer::Ssl_On()
 
 QString TPostgresServer::New_Database()
 {
-    // A server shared by several test programs (under Wine) must not hand one's room to another.
-    const QString name =
-        External() ? QStringLiteral("room_%1_%2").arg(QCoreApplication::applicationPid()).arg(++d_databases)
-                   : QStringLiteral("room_%1").arg(++d_databases);
+    // A server shared by several test programs (under Wine, where process ids
+    // are small and soon used again) must not hand one's room to another.
+    static const QString run = QString::number(QRandomGenerator::global()->generate(), 36);
+    const QString name = External() ? QStringLiteral("room_%1_%2").arg(run).arg(++d_databases)
+                                    : QStringLiteral("room_%1").arg(++d_databases);
     if (!Create_Database(name))
         qWarning("%s", qPrintable(d_last_error));
     return name;

@@ -45,8 +45,8 @@ public:
     // the test has TLS from its start, with the certificates made for the run.
     bool Enable_Ssl(QString *ca_file, QString *other_ca_file);
     bool Create_Database(const QString &name);
-    // A database of a new name ("room_1", "room_2", ...; with the process's id
-    // on a server outside the test), made.
+    // A database of a new name ("room_1", "room_2", ...; with a token of
+    // the run's on a server outside the test), made.
     QString New_Database();
     // A connection of the test's own to DATABASE, opened (named after it).
     QSqlDatabase Connection(const QString &database);
