@@ -223,26 +223,45 @@ bool TDatabase::Add_Usage_Once(TUsageTotal total, int seconds, const QString &to
 bool TDatabase::In_Usage_Transaction(const std::function<bool(TUsageTotals *)> &work)
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
+    QStringList notices;
+    const bool done = Work(true, QStringLiteral("usage"),
+                           [&](QSqlDatabase db, QString *error)
+                           {
+                               TUsageTotals totals(db);
+                               const bool added = work(&totals);
+                               *error = totals.Last_Error();
+                               notices = totals.Notices();
+                               return added;
+                           });
+    if (done)
+        d_notices << notices;
+    return done;
+}
+
+bool TDatabase::Work(bool write, const QString &table,
+                     const std::function<bool(QSqlDatabase, QString *)> &work)
+{
+    std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QSqlDatabase db;
     if (!Connection(&db))
     {
         d_last_error = QStringLiteral("Not connected");
         return false;
     }
-    if (!Begin_Writing(db))
+    if (write && !Begin_Writing(db))
     {
-        d_last_error = Write_Failure(QStringLiteral("usage"), db.lastError());
+        d_last_error = Write_Failure(table, db.lastError());
         return false;
     }
-    TUsageTotals totals(db);
-    const bool done = work(&totals);
-    if (done && db.commit())
-    {
-        d_notices << totals.Notices();
+    QString error;
+    const bool done = work(db, &error);
+    if (!write && done)
         return true;
-    }
-    d_last_error = done ? Write_Failure(QStringLiteral("usage"), db.lastError()) : totals.Last_Error();
-    db.rollback();
+    if (done && db.commit())
+        return true;
+    d_last_error = done ? Write_Failure(table, db.lastError()) : error;
+    if (write)
+        db.rollback();
     return false;
 }
 

@@ -59,6 +59,10 @@ public:
     // the removal of its pending file is not counted twice.
     bool Add_Usage_Once(TUsageTotal total, int seconds, const QString &token);
     void Forget_Usage_Token(const QString &token);
+    // WORK on this thread's connection under the lock; when WRITE, in one
+    // transaction that takes the write lock first and is rolled back when WORK
+    // fails. WORK's error text becomes Last_Error.
+    bool Work(bool write, const QString &table, const std::function<bool(QSqlDatabase, QString *)> &work);
     // The lock wait of the opening thread's connection.
     void Set_Busy_Timeout(int msec);
 

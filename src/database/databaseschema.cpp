@@ -2,6 +2,7 @@
 
 #include "src/database/database.h"
 #include "src/database/localisedforms.h"
+#include "src/database/stoptable.h"
 
 #include <QSqlQuery>
 
@@ -21,6 +22,8 @@ const char *const INDEXES[] = {
     "CREATE INDEX IF NOT EXISTS program_entry_index ON program(name,date,time)",
     "CREATE INDEX IF NOT EXISTS program_data_index ON program_data(program_id)",
     "CREATE INDEX IF NOT EXISTS program_message_index ON program_message(program_id)",
+    "CREATE INDEX IF NOT EXISTS stops_ended_index ON stops(ended)",
+    "CREATE INDEX IF NOT EXISTS stops_change_index ON stops(change)",
 };
 
 const TTableDefinition TABLES[] = {
@@ -37,6 +40,7 @@ const TTableDefinition TABLES[] = {
      "Cannot create table 'program_message(...)'"},
     {"usage", "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER)",
      "Cannot create table 'usage(...)'"},
+    {"stops", TStopTable::CREATE, "Cannot create table 'stops(...)'"},
 };
 } // namespace
 

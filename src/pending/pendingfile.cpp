@@ -32,6 +32,14 @@ TPendingFile TPendingFile::Usage(TDatabase::TUsageTotal total, int seconds)
     return pending;
 }
 
+TPendingFile TPendingFile::Stop(const TStopRecord &stop)
+{
+    TPendingFile pending;
+    pending.d_kind = STOP;
+    pending.d_stop = stop;
+    return pending;
+}
+
 bool TPendingFile::Write(const QString &file_name, QString *error) const
 {
     QSaveFile file(file_name);
@@ -50,8 +58,11 @@ bool TPendingFile::Write(const QString &file_name, QString *error) const
             << qint32(d_item.Execution_Time()) << qint32(d_item.Idle_Time()) << qint32(d_item.Point_Count())
             << d_item.Error_Messages();
     }
-    else
+    else if (d_kind == USAGE)
         out << quint8(d_total) << qint32(d_seconds) << d_token;
+    else
+        out << TStopRecord::Moment_Text(d_stop.started) << TStopRecord::Moment_Text(d_stop.ended)
+            << d_stop.open << d_stop.reason << quint8(d_stop.source) << d_stop.planned << d_stop.note;
     if (out.status() != QDataStream::Ok || !file.commit())
     {
         *error = file.errorString();
@@ -74,30 +85,13 @@ bool TPendingFile::Read(const QString &file_name, TPendingFile *pending, QString
     quint16 format = 0;
     quint8 kind = 0;
     in >> magic >> format >> kind;
-    bool sound = magic == MAGIC && format == FORMAT && kind <= USAGE;
+    bool sound = magic == MAGIC && format == FORMAT && kind <= STOP;
     TPendingFile read;
     read.d_kind = TKind(kind);
     if (sound && read.d_kind == ENTRY)
-    {
-        QString name, revision;
-        QDate date;
-        QTime time;
-        qint32 execution = 0, idle = 0, points = 0;
-        QStringList messages;
-        in >> name >> revision >> date >> time >> execution >> idle >> points >> messages;
-        sound = date.isValid() && time.isValid() && execution >= 0 && idle >= 0 && points >= 0;
-        if (sound)
-        {
-            read.d_item.Set_Name(name);
-            read.d_item.Set_Revision(revision);
-            read.d_item.Set_Date_Time(QDateTime(date, time));
-            read.d_item.Set_Execution_Time(execution);
-            read.d_item.Set_Idle_Time(idle);
-            read.d_item.Set_Point_Count(points);
-            for (const QString &message : messages)
-                read.d_item.Add_Error_Message(message);
-        }
-    }
+        sound = read.Read_Entry(in);
+    else if (sound && read.d_kind == STOP)
+        sound = read.Read_Stop(in);
     else if (sound)
     {
         quint8 total = 0;
@@ -112,4 +106,37 @@ bool TPendingFile::Read(const QString &file_name, TPendingFile *pending, QString
     }
     *pending = read;
     return true;
+}
+
+bool TPendingFile::Read_Entry(QDataStream &in)
+{
+    QString name, revision;
+    QDate date;
+    QTime time;
+    qint32 execution = 0, idle = 0, points = 0;
+    QStringList messages;
+    in >> name >> revision >> date >> time >> execution >> idle >> points >> messages;
+    if (!date.isValid() || !time.isValid() || execution < 0 || idle < 0 || points < 0)
+        return false;
+    d_item.Set_Name(name);
+    d_item.Set_Revision(revision);
+    d_item.Set_Date_Time(QDateTime(date, time));
+    d_item.Set_Execution_Time(execution);
+    d_item.Set_Idle_Time(idle);
+    d_item.Set_Point_Count(points);
+    for (const QString &message : messages)
+        d_item.Add_Error_Message(message);
+    return true;
+}
+
+bool TPendingFile::Read_Stop(QDataStream &in)
+{
+    QString started, ended;
+    quint8 source = 0;
+    in >> started >> ended >> d_stop.open >> d_stop.reason >> source >> d_stop.planned >> d_stop.note;
+    d_stop.started = TStopRecord::Moment(started);
+    d_stop.ended = TStopRecord::Moment(ended);
+    d_stop.source = TStopRecord::TSource(source);
+    return d_stop.started.isValid() && d_stop.ended.isValid() && d_stop.started <= d_stop.ended &&
+           source <= TStopRecord::SYSTEM;
 }

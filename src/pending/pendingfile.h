@@ -3,8 +3,11 @@
 
 #include "src/database/database.h"
 #include "src/database/databaseitem.h"
+#include "src/database/stoprecord.h"
 
 #include <QString>
+
+class QDataStream;
 
 // One entry or usage period that the database refused, as a small file of its
 // own. The form is the toolkit's binary stream, so every text comes back
@@ -15,18 +18,22 @@ public:
     enum TKind
     {
         ENTRY,
-        USAGE
+        USAGE,
+        STOP
     };
 
     static TPendingFile Entry(const TDatabaseItem &item);
     // A usage period gets a token of its own, by which the database counts it once.
     static TPendingFile Usage(TDatabase::TUsageTotal total, int seconds);
+    // Written by its start, which makes writing it twice the same as once.
+    static TPendingFile Stop(const TStopRecord &stop);
 
     TKind Kind() const { return d_kind; }
     const TDatabaseItem &Item() const { return d_item; }
     TDatabase::TUsageTotal Total() const { return d_total; }
     int Seconds() const { return d_seconds; }
     QString Token() const { return d_token; }
+    const TStopRecord &Stop_Record() const { return d_stop; }
 
     // Written whole or not at all (a temporary file renamed into place).
     bool Write(const QString &file_name, QString *error) const;
@@ -35,12 +42,15 @@ public:
 
 private:
     TPendingFile();
+    bool Read_Entry(QDataStream &in);
+    bool Read_Stop(QDataStream &in);
 
     TKind d_kind;
     TDatabaseItem d_item;
     TDatabase::TUsageTotal d_total;
     int d_seconds;
     QString d_token;
+    TStopRecord d_stop;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "src/pending/pendingjournal.h"
 
+#include "src/database/stopstore.h"
 #include "src/pending/pendingfile.h"
 
 #include <QDateTime>
@@ -12,6 +13,8 @@ namespace
 {
 const QString ENTRY_SUFFIX = QStringLiteral(".entry");
 const QString USAGE_SUFFIX = QStringLiteral(".usage");
+const QString STOP_SUFFIX = QStringLiteral(".stop");
+const QString SUFFIXES[] = {ENTRY_SUFFIX, USAGE_SUFFIX, STOP_SUFFIX};
 // A retry must not hold the window while another program keeps its lock.
 const int RETRY_BUSY_TIMEOUT_MSEC = 100;
 } // namespace
@@ -32,8 +35,9 @@ bool TPendingJournal::Open(const QString &folder)
     }
     Remove_Broken_Writes(folder);
     // Zero-padded numbers: the order of the names is the order of keeping.
-    d_files = QDir(folder).entryList({QLatin1Char('*') + ENTRY_SUFFIX, QLatin1Char('*') + USAGE_SUFFIX},
-                                     QDir::Files, QDir::Name);
+    d_files = QDir(folder).entryList(
+        {QLatin1Char('*') + ENTRY_SUFFIX, QLatin1Char('*') + USAGE_SUFFIX, QLatin1Char('*') + STOP_SUFFIX},
+        QDir::Files, QDir::Name);
     if (!d_files.isEmpty())
         d_next_number = d_files.last().section(QLatin1Char('.'), 0, 0).toLongLong() + 1;
     return true;
@@ -45,7 +49,8 @@ bool TPendingJournal::Open(const QString &folder)
 // made since may belong to a write still going on.
 void TPendingJournal::Remove_Broken_Writes(const QString &folder)
 {
-    static const QRegularExpression broken(QStringLiteral("^[0-9]{16}\\.(entry|usage)\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression broken(
+        QStringLiteral("^[0-9]{16}\\.(entry|usage|stop)\\.[A-Za-z0-9]{6}$"));
     const QDateTime start = QDateTime::currentDateTimeUtc();
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo &file : files)
@@ -65,6 +70,13 @@ TPendingJournal::TResult TPendingJournal::Add_Usage(TDatabase::TUsageTotal total
     return Add(TPendingFile::Usage(total, seconds));
 }
 
+TPendingJournal::TResult TPendingJournal::Put_Stop(const TStopRecord &stop)
+{
+    if (!stop.started.isValid() || !stop.ended.isValid())
+        return REFUSED;
+    return Add(TPendingFile::Stop(stop));
+}
+
 TPendingJournal::TResult TPendingJournal::Add(const TPendingFile &pending)
 {
     // Nothing passes what is still pending: entries arrive in their order.
@@ -75,22 +87,30 @@ TPendingJournal::TResult TPendingJournal::Add(const TPendingFile &pending)
         return Keep(pending);
     }
     const TDatabaseItem &item = pending.Item();
-    bool written;
-    if (pending.Kind() == TPendingFile::ENTRY)
-        written = d_database->Add_Program_Entry(item);
-    else if (pending.Total() == TDatabase::MONITOR_TIME)
-        written = d_database->Add_Software_Monitor_Time(pending.Seconds());
-    else
-        written = d_database->Add_Software_Run_Time(pending.Seconds());
-    if (written)
+    if (Write_One(pending))
         return WRITTEN;
     d_last_error = d_database->Last_Error();
     // An entry no database would take is not kept either.
-    if (pending.Kind() == TPendingFile::ENTRY &&
-        (!item.Date_Time().isValid() || item.Name().isEmpty() ||
-         d_database->Program_Exists(item.Name(), item.Date_Time())))
+    if (pending.Kind() == TPendingFile::ENTRY && (!item.Date_Time().isValid() || item.Name().isEmpty() ||
+                                                  d_database->Program_Exists(item.Name(), item.Date_Time())))
         return REFUSED;
     return Keep(pending);
+}
+
+bool TPendingJournal::Write_One(const TPendingFile &pending)
+{
+    switch (pending.Kind())
+    {
+    case TPendingFile::ENTRY:
+        return d_database->Add_Program_Entry(pending.Item());
+    case TPendingFile::STOP:
+        return TStopStore(d_database).Put(pending.Stop_Record());
+    case TPendingFile::USAGE:
+        break;
+    }
+    if (pending.Total() == TDatabase::MONITOR_TIME)
+        return d_database->Add_Software_Monitor_Time(pending.Seconds());
+    return d_database->Add_Software_Run_Time(pending.Seconds());
 }
 
 TPendingJournal::TResult TPendingJournal::Keep(const TPendingFile &pending)
@@ -105,8 +125,8 @@ bool TPendingJournal::Store(const TPendingFile &pending)
         d_keep_error = QStringLiteral("No folder for pending entries.");
         return false;
     }
-    const QString name = QStringLiteral("%1").arg(d_next_number, 16, 10, QLatin1Char('0')) +
-                         (pending.Kind() == TPendingFile::ENTRY ? ENTRY_SUFFIX : USAGE_SUFFIX);
+    const QString name =
+        QStringLiteral("%1").arg(d_next_number, 16, 10, QLatin1Char('0')) + SUFFIXES[pending.Kind()];
     QString error;
     if (!pending.Write(QDir(d_folder).filePath(name), &error))
     {
@@ -148,7 +168,10 @@ int TPendingJournal::Write_Pending()
         }
         else
         {
-            done = d_database->Add_Usage_Once(pending.Total(), pending.Seconds(), pending.Token());
+            // A usage period counts once by its token; a stop is the same written twice.
+            done = pending.Kind() == TPendingFile::STOP
+                       ? Write_One(pending)
+                       : d_database->Add_Usage_Once(pending.Total(), pending.Seconds(), pending.Token());
             if (!done)
                 d_last_error = d_database->Last_Error();
         }

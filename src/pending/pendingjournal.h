@@ -7,9 +7,10 @@
 #include <QStringList>
 
 class TDatabaseItem;
+struct TStopRecord;
 class TPendingFile;
 
-// What the monitor stores goes through here: an entry or usage period that
+// What the monitor stores goes through here: an entry, usage period or stop that
 // the database refuses for a reason that may pass (a full disk, a lock held by
 // another program, a folder made read-only, a file that is not a database) is
 // kept in a folder beside the database, one file each, and written in its turn
@@ -38,6 +39,8 @@ public:
 
     TResult Add_Program_Entry(const TDatabaseItem &item);
     TResult Add_Usage(TDatabase::TUsageTotal total, int seconds);
+    // A stop as it now stands: made, classified again or ended.
+    TResult Put_Stop(const TStopRecord &stop);
 
     // Writes what is pending, oldest first, until the database refuses one;
     // returns how many program entries were written.
@@ -59,6 +62,7 @@ private:
     TResult Add(const TPendingFile &pending);
     bool Store(const TPendingFile &pending);
     TResult Keep(const TPendingFile &pending);
+    bool Write_One(const TPendingFile &pending);
     void Set_Aside_First();
     static void Remove_Broken_Writes(const QString &folder);
 

@@ -1,4 +1,5 @@
 #include "src/database/database.h"
+#include "src/database/stopstore.h"
 #include "src/database/storedform.h"
 #include "src/pending/pendingfile.h"
 #include "src/pending/pendingjournal.h"
@@ -141,6 +142,15 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
     QCOMPARE(journal.Add_Usage(TDatabase::RUN_TIME, 90), TPendingJournal::KEPT);
     QCOMPARE(journal.Add_Program_Entry(Entry(2)), TPendingJournal::KEPT);
     QCOMPARE(journal.Add_Program_Entry(Entry(3)), TPendingJournal::KEPT);
+    // A stop, and the same stop again once classified, is one row as it stood last.
+    TStopRecord stop;
+    stop.started = QDateTime(QDate(2026, 12, 7), QTime(7, 0), Qt::UTC);
+    stop.ended = stop.started.addSecs(600);
+    QCOMPARE(journal.Put_Stop(stop), TPendingJournal::KEPT);
+    stop.reason = QStringLiteral("Break");
+    stop.source = TStopRecord::OPERATOR;
+    stop.planned = true;
+    QCOMPARE(journal.Put_Stop(stop), TPendingJournal::KEPT);
     // The same entry again is not a second one.
     QCOMPARE(journal.Add_Program_Entry(Entry(3)), TPendingJournal::KEPT);
     QCOMPARE(journal.Pending_Entries(), 4);
@@ -158,6 +168,10 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
 
     QCOMPARE(journal.Write_Pending(), 4);
     QVERIFY(journal.Is_Empty());
+    std::vector<TStopRecord> stops;
+    QVERIFY(TStopStore(&db).Overlapping(stop.started, stop.ended, &stops));
+    QCOMPARE(int(stops.size()), 1);
+    QVERIFY(stops[0] == stop);
     QCOMPARE(Pending_Files(pending), QStringList());
     QCOMPARE(journal.Add_Program_Entry(Entry(4)), TPendingJournal::WRITTEN);
     QCOMPARE(Stored_Names(QStringLiteral("holder")),
@@ -263,8 +277,9 @@ void TTestPending::Killed_Writer_Leaves_Nothing_At_The_Next_Start()
     const QStringList before = Pending_Files(pending);
 
     QProcess writer;
-    QVERIFY(TUnprivileged::Start(&writer, QCoreApplication::applicationFilePath(),
-                                 {QLatin1String(KILLED_WRITER), folder + QStringLiteral("0000000000000002.entry")}));
+    QVERIFY(TUnprivileged::Start(
+        &writer, QCoreApplication::applicationFilePath(),
+        {QLatin1String(KILLED_WRITER), folder + QStringLiteral("0000000000000002.entry")}));
     QVERIFY2(writer.waitForStarted(), qPrintable(writer.errorString()));
     QByteArray said;
     QTRY_VERIFY_WITH_TIMEOUT((said += writer.readAllStandardOutput()).contains("writing") ||
@@ -277,7 +292,9 @@ void TTestPending::Killed_Writer_Leaves_Nothing_At_The_Next_Start()
     for (const QString &name : before)
         left.removeOne(name);
     QCOMPARE(left.size(), 1);
-    QVERIFY2(QRegularExpression(QStringLiteral("^0000000000000002\\.entry\\.[A-Za-z0-9]{6}$")).match(left.first()).hasMatch(),
+    QVERIFY2(QRegularExpression(QStringLiteral("^0000000000000002\\.entry\\.[A-Za-z0-9]{6}$"))
+                 .match(left.first())
+                 .hasMatch(),
              qPrintable(left.first()));
 
     QVERIFY(db.Open(home.File_Path(QStringLiteral("database.db"))));

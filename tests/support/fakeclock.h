@@ -10,6 +10,8 @@ public:
     qint64 Msecs() const override { return d_msecs; }
     QDateTime Now() const override { return d_start.addMSecs(d_msecs); }
     void Advance(qint64 msecs) { d_msecs += msecs; }
+    // The wall clock jumps to AT; the steady count goes on from where it was.
+    void Set_Now(const QDateTime &at) { d_start = at.addMSecs(-d_msecs); }
 
 private:
     qint64 d_msecs = 1000;
