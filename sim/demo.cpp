@@ -4,6 +4,10 @@
 #include "sim/measurementsoftware.h"
 #include "sim/simulatorwindow.h"
 #include "src/app/quorvex.h"
+#include "src/shifts/shiftcalendar.h"
+
+#include <QDir>
+#include <QSettings>
 
 const QString TDemo::SAMPLE_SHIFT = QStringLiteral(":/demo/sample-shift.txt");
 // One line, short enough for the panel's width.
@@ -29,8 +33,26 @@ bool TDemo::Load_Script(const QString &file_name, QString *error)
     return false;
 }
 
+// The demo's room works around the clock and asks about a stop after a few
+// seconds, so that a scripted shift of a minute shows stops at any hour.
+// Only what the demo's own settings do not say yet.
+void TDemo::Seed_Settings(const QString &folder)
+{
+    QDir().mkpath(folder);
+    QSettings settings(folder + QStringLiteral("/Settings.ini"), QSettings::IniFormat);
+    if (!settings.contains(QStringLiteral("Stops/Threshold_Seconds")))
+        settings.setValue(QStringLiteral("Stops/Threshold_Seconds"), DEMO_STOP_SECONDS);
+    if (settings.childGroups().contains(QStringLiteral("Shift_Calendar")))
+        return;
+    TShiftCalendar calendar;
+    for (int day = 1; day <= 7; ++day)
+        calendar.Set_Shifts(day, {{QTime(0, 0), QTime()}});
+    calendar.Write(&settings);
+}
+
 void TDemo::Show(const QString &folder)
 {
+    Seed_Settings(folder);
     d_window = std::make_unique<TQuorvex>(folder);
     d_window->setWindowTitle(QStringLiteral("Quorvex demo"));
     if (d_window->Record_Empty())

@@ -42,6 +42,9 @@ signals:
     void Sample_Finished();
 
 private:
+    static const int DEMO_STOP_SECONDS = 5;
+    static void Seed_Settings(const QString &folder);
+
     std::unique_ptr<TMeasurementSoftware> d_software;
     std::unique_ptr<TDemoScript> d_script;
     std::unique_ptr<TDemoScript> d_sample;

@@ -1,8 +1,10 @@
 #include "sim/demoscript.h"
 
 #include "sim/measurementsoftware.h"
-#include "src/browse/datawidget.h"
 #include "src/app/quorvex.h"
+#include "src/app/windowstops.h"
+#include "src/browse/datawidget.h"
+#include "src/stops/ui/stopprompt.h"
 
 #include <QAction>
 #include <QFile>
@@ -82,13 +84,14 @@ bool TDemoScript::Valid(const TStep &step)
         return step.words.size() >= 3;
     if (command == QLatin1String("error") || command == QLatin1String("close"))
         return true;
-    if (command == QLatin1String("page"))
+    if (command == QLatin1String("page") || command == QLatin1String("reason"))
         return !step.text.isEmpty();
     if (command == QLatin1String("monitor"))
         return QStringList{"", "on", "off"}.contains(step.text);
     if (command == QLatin1String("select"))
         return QStringList{"dates", "programs"}.contains(step.text);
-    const QStringList plain{"software-start", "software-quit", "start", "end", "hit", "learn", "minimise", "quit"};
+    const QStringList plain{"software-start", "software-quit", "start", "end", "hit",
+                            "learn",          "minimise",      "quit"};
     return plain.contains(command) && step.text.isEmpty();
 }
 
@@ -111,11 +114,13 @@ void TDemoScript::Next()
     const TStep step = d_steps[d_next_step];
     // The window attaches about a second after the software shows and sees it
     // gone within a second, later on a busy machine: what follows must wait.
+    // A reason answers the question, which comes once the stop is long enough.
     const bool attached = d_window->Attached();
-    if (step.command == QLatin1String("wait") &&
-        ((step.text == QLatin1String("attached") && !attached) ||
-         (step.text == QLatin1String("detached") && attached)) &&
-        d_waited_msec < ATTACH_LIMIT_MSEC)
+    const bool waiting =
+        (step.command == QLatin1String("wait") && ((step.text == QLatin1String("attached") && !attached) ||
+                                                   (step.text == QLatin1String("detached") && attached))) ||
+        (step.command == QLatin1String("reason") && d_window->Stops()->Prompt()->isHidden());
+    if (waiting && d_waited_msec < ATTACH_LIMIT_MSEC)
     {
         d_waited_msec += ATTACH_POLL_MSEC;
         QTimer::singleShot(ATTACH_POLL_MSEC, this, &TDemoScript::Next);
@@ -154,6 +159,15 @@ void TDemoScript::Perform_On_Window(const TStep &step)
     }
     else if (command == QLatin1String("minimise"))
         d_window->showMinimized();
+    else if (command == QLatin1String("reason"))
+    {
+        // "reason Other | the fixture was missing": a note after the bar.
+        const QString reason = step.text.section(QLatin1String(" | "), 0, 0).trimmed();
+        const QString note = step.text.section(QLatin1String(" | "), 1).trimmed();
+        if (!d_window->Stops()->Prompt()->Answer(reason, note))
+            d_window->Add_Message(
+                QStringLiteral("WAR:  The script's reason '%1' is not asked for.").arg(reason));
+    }
     else if (command == QLatin1String("page"))
     {
         for (QTabWidget *tabs : d_window->findChildren<QTabWidget *>())
@@ -171,7 +185,8 @@ void TDemoScript::Perform(const TStep &step)
 {
     const QString &command = step.command;
     if (command == QLatin1String("monitor") || command == QLatin1String("page") ||
-        command == QLatin1String("select") || command == QLatin1String("minimise"))
+        command == QLatin1String("select") || command == QLatin1String("minimise") ||
+        command == QLatin1String("reason"))
         Perform_On_Window(step);
     else if (command == QLatin1String("software-start"))
         d_software->Start();

@@ -7,6 +7,7 @@
 #include "src/app/windowactions.h"
 #include "src/app/windowexports.h"
 #include "src/app/windowpages.h"
+#include "src/app/windowstops.h"
 #include "src/browse/selectionlists.h"
 #include "src/central/central.h"
 #include "src/database/database.h"
@@ -82,6 +83,8 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
         Show_Status(QStringLiteral("INF:  Not Connected."));
     }
     d_pending->Show();
+    d_stops =
+        new TWindowStops(d_settings, d_journal, d_database, d_clock, d_recorder, d_calendar, d_pages, this);
     Connect_Parts();
     Connect_Central(folder);
     Monitor_At_Start();
@@ -133,6 +136,7 @@ void TQuorvex::Connect_Parts()
     connect(d_recorder, &TRecorder::Collection_Changed, d_tray, &TTrayIcon::Set_Collecting);
     connect(d_tray, &TTrayIcon::Show_Requested, this, &TQuorvex::Come_Forward);
     connect(d_tray, &TTrayIcon::Quit_Requested, this, &QWidget::close);
+    connect(d_stops, &TWindowStops::Message, panel, &TActiveProgramWidget::Add_Message);
 }
 
 // The station in a room: forwarding to a central database when one is set,
@@ -299,6 +303,7 @@ void TQuorvex::Edit_Shift_Calendar()
     d_settings->sync();
     d_central->Set_Shift_Calendar(d_calendar);
     d_alerts->Set_Shift_Calendar(d_calendar);
+    d_stops->Set_Shift_Calendar(d_calendar);
     Update_Summary();
 }
 
@@ -321,6 +326,7 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     // What the watcher has not counted yet is counted here, once.
     d_monitor->Close();
     d_recorder->Close();
+    d_stops->Close();
     d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
     d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
     d_settings->setValue(QStringLiteral("Export_Path"), d_exports->Folder());

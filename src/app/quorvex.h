@@ -25,6 +25,7 @@ class TTrayIcon;
 class TWindowActions;
 class TWindowExports;
 class TWindowPages;
+class TWindowStops;
 
 // The main window. Makes the parts and connects them, and owns them for its
 // whole life: the settings, the database and its journal, the recorder and the
@@ -49,6 +50,7 @@ public:
     void Add_Message(const QString &message);
     // Shown, restored and raised: a second start asked for the window.
     void Come_Forward();
+    TWindowStops *Stops() const { return d_stops; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -70,6 +72,7 @@ private:
 
     TWindowActions *d_actions;
     TWindowPages *d_pages;
+    TWindowStops *d_stops;
     TShiftCalendar d_calendar;
     QStatusBar *d_status_bar;
     QSettings *d_settings;

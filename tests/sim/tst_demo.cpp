@@ -104,10 +104,11 @@ void TTestDemo::Scripted_Shift_Keeps_To_Its_Own_Folder()
         QStringLiteral("SELECT name,revision,point_count,execution_time>=0 AND idle_time>=0 FROM "
                        "program JOIN program_data USING(program_id) ORDER BY program_id;\n"
                        "SELECT program_id,message FROM program_message;\n"
+                       "SELECT DISTINCT reason,source,open FROM stops;\n"
                        "PRAGMA integrity_check;\n"),
         &output));
     QCOMPARE(output, QStringLiteral("BRACKET_A|A|3|1\nHOUSING|C|1|1\nCOVER|D|1|1\n"
-                                    "1|Probe hit unexpected at X\nok\n"));
+                                    "1|Probe hit unexpected at X\nWaiting for parts|operator|0\nok\n"));
     // The script's waits after "monitor" sum to 4.9 s, counted in whole seconds
     // from the moment monitoring started, which a busy machine delays.
     QVERIFY(TSqliteShell::Run(
