@@ -79,6 +79,8 @@ public:
     bool Changeable(const TStopRecord &stop) const;
     // The stops stored since FROM, the one going on as it is now.
     std::vector<TStopRecord> Stops_Since(const QDateTime &from) const;
+    // The tracker's clock, to the second.
+    QDateTime Now() const;
 
 signals:
     // A stop passed the threshold without a reason: a person is asked.
@@ -90,7 +92,6 @@ signals:
     void Message(const QString &text);
 
 private:
-    QDateTime Now() const;
     void Advance(const QDateTime &now);
     QDateTime Next_Shift_Start(const QDateTime &from, const QDateTime &to) const;
     void Begin(const QDateTime &at, const TStopRecord *carried);

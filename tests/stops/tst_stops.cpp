@@ -1,9 +1,7 @@
 #include "src/database/database.h"
 #include "src/database/stopstore.h"
-#include "src/pending/pendingjournal.h"
-#include "src/stops/stoptracker.h"
-#include "tests/support/fakeclock.h"
 #include "tests/support/hostiletexts.h"
+#include "tests/support/stopstation.h"
 #include "tests/support/testhome.h"
 
 #include <QSettings>
@@ -18,80 +16,13 @@ using TState = TStopTracker::TState;
 
 QDateTime At(int day, int hour, int minute = 0, int second = 0)
 {
-    return QDateTime(QDate(2026, 12, day), QTime(hour, minute, second));
+    return TStopStation::At(day, hour, minute, second);
 }
 
-// December 2026: the 7th is a Monday.
 TShiftCalendar Calendar(int day_of_week, const QString &shifts)
 {
-    TShiftCalendar calendar;
-    for (int day = 1; day <= 7; ++day)
-        calendar.Set_Shifts(day, {});
-    QVector<TShiftCalendar::TShift> parsed;
-    TShiftCalendar::Parse(shifts, &parsed);
-    calendar.Set_Shifts(day_of_week, parsed);
-    return calendar;
+    return TStopStation::Calendar(day_of_week, shifts);
 }
-
-QString Span(const TStopRecord &stop)
-{
-    return stop.started.toLocalTime().toString(QStringLiteral("d HH:mm")) + QLatin1Char('-') +
-           stop.ended.toLocalTime().toString(QStringLiteral("d HH:mm")) + QLatin1Char(' ') + stop.reason +
-           QLatin1Char('/') + TStopRecord::Source_Text(stop.source);
-}
-
-// A station's file, journal and tracker on a clock the test moves.
-class TStation
-{
-public:
-    explicit TStation(const QString &folder) : journal(&database)
-    {
-        database.Open(folder + QStringLiteral("/database.db"));
-        database.Create_Tables();
-        journal.Open(folder + QStringLiteral("/pending"));
-        Restart();
-    }
-    // The tracker of a new run, the last one gone without a word.
-    void Restart()
-    {
-        tracker = std::make_unique<TStopTracker>(&journal, &database, &clock);
-        tracker->Set_Calendar(calendar);
-        tracker->Set_Reasons(reasons);
-        tracker->Set_Rules(rules);
-        tracker->Start();
-    }
-    // The clock goes to AT, ticking every TICK seconds on the way.
-    void Run_To(const QDateTime &at, int tick = 60)
-    {
-        while (clock.Now() < at)
-        {
-            clock.Set_Now(qMin(at, clock.Now().addSecs(tick)));
-            tracker->Tick();
-        }
-    }
-    void Set(const QDateTime &at, TState state)
-    {
-        Run_To(at);
-        tracker->Set_State(state);
-    }
-    QStringList Spans()
-    {
-        QStringList spans;
-        std::vector<TStopRecord> stops;
-        TStopStore(&database).Overlapping(At(1, 0), At(31, 0), &stops);
-        for (const TStopRecord &stop : stops)
-            spans << Span(stop);
-        return spans;
-    }
-
-    TFakeClock clock;
-    TDatabase database;
-    TPendingJournal journal;
-    TShiftCalendar calendar;
-    TStopReasons reasons;
-    TStopRules rules;
-    std::unique_ptr<TStopTracker> tracker;
-};
 } // namespace
 
 class TTestStops : public QObject
@@ -107,20 +38,16 @@ private slots:
     void Reasons_From_Settings_Are_Plain_Text();
 
 private:
-    std::unique_ptr<TStation> Station(const TShiftCalendar &calendar, const QDateTime &start);
+    std::unique_ptr<TStopStation> Station(const TShiftCalendar &calendar, const QDateTime &start);
     TTestHome d_home;
     int d_stations = 0;
 };
 
-std::unique_ptr<TStation> TTestStops::Station(const TShiftCalendar &calendar, const QDateTime &start)
+std::unique_ptr<TStopStation> TTestStops::Station(const TShiftCalendar &calendar, const QDateTime &start)
 {
     const QString folder = d_home.File_Path(QStringLiteral("station%1").arg(++d_stations));
     QDir().mkpath(folder);
-    auto station = std::make_unique<TStation>(folder);
-    station->calendar = calendar;
-    station->clock.Set_Now(start);
-    station->Restart();
-    return station;
+    return std::make_unique<TStopStation>(folder, calendar, start);
 }
 
 // Monday 06:00-14:00: idle at the start, a short pause that is no stop, idle

@@ -78,7 +78,7 @@ void TStopPrompt::Refresh()
 {
     if (!d_stop.started.isValid())
         return;
-    const qint64 minutes = d_stop.started.secsTo(QDateTime::currentDateTimeUtc()) / 60;
+    const qint64 minutes = d_stop.started.secsTo(d_tracker->Now()) / 60;
     d_question->setText(QStringLiteral("The CMM has not executed since %1 (%2 min).\nWhy?")
                             .arg(d_stop.started.toLocalTime().toString(QStringLiteral("HH:mm")))
                             .arg(qMax<qint64>(0, minutes)));

@@ -73,7 +73,7 @@ void TStopsPage::Build_Buttons()
 void TStopsPage::Refresh()
 {
     const QDateTime selected = Selected() ? Selected()->started : QDateTime();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = d_tracker->Now();
     d_stops = d_tracker->Stops_Since(now.addDays(-DAYS_SHOWN));
     std::reverse(d_stops.begin(), d_stops.end());
     const QSignalBlocker blocker(d_table);
