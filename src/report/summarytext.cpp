@@ -2,6 +2,8 @@
 
 #include "src/database/database.h"
 
+#include "src/database/stopstore.h"
+#include "src/database/storedform.h"
 #include "src/report/reportwriter.h"
 
 #include <QSet>
@@ -25,7 +27,18 @@ qint64 Details_Size(const TDatabaseItem &item)
     return size;
 }
 
-void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
+void Append_Pace(TReportWriter *writer, const TBaselines::TPace &pace)
+{
+    if (pace.slow)
+        writer->Line(QStringLiteral("Pace:                  "),
+                     QStringLiteral("slow, its baseline is %1 s").arg(pace.baseline_seconds, 0, 'f', 1));
+    if (pace.short_points)
+        writer->Line(QStringLiteral("Pace:                  "),
+                     QStringLiteral("short, its baseline is %1 points (likely aborted)")
+                         .arg(pace.baseline_points, 0, 'f', 1));
+}
+
+void Append_Details(TReportWriter *writer, const TDatabaseItem &item, const TBaselines::TPace *pace)
 {
     writer->Line(QStringLiteral("Program Name:                     "), item.Name());
     writer->Line(QStringLiteral("Program Revision:                 "), item.Revision());
@@ -37,6 +50,8 @@ void Append_Details(TReportWriter *writer, const TDatabaseItem &item)
     writer->Time_Line(QStringLiteral("Execution Time:        "), item.Execution_Time(), 12);
     writer->Time_Line(QStringLiteral("Idle Time:             "), item.Idle_Time(), 12);
     writer->Number_Line(QStringLiteral("Point Count:           "), item.Point_Count(), 15);
+    if (pace)
+        Append_Pace(writer, *pace);
     if (item.Error_Message_Count() > 0)
     {
         writer->Append(QStringLiteral("Controller Messages During Execution:\n"));
@@ -96,14 +111,16 @@ void TSummaryText::Generate_Summary_Text()
     const QStringList dates = d_dates.isEmpty() ? d_database->Dates() : d_dates;
     const std::vector<TDatabaseItem> items =
         d_database->Program_Entries(d_programs, dates, TDatabase::DATE_THEN_NAME);
+    const QStringList record_dates = d_database->Dates();
+    const TBaselines baselines(items, History(record_dates, dates));
 
     bool monitor_valid = false;
     bool run_valid = false;
     const int monitor_time = d_database->Software_Monitor_Time(&monitor_valid);
     const int run_time = d_database->Software_Run_Time(&run_valid);
     // Indexed here, so that the GUI thread only hands the result to the view.
-    auto lines =
-        std::make_shared<const TReportLines>(Report(monitor_valid, monitor_time, run_valid, run_time, items));
+    auto lines = std::make_shared<const TReportLines>(
+        Report(monitor_valid, monitor_time, run_valid, run_time, items, &baselines));
     {
         std::lock_guard<std::mutex> lock(d_mutex);
         d_summary = std::move(lines);
@@ -114,7 +131,8 @@ void TSummaryText::Generate_Summary_Text()
     emit Report_Ready();
     std::shared_ptr<const TStatistics> statistics;
     if (d_with_statistics && !d_programs.isEmpty())
-        statistics = std::make_shared<const TStatistics>(items, dates, d_database->Dates(), d_calendar);
+        statistics = std::make_shared<const TStatistics>(items, dates, record_dates, d_calendar, Stops(dates),
+                                                         baselines);
     {
         std::lock_guard<std::mutex> lock(d_mutex);
         d_statistics = std::move(statistics);
@@ -122,8 +140,57 @@ void TSummaryText::Generate_Summary_Text()
     emit Finished();
 }
 
-TReportLines TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
-                             const std::vector<TDatabaseItem> &items)
+// The executions of the selected programs on the days with records before
+// the selection, from which the first executions of the selection take their baselines.
+std::vector<TDatabaseItem> TSummaryText::History(const QStringList &record_dates,
+                                                 const QStringList &dates) const
+{
+    QDate first;
+    for (const QString &text : dates)
+    {
+        const QDate date = TStoredForm::Date(text);
+        if (date.isValid() && (!first.isValid() || date < first))
+            first = date;
+    }
+    std::vector<std::pair<QDate, QString>> earlier;
+    for (const QString &text : record_dates)
+    {
+        const QDate date = TStoredForm::Date(text);
+        if (date.isValid() && date < first)
+            earlier.emplace_back(date, text);
+    }
+    std::sort(earlier.begin(), earlier.end());
+    QStringList read;
+    for (size_t i = earlier.size() > HISTORY_DAYS ? earlier.size() - HISTORY_DAYS : 0; i < earlier.size();
+         ++i)
+        read << earlier[i].second;
+    if (read.isEmpty())
+        return {};
+    return d_database->Program_Entries(d_programs, read, TDatabase::DATE_THEN_NAME);
+}
+
+// The station's stops on the selected days.
+std::vector<TStopRecord> TSummaryText::Stops(const QStringList &dates) const
+{
+    QDate first, last;
+    for (const QString &text : dates)
+    {
+        const QDate date = TStoredForm::Date(text);
+        if (!date.isValid())
+            continue;
+        first = first.isValid() ? std::min(first, date) : date;
+        last = last.isValid() ? std::max(last, date) : date;
+    }
+    std::vector<TStopRecord> stops;
+    if (first.isValid())
+        TStopStore(d_database)
+            .Overlapping(QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0)), &stops);
+    return stops;
+}
+
+TReportLines TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid,
+                                  int run_time, const std::vector<TDatabaseItem> &items,
+                                  const TBaselines *baselines)
 {
     // The whole text at once: growing a string of hundreds of megabytes would copy it again and again.
     qint64 size = 2048;
@@ -148,9 +215,10 @@ TReportLines TSummaryText::Report(bool monitor_time_valid, int monitor_time, boo
     // Distinct messages in order of first occurrence, exact comparison.
     QStringList messages;
     QSet<QString> seen;
-    for (const TDatabaseItem &item : items)
+    for (size_t index = 0; index < items.size(); ++index)
     {
-        Append_Details(&writer, item);
+        const TDatabaseItem &item = items[index];
+        Append_Details(&writer, item, baselines ? &baselines->Pace(index) : nullptr);
         execution_time = Add(execution_time, item.Execution_Time());
         idle_time = Add(idle_time, item.Idle_Time());
         point_count = Add(point_count, item.Point_Count());

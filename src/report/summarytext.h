@@ -37,8 +37,10 @@ public:
     std::shared_ptr<const TStatistics> Statistics() const;
 
     // The report of these executions, with the usage totals where they were read.
+    // An execution slower or shorter than its baseline (when BASELINES are given) says so.
     static TReportLines Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
-                          const std::vector<TDatabaseItem> &items);
+                               const std::vector<TDatabaseItem> &items,
+                               const TBaselines *baselines = nullptr);
     // Whole minutes right-aligned to width, then two-digit seconds: "%1:%2".
     static QString Minutes_Seconds(int seconds, int width);
 
@@ -51,6 +53,11 @@ signals:
     void Finished();
 
 private:
+    // How many days with records before the selection its baselines may look back.
+    static const size_t HISTORY_DAYS = 30;
+    std::vector<TDatabaseItem> History(const QStringList &record_dates, const QStringList &dates) const;
+    std::vector<TStopRecord> Stops(const QStringList &dates) const;
+
     TDatabase *d_database;
     QStringList d_dates;
     QStringList d_programs;

@@ -70,8 +70,9 @@ struct TDay
 } // namespace
 
 TStatistics::TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
-                         const QStringList &record_dates, const TShiftCalendar &calendar)
-    : d_target(calendar.Target())
+                         const QStringList &record_dates, const TShiftCalendar &calendar,
+                         const std::vector<TStopRecord> &stops, const TBaselines &baselines)
+    : d_baselines(baselines), d_target(calendar.Target())
 {
     for (const TDatabaseItem &item : items)
     {
@@ -83,7 +84,36 @@ TStatistics::TStatistics(const std::vector<TDatabaseItem> &items, const QStringL
     }
     Count_Programs(items);
     Count_Messages(items);
-    Count_Periods(items, selected_dates, record_dates, calendar);
+    Count_Stops(stops, Count_Periods(items, selected_dates, record_dates, calendar));
+}
+
+void TStatistics::Count_Stops(const std::vector<TStopRecord> &stops, const QSet<QDate> &days)
+{
+    d_lost = TLostTime(stops, days);
+    qint64 executing = 0;
+    qint64 available = 0;
+    for (const TPeriodKind kind : {DAY, WEEK, MONTH})
+        for (TPeriod &period : d_periods[kind])
+        {
+            const TLostTime::TDay sums = d_lost.Between(period.first, period.last);
+            period.planned_stop_seconds = sums.planned;
+            period.unplanned_stop_seconds = sums.unplanned;
+            period.unclassified_stop_seconds = sums.unclassified;
+            const qint64 seconds = period.scheduled_seconds - sums.planned;
+            period.availability = seconds > 0 ? double(period.executing_seconds) / seconds : -1;
+            if (kind == DAY)
+            {
+                executing += period.executing_seconds;
+                available += seconds;
+            }
+        }
+    d_availability = available > 0 ? double(executing) / available : -1;
+}
+
+double TStatistics::Effectiveness() const
+{
+    const double performance = d_baselines.Performance();
+    return d_availability < 0 || performance < 0 ? -1 : d_availability * performance;
 }
 
 void TStatistics::Count_Programs(const std::vector<TDatabaseItem> &items)
@@ -173,9 +203,11 @@ void TStatistics::Count_Messages(const std::vector<TDatabaseItem> &items)
     }
 }
 
-void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
-                                const QStringList &record_dates, const TShiftCalendar &calendar)
+QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
+                                       const QStringList &selected_dates, const QStringList &record_dates,
+                                       const TShiftCalendar &calendar)
 {
+    QSet<QDate> counted;
     QSet<QDate> selected;
     for (const QString &text : selected_dates)
     {
@@ -187,7 +219,7 @@ void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const Q
         d_last = d_last.isValid() ? std::max(d_last, date) : date;
     }
     if (!d_first.isValid())
-        return;
+        return counted;
     QSet<QDate> left_out;
     for (const QString &text : record_dates)
     {
@@ -212,6 +244,7 @@ void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const Q
         {
             if (left_out.contains(date))
                 continue;
+            counted.insert(date);
             const QDate start = Period_Start(date, kind);
             if (periods.empty() || Period_Start(periods.back().first, kind) != start)
             {
@@ -236,6 +269,7 @@ void TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items, const Q
                                      ? double(period.executing_seconds) / period.scheduled_seconds
                                      : -1;
     }
+    return counted;
 }
 
 TStatisticsTable TStatistics::Program_Table() const
@@ -261,11 +295,16 @@ TStatisticsTable TStatistics::Period_Table(TPeriodKind kind) const
     TStatisticsTable table(QStringLiteral("Utilisation per %1").arg(Period_Name(kind).toLower()),
                            {Period_Name(kind), QStringLiteral("Executions"), QStringLiteral("Executing s"),
                             QStringLiteral("Idle s"), QStringLiteral("Scheduled s"),
-                            QStringLiteral("Utilisation")});
+                            QStringLiteral("Utilisation"), QStringLiteral("Planned stops s"),
+                            QStringLiteral("Lost s"), QStringLiteral("Not classified s"),
+                            QStringLiteral("Availability")});
     for (const TPeriod &period : d_periods[kind])
         table.Add_Row({period.label, QString::number(period.executions),
                        QString::number(period.executing_seconds), QString::number(period.idle_seconds),
-                       QString::number(period.scheduled_seconds), Percent(period.utilisation)});
+                       QString::number(period.scheduled_seconds), Percent(period.utilisation),
+                       QString::number(period.planned_stop_seconds),
+                       QString::number(period.unplanned_stop_seconds),
+                       QString::number(period.unclassified_stop_seconds), Percent(period.availability)});
     return table;
 }
 
@@ -281,6 +320,24 @@ TStatisticsTable TStatistics::Message_Table() const
     return table;
 }
 
+TStatisticsTable TStatistics::Pace_Table() const
+{
+    TStatisticsTable table(QStringLiteral("Pace against each program's baseline"),
+                           {QStringLiteral("Program"), QStringLiteral("Revision"),
+                            QStringLiteral("Executions"), QStringLiteral("With baseline"),
+                            QStringLiteral("Baseline s"), QStringLiteral("Baseline points"),
+                            QStringLiteral("Performance"), QStringLiteral("Slow"), QStringLiteral("Short")});
+    table.Set_Text_Column(1);
+    for (const TBaselines::TProgram &program : d_baselines.Programs())
+        table.Add_Row({program.name, program.revision, QString::number(program.executions),
+                       QString::number(program.with_baseline),
+                       program.baseline_seconds < 0 ? QString() : Number(program.baseline_seconds),
+                       program.baseline_points < 0 ? QString() : Number(program.baseline_points),
+                       program.performance < 0 ? QStringLiteral("no baseline") : Percent(program.performance),
+                       QString::number(program.slow), QString::number(program.short_points)});
+    return table;
+}
+
 QStringList TStatistics::Summary_Lines() const
 {
     const QString range =
@@ -293,7 +350,19 @@ QStringList TStatistics::Summary_Lines() const
             QStringLiteral("Execution time: %1 s").arg(d_executing),
             QStringLiteral("Idle time: %1 s").arg(d_idle),
             QStringLiteral("Points: %1").arg(d_points),
-            QStringLiteral("Controller messages: %1").arg(d_message_count)};
+            QStringLiteral("Controller messages: %1").arg(d_message_count),
+            QStringLiteral("Lost time: %1 min, not classified: %2 min, planned stops: %3 min")
+                .arg(d_lost.Total().unplanned / 60)
+                .arg(d_lost.Total().unclassified / 60)
+                .arg(d_lost.Total().planned / 60),
+            QStringLiteral("Availability: %1").arg(Percent(d_availability)),
+            QStringLiteral("Performance: %1; slow executions: %2, short executions: %3")
+                .arg(d_baselines.Performance() < 0 ? QStringLiteral("no baseline")
+                                                   : Percent(d_baselines.Performance()))
+                .arg(d_baselines.Slow())
+                .arg(d_baselines.Short()),
+            QStringLiteral("Effectiveness (availability x performance; quality not counted): %1")
+                .arg(Effectiveness() < 0 ? QStringLiteral("unknown") : Percent(Effectiveness()))};
 }
 
 QString TStatistics::Percent(double fraction)
@@ -326,5 +395,8 @@ QString TStatistics::Utilisation_Rule()
         "executing "
         "time but no scheduled time. Periods at the ends of the range count only their days inside it; weeks "
         "are "
-        "ISO weeks (Monday to Sunday).");
+        "ISO weeks (Monday to Sunday). Availability = executing seconds / (scheduled seconds - planned stop "
+        "seconds). Performance = baseline seconds / actual seconds of the executions with a baseline: the "
+        "median "
+        "of the same program and revision's last 20 executions.");
 }

@@ -3,9 +3,12 @@
 
 #include "src/database/databaseitem.h"
 #include "src/shifts/shiftcalendar.h"
+#include "src/statistics/baselines.h"
+#include "src/statistics/losttime.h"
 #include "src/statistics/statisticstable.h"
 
 #include <QDate>
+#include <QSet>
 #include <QStringList>
 
 #include <vector>
@@ -53,6 +56,11 @@ public:
         qint64 scheduled_seconds = 0;
         // Negative when nothing was scheduled.
         double utilisation = -1;
+        qint64 planned_stop_seconds = 0;
+        qint64 unplanned_stop_seconds = 0;
+        qint64 unclassified_stop_seconds = 0;
+        // Executing / (scheduled - planned stops); negative when that is nothing.
+        double availability = -1;
     };
 
     struct TMessage
@@ -69,8 +77,10 @@ public:
     // The executions of the selected dates (stored date texts); record_dates are
     // all the dates the file holds, so that a day without records still counts
     // its shifts while a day with records left out of the selection does not.
+    // STOPS are the station's stops of those days, BASELINES the pace of ITEMS.
     TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
-                const QStringList &record_dates, const TShiftCalendar &calendar);
+                const QStringList &record_dates, const TShiftCalendar &calendar,
+                const std::vector<TStopRecord> &stops = {}, const TBaselines &baselines = TBaselines());
 
     const std::vector<TProgram> &Programs() const { return d_programs; }
     const std::vector<TPeriod> &Periods(TPeriodKind kind) const { return d_periods[kind]; }
@@ -83,10 +93,17 @@ public:
     qint64 Points() const { return d_points; }
     int Message_Count() const { return d_message_count; }
     double Target() const { return d_target; }
+    const TLostTime &Lost_Time() const { return d_lost; }
+    const TBaselines &Baselines() const { return d_baselines; }
+    // Of the whole selection; negative when nothing was scheduled.
+    double Availability() const { return d_availability; }
+    // Availability x performance, the quality factor left out; negative when either is unknown.
+    double Effectiveness() const;
 
     TStatisticsTable Program_Table() const;
     TStatisticsTable Period_Table(TPeriodKind kind) const;
     TStatisticsTable Message_Table() const;
+    TStatisticsTable Pace_Table() const;
     // The selection's totals as lines of text, for the page and the PDF.
     QStringList Summary_Lines() const;
 
@@ -99,12 +116,18 @@ public:
 private:
     void Count_Programs(const std::vector<TDatabaseItem> &items);
     void Count_Messages(const std::vector<TDatabaseItem> &items);
-    void Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
-                       const QStringList &record_dates, const TShiftCalendar &calendar);
+    // The days counted.
+    QSet<QDate> Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+                              const QStringList &record_dates, const TShiftCalendar &calendar);
 
     std::vector<TProgram> d_programs;
     std::vector<TPeriod> d_periods[3];
+    void Count_Stops(const std::vector<TStopRecord> &stops, const QSet<QDate> &days);
+
     std::vector<TMessage> d_messages;
+    TLostTime d_lost;
+    TBaselines d_baselines;
+    double d_availability = -1;
     QDate d_first;
     QDate d_last;
     int d_executions = 0;

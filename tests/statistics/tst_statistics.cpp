@@ -4,6 +4,7 @@
 
 #include "src/database/database.h"
 #include "src/database/storedform.h"
+#include "src/report/summarytext.h"
 #include "src/statistics/statistics.h"
 #include "src/statistics/ui/statisticscharts.h"
 #include "src/statistics/ui/statisticspdf.h"
@@ -70,6 +71,7 @@ class TTestStatistics : public QObject
     Q_OBJECT
 
 private slots:
+    void Lost_Time_Availability_And_Pace();
     void initTestCase()
     {
 #ifdef _WIN32
@@ -287,6 +289,95 @@ private:
         return calendar;
     }
 };
+
+namespace
+{
+TDatabaseItem Run(const QString &name, const QString &revision, const QDateTime &opened, int seconds,
+                  int points)
+{
+    TDatabaseItem item;
+    item.Set_Name(name);
+    item.Set_Revision(revision);
+    item.Set_Date_Time(opened);
+    item.Set_Execution_Time(seconds);
+    item.Set_Point_Count(points);
+    return item;
+}
+
+TStopRecord Stop(const QDate &day, const QTime &from, const QTime &to, const QString &reason, bool planned)
+{
+    TStopRecord stop;
+    stop.started = QDateTime(day, from).toUTC();
+    stop.ended = QDateTime(day, to).toUTC();
+    stop.reason = reason;
+    stop.planned = planned;
+    stop.source = reason.isEmpty() ? TStopRecord::NONE : TStopRecord::OPERATOR;
+    return stop;
+}
+} // namespace
+
+// Monday 2026-12-07, one shift 06:00-14:00 (28,800 s), executions of 1,080 s,
+// a planned hour's break: availability 1,080 / 25,200 = 4.3%. Program A
+// revision 1 runs 100, 110 and 90 s (50 points), then 130 s with 20 points:
+// slow and short against 100 s and 50 points. Revision 2 has no baseline yet;
+// B's baseline (60 s) comes from the Friday before. Performance
+// (100 + 60) / (130 + 50) = 88.9%, effectiveness 4.3% x 88.9% = 3.8%.
+void TTestStatistics::Lost_Time_Availability_And_Pace()
+{
+    const QDate monday(2026, 12, 7), friday(2026, 12, 4);
+    TShiftCalendar calendar;
+    QVector<TShiftCalendar::TShift> shift;
+    QVERIFY(TShiftCalendar::Parse(QStringLiteral("06:00-14:00"), &shift));
+    for (int day = 1; day <= 7; ++day)
+        calendar.Set_Shifts(day, day == 1 ? shift : QVector<TShiftCalendar::TShift>());
+    const auto at = [](const QDate &day, int hour, int minute)
+    { return QDateTime(day, QTime(hour, minute)); };
+    const std::vector<TDatabaseItem> items{
+        Run("A", "1", at(monday, 6, 0), 100, 50),  Run("A", "1", at(monday, 6, 10), 110, 50),
+        Run("A", "1", at(monday, 6, 20), 90, 50),  Run("A", "2", at(monday, 6, 30), 200, 40),
+        Run("A", "1", at(monday, 6, 40), 130, 20), Run("A", "2", at(monday, 6, 50), 200, 40),
+        Run("A", "2", at(monday, 7, 0), 200, 40),  Run("B", "1", at(monday, 12, 0), 50, 10)};
+    const std::vector<TDatabaseItem> history{Run("B", "1", at(friday, 8, 0), 60, 10),
+                                             Run("B", "1", at(friday, 9, 0), 60, 10),
+                                             Run("B", "1", at(friday, 10, 0), 60, 10)};
+    const std::vector<TStopRecord> stops{
+        Stop(monday, QTime(8, 0), QTime(9, 0), QStringLiteral("Break"), true),
+        Stop(monday, QTime(9, 0), QTime(9, 30), QStringLiteral("Waiting for parts"), false),
+        Stop(monday, QTime(10, 0), QTime(10, 20), QString(), false),
+        Stop(monday, QTime(11, 0), QTime(11, 10), QStringLiteral("Machine fault"), false),
+        // Not a selected day: not counted.
+        Stop(friday, QTime(11, 0), QTime(12, 0), QStringLiteral("Machine fault"), false)};
+    const TBaselines baselines(items, history);
+    const TStatistics statistics(items, {Text(monday)}, {Text(friday), Text(monday)}, calendar, stops,
+                                 baselines);
+
+    QCOMPARE(statistics.Lost_Time().Table().Row(0),
+             (QStringList{"Waiting for parts", "unplanned", "30.0", "50.0%", "50.0%"}));
+    QCOMPARE(statistics.Lost_Time().Table().Row(1),
+             (QStringList{"not classified", "not classified", "20.0", "33.3%", "83.3%"}));
+    QCOMPARE(statistics.Lost_Time().Table().Row(2),
+             (QStringList{"Machine fault", "unplanned", "10.0", "16.7%", "100.0%"}));
+    QCOMPARE(statistics.Lost_Time().Table().Row(3),
+             (QStringList{"Break", "planned", "60.0", "100.0%", "100.0%"}));
+    QCOMPARE(statistics.Period_Table(TStatistics::DAY).Row(0).mid(6),
+             (QStringList{"3600", "2400", "1200", "4.3%"}));
+    QCOMPARE(TStatistics::Percent(statistics.Availability()), QStringLiteral("4.3%"));
+    QCOMPARE(TStatistics::Percent(baselines.Performance()), QStringLiteral("88.9%"));
+    QCOMPARE(TStatistics::Percent(statistics.Effectiveness()), QStringLiteral("3.8%"));
+    QCOMPARE(baselines.Slow(), 1);
+    QCOMPARE(baselines.Short(), 1);
+    const TStatisticsTable pace = statistics.Pace_Table();
+    QCOMPARE(pace.Row_Count(), 3);
+    QCOMPARE(pace.Row(0), (QStringList{"A", "1", "4", "1", "100.0", "50.0", "76.9%", "1", "1"}));
+    QCOMPARE(pace.Row(1), (QStringList{"A", "2", "3", "0", "", "", "no baseline", "0", "0"}));
+    QCOMPARE(pace.Row(2), (QStringList{"B", "1", "1", "1", "60.0", "10.0", "120.0%", "0", "0"}));
+    // The report marks the slow and short execution, and no other.
+    const QString report = TSummaryText::Report(true, 0, true, 0, items, &baselines).Text();
+    QCOMPARE(report.count(QStringLiteral("Pace:")), 2);
+    QVERIFY(report.contains(QStringLiteral("Pace:                  slow, its baseline is 100.0 s\n")));
+    QVERIFY(report.contains(
+        QStringLiteral("Pace:                  short, its baseline is 50.0 points (likely aborted)")));
+}
 
 QTEST_MAIN(TTestStatistics)
 #include "tst_statistics.moc"

@@ -7,6 +7,7 @@
 #include <QtCharts/QBoxPlotSeries>
 #include <QtCharts/QBoxSet>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QStackedBarSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
@@ -122,10 +123,11 @@ QChart *TStatisticsCharts::Utilisation(const TStatistics &statistics, TStatistic
 
 QChart *TStatisticsCharts::Utilisation_Bars(const QString &title,
                                             const std::vector<std::pair<QString, double>> &bars,
-                                            double target_fraction, const QPalette &palette)
+                                            double target_fraction, const QPalette &palette,
+                                            const QString &series_name)
 {
     QChart *chart = New_Chart(title, palette);
-    QBarSet *set = Bar_Set(QStringLiteral("Utilisation %"), palette);
+    QBarSet *set = Bar_Set(series_name, palette);
     QStringList labels;
     double highest = target_fraction * 100;
     for (const auto &bar : bars)
@@ -182,29 +184,68 @@ QChart *TStatisticsCharts::Execution_Times(const TStatistics &statistics, const 
 QChart *TStatisticsCharts::Pareto(const TStatistics &statistics, const QPalette &palette)
 {
     const std::vector<TStatistics::TMessage> &messages = statistics.Messages();
-    const int shown = std::min<int>(MAXIMUM_BARS, int(messages.size()));
-    QChart *chart =
-        New_Chart(Title(QStringLiteral("Controller messages"), shown, int(messages.size())), palette);
-    QBarSet *set = Bar_Set(QStringLiteral("Count"), palette);
+    std::vector<TParetoBar> bars;
+    for (const TStatistics::TMessage &message : messages)
+        bars.push_back({message.text, double(message.count), message.cumulative_share, false});
+    return Pareto_Chart(QStringLiteral("Controller messages"), {QStringLiteral("Count"), QString()}, bars,
+                        palette);
+}
+
+QChart *TStatisticsCharts::Lost_Time(const TStatistics &statistics, const QPalette &palette)
+{
+    std::vector<TParetoBar> bars;
+    for (const TLostTime::TReason &reason : statistics.Lost_Time().Reasons())
+        bars.push_back(
+            {TLostTime::Reason_Text(reason), reason.seconds / 60.0, reason.cumulative_share, reason.planned});
+    return Pareto_Chart(QStringLiteral("Lost time by reason, in minutes"),
+                        {QStringLiteral("Lost minutes"), QStringLiteral("Planned minutes")}, bars, palette);
+}
+
+QChart *TStatisticsCharts::Pace(const TStatistics &statistics, const QPalette &palette)
+{
+    std::vector<std::pair<QString, double>> bars;
+    for (const TBaselines::TProgram &program : statistics.Baselines().Programs())
+        if (program.performance >= 0 && int(bars.size()) < MAXIMUM_BARS)
+            bars.emplace_back(program.name + QLatin1Char(' ') + program.revision, program.performance);
+    return Utilisation_Bars(QStringLiteral("Performance: baseline time / actual time"), bars, 1.0, palette,
+                            QStringLiteral("Performance %"));
+}
+
+// Bars from the largest down with their cumulative share; bars of the second
+// kind (planned stops) in a set and colour of their own.
+QChart *TStatisticsCharts::Pareto_Chart(const QString &title, const std::pair<QString, QString> &set_names,
+                                        const std::vector<TParetoBar> &bars, const QPalette &palette)
+{
+    const int shown = std::min<int>(MAXIMUM_BARS, int(bars.size()));
+    QChart *chart = New_Chart(Title(title, shown, int(bars.size())), palette);
+    QBarSet *first = Bar_Set(set_names.first, palette);
+    QBarSet *second = Bar_Set(set_names.second, palette);
+    second->setColor(palette.color(QPalette::Mid));
     QStringList labels;
     double highest = 0;
     for (int i = 0; i < shown; ++i)
     {
-        *set << messages[size_t(i)].count;
-        labels << Short_Label(messages[size_t(i)].text);
-        highest = std::max<double>(highest, messages[size_t(i)].count);
+        const TParetoBar &bar = bars[size_t(i)];
+        *first << (bar.second ? 0 : bar.value);
+        *second << (bar.second ? bar.value : 0);
+        labels << Short_Label(bar.label);
+        highest = std::max(highest, bar.value);
     }
-    QBarSeries *bars = new QBarSeries;
-    bars->append(set);
-    chart->addSeries(bars);
+    QStackedBarSeries *series = new QStackedBarSeries;
+    series->append(first);
+    if (!set_names.second.isEmpty())
+        series->append(second);
+    else
+        delete second;
+    chart->addSeries(series);
     QBarCategoryAxis *x = Category_Axis(chart, labels, palette);
-    QValueAxis *counts = Value_Axis(chart, QStringLiteral("Count"), highest * 1.1, Qt::AlignLeft, palette);
+    QValueAxis *values = Value_Axis(chart, set_names.first, highest * 1.1, Qt::AlignLeft, palette);
     QValueAxis *percent = Value_Axis(chart, QStringLiteral("Cumulative %"), 100, Qt::AlignRight, palette);
-    bars->attachAxis(x);
-    bars->attachAxis(counts);
+    series->attachAxis(x);
+    series->attachAxis(values);
     QLineSeries *cumulative =
         Line(chart, QStringLiteral("Cumulative %"), Contrast_Colour(palette), x, percent);
     for (int i = 0; i < shown; ++i)
-        cumulative->append(i, messages[size_t(i)].cumulative_share * 100);
+        cumulative->append(i, bars[size_t(i)].cumulative * 100);
     return chart;
 }

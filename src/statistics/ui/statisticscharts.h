@@ -25,11 +25,28 @@ public:
                                          const QPalette &palette);
     // Execution seconds per program: minimum, quartiles, median and maximum.
     // Bars of utilisation (fractions; negative: nothing scheduled) with the target line.
-    static QtCharts::QChart *Utilisation_Bars(const QString &title, const std::vector<std::pair<QString, double>> &bars,
-                                              double target, const QPalette &palette);
+    static QtCharts::QChart *Utilisation_Bars(const QString &title,
+                                              const std::vector<std::pair<QString, double>> &bars,
+                                              double target, const QPalette &palette,
+                                              const QString &series_name = QStringLiteral("Utilisation %"));
     static QtCharts::QChart *Execution_Times(const TStatistics &statistics, const QPalette &palette);
     // Messages by frequency, with the cumulative share in percent.
     static QtCharts::QChart *Pareto(const TStatistics &statistics, const QPalette &palette);
+    // Lost minutes by reason, the unclassified as such, planned stops apart.
+    static QtCharts::QChart *Lost_Time(const TStatistics &statistics, const QPalette &palette);
+    // Performance per program and revision, with the baseline's pace (100%) as the line.
+    static QtCharts::QChart *Pace(const TStatistics &statistics, const QPalette &palette);
+
+private:
+    struct TParetoBar
+    {
+        QString label;
+        double value;
+        double cumulative;
+        bool second;
+    };
+    static QtCharts::QChart *Pareto_Chart(const QString &title, const std::pair<QString, QString> &set_names,
+                                          const std::vector<TParetoBar> &bars, const QPalette &palette);
 };
 
 #endif

@@ -1,7 +1,7 @@
 #include "src/statistics/ui/statisticspage.h"
 
-#include "src/statistics/ui/statisticscharts.h"
 #include "src/statistics/statisticsmodel.h"
+#include "src/statistics/ui/statisticscharts.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -23,7 +23,9 @@ enum TTab
 {
     PROGRAMS,
     UTILISATION,
-    MESSAGES
+    MESSAGES,
+    LOST_TIME,
+    PACE
 };
 } // namespace
 
@@ -56,19 +58,21 @@ TStatisticsPage::TStatisticsPage(QWidget *parent) : QWidget(parent)
     d_tabs = new QTabWidget(this);
     d_tabs->setObjectName(QStringLiteral("statistics_tabs"));
     const QStringList names = {QStringLiteral("Programs"), QStringLiteral("Utilisation"),
-                               QStringLiteral("Messages")};
-    for (int tab = 0; tab < 3; ++tab)
+                               QStringLiteral("Messages"), QStringLiteral("Lost time"),
+                               QStringLiteral("Pace")};
+    for (int tab = 0; tab < TABS; ++tab)
     {
         QSplitter *splitter = new QSplitter(Qt::Vertical, d_tabs);
         d_models[tab] = new TStatisticsModel(this);
         d_tables[tab] = new QTableView(splitter);
         d_tables[tab]->setModel(d_models[tab]);
-        d_tables[tab]->setObjectName(names.at(tab).toLower() + QStringLiteral("_table"));
+        const QString object = names.at(tab).toLower().replace(QLatin1Char(' '), QLatin1Char('_'));
+        d_tables[tab]->setObjectName(object + QStringLiteral("_table"));
         d_tables[tab]->setSelectionBehavior(QAbstractItemView::SelectRows);
         d_tables[tab]->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
         d_tables[tab]->horizontalHeader()->setStretchLastSection(true);
         d_charts[tab] = new QChartView(splitter);
-        d_charts[tab]->setObjectName(names.at(tab).toLower() + QStringLiteral("_chart"));
+        d_charts[tab]->setObjectName(object + QStringLiteral("_chart"));
         d_charts[tab]->setRenderHint(QPainter::Antialiasing);
         d_charts[tab]->setMinimumHeight(220);
         splitter->setStretchFactor(0, 2);
@@ -105,7 +109,7 @@ void TStatisticsPage::Set_Message(const QString &message)
 {
     d_statistics.reset();
     d_summary->setText(message);
-    for (int tab = 0; tab < 3; ++tab)
+    for (int tab = 0; tab < TABS; ++tab)
     {
         d_models[tab]->Set_Table(TStatisticsTable());
         Set_Chart(tab, nullptr);
@@ -123,6 +127,8 @@ void TStatisticsPage::Set_Statistics(const std::shared_ptr<const TStatistics> &s
                        TStatistics::Utilisation_Rule());
     d_models[PROGRAMS]->Set_Table(statistics->Program_Table());
     d_models[MESSAGES]->Set_Table(statistics->Message_Table());
+    d_models[LOST_TIME]->Set_Table(statistics->Lost_Time().Table());
+    d_models[PACE]->Set_Table(statistics->Pace_Table());
     Show_Period();
     Show_Charts();
     for (QTableView *table : d_tables)
@@ -160,6 +166,8 @@ void TStatisticsPage::Show_Charts()
     Set_Chart(PROGRAMS, TStatisticsCharts::Execution_Times(*d_statistics, palette()));
     Set_Chart(UTILISATION, TStatisticsCharts::Utilisation(*d_statistics, Period(), palette()));
     Set_Chart(MESSAGES, TStatisticsCharts::Pareto(*d_statistics, palette()));
+    Set_Chart(LOST_TIME, TStatisticsCharts::Lost_Time(*d_statistics, palette()));
+    Set_Chart(PACE, TStatisticsCharts::Pace(*d_statistics, palette()));
 }
 
 void TStatisticsPage::Set_Chart(int tab, QChart *chart)

@@ -52,13 +52,15 @@ private:
     void Show_Charts();
     void Set_Chart(int tab, QtCharts::QChart *chart);
 
+    static const int TABS = 5;
+
     std::shared_ptr<const TStatistics> d_statistics;
     QComboBox *d_period;
     QLabel *d_summary;
     QTabWidget *d_tabs;
-    TStatisticsModel *d_models[3];
-    QTableView *d_tables[3];
-    QtCharts::QChartView *d_charts[3];
+    TStatisticsModel *d_models[TABS];
+    QTableView *d_tables[TABS];
+    QtCharts::QChartView *d_charts[TABS];
     QPushButton *d_pdf_button;
     QPushButton *d_csv_button;
 };

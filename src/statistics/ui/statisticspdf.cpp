@@ -186,6 +186,10 @@ bool TStatisticsPdf::Write(QIODevice *device, const TStatistics &statistics, TSt
     Chart(&pages, &painter, TStatisticsCharts::Utilisation(statistics, kind, paper));
     Table(&pages, &painter, statistics.Message_Table());
     Chart(&pages, &painter, TStatisticsCharts::Pareto(statistics, paper));
+    Table(&pages, &painter, statistics.Lost_Time().Table());
+    Chart(&pages, &painter, TStatisticsCharts::Lost_Time(statistics, paper));
+    Table(&pages, &painter, statistics.Pace_Table());
+    Chart(&pages, &painter, TStatisticsCharts::Pace(statistics, paper));
     return painter.end();
 }
 

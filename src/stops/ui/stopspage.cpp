@@ -2,6 +2,7 @@
 
 #include "src/stops/stoptracker.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,18 +39,21 @@ TStopsPage::TStopsPage(TStopTracker *tracker, QWidget *parent)
     d_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     d_table->setSelectionMode(QAbstractItemView::SingleSelection);
     d_table->verticalHeader()->hide();
+    d_table->setMinimumHeight(60);
     d_table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(d_table);
     d_hint = new QLabel(this);
     d_hint->setTextFormat(Qt::PlainText);
-    layout->addWidget(d_hint);
-    d_buttons = new QHBoxLayout;
+    auto *hint_row = new QHBoxLayout;
+    hint_row->addWidget(d_hint, 1);
+    layout->addLayout(hint_row);
+    d_buttons = new QGridLayout;
     layout->addLayout(d_buttons);
     d_note = new QLineEdit(this);
     d_note->setObjectName(QStringLiteral("stops_note"));
     d_note->setPlaceholderText(QStringLiteral("Note (for a reason that asks for one)"));
     d_note->setMaxLength(TStopTracker::LONGEST_NOTE);
-    layout->addWidget(d_note);
+    hint_row->addWidget(d_note, 1);
     Build_Buttons();
     connect(d_table, &QTableWidget::itemSelectionChanged, this, &TStopsPage::Selection_Changed);
     connect(tracker, &TStopTracker::Stops_Changed, this, &TStopsPage::Refresh);
@@ -67,7 +71,6 @@ void TStopsPage::Build_Buttons()
         connect(button, &QPushButton::clicked, this, [this, name = reason.name]() { Choose(name); });
         d_buttons->addWidget(button);
     }
-    d_buttons->addStretch();
 }
 
 void TStopsPage::Refresh()

@@ -10,7 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QTableWidget;
-class QHBoxLayout;
+class QGridLayout;
 class TStopTracker;
 
 // The "Stops" page: the stops of the last week, newest first, with their
@@ -22,6 +22,7 @@ class TStopsPage : public QWidget
 
 public:
     static const int DAYS_SHOWN = 7;
+    static const int BUTTONS_PER_ROW = 3;
 
     explicit TStopsPage(TStopTracker *tracker, QWidget *parent = nullptr);
 
@@ -44,7 +45,7 @@ private:
     QTableWidget *d_table;
     QLabel *d_hint;
     QLineEdit *d_note;
-    QHBoxLayout *d_buttons;
+    QGridLayout *d_buttons;
     std::vector<TStopRecord> d_stops;
     int d_unclassified;
 };

@@ -1,0 +1,71 @@
+#ifndef QUORVEX_BASELINES_H
+#define QUORVEX_BASELINES_H
+
+#include "src/database/databaseitem.h"
+
+#include <QString>
+
+#include <vector>
+
+// Each program's own pace: per name and revision, the baseline of an
+// execution is the median execution time and point count of the same
+// program's last executions before it (earlier ones of the selection and the
+// history read with it). An execution slower than its baseline by more than
+// a share is marked slow, one with far fewer points short (likely aborted).
+// Performance is baseline time / actual time, of the executions that have a
+// baseline. A new revision starts a baseline of its own.
+class TBaselines
+{
+public:
+    static const int WINDOW = 20;
+    // Fewer earlier executions than this give no baseline.
+    static const int LEAST = 3;
+    static constexpr double SLOW_SHARE = 0.25;
+    static constexpr double SHORT_SHARE = 0.5;
+
+    struct TPace
+    {
+        // Negative when the execution has no baseline.
+        double baseline_seconds = -1;
+        double baseline_points = -1;
+        bool slow = false;
+        bool short_points = false;
+    };
+
+    struct TProgram
+    {
+        QString name;
+        QString revision;
+        int executions = 0;
+        int with_baseline = 0;
+        // Of the program's latest execution with a baseline.
+        double baseline_seconds = -1;
+        double baseline_points = -1;
+        double baseline_total = 0;
+        qint64 actual_total = 0;
+        int slow = 0;
+        int short_points = 0;
+        // Negative when no execution has a baseline.
+        double performance = -1;
+    };
+
+    TBaselines() = default;
+    // ITEMS are the selection; HISTORY what came before it, in any order.
+    TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history);
+
+    // The pace of ITEMS' execution at INDEX.
+    const TPace &Pace(size_t index) const { return d_paces[index]; }
+    const std::vector<TProgram> &Programs() const { return d_programs; }
+    double Performance() const { return d_performance; }
+    int Slow() const { return d_slow; }
+    int Short() const { return d_short; }
+
+private:
+    std::vector<TPace> d_paces;
+    std::vector<TProgram> d_programs;
+    double d_performance = -1;
+    int d_slow = 0;
+    int d_short = 0;
+};
+
+#endif
