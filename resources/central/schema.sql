@@ -1,4 +1,4 @@
--- The central database's tables and functions, version 2. Run by
+-- The central database's tables and functions, version 3. Run by
 -- scripts/central-setup as the owning role, and by a station that may create
 -- them where no setup was made (one login for the whole room). Every
 -- statement may run again: nothing here drops or rewrites a row.
@@ -19,6 +19,12 @@ CREATE TABLE IF NOT EXISTS usage_periods(station_id text NOT NULL, local_id bigi
 CREATE TABLE IF NOT EXISTS alerts(station_id text NOT NULL, alert_key text NOT NULL, kind text NOT NULL,
   detail text NOT NULL, started timestamp NOT NULL, ended timestamp, PRIMARY KEY(station_id, alert_key));
 CREATE INDEX IF NOT EXISTS alerts_started ON alerts(started);
+-- A station's stops, by their start in its local time; a stop classified
+-- again or ended comes again with a higher change number.
+CREATE TABLE IF NOT EXISTS stops(station_id text NOT NULL, started timestamp NOT NULL, ended timestamp NOT NULL,
+  open boolean NOT NULL, reason text NOT NULL, source text NOT NULL, planned boolean NOT NULL, note text NOT NULL,
+  change bigint NOT NULL, PRIMARY KEY(station_id, started));
+CREATE INDEX IF NOT EXISTS stops_started ON stops(started);
 
 -- Which station each station login is; a login writes that station's rows only.
 CREATE TABLE IF NOT EXISTS station_logins(login name PRIMARY KEY, station_id text NOT NULL UNIQUE);
@@ -48,5 +54,5 @@ CREATE OR REPLACE FUNCTION quorvex_silence_end_open(p_station text, p_at timesta
      WHERE station_id = p_station AND kind = 'silent' AND ended IS NULL AND started < p_at
      RETURNING alerts.detail, alerts.started $$;
 
-DELETE FROM quorvex_schema WHERE version < 2;
-INSERT INTO quorvex_schema(version) SELECT 2 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);
+DELETE FROM quorvex_schema WHERE version < 3;
+INSERT INTO quorvex_schema(version) SELECT 3 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);

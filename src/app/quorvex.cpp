@@ -23,6 +23,7 @@
 #include "src/report/ui/reportview.h"
 #include "src/shifts/ui/shiftdialog.h"
 #include "src/statistics/ui/statisticspage.h"
+#include "src/stops/stoptracker.h"
 #include "src/summaries/scheduledsummaries.h"
 
 #include <QAction>
@@ -157,6 +158,7 @@ void TQuorvex::Connect_Central(const QString &folder)
     connect(d_alerts, &TStationAlerts::Message, panel, &TActiveProgramWidget::Add_Message);
     connect(d_alerts, &TStationAlerts::Alert, d_central, &TCentral::Record_Alert);
     connect(d_recorder, &TRecorder::Journal_Changed, d_central, &TCentral::Wake);
+    connect(d_stops->Tracker(), &TStopTracker::Stops_Changed, d_central, [this]() { d_central->Wake(); });
     connect(d_pending, &TPendingStatus::Entries_Written, d_central, [this]() { d_central->Wake(); });
     // Summaries due while the program was not running are written once it runs.
     TScheduledSummaries *summaries = new TScheduledSummaries(d_settings, d_database, &d_calendar,

@@ -156,6 +156,28 @@ bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
     return Finish(alerts.Flush());
 }
 
+bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
+{
+    if (!Begin())
+        return false;
+    TRows stops(
+        this,
+        QStringLiteral("INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change) "
+                       "VALUES"),
+        QStringLiteral(" ON CONFLICT (station_id,started) DO UPDATE SET ended=EXCLUDED.ended,"
+                       "open=EXCLUDED.open,reason=EXCLUDED.reason,source=EXCLUDED.source,"
+                       "planned=EXCLUDED.planned,note=EXCLUDED.note,change=EXCLUDED.change "
+                       "WHERE stops.change<EXCLUDED.change"));
+    for (const TOutgoingStop &row : rows)
+        if (row.started.isValid() && row.ended.isValid())
+            stops.Add(
+                Row({d_station, Timestamp(row.started.toLocalTime()), Timestamp(row.ended.toLocalTime()),
+                     row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
+                     Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
+                     Text(row.note), QString::number(row.local_id)}));
+    return Finish(stops.Flush());
+}
+
 bool TCentralWriter::Heartbeat(const QString &station_name, const TStationState &state,
                                const QString &shift_calendar)
 {

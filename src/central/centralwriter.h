@@ -22,6 +22,8 @@ public:
     bool Insert_Executions(const std::vector<TOutgoingExecution> &rows);
     bool Insert_Usage(const std::vector<TOutgoingUsage> &rows);
     bool Upsert_Alerts(const std::vector<TOutgoingAlert> &rows);
+    // A stop replaces what was sent of it before, never with an older change.
+    bool Upsert_Stops(const std::vector<TOutgoingStop> &rows);
     bool Heartbeat(const QString &station_name, const TStationState &state, const QString &shift_calendar);
     QString Last_Error() const { return d_last_error; }
 

@@ -274,5 +274,7 @@ bool TCentralForwarder::Forward_All()
            Forward<TOutgoingUsage>(TLocalOutbox::USAGE, &TLocalOutbox::Usage_After,
                                    &TCentralWriter::Insert_Usage) &&
            Forward<TOutgoingAlert>(TLocalOutbox::ALERTS, &TLocalOutbox::Alerts_After,
-                                   &TCentralWriter::Upsert_Alerts);
+                                   &TCentralWriter::Upsert_Alerts) &&
+           Forward<TOutgoingStop>(TLocalOutbox::STOPS, &TLocalOutbox::Stops_After,
+                                  &TCentralWriter::Upsert_Stops);
 }

@@ -1,6 +1,7 @@
 #include "src/central/localoutbox.h"
 
 #include "src/database/database.h"
+#include "src/database/stoprecord.h"
 #include "src/database/storedform.h"
 
 #include <QSqlError>
@@ -76,6 +77,8 @@ const char *TLocalOutbox::Kind_Name(TKind kind)
         return "executions";
     case USAGE:
         return "usage";
+    case STOPS:
+        return "stops";
     case ALERTS:
         break;
     }
@@ -229,6 +232,34 @@ bool TLocalOutbox::Alerts_After(qint64 local_id, int limit, std::vector<TOutgoin
         row.detail = query.value(3).toString();
         row.started = QDateTime::fromString(query.value(4).toString(), Qt::ISODateWithMs);
         row.ended = QDateTime::fromString(query.value(5).toString(), Qt::ISODateWithMs);
+        rows->push_back(row);
+    }
+    return true;
+}
+
+bool TLocalOutbox::Stops_After(qint64 change, int limit, std::vector<TOutgoingStop> *rows)
+{
+    rows->clear();
+    QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT change,started,ended,open,reason,source,planned,note FROM stops "
+                                 "WHERE change>? ORDER BY change LIMIT ?"));
+    query.addBindValue(change);
+    query.addBindValue(limit);
+    if (!Exec(&query))
+        return false;
+    while (query.next())
+    {
+        TOutgoingStop row;
+        row.local_id = query.value(0).toLongLong();
+        row.started = TStopRecord::Moment(query.value(1).toString());
+        row.ended = TStopRecord::Moment(query.value(2).toString());
+        row.open = query.value(3).toInt() != 0;
+        row.reason = query.value(4).toString();
+        row.source = query.value(5).toString();
+        row.planned = query.value(6).toInt() != 0;
+        row.note = query.value(7).toString();
+        // A row another program wrote out of form is passed on with invalid moments: the writer skips it.
         rows->push_back(row);
     }
     return true;

@@ -21,7 +21,8 @@ public:
     {
         EXECUTIONS,
         USAGE,
-        ALERTS
+        ALERTS,
+        STOPS
     };
 
     // TARGET names the central database, so that a station pointed at another
@@ -44,6 +45,8 @@ public:
     bool Executions_After(qint64 local_id, int limit, std::vector<TOutgoingExecution> *rows);
     bool Usage_After(qint64 local_id, int limit, std::vector<TOutgoingUsage> *rows);
     bool Alerts_After(qint64 local_id, int limit, std::vector<TOutgoingAlert> *rows);
+    // The stops made or changed after a change number, in the order of their changes.
+    bool Stops_After(qint64 change, int limit, std::vector<TOutgoingStop> *rows);
     // An alert's start (ENDED invalid) or end, kept until forwarded.
     bool Record_Alert(const TOutgoingAlert &alert);
 

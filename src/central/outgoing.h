@@ -44,6 +44,19 @@ struct TOutgoingAlert
     QDateTime ended;
 };
 
+// A stop as it now stands; its local key is its change number.
+struct TOutgoingStop
+{
+    qint64 local_id = 0;
+    QDateTime started;
+    QDateTime ended;
+    bool open = false;
+    QString reason;
+    QString source;
+    bool planned = false;
+    QString note;
+};
+
 // What the station is doing, for the central heartbeat.
 struct TStationState
 {

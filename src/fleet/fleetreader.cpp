@@ -160,6 +160,18 @@ bool TFleetReader::Read_Stations(TFleetSnapshot *snapshot, const QDate &today)
         station.executing_seconds_today = query.value(2).toLongLong();
         station.messages_today = query.value(3).toInt();
     }
+    // A station's latest open stop: one killed mid-stop leaves it open until it starts again.
+    read = read &&
+           query.exec(QStringLiteral("SELECT DISTINCT ON (station_id) station_id,started,reason FROM stops "
+                                     "WHERE open ORDER BY station_id,started DESC"));
+    while (read && query.next())
+    {
+        const auto found = index.find(query.value(0).toString());
+        if (found == index.end())
+            continue;
+        snapshot->stations[found->second].stop_started = query.value(1).toDateTime();
+        snapshot->stations[found->second].stop_reason = query.value(2).toString();
+    }
     read = read && query.exec(QStringLiteral(
                        "SELECT station_id,detail FROM alerts WHERE ended IS NULL ORDER BY started"));
     while (read && query.next())

@@ -33,6 +33,9 @@ struct TFleetSnapshot
         QStringList open_alerts;
         TShiftCalendar calendar;
         bool chosen = false;
+        // The stop going on, as the station last sent it; STOP_STARTED invalid when none.
+        QDateTime stop_started;
+        QString stop_reason;
         // Negative when nothing was scheduled yet today.
         double Utilisation() const;
     };
@@ -45,6 +48,8 @@ struct TFleetSnapshot
     TStatisticsTable station_table;
     TStatisticsTable program_table;
     TStatisticsTable message_table;
+    // The chosen stations' stops by reason over the chosen days.
+    TStatisticsTable lost_table;
     // Per chosen station, for the chart: name and utilisation (negative: no shift).
     std::vector<std::pair<QString, double>> utilisation;
     double target = 0;

@@ -114,5 +114,40 @@ bool TFleetStatistics::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *
         snapshot->program_table = TStatisticsTable(QStringLiteral("Programs per station"),
                                                    program_headers + TStatistics().Program_Table().Headers());
     snapshot->message_table = TStatistics(all, days, days, TShiftCalendar()).Message_Table();
+    return Read_Lost_Time(db, ids, snapshot, error);
+}
+
+bool TFleetStatistics::Read_Lost_Time(QSqlDatabase db, const QStringList &quoted_ids,
+                                      TFleetSnapshot *snapshot, QString *error)
+{
+    std::vector<TStopRecord> stops;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    const bool read =
+        quoted_ids.isEmpty() ||
+        query.exec(
+            QStringLiteral("SELECT started,ended,reason,planned FROM stops WHERE started>=%1 AND started<%2 "
+                           "AND station_id IN (%3)")
+                .arg(TSqlLiteral::Timestamp(QDateTime(snapshot->first, QTime(0, 0))),
+                     TSqlLiteral::Timestamp(QDateTime(snapshot->last.addDays(1), QTime(0, 0))),
+                     quoted_ids.join(QLatin1Char(','))));
+    while (read && !quoted_ids.isEmpty() && query.next())
+    {
+        TStopRecord stop;
+        stop.started = query.value(0).toDateTime();
+        stop.ended = query.value(1).toDateTime();
+        stop.reason = query.value(2).toString();
+        stop.planned = query.value(3).toBool();
+        stops.push_back(stop);
+    }
+    if (!read)
+    {
+        *error = query.lastError().text().trimmed();
+        return false;
+    }
+    QSet<QDate> days;
+    for (QDate day = snapshot->first; day.isValid() && day <= snapshot->last; day = day.addDays(1))
+        days.insert(day);
+    snapshot->lost_table = TLostTime(stops, days).Table();
     return true;
 }

@@ -25,6 +25,9 @@ public:
     // The statistics of SNAPSHOT's chosen stations over its days, each
     // station against its own shift calendar.
     static bool Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *error);
+    // The stops of the stations (quoted ids) that began on SNAPSHOT's days, by reason.
+    static bool Read_Lost_Time(QSqlDatabase db, const QStringList &quoted_ids, TFleetSnapshot *snapshot,
+                               QString *error);
 };
 
 #endif

@@ -3,11 +3,13 @@
 #include "src/central/centralsettings.h"
 #include "src/central/forwarder.h"
 #include "src/database/database.h"
+#include "src/database/stoprecord.h"
 #include "src/pending/pendingjournal.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/centralstation.h"
 #include "tests/support/hostiletexts.h"
 #include "tests/support/postgresserver.h"
+#include "tests/support/sqliteshell.h"
 #include "tests/support/testhome.h"
 
 #include <QSettings>
@@ -68,6 +70,7 @@ private slots:
     void Bad_Settings_Lose_Nothing();
     void Newer_Schema_Is_Refused();
     void Station_Alerts_Arrive();
+    void Stops_Arrive_And_Follow_Their_Changes();
 
 private:
     QString New_Database() { return d_server.New_Database(); }
@@ -461,7 +464,7 @@ void TTestCentral::Newer_Schema_Is_Refused()
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(
         station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
-                                    "newer than this Quorvex knows (2)")),
+                                    "newer than this Quorvex knows (3)")),
         1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database,
@@ -511,6 +514,45 @@ void TTestCentral::Station_Alerts_Arrive()
                               FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM alerts")), 2);
     QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable")), 0);
+}
+
+// A stop arrives when stored, again when classified, and a batch sent again
+// (progress lost) neither doubles it nor takes back its reason.
+void TTestCentral::Stops_Arrive_And_Follow_Their_Changes()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    TCentralStation station(d_home->File_Path(QStringLiteral("stopping")),
+                            d_server.Settings(database, QStringLiteral("CMM1")));
+    TStopRecord stop;
+    stop.started = QDateTime(QDate(2026, 12, 7), QTime(9, 0)).toUTC();
+    stop.ended = stop.started.addSecs(600);
+    stop.open = true;
+    QCOMPARE(station.d_journal->Put_Stop(stop), TPendingJournal::WRITTEN);
+    station.d_central->Wake();
+    const QString open =
+        QStringLiteral("SELECT count(*) FROM stops WHERE open AND reason='' AND started='%1'")
+            .arg(QDateTime(QDate(2026, 12, 7), QTime(9, 0)).toString(Qt::ISODate));
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, open), 1, FORWARD_TIMEOUT_MSEC);
+
+    stop.open = false;
+    stop.ended = stop.started.addSecs(1200);
+    stop.reason = QStringLiteral("Waiting for parts'); DROP TABLE stops; --");
+    stop.source = TStopRecord::OPERATOR;
+    QCOMPARE(station.d_journal->Put_Stop(stop), TPendingJournal::WRITTEN);
+    station.d_central->Wake();
+    const QString classified =
+        QStringLiteral("SELECT count(*) FROM stops WHERE NOT open AND source='operator' AND "
+                       "reason LIKE 'Waiting for parts''); DROP%' AND ended-started='20 min'");
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, classified), 1, FORWARD_TIMEOUT_MSEC);
+
+    QVERIFY(TSqliteShell::Run(station.File(),
+                              QStringLiteral("DELETE FROM central_progress WHERE kind='stops';\n")));
+    const int cycles = station.d_cycles;
+    station.d_central->Wake();
+    QTRY_VERIFY_WITH_TIMEOUT(station.d_cycles > cycles + 1, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(d_server.Count(database, classified), 1);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM stops")), 1);
 }
 
 QTEST_MAIN(TTestCentral)

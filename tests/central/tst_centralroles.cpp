@@ -1,5 +1,6 @@
 #include "src/central/centralschema.h"
 #include "src/central/centralsettings.h"
+#include "src/database/stoprecord.h"
 #include "src/fleet/fleetfeed.h"
 #include "tests/support/centralstation.h"
 #include "tests/support/postgresserver.h"
@@ -145,7 +146,22 @@ void TTestCentralRoles::Stations_Forward_With_Their_Own_Rights()
         station.Store(30, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
         QVERIFY2(station.d_journal->Add_Usage(TDatabase::MONITOR_TIME, 60) == TPendingJournal::WRITTEN,
                  qPrintable(station.d_journal->Last_Error()));
+        // A stop sent, then sent again classified: the login's right to change its own stops.
+        TStopRecord stop;
+        stop.started = QDateTime(QDate(2026, 12, 7), QTime(7, 0)).toUTC();
+        stop.ended = stop.started.addSecs(600);
+        QCOMPARE(station.d_journal->Put_Stop(stop), TPendingJournal::WRITTEN);
         const QString of_station = QStringLiteral(" WHERE station_id='%1'").arg(settings.Station_Id());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stops") + of_station), 1,
+            TIMEOUT_MSEC);
+        stop.reason = QStringLiteral("Break");
+        stop.planned = true;
+        QCOMPARE(station.d_journal->Put_Stop(stop), TPendingJournal::WRITTEN);
+        station.d_central->Wake();
+        QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stops") +
+                                                                 of_station + QStringLiteral(" AND planned")),
+                                  1, TIMEOUT_MSEC);
         QTRY_COMPARE_WITH_TIMEOUT(
             d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions") + of_station), 30,
             TIMEOUT_MSEC);
@@ -182,6 +198,12 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else_data()
         << QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
                           "VALUES('%1','k','idle','',now())")
                .arg(other);
+    QTest::newRow("another station's stop")
+        << QStringLiteral(
+               "INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change) "
+               "VALUES('%1',now(),now(),false,'Break','operator',true,'',1)")
+               .arg(other);
+    QTest::newRow("delete the stops") << QStringLiteral("DELETE FROM stops");
     QTest::newRow("read role passwords") << QStringLiteral("SELECT rolpassword FROM pg_authid");
     QTest::newRow("make a table") << QStringLiteral("CREATE TABLE mine(a integer)");
     QTest::newRow("drop the tables") << QStringLiteral("DROP TABLE executions");
@@ -257,7 +279,7 @@ void TTestCentralRoles::Older_Tables_Named_To_The_Station()
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
                               TIMEOUT_MSEC);
     const QString line = station.d_said.filter(QStringLiteral("unreachable")).first();
-    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (2)")) &&
+    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (3)")) &&
                  line.contains(QStringLiteral("scripts/central-setup")),
              qPrintable(line));
     QVERIFY(admin.exec(QStringLiteral("UPDATE quorvex_schema SET version=%1").arg(TCentralSchema::VERSION)));

@@ -1,4 +1,5 @@
 #include "src/alerts/alertrelay.h"
+#include "src/database/stoprecord.h"
 #include "src/fleet/fleetfeed.h"
 #include "src/fleet/ui/fleetpage.h"
 #include "src/recorder/clock.h"
@@ -114,12 +115,28 @@ void TTestFleet::initTestCase()
     d_b->d_central->Set_Shift_Calendar(Always());
     d_a->Store(5, QDateTime(QDate::currentDate(), QTime(0, 0)));
     d_a->Store(3, QDateTime(QDate::currentDate().addDays(-3), QTime(10, 0)));
+    // A stood still today: half an hour for a fault, then twenty minutes nobody explained, still going on.
+    TStopRecord fault;
+    fault.started = QDateTime(QDate::currentDate(), QTime(0, 30)).toUTC();
+    fault.ended = fault.started.addSecs(1800);
+    fault.reason = QStringLiteral("Machine fault");
+    fault.source = TStopRecord::OPERATOR;
+    TStopRecord open;
+    open.started = fault.ended;
+    open.ended = open.started.addSecs(1200);
+    open.open = true;
+    QCOMPARE(d_a->d_journal->Put_Stop(fault), TPendingJournal::WRITTEN);
+    QCOMPARE(d_a->d_journal->Put_Stop(open), TPendingJournal::WRITTEN);
+    d_a->d_central->Wake();
     d_b->d_recorder->Switch_On();
     d_b->d_recorder->Attached();
     d_b->d_recorder->Program_Opened(QStringLiteral("HOUSING"), QStringLiteral("C"), true);
     d_b->d_recorder->Execution_Started();
     QTRY_COMPARE_WITH_TIMEOUT(
         d_server.Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM executions")), 8,
+        TIMEOUT_MSEC);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        d_server.Count(QStringLiteral("fleet"), QStringLiteral("SELECT count(*) FROM stops")), 2,
         TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(
         d_server.Count(QStringLiteral("fleet"),
@@ -157,6 +174,15 @@ void TTestFleet::Page_Shows_States_And_Today()
     QCOMPARE(d_viewer->page.Snapshot()->station_table.Row_Count(), 2);
     QCOMPARE(d_viewer->page.Snapshot()->station_table.Row(0).at(1), QStringLiteral("8"));
     QCOMPARE(d_viewer->page.Snapshot()->program_table.Row(0).at(0), QStringLiteral("CMM-A"));
+    // A's stop going on, and the stations' lost time by reason.
+    QCOMPARE(station_a->stop_started, QDateTime(QDate::currentDate(), QTime(1, 0)));
+    QVERIFY2(Table()->item(0, 7)->text().startsWith(QStringLiteral("not classified, ")),
+             qPrintable(Table()->item(0, 7)->text()));
+    QCOMPARE(Table()->item(1, 7)->text(), QString());
+    const TStatisticsTable &lost = d_viewer->page.Snapshot()->lost_table;
+    QCOMPARE(lost.Row_Count(), 2);
+    QCOMPARE(lost.Row(0).mid(0, 3), (QStringList{"Machine fault", "unplanned", "30.0"}));
+    QCOMPARE(lost.Row(1).mid(0, 3), (QStringList{"not classified", "not classified", "20.0"}));
 }
 
 // Only B chosen: its statistics alone, and the choice survives the next read.

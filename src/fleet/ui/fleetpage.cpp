@@ -23,7 +23,7 @@ const int REFRESH_MSEC = 15000;
 const QStringList COLUMNS = {QStringLiteral("Station"),    QStringLiteral("State"),
                              QStringLiteral("Since"),      QStringLiteral("Utilisation today"),
                              QStringLiteral("Executions"), QStringLiteral("Messages"),
-                             QStringLiteral("Alerts")};
+                             QStringLiteral("Alerts"),     QStringLiteral("Stopped")};
 
 QTableView *Table_View(TStatisticsModel *model, QWidget *parent)
 {
@@ -54,6 +54,16 @@ QString State_Text(const TFleetSnapshot::TStation &station)
         break;
     }
     return QStringLiteral("monitor off");
+}
+
+QString Stop_Text(const TFleetSnapshot::TStation &station, const QDateTime &now)
+{
+    if (!station.stop_started.isValid())
+        return QString();
+    const qint64 minutes = qMax<qint64>(0, station.stop_started.secsTo(now) / 60);
+    return QStringLiteral("%1, %2 min")
+        .arg(station.stop_reason.isEmpty() ? QStringLiteral("not classified") : station.stop_reason)
+        .arg(minutes);
 }
 } // namespace
 
@@ -87,6 +97,8 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
     d_tabs->addTab(per_station, QStringLiteral("Stations"));
     d_tabs->addTab(Table_View(d_program_model, d_tabs), QStringLiteral("Programs"));
     d_tabs->addTab(Table_View(d_message_model, d_tabs), QStringLiteral("Messages"));
+    d_lost_model = new TStatisticsModel(this);
+    d_tabs->addTab(Table_View(d_lost_model, d_tabs), QStringLiteral("Lost time"));
 
     QHBoxLayout *controls = new QHBoxLayout;
     controls->addWidget(
@@ -176,7 +188,8 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
                                                       TStatistics::Percent(station.target),
                                 QString::number(station.executions_today),
                                 QString::number(station.messages_today),
-                                station.open_alerts.join(QStringLiteral("; "))};
+                                station.open_alerts.join(QStringLiteral("; ")),
+                                Stop_Text(station, snapshot->read_at)};
         for (int column = 0; column < cells.size(); ++column)
         {
             QTableWidgetItem *item = new QTableWidgetItem(cells.at(column));
@@ -196,6 +209,7 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
     d_station_model->Set_Table(snapshot->station_table);
     d_program_model->Set_Table(snapshot->program_table);
     d_message_model->Set_Table(snapshot->message_table);
+    d_lost_model->Set_Table(snapshot->lost_table);
     QtCharts::QChart *old = d_chart->chart();
     d_chart->setChart(TStatisticsCharts::Utilisation_Bars(
         QStringLiteral("Utilisation per station, %1 to %2")

@@ -57,6 +57,7 @@ private:
     TStatisticsModel *d_station_model;
     TStatisticsModel *d_program_model;
     TStatisticsModel *d_message_model;
+    TStatisticsModel *d_lost_model;
     QtCharts::QChartView *d_chart;
     QTimer *d_timer;
     TFleetFeed *d_feed;
