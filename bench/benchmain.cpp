@@ -12,8 +12,13 @@
 #include "src/common/localzone.h"
 #include "src/csv/csvexport.h"
 #include "src/database/database.h"
+#include "src/database/stopstore.h"
+#include "src/database/stoptable.h"
+#include "src/database/storedform.h"
+#include "src/pending/pendingjournal.h"
 #include "src/report/summarytext.h"
 #include "src/statistics/statistics.h"
+#include "src/stops/stopreasons.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -218,6 +223,69 @@ void Measure_The_Rest(TDatabase &database, const QString &folder, int runs, cons
           20);
 }
 
+// Four stops a day on every day with records, of the reasons a room gives, in one transaction.
+void Make_Stops(TDatabase &database, const QStringList &dates)
+{
+    const TStopReasons reasons;
+    database.Work(true, QStringLiteral("stops"),
+                  [&](QSqlDatabase db, QString *error)
+                  {
+                      TStopTable table(db);
+                      int made = 0;
+                      for (const QString &text : dates)
+                          for (int hour : {7, 10, 13, 16})
+                          {
+                              const TStopReasons::TReason &reason =
+                                  reasons.All().at(made++ % reasons.All().size());
+                              TStopRecord stop;
+                              stop.started = QDateTime(TStoredForm::Date(text), QTime(hour, 5)).toUTC();
+                              stop.ended = stop.started.addSecs(600 + 60 * (made % 30));
+                              stop.reason = made % 7 == 0 ? QString() : reason.name;
+                              stop.planned = reason.planned;
+                              if (!table.Put(stop))
+                              {
+                                  *error = table.Last_Error();
+                                  return false;
+                              }
+                          }
+                      return true;
+                  });
+}
+
+// What stops and baselines add to the statistics of everything, and to storing.
+void Measure_Stops(TDatabase &database, int runs, const QStringList &dates, const QStringList &names)
+{
+    Make_Stops(database, dates);
+    const std::vector<TDatabaseItem> everything =
+        database.Program_Entries(names, dates, TDatabase::DATE_THEN_NAME);
+    const double plain =
+        Median_Msec(runs, [&]() { TStatistics(everything, dates, dates, TShiftCalendar()); });
+    const double with_stops = Median_Msec(
+        runs,
+        [&]()
+        {
+            std::vector<TStopRecord> stops;
+            TStopStore(&database).Overlapping(QDateTime(QDate(1900, 1, 1), QTime(0, 0)),
+                                              QDateTime(QDate(2200, 1, 1), QTime(0, 0)), &stops);
+            TStatistics(everything, dates, dates, TShiftCalendar(), stops, TBaselines(everything, {}));
+        });
+    Print(QStringLiteral("Stops and baselines beyond the statistics"), with_stops - plain, 100);
+    TPendingJournal journal(&database);
+    int stored = 0;
+    Print(QStringLiteral("Storing one stop"),
+          Median_Msec(std::max(runs, 9),
+                      [&]()
+                      {
+                          TStopRecord stop;
+                          stop.started =
+                              QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC).addSecs(3600 * stored++);
+                          stop.ended = stop.started.addSecs(600);
+                          stop.reason = QStringLiteral("Break");
+                          journal.Put_Stop(stop);
+                      }),
+          20);
+}
+
 // The window: one run, as a user would meet it (its figures are not repeatable in one process).
 void Measure_Window(const QString &file, const QString &folder)
 {
@@ -269,6 +337,7 @@ int main(int argc, char *argv[])
     QStringList dates, names;
     Measure_Reports(database, application.applicationFilePath(), file, runs, shell, &dates, &names);
     Measure_The_Rest(database, folder, runs, dates, names);
+    Measure_Stops(database, runs, dates, names);
     // The window uses the same connection name as the object above, which gives it up first.
     database.Close();
     Measure_Window(file, folder);

@@ -24,6 +24,8 @@ const char *const INDEXES[] = {
     "CREATE INDEX IF NOT EXISTS program_message_index ON program_message(program_id)",
     "CREATE INDEX IF NOT EXISTS stops_ended_index ON stops(ended)",
     "CREATE INDEX IF NOT EXISTS stops_change_index ON stops(change)",
+    // Storing a stop ends those left open: found without reading the others.
+    "CREATE INDEX IF NOT EXISTS stops_open_index ON stops(started) WHERE open=1",
 };
 
 const TTableDefinition TABLES[] = {

@@ -1,7 +1,5 @@
 #include "src/database/stoprecord.h"
 
-#include <QRegularExpression>
-
 namespace
 {
 const char *const SOURCES[] = {"", "operator", "rule", "system"};
@@ -27,13 +25,32 @@ QString TStopRecord::Moment_Text(const QDateTime &moment)
 
 QDateTime TStopRecord::Moment(const QString &text)
 {
-    // Exactly the stored form: a text written by hand or by another program is not guessed at.
-    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$"));
-    if (!form.match(text).hasMatch())
+    // Exactly the stored form, read digit by digit (years of stops are read at once): a text written
+    // by hand or by another program is not guessed at.
+    static const char FORM[] = "dddd-dd-ddTdd:dd:ddZ";
+    if (text.size() != int(sizeof FORM - 1))
         return {};
-    QDateTime moment = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    moment.setTimeSpec(Qt::UTC);
-    return moment;
+    int numbers[6] = {};
+    int field = 0;
+    for (int i = 0; i < text.size(); ++i)
+    {
+        const ushort c = text.at(i).unicode();
+        if (FORM[i] != 'd')
+        {
+            if (c != ushort(FORM[i]))
+                return {};
+            ++field;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            return {};
+        numbers[field] = numbers[field] * 10 + (c - '0');
+    }
+    const QDate date(numbers[0], numbers[1], numbers[2]);
+    const QTime time(numbers[3], numbers[4], numbers[5]);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, Qt::UTC);
 }
 
 bool TStopRecord::operator==(const TStopRecord &other) const

@@ -1,9 +1,9 @@
 #include "src/statistics/baselines.h"
 
 #include <QHash>
+#include <QPair>
 
 #include <algorithm>
-#include <deque>
 
 namespace
 {
@@ -12,20 +12,56 @@ struct TRun
     const TDatabaseItem *item;
     // Its index in the selection; -1 for history.
     long index;
+    // The wall-clock moment it opened, as a number: comparing the moments themselves would look up
+    // the time zone at every step of the sort.
+    qint64 opened;
 };
 
-double Median(std::vector<int> values)
+qint64 Wall_Clock(const QDateTime &moment)
 {
-    std::sort(values.begin(), values.end());
-    const size_t count = values.size();
-    return count % 2 == 1 ? values[count / 2] : (double(values[count / 2 - 1]) + values[count / 2]) / 2;
+    return moment.date().toJulianDay() * 86400000 + moment.time().msecsSinceStartOfDay();
 }
 
-// The last WINDOW executions of one program and revision.
+// The last WINDOW values of one kind, kept in order of arrival and in sorted
+// order at once: the median of each of many executions is read, not sorted.
+class TWindow
+{
+public:
+    void Add(int value)
+    {
+        if (d_count == TBaselines::WINDOW)
+        {
+            // The oldest goes; any one of equal values will do.
+            int *const gone = std::lower_bound(d_sorted, d_sorted + d_count, d_arrived[d_next]);
+            std::copy(gone + 1, d_sorted + d_count, gone);
+            --d_count;
+        }
+        d_arrived[d_next] = value;
+        d_next = (d_next + 1) % TBaselines::WINDOW;
+        int *const place = std::upper_bound(d_sorted, d_sorted + d_count, value);
+        std::copy_backward(place, d_sorted + d_count, d_sorted + d_count + 1);
+        *place = value;
+        ++d_count;
+    }
+    int Count() const { return d_count; }
+    double Median() const
+    {
+        const int half = d_count / 2;
+        return d_count % 2 == 1 ? d_sorted[half] : (double(d_sorted[half - 1]) + d_sorted[half]) / 2;
+    }
+
+private:
+    int d_arrived[TBaselines::WINDOW];
+    int d_sorted[TBaselines::WINDOW];
+    int d_count = 0;
+    int d_next = 0;
+};
+
+// The last executions of one program and revision.
 struct TRecent
 {
-    std::deque<int> seconds;
-    std::deque<int> points;
+    TWindow seconds;
+    TWindow points;
     size_t program = 0;
 };
 } // namespace
@@ -36,19 +72,19 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
     std::vector<TRun> runs;
     runs.reserve(items.size() + history.size());
     for (const TDatabaseItem &item : history)
-        runs.push_back({&item, -1});
+        runs.push_back({&item, -1, Wall_Clock(item.Date_Time())});
     for (size_t i = 0; i < items.size(); ++i)
-        runs.push_back({&items[i], long(i)});
+        runs.push_back({&items[i], long(i), Wall_Clock(items[i].Date_Time())});
     std::stable_sort(runs.begin(), runs.end(),
-                     [](const TRun &a, const TRun &b) { return a.item->Date_Time() < b.item->Date_Time(); });
-    QHash<QString, TRecent> recent;
+                     [](const TRun &a, const TRun &b) { return a.opened < b.opened; });
+    // Keyed by name and revision as they are, without a text made of both for each execution.
+    QHash<QPair<QString, QString>, TRecent> recent;
     double baseline_total = 0;
     qint64 actual_total = 0;
     for (const TRun &run : runs)
     {
         const TDatabaseItem &item = *run.item;
-        // A name and revision pair is one key: neither holds the zero character.
-        const QString key = item.Name() + QChar(0) + item.Revision();
+        const QPair<QString, QString> key(item.Name(), item.Revision());
         auto found = recent.find(key);
         if (found == recent.end())
         {
@@ -62,10 +98,10 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
             TPace &pace = d_paces[size_t(run.index)];
             TProgram &program = d_programs[last.program];
             ++program.executions;
-            if (int(last.seconds.size()) >= LEAST)
+            if (last.seconds.Count() >= LEAST)
             {
-                pace.baseline_seconds = Median({last.seconds.begin(), last.seconds.end()});
-                pace.baseline_points = Median({last.points.begin(), last.points.end()});
+                pace.baseline_seconds = last.seconds.Median();
+                pace.baseline_points = last.points.Median();
                 pace.slow = item.Execution_Time() > pace.baseline_seconds * (1 + SLOW_SHARE);
                 pace.short_points = item.Point_Count() < pace.baseline_points * SHORT_SHARE;
                 ++program.with_baseline;
@@ -81,13 +117,8 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
                 d_short += pace.short_points ? 1 : 0;
             }
         }
-        last.seconds.push_back(item.Execution_Time());
-        last.points.push_back(item.Point_Count());
-        if (int(last.seconds.size()) > WINDOW)
-        {
-            last.seconds.pop_front();
-            last.points.pop_front();
-        }
+        last.seconds.Add(item.Execution_Time());
+        last.points.Add(item.Point_Count());
     }
     for (TProgram &program : d_programs)
         program.performance = program.actual_total > 0 ? program.baseline_total / program.actual_total : -1;
@@ -95,7 +126,8 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
     d_programs.erase(std::remove_if(d_programs.begin(), d_programs.end(),
                                     [](const TProgram &program) { return program.executions == 0; }),
                      d_programs.end());
-    std::sort(d_programs.begin(), d_programs.end(), [](const TProgram &a, const TProgram &b)
+    std::sort(d_programs.begin(), d_programs.end(),
+              [](const TProgram &a, const TProgram &b)
               { return a.name != b.name ? a.name < b.name : a.revision < b.revision; });
     d_performance = actual_total > 0 ? baseline_total / actual_total : -1;
 }

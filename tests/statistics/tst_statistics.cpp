@@ -371,6 +371,12 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
     QCOMPARE(pace.Row(0), (QStringList{"A", "1", "4", "1", "100.0", "50.0", "76.9%", "1", "1"}));
     QCOMPARE(pace.Row(1), (QStringList{"A", "2", "3", "0", "", "", "no baseline", "0", "0"}));
     QCOMPARE(pace.Row(2), (QStringList{"B", "1", "1", "1", "60.0", "10.0", "120.0%", "0", "0"}));
+    // Only the last 20 make a baseline: after 15 runs of 100 s and 10 of 1,000 s, the last 20 are ten of
+    // each (median 550 s); all 25 would give 100 s.
+    std::vector<TDatabaseItem> long_run;
+    for (int i = 0; i < 26; ++i)
+        long_run.push_back(Run("C", "1", at(monday, 8, i), i < 15 ? 100 : 1000, 10));
+    QCOMPARE(TBaselines(long_run, {}).Pace(25).baseline_seconds, 550.0);
     // The report marks the slow and short execution, and no other.
     const QString report = TSummaryText::Report(true, 0, true, 0, items, &baselines).Text();
     QCOMPARE(report.count(QStringLiteral("Pace:")), 2);
