@@ -352,9 +352,8 @@ QStringList TStatistics::Summary_Lines() const
             QStringLiteral("Points: %1").arg(d_points),
             QStringLiteral("Controller messages: %1").arg(d_message_count),
             QStringLiteral("Lost time: %1 min, not classified: %2 min, planned stops: %3 min")
-                .arg(d_lost.Total().unplanned / 60)
-                .arg(d_lost.Total().unclassified / 60)
-                .arg(d_lost.Total().planned / 60),
+                .arg(Number(d_lost.Total().unplanned / 60.0), Number(d_lost.Total().unclassified / 60.0),
+                     Number(d_lost.Total().planned / 60.0)),
             QStringLiteral("Availability: %1").arg(Percent(d_availability)),
             QStringLiteral("Performance: %1; slow executions: %2, short executions: %3")
                 .arg(d_baselines.Performance() < 0 ? QStringLiteral("no baseline")

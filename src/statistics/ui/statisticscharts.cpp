@@ -240,6 +240,9 @@ QChart *TStatisticsCharts::Pareto_Chart(const QString &title, const std::pair<QS
     chart->addSeries(series);
     QBarCategoryAxis *x = Category_Axis(chart, labels, palette);
     QValueAxis *values = Value_Axis(chart, set_names.first, highest * 1.1, Qt::AlignLeft, palette);
+    // Minutes of a short day need their tenths.
+    if (highest < 10)
+        values->setLabelFormat(QStringLiteral("%.1f"));
     QValueAxis *percent = Value_Axis(chart, QStringLiteral("Cumulative %"), 100, Qt::AlignRight, palette);
     series->attachAxis(x);
     series->attachAxis(values);

@@ -12,6 +12,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QtCharts/QChartView>
 
@@ -123,8 +124,10 @@ void TStatisticsPage::Set_Statistics(const std::shared_ptr<const TStatistics> &s
     if (!statistics)
         return Set_Message(QStringLiteral("No statistics available."));
     d_statistics = statistics;
-    d_summary->setText(statistics->Summary_Lines().join(QStringLiteral(";  ")) + QStringLiteral("\n") +
-                       TStatistics::Utilisation_Rule());
+    // The rules of the figures are long: at hand under the pointer, and in the PDF, not in the way of the
+    // tables.
+    d_summary->setText(statistics->Summary_Lines().join(QStringLiteral(";  ")));
+    d_summary->setToolTip(Qt::convertFromPlainText(TStatistics::Utilisation_Rule()));
     d_models[PROGRAMS]->Set_Table(statistics->Program_Table());
     d_models[MESSAGES]->Set_Table(statistics->Message_Table());
     d_models[LOST_TIME]->Set_Table(statistics->Lost_Time().Table());

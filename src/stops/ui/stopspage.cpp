@@ -41,7 +41,7 @@ TStopsPage::TStopsPage(TStopTracker *tracker, QWidget *parent)
     d_table->verticalHeader()->hide();
     d_table->setMinimumHeight(60);
     d_table->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(d_table);
+    layout->addWidget(d_table, 1);
     d_hint = new QLabel(this);
     d_hint->setTextFormat(Qt::PlainText);
     auto *hint_row = new QHBoxLayout;
@@ -63,13 +63,15 @@ TStopsPage::TStopsPage(TStopTracker *tracker, QWidget *parent)
 
 void TStopsPage::Build_Buttons()
 {
-    for (const TStopReasons::TReason &reason : d_tracker->Reasons().All())
+    // Rows of a few: the page must fit a window beside the measurement software.
+    const QVector<TStopReasons::TReason> &reasons = d_tracker->Reasons().All();
+    for (int i = 0; i < reasons.size(); ++i)
     {
         auto *button =
-            new QPushButton(QString(reason.name).replace(QLatin1Char('&'), QLatin1String("&&")), this);
-        button->setProperty("reason", reason.name);
-        connect(button, &QPushButton::clicked, this, [this, name = reason.name]() { Choose(name); });
-        d_buttons->addWidget(button);
+            new QPushButton(QString(reasons[i].name).replace(QLatin1Char('&'), QLatin1String("&&")), this);
+        button->setProperty("reason", reasons[i].name);
+        connect(button, &QPushButton::clicked, this, [this, name = reasons[i].name]() { Choose(name); });
+        d_buttons->addWidget(button, i / BUTTONS_PER_ROW, i % BUTTONS_PER_ROW);
     }
 }
 
@@ -89,7 +91,7 @@ void TStopsPage::Refresh()
         unclassified += changeable && !stop.Classified() ? 1 : 0;
         d_table->setItem(row, 0, Cell(Local(stop.started)));
         d_table->setItem(row, 1, Cell(stop.open ? QStringLiteral("going on") : Local(stop.ended)));
-        d_table->setItem(row, 2, Cell(QString::number(stop.Seconds() / 60)));
+        d_table->setItem(row, 2, Cell(QString::number(stop.Seconds() / 60.0, 'f', 1)));
         d_table->setItem(row, 3, Cell(stop.Classified() ? stop.reason : QStringLiteral("not classified")));
         d_table->setItem(row, 4,
                          Cell(!stop.Classified() ? QString()

@@ -22,7 +22,7 @@ class TStopsPage : public QWidget
 
 public:
     static const int DAYS_SHOWN = 7;
-    static const int BUTTONS_PER_ROW = 3;
+    static const int BUTTONS_PER_ROW = 2;
 
     explicit TStopsPage(TStopTracker *tracker, QWidget *parent = nullptr);
 
