@@ -1,6 +1,7 @@
 #include "src/stops/ui/stopprompt.h"
 
 #include "src/stops/stoptracker.h"
+#include "src/stops/ui/reasonwidgets.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,15 +10,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
-namespace
-{
-// A reason's name is plain text: an ampersand is not a shortcut.
-QString Button_Text(const QString &name)
-{
-    return QString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-} // namespace
 
 TStopPrompt::TStopPrompt(TStopTracker *tracker, QWidget *owner)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_tracker(tracker), d_owner(owner)
@@ -33,10 +25,7 @@ TStopPrompt::TStopPrompt(TStopTracker *tracker, QWidget *owner)
     layout->addWidget(d_question);
     d_buttons = new QVBoxLayout;
     layout->addLayout(d_buttons);
-    d_note = new QLineEdit(this);
-    d_note->setObjectName(QStringLiteral("stop_note"));
-    d_note->setPlaceholderText(QStringLiteral("Note (for a reason that asks for one)"));
-    d_note->setMaxLength(TStopTracker::LONGEST_NOTE);
+    d_note = TReasonWidgets::Note_Field(QStringLiteral("stop_note"), this);
     layout->addWidget(d_note);
     connect(tracker, &TStopTracker::Asked_No_More, this, &QWidget::hide);
 }
@@ -50,12 +39,8 @@ void TStopPrompt::Build_Buttons()
     }
     for (const TStopReasons::TReason &reason : d_tracker->Reasons().All())
     {
-        auto *button = new QPushButton(
-            Button_Text(reason.name) + (reason.note ? QStringLiteral("...") : QString()), this);
-        button->setProperty("reason", reason.name);
+        QPushButton *button = TReasonWidgets::Button(reason, this);
         button->setFocusPolicy(Qt::NoFocus);
-        if (reason.planned)
-            button->setToolTip(QStringLiteral("Planned: not counted as lost time"));
         connect(button, &QPushButton::clicked, this, [this, name = reason.name]() { Choose(name); });
         d_buttons->addWidget(button);
     }
@@ -87,7 +72,7 @@ void TStopPrompt::Refresh()
 bool TStopPrompt::Answer(const QString &reason, const QString &note)
 {
     for (QPushButton *button : findChildren<QPushButton *>())
-        if (button->property("reason").toString() == reason)
+        if (TReasonWidgets::Reason(button) == reason)
         {
             if (!note.isEmpty())
                 d_note->setText(note);

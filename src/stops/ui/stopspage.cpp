@@ -1,6 +1,7 @@
 #include "src/stops/ui/stopspage.h"
 
 #include "src/stops/stoptracker.h"
+#include "src/stops/ui/reasonwidgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -49,10 +50,7 @@ TStopsPage::TStopsPage(TStopTracker *tracker, QWidget *parent)
     layout->addLayout(hint_row);
     d_buttons = new QGridLayout;
     layout->addLayout(d_buttons);
-    d_note = new QLineEdit(this);
-    d_note->setObjectName(QStringLiteral("stops_note"));
-    d_note->setPlaceholderText(QStringLiteral("Note (for a reason that asks for one)"));
-    d_note->setMaxLength(TStopTracker::LONGEST_NOTE);
+    d_note = TReasonWidgets::Note_Field(QStringLiteral("stops_note"), this);
     hint_row->addWidget(d_note, 1);
     Build_Buttons();
     connect(d_table, &QTableWidget::itemSelectionChanged, this, &TStopsPage::Selection_Changed);
@@ -67,9 +65,7 @@ void TStopsPage::Build_Buttons()
     const QVector<TStopReasons::TReason> &reasons = d_tracker->Reasons().All();
     for (int i = 0; i < reasons.size(); ++i)
     {
-        auto *button =
-            new QPushButton(QString(reasons[i].name).replace(QLatin1Char('&'), QLatin1String("&&")), this);
-        button->setProperty("reason", reasons[i].name);
+        QPushButton *button = TReasonWidgets::Button(reasons[i], this);
         connect(button, &QPushButton::clicked, this, [this, name = reasons[i].name]() { Choose(name); });
         d_buttons->addWidget(button, i / BUTTONS_PER_ROW, i % BUTTONS_PER_ROW);
     }
@@ -153,7 +149,7 @@ bool TStopsPage::Set_Reason(const QDateTime &started, const QString &reason, con
         {
             d_table->selectRow(row);
             for (QPushButton *button : findChildren<QPushButton *>())
-                if (button->property("reason").toString() == reason && button->isEnabled())
+                if (TReasonWidgets::Reason(button) == reason && button->isEnabled())
                 {
                     d_note->setText(note);
                     button->click();
