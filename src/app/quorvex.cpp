@@ -69,6 +69,7 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
     d_monitor = new TMonitorSwitch(d_recorder, this);
     d_lists = new TSelectionLists(d_database, d_pages->Dates(), d_pages->Programs(), this);
     d_summary = new TSummaryRunner(d_database, &d_calendar, this);
+    d_summary->Set_Shares(TWindowStops::Shares(d_settings));
     d_exports = new TWindowExports(d_database, d_lists, d_pages, d_actions, this);
     d_exports->Set_Folder(d_settings->value(QStringLiteral("Export_Path"), THomeFolder::Path()).toString());
 

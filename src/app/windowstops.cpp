@@ -83,6 +83,19 @@ void TWindowStops::Tick()
         d_page->Refresh();
 }
 
+TBaselines::TShares TWindowStops::Shares(QSettings *settings)
+{
+    TBaselines::TShares shares;
+    bool number = false;
+    const double slow = settings->value(QStringLiteral("Stops/Slow_Share")).toDouble(&number);
+    if (number && slow >= 0 && slow <= 10)
+        shares.slow = slow;
+    const double short_points = settings->value(QStringLiteral("Stops/Short_Share")).toDouble(&number);
+    if (number && short_points >= 0 && short_points <= 1)
+        shares.short_points = short_points;
+    return shares;
+}
+
 void TWindowStops::Set_Shift_Calendar(const TShiftCalendar &calendar)
 {
     d_tracker->Set_Calendar(calendar);

@@ -1,6 +1,8 @@
 #ifndef QUORVEX_WINDOWSTOPS_H
 #define QUORVEX_WINDOWSTOPS_H
 
+#include "src/statistics/baselines.h"
+
 #include <QObject>
 
 class QSettings;
@@ -31,6 +33,8 @@ public:
     TStopPrompt *Prompt() const { return d_prompt; }
     TStopsPage *Page() const { return d_page; }
     void Set_Shift_Calendar(const TShiftCalendar &calendar);
+    // [Stops] Slow_Share and Short_Share: what the figures mark as slow and short.
+    static TBaselines::TShares Shares(QSettings *settings);
     // The window closes: the stop going on ends now.
     void Close();
 

@@ -16,10 +16,12 @@ void TSummaryRunner::Start(const QStringList &dates, const QStringList &programs
     // A copy: the calendar may be edited while the report is made. Without one, no statistics.
     const bool with_statistics = d_calendar != nullptr;
     const TShiftCalendar calendar = with_statistics ? *d_calendar : TShiftCalendar();
+    const TBaselines::TShares shares = d_shares;
     d_job->Start(
-        [this, database, read_dates, programs, calendar, with_statistics](const TBackgroundJob::TPost &post)
+        [this, database, read_dates, programs, calendar, with_statistics,
+         shares](const TBackgroundJob::TPost &post)
         {
-            TSummaryText text(database, read_dates, programs, with_statistics ? &calendar : nullptr);
+            TSummaryText text(database, read_dates, programs, with_statistics ? &calendar : nullptr, shares);
             // Called on this thread as the report is made, before the statistics.
             QObject::connect(&text, &TSummaryText::Report_Ready,
                              [this, &text, &post]()

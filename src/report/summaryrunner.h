@@ -1,6 +1,8 @@
 #ifndef QUORVEX_SUMMARYRUNNER_H
 #define QUORVEX_SUMMARYRUNNER_H
 
+#include "src/statistics/baselines.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -25,6 +27,8 @@ public:
 
     // The report of these programs on these dates (all dates when none).
     void Start(const QStringList &dates, const QStringList &programs);
+    // What counts as slow and as short against a program's baseline, from the next report on.
+    void Set_Shares(const TBaselines::TShares &shares) { d_shares = shares; }
     // Waits for a report being made and forgets it (the database is about to close).
     void Stop();
 
@@ -36,6 +40,7 @@ signals:
 private:
     TDatabase *d_database;
     const TShiftCalendar *d_calendar;
+    TBaselines::TShares d_shares;
     TBackgroundJob *d_job;
 };
 

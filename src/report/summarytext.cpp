@@ -63,9 +63,9 @@ void Append_Details(TReportWriter *writer, const TDatabaseItem &item, const TBas
 } // namespace
 
 TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
-                           const TShiftCalendar *calendar)
+                           const TShiftCalendar *calendar, const TBaselines::TShares &shares)
     : d_database(database), d_dates(dates), d_programs(programs), d_with_statistics(calendar != nullptr),
-      d_calendar(calendar ? *calendar : TShiftCalendar()), d_summary_valid(false)
+      d_calendar(calendar ? *calendar : TShiftCalendar()), d_shares(shares), d_summary_valid(false)
 {
 }
 
@@ -112,7 +112,7 @@ void TSummaryText::Generate_Summary_Text()
     const std::vector<TDatabaseItem> items =
         d_database->Program_Entries(d_programs, dates, TDatabase::DATE_THEN_NAME);
     const QStringList record_dates = d_database->Dates();
-    const TBaselines baselines(items, History(record_dates, dates));
+    const TBaselines baselines(items, History(record_dates, dates), d_shares);
 
     bool monitor_valid = false;
     bool run_valid = false;

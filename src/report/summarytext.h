@@ -26,7 +26,8 @@ class TSummaryText : public QObject
 
 public:
     TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
-                 const TShiftCalendar *calendar = nullptr);
+                 const TShiftCalendar *calendar = nullptr,
+                 const TBaselines::TShares &shares = TBaselines::TShares());
     ~TSummaryText() override;
 
     QString Summary_Text() const;
@@ -63,6 +64,7 @@ private:
     QStringList d_programs;
     bool d_with_statistics;
     TShiftCalendar d_calendar;
+    TBaselines::TShares d_shares;
     std::shared_ptr<const TReportLines> d_summary;
     std::shared_ptr<const TStatistics> d_statistics;
     bool d_summary_valid;

@@ -67,6 +67,12 @@ struct TRecent
 } // namespace
 
 TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history)
+    : TBaselines(items, history, TShares())
+{
+}
+
+TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history,
+                       const TShares &shares)
     : d_paces(items.size())
 {
     std::vector<TRun> runs;
@@ -102,8 +108,8 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
             {
                 pace.baseline_seconds = last.seconds.Median();
                 pace.baseline_points = last.points.Median();
-                pace.slow = item.Execution_Time() > pace.baseline_seconds * (1 + SLOW_SHARE);
-                pace.short_points = item.Point_Count() < pace.baseline_points * SHORT_SHARE;
+                pace.slow = item.Execution_Time() > pace.baseline_seconds * (1 + shares.slow);
+                pace.short_points = item.Point_Count() < pace.baseline_points * shares.short_points;
                 ++program.with_baseline;
                 program.baseline_seconds = pace.baseline_seconds;
                 program.baseline_points = pace.baseline_points;

@@ -23,6 +23,13 @@ public:
     static constexpr double SLOW_SHARE = 0.25;
     static constexpr double SHORT_SHARE = 0.5;
 
+    // Slower than the baseline by more than SLOW is slow; fewer than SHORT of its points is short.
+    struct TShares
+    {
+        double slow = SLOW_SHARE;
+        double short_points = SHORT_SHARE;
+    };
+
     struct TPace
     {
         // Negative when the execution has no baseline.
@@ -51,6 +58,8 @@ public:
 
     TBaselines() = default;
     // ITEMS are the selection; HISTORY what came before it, in any order.
+    TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history,
+               const TShares &shares);
     TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history);
 
     // The pace of ITEMS' execution at INDEX.

@@ -371,6 +371,12 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
     QCOMPARE(pace.Row(0), (QStringList{"A", "1", "4", "1", "100.0", "50.0", "76.9%", "1", "1"}));
     QCOMPARE(pace.Row(1), (QStringList{"A", "2", "3", "0", "", "", "no baseline", "0", "0"}));
     QCOMPARE(pace.Row(2), (QStringList{"B", "1", "1", "1", "60.0", "10.0", "120.0%", "0", "0"}));
+    // Shares set wider: 130 s is not 50% slower than 100 s, 20 points not under 30% of 50.
+    TBaselines::TShares wide;
+    wide.slow = 0.5;
+    wide.short_points = 0.3;
+    const TBaselines lenient(items, history, wide);
+    QCOMPARE(lenient.Slow() + lenient.Short(), 0);
     // Only the last 20 make a baseline: after 15 runs of 100 s and 10 of 1,000 s, the last 20 are ten of
     // each (median 550 s); all 25 would give 100 s.
     std::vector<TDatabaseItem> long_run;

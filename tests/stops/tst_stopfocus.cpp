@@ -139,6 +139,9 @@ int main(int argc, char *argv[])
         std::fputs("Xvfb and openbox could not be started (scripts/deps installs them)\n", stderr);
         return 1;
     }
+#else
+    // The system's own windows (Wine's under test), not the suite's offscreen stand-in.
+    qputenv("QT_QPA_PLATFORM", "windows");
 #endif
     int result;
     {
