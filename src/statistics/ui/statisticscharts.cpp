@@ -231,7 +231,10 @@ QChart *TStatisticsCharts::Pareto_Chart(const QString &title, const std::pair<QS
         labels << Short_Label(bar.label);
         highest = std::max(highest, bar.value);
     }
-    QStackedBarSeries *series = new QStackedBarSeries;
+    // Two kinds stack (each bar has a value in one of them only); one kind is a plain bar series.
+    QAbstractBarSeries *series = set_names.second.isEmpty()
+                                     ? static_cast<QAbstractBarSeries *>(new QBarSeries)
+                                     : new QStackedBarSeries;
     series->append(first);
     if (!set_names.second.isEmpty())
         series->append(second);
