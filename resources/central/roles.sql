@@ -14,9 +14,10 @@ DECLARE
   r record;
 BEGIN
   FOR r IN SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
-           WHERE n.nspname = 'public' AND c.relkind = 'r' AND pg_get_userbyid(c.relowner) <> 'quorvex_owner'
+           WHERE n.nspname = 'public' AND c.relkind IN ('r', 'v') AND pg_get_userbyid(c.relowner) <> 'quorvex_owner'
              AND c.relname IN ('quorvex_schema', 'stations', 'executions', 'execution_messages', 'usage_periods',
-                               'alerts', 'stops', 'station_logins')
+                               'alerts', 'stops', 'station_logins', 'station_days', 'station_day_programs',
+                               'station_day_messages', 'station_day_stops', 'execution_moments')
   LOOP
     EXECUTE format('ALTER TABLE %I OWNER TO quorvex_owner', r.relname);
   END LOOP;
@@ -36,7 +37,8 @@ REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM PUBLIC;
 REVOKE ALL ON ALL FUNCTIONS IN SCHEMA public FROM PUBLIC;
 
 -- The viewer reads everything but the logins, and stores silences through the functions only.
-GRANT SELECT ON quorvex_schema, stations, executions, execution_messages, usage_periods, alerts, stops TO quorvex_viewer;
+GRANT SELECT ON quorvex_schema, stations, executions, execution_messages, usage_periods, alerts, stops,
+  station_days, station_day_programs, station_day_messages, station_day_stops, execution_moments TO quorvex_viewer;
 GRANT EXECUTE ON FUNCTION quorvex_silence_start(text, text, text, timestamp), quorvex_silence_end(text, text, timestamp),
   quorvex_silence_end_open(text, timestamp) TO quorvex_viewer;
 
@@ -49,11 +51,16 @@ GRANT SELECT (station_id, local_id) ON executions, usage_periods TO quorvex_stat
 GRANT SELECT (station_id, local_id, position) ON execution_messages TO quorvex_station;
 GRANT USAGE ON SEQUENCE executions_arrival_seq TO quorvex_station;
 GRANT SELECT, INSERT ON stations, alerts TO quorvex_station;
-GRANT UPDATE (name, state, program, state_since, heartbeat, shift_calendar) ON stations TO quorvex_station;
-GRANT UPDATE (ended) ON alerts TO quorvex_station;
+GRANT UPDATE (name, state, program, state_since, heartbeat, shift_calendar, time_zone, group_name,
+  state_since_at) ON stations TO quorvex_station;
+GRANT UPDATE (ended, ended_at) ON alerts TO quorvex_station;
+-- The scheduled seconds of its own days; the other kept figures are the server's alone.
+GRANT SELECT (station_id, day, scheduled_seconds), INSERT (station_id, day, scheduled_seconds),
+  UPDATE (scheduled_seconds)
+  ON station_days TO quorvex_station;
 -- A stop is ended and classified again after it was first sent.
 GRANT SELECT, INSERT ON stops TO quorvex_station;
-GRANT UPDATE (ended, open, reason, source, planned, note, change) ON stops TO quorvex_station;
+GRANT UPDATE (ended, open, reason, source, planned, note, change, started_at, ended_at) ON stops TO quorvex_station;
 
 -- Rows are a station's own by its login (table station_logins), checked by the server on every row.
 ALTER TABLE stations ENABLE ROW LEVEL SECURITY;
@@ -62,6 +69,10 @@ ALTER TABLE execution_messages ENABLE ROW LEVEL SECURITY;
 ALTER TABLE usage_periods ENABLE ROW LEVEL SECURITY;
 ALTER TABLE alerts ENABLE ROW LEVEL SECURITY;
 ALTER TABLE stops ENABLE ROW LEVEL SECURITY;
+ALTER TABLE station_days ENABLE ROW LEVEL SECURITY;
+ALTER TABLE station_day_programs ENABLE ROW LEVEL SECURITY;
+ALTER TABLE station_day_messages ENABLE ROW LEVEL SECURITY;
+ALTER TABLE station_day_stops ENABLE ROW LEVEL SECURITY;
 
 DROP POLICY IF EXISTS viewer_reads ON stations;
 CREATE POLICY viewer_reads ON stations FOR SELECT TO quorvex_viewer USING (true);
@@ -75,6 +86,14 @@ DROP POLICY IF EXISTS viewer_reads ON alerts;
 CREATE POLICY viewer_reads ON alerts FOR SELECT TO quorvex_viewer USING (true);
 DROP POLICY IF EXISTS viewer_reads ON stops;
 CREATE POLICY viewer_reads ON stops FOR SELECT TO quorvex_viewer USING (true);
+DROP POLICY IF EXISTS viewer_reads ON station_days;
+CREATE POLICY viewer_reads ON station_days FOR SELECT TO quorvex_viewer USING (true);
+DROP POLICY IF EXISTS viewer_reads ON station_day_programs;
+CREATE POLICY viewer_reads ON station_day_programs FOR SELECT TO quorvex_viewer USING (true);
+DROP POLICY IF EXISTS viewer_reads ON station_day_messages;
+CREATE POLICY viewer_reads ON station_day_messages FOR SELECT TO quorvex_viewer USING (true);
+DROP POLICY IF EXISTS viewer_reads ON station_day_stops;
+CREATE POLICY viewer_reads ON station_day_stops FOR SELECT TO quorvex_viewer USING (true);
 
 DROP POLICY IF EXISTS station_adds ON executions;
 CREATE POLICY station_adds ON executions FOR INSERT TO quorvex_station
@@ -102,5 +121,8 @@ CREATE POLICY station_own ON alerts FOR ALL TO quorvex_station
   USING (station_id = quorvex_login_station()) WITH CHECK (station_id = quorvex_login_station());
 DROP POLICY IF EXISTS station_own ON stops;
 CREATE POLICY station_own ON stops FOR ALL TO quorvex_station
+  USING (station_id = quorvex_login_station()) WITH CHECK (station_id = quorvex_login_station());
+DROP POLICY IF EXISTS station_own ON station_days;
+CREATE POLICY station_own ON station_days FOR ALL TO quorvex_station
   USING (station_id = quorvex_login_station()) WITH CHECK (station_id = quorvex_login_station());
 RESET ROLE;

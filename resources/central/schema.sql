@@ -1,7 +1,8 @@
--- The central database's tables and functions, version 3. Run by
+-- The central database's tables and functions, version 4. Run by
 -- scripts/central-setup as the owning role, and by a station that may create
 -- them where no setup was made (one login for the whole room). Every
 -- statement may run again: nothing here drops or rewrites a row.
+SET LOCAL client_min_messages = warning;
 CREATE TABLE IF NOT EXISTS quorvex_schema(version integer NOT NULL);
 CREATE TABLE IF NOT EXISTS stations(station_id text PRIMARY KEY, name text NOT NULL,
   state text NOT NULL DEFAULT 'off', program text NOT NULL DEFAULT '', state_since timestamp,
@@ -26,6 +27,18 @@ CREATE TABLE IF NOT EXISTS stops(station_id text NOT NULL, started timestamp NOT
   change bigint NOT NULL, PRIMARY KEY(station_id, started));
 CREATE INDEX IF NOT EXISTS stops_started ON stops(started);
 
+-- Time as it happened: each row's UTC instant beside the station's local
+-- time, and the station's time zone and group. Rows sent before these
+-- columns have no instant; their local time is the station's own.
+ALTER TABLE stations ADD COLUMN IF NOT EXISTS time_zone text NOT NULL DEFAULT '';
+ALTER TABLE stations ADD COLUMN IF NOT EXISTS group_name text NOT NULL DEFAULT '';
+ALTER TABLE stations ADD COLUMN IF NOT EXISTS state_since_at timestamptz;
+ALTER TABLE executions ADD COLUMN IF NOT EXISTS opened_at timestamptz;
+ALTER TABLE alerts ADD COLUMN IF NOT EXISTS started_at timestamptz;
+ALTER TABLE alerts ADD COLUMN IF NOT EXISTS ended_at timestamptz;
+ALTER TABLE stops ADD COLUMN IF NOT EXISTS started_at timestamptz;
+ALTER TABLE stops ADD COLUMN IF NOT EXISTS ended_at timestamptz;
+
 -- Which station each station login is; a login writes that station's rows only.
 CREATE TABLE IF NOT EXISTS station_logins(login name PRIMARY KEY, station_id text NOT NULL UNIQUE);
 CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
@@ -34,25 +47,205 @@ CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
 
 -- A reader of the room stores the silence of a station that cannot speak for
 -- itself through these, and through nothing else: a silent-kind alert of a
--- known station, its start once and its end once.
+-- known station, its start once and its end once, with its instant in the
+-- zone the station last told (none: NULL).
+CREATE OR REPLACE FUNCTION quorvex_station_instant(p_station text, p_local timestamp) RETURNS timestamptz
+  LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public AS
+  $$ SELECT p_local AT TIME ZONE s.time_zone FROM stations s
+     WHERE s.station_id = p_station AND s.time_zone IN (SELECT name FROM pg_timezone_names) $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_start(p_station text, p_key text, p_detail text, p_started timestamp)
   RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public AS
-  $$ WITH made AS (INSERT INTO alerts(station_id, alert_key, kind, detail, started)
-       SELECT p_station, p_key, 'silent', p_detail, p_started
+  $$ WITH made AS (INSERT INTO alerts(station_id, alert_key, kind, detail, started, started_at)
+       SELECT p_station, p_key, 'silent', p_detail, p_started, quorvex_station_instant(p_station, p_started)
        WHERE EXISTS (SELECT 1 FROM stations WHERE station_id = p_station)
        ON CONFLICT DO NOTHING RETURNING 1)
      SELECT count(*) = 1 FROM made $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_end(p_station text, p_key text, p_ended timestamp)
   RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public AS
-  $$ WITH ended AS (UPDATE alerts SET ended = p_ended
+  $$ WITH ended AS (UPDATE alerts SET ended = p_ended, ended_at = quorvex_station_instant(p_station, p_ended)
        WHERE station_id = p_station AND alert_key = p_key AND kind = 'silent' AND ended IS NULL RETURNING 1)
      SELECT count(*) = 1 FROM ended $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_end_open(p_station text, p_at timestamp)
   RETURNS TABLE(detail text, started timestamp) LANGUAGE sql SECURITY DEFINER
   SET search_path = pg_catalog, public AS
-  $$ UPDATE alerts SET ended = p_at
+  $$ UPDATE alerts SET ended = p_at, ended_at = quorvex_station_instant(p_station, p_at)
      WHERE station_id = p_station AND kind = 'silent' AND ended IS NULL AND started < p_at
      RETURNING alerts.detail, alerts.started $$;
 
-DELETE FROM quorvex_schema WHERE version < 3;
-INSERT INTO quorvex_schema(version) SELECT 3 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);
+-- One station's executions over its days, and one program's.
+CREATE INDEX IF NOT EXISTS executions_station_opened ON executions(station_id, opened);
+-- A hash: names are the measurement software's, of any length a B-tree cannot take.
+CREATE INDEX IF NOT EXISTS executions_name ON executions USING hash (name);
+CREATE INDEX IF NOT EXISTS stops_station_started ON stops(station_id, started);
+
+-- Every execution's moment, those sent without one read in their station's zone.
+CREATE OR REPLACE VIEW execution_moments AS
+  SELECT e.station_id, e.local_id, e.name, e.revision,
+         coalesce(e.opened_at, CASE WHEN s.time_zone IN (SELECT name FROM pg_timezone_names)
+                                    THEN e.opened AT TIME ZONE s.time_zone END) AS opened_at
+  FROM executions e LEFT JOIN stations s USING (station_id);
+
+-- Figures kept by the server per station and the station's own day (the day
+-- of the local time it sent), changed in the statement that changes the rows
+-- they count, so that they always equal what the rows give. Scheduled seconds
+-- are the station's, from its calendar of that day.
+CREATE TABLE IF NOT EXISTS station_days(station_id text NOT NULL, day date NOT NULL,
+  executions bigint NOT NULL DEFAULT 0, executing_seconds bigint NOT NULL DEFAULT 0,
+  idle_seconds bigint NOT NULL DEFAULT 0, points bigint NOT NULL DEFAULT 0,
+  messages bigint NOT NULL DEFAULT 0, with_messages bigint NOT NULL DEFAULT 0, scheduled_seconds bigint,
+  PRIMARY KEY(station_id, day));
+CREATE INDEX IF NOT EXISTS station_days_day ON station_days(day);
+CREATE TABLE IF NOT EXISTS station_day_programs(station_id text NOT NULL, day date NOT NULL, name text NOT NULL,
+  executions bigint NOT NULL, executing_seconds bigint NOT NULL, idle_seconds bigint NOT NULL,
+  points bigint NOT NULL, with_messages bigint NOT NULL, shortest integer NOT NULL, longest integer NOT NULL);
+-- Keyed by the texts' digests, which any length of text has.
+CREATE UNIQUE INDEX IF NOT EXISTS station_day_programs_key ON station_day_programs(station_id, day, md5(name));
+CREATE INDEX IF NOT EXISTS station_day_programs_day ON station_day_programs(day);
+CREATE TABLE IF NOT EXISTS station_day_messages(station_id text NOT NULL, day date NOT NULL,
+  message text NOT NULL, name text NOT NULL, count bigint NOT NULL);
+CREATE UNIQUE INDEX IF NOT EXISTS station_day_messages_key
+  ON station_day_messages(station_id, day, md5(message), md5(name));
+CREATE INDEX IF NOT EXISTS station_day_messages_day ON station_day_messages(day);
+CREATE TABLE IF NOT EXISTS station_day_stops(station_id text NOT NULL, day date NOT NULL, reason text NOT NULL,
+  planned boolean NOT NULL, seconds bigint NOT NULL);
+CREATE UNIQUE INDEX IF NOT EXISTS station_day_stops_key ON station_day_stops(station_id, day, md5(reason), planned);
+CREATE INDEX IF NOT EXISTS station_day_stops_day ON station_day_stops(day);
+
+-- Executions added (or removed by an administrator) change their days: one
+-- statement per batch, from the rows the statement changed (a row sent again
+-- and not inserted is in none).
+CREATE OR REPLACE FUNCTION quorvex_keep_executions() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+  SET search_path = pg_catalog, public AS $$
+BEGIN
+  IF TG_OP = 'INSERT' THEN
+    INSERT INTO station_days AS d(station_id, day, executions, executing_seconds, idle_seconds, points,
+                                  messages, with_messages)
+      SELECT station_id, opened::date, count(*), sum(execution_seconds), sum(idle_seconds), sum(point_count),
+             sum(message_count), count(*) FILTER (WHERE message_count > 0)
+      FROM added WHERE opened IS NOT NULL GROUP BY 1, 2 ORDER BY 1, 2
+    ON CONFLICT (station_id, day) DO UPDATE SET executions = d.executions + EXCLUDED.executions,
+      executing_seconds = d.executing_seconds + EXCLUDED.executing_seconds,
+      idle_seconds = d.idle_seconds + EXCLUDED.idle_seconds, points = d.points + EXCLUDED.points,
+      messages = d.messages + EXCLUDED.messages, with_messages = d.with_messages + EXCLUDED.with_messages;
+    INSERT INTO station_day_programs AS p
+      SELECT station_id, opened::date, name, count(*), sum(execution_seconds), sum(idle_seconds),
+             sum(point_count), count(*) FILTER (WHERE message_count > 0), min(execution_seconds),
+             max(execution_seconds)
+      FROM added WHERE opened IS NOT NULL GROUP BY 1, 2, 3 ORDER BY 1, 2, 3
+    ON CONFLICT (station_id, day, md5(name)) DO UPDATE SET executions = p.executions + EXCLUDED.executions,
+      executing_seconds = p.executing_seconds + EXCLUDED.executing_seconds,
+      idle_seconds = p.idle_seconds + EXCLUDED.idle_seconds, points = p.points + EXCLUDED.points,
+      with_messages = p.with_messages + EXCLUDED.with_messages,
+      shortest = least(p.shortest, EXCLUDED.shortest), longest = greatest(p.longest, EXCLUDED.longest);
+  ELSE
+    -- Shortest and longest stay as they were: a removal narrows them only in a refresh.
+    UPDATE station_days d SET executions = d.executions - r.executions,
+      executing_seconds = d.executing_seconds - r.seconds, idle_seconds = d.idle_seconds - r.idle,
+      points = d.points - r.points, messages = d.messages - r.messages, with_messages = d.with_messages - r.with_messages
+    FROM (SELECT station_id, opened::date AS day, count(*) AS executions, sum(execution_seconds) AS seconds,
+                 sum(idle_seconds) AS idle, sum(point_count) AS points, sum(message_count) AS messages,
+                 count(*) FILTER (WHERE message_count > 0) AS with_messages
+          FROM removed WHERE opened IS NOT NULL GROUP BY 1, 2) r
+    WHERE d.station_id = r.station_id AND d.day = r.day;
+    UPDATE station_day_programs p SET executions = p.executions - r.executions,
+      executing_seconds = p.executing_seconds - r.seconds, idle_seconds = p.idle_seconds - r.idle,
+      points = p.points - r.points, with_messages = p.with_messages - r.with_messages
+    FROM (SELECT station_id, opened::date AS day, name, count(*) AS executions,
+                 sum(execution_seconds) AS seconds, sum(idle_seconds) AS idle, sum(point_count) AS points,
+                 count(*) FILTER (WHERE message_count > 0) AS with_messages
+          FROM removed WHERE opened IS NOT NULL GROUP BY 1, 2, 3) r
+    WHERE p.station_id = r.station_id AND p.day = r.day AND p.name = r.name;
+    DELETE FROM station_day_programs p USING (SELECT DISTINCT station_id, opened::date AS day FROM removed) r
+      WHERE p.station_id = r.station_id AND p.day = r.day AND p.executions <= 0;
+  END IF;
+  RETURN NULL;
+END $$;
+DROP TRIGGER IF EXISTS executions_kept ON executions;
+CREATE TRIGGER executions_kept AFTER INSERT ON executions REFERENCING NEW TABLE AS added
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_executions();
+DROP TRIGGER IF EXISTS executions_removed ON executions;
+CREATE TRIGGER executions_removed AFTER DELETE ON executions REFERENCING OLD TABLE AS removed
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_executions();
+
+-- A message counts on its execution's day, by program; its execution comes
+-- first, in the same batch.
+CREATE OR REPLACE FUNCTION quorvex_keep_messages() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+  SET search_path = pg_catalog, public AS $$
+BEGIN
+  INSERT INTO station_day_messages AS m
+    SELECT a.station_id, e.opened::date, a.message, e.name, count(*)
+    FROM added a JOIN executions e USING (station_id, local_id)
+    WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+  ON CONFLICT (station_id, day, md5(message), md5(name)) DO UPDATE SET count = m.count + EXCLUDED.count;
+  RETURN NULL;
+END $$;
+DROP TRIGGER IF EXISTS execution_messages_kept ON execution_messages;
+CREATE TRIGGER execution_messages_kept AFTER INSERT ON execution_messages REFERENCING NEW TABLE AS added
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_messages();
+
+-- A stop counts on the day it began in (the station cuts stops at its
+-- midnight); one ended or classified again moves its seconds to where it now
+-- stands. Planned means classified and planned, as on the station.
+CREATE OR REPLACE FUNCTION quorvex_keep_stops() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+  SET search_path = pg_catalog, public AS $$
+BEGIN
+  WITH changed AS (
+    SELECT station_id, started::date AS day, reason, reason <> '' AND planned AS planned,
+           extract(epoch FROM ended - started)::bigint AS seconds FROM added
+    UNION ALL
+    SELECT station_id, started::date, reason, reason <> '' AND planned,
+           -extract(epoch FROM ended - started)::bigint FROM removed)
+  INSERT INTO station_day_stops AS s
+    SELECT station_id, day, reason, planned, sum(seconds) FROM changed GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+  ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
+  DELETE FROM station_day_stops s USING (SELECT DISTINCT station_id, started::date AS day FROM removed) r
+    WHERE s.station_id = r.station_id AND s.day = r.day AND s.seconds = 0;
+  RETURN NULL;
+END $$;
+CREATE OR REPLACE FUNCTION quorvex_keep_new_stops() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+  SET search_path = pg_catalog, public AS $$
+BEGIN
+  INSERT INTO station_day_stops AS s
+    SELECT station_id, started::date, reason, reason <> '' AND planned,
+           sum(extract(epoch FROM ended - started)::bigint)
+    FROM added GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+  ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
+  RETURN NULL;
+END $$;
+DROP TRIGGER IF EXISTS stops_kept ON stops;
+CREATE TRIGGER stops_kept AFTER INSERT ON stops REFERENCING NEW TABLE AS added
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_new_stops();
+DROP TRIGGER IF EXISTS stops_changed ON stops;
+CREATE TRIGGER stops_changed AFTER UPDATE ON stops REFERENCING OLD TABLE AS removed NEW TABLE AS added
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_stops();
+
+-- Tables of an older version get their figures once, from the rows they hold,
+-- under the triggers' locks (no row slips between).
+DO $$
+BEGIN
+  IF coalesce((SELECT max(version) FROM quorvex_schema), 0) < 4 THEN
+    DELETE FROM station_days; DELETE FROM station_day_programs;
+    DELETE FROM station_day_messages; DELETE FROM station_day_stops;
+    INSERT INTO station_days(station_id, day, executions, executing_seconds, idle_seconds, points, messages,
+                             with_messages)
+      SELECT station_id, opened::date, count(*), sum(execution_seconds), sum(idle_seconds), sum(point_count),
+             sum(message_count), count(*) FILTER (WHERE message_count > 0)
+      FROM executions WHERE opened IS NOT NULL GROUP BY 1, 2;
+    INSERT INTO station_day_programs
+      SELECT station_id, opened::date, name, count(*), sum(execution_seconds), sum(idle_seconds),
+             sum(point_count), count(*) FILTER (WHERE message_count > 0), min(execution_seconds),
+             max(execution_seconds)
+      FROM executions WHERE opened IS NOT NULL GROUP BY 1, 2, 3;
+    INSERT INTO station_day_messages
+      SELECT m.station_id, e.opened::date, m.message, e.name, count(*)
+      FROM execution_messages m JOIN executions e USING (station_id, local_id)
+      WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4;
+    INSERT INTO station_day_stops
+      SELECT station_id, started::date, reason, reason <> '' AND planned,
+             sum(extract(epoch FROM ended - started)::bigint)
+      FROM stops GROUP BY 1, 2, 3, 4;
+  END IF;
+END $$;
+
+DELETE FROM quorvex_schema WHERE version < 4;
+INSERT INTO quorvex_schema(version) SELECT 4 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);

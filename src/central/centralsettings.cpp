@@ -14,6 +14,8 @@
 
 namespace
 {
+const int GROUP_LENGTH = 80;
+
 const int DEFAULT_PORT = 5432;
 const int CONNECT_TIMEOUT_SECONDS = 5;
 // A link that drops packets without a word (a pulled cable, a VPN gone) is
@@ -32,6 +34,12 @@ const int IDLE_IN_TRANSACTION_MSEC = 60000;
 const QStringList SSL_MODES = {QStringLiteral("disable"),   QStringLiteral("allow"),
                                QStringLiteral("prefer"),    QStringLiteral("require"),
                                QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+
+// A group's name on one line and of a length a column can show.
+QString Group_Name(const QString &text)
+{
+    return text.simplified().left(GROUP_LENGTH);
+}
 
 // The fields of one password-file line, escapes undone.
 QStringList Password_Fields(const QString &line)
@@ -111,6 +119,7 @@ void TCentralSettings::Read(QSettings *settings)
     d_station_name = settings->value(QStringLiteral("Station_Name")).toString().trimmed();
     if (d_station_name.isEmpty())
         d_station_name = QHostInfo::localHostName();
+    d_group = Group_Name(settings->value(QStringLiteral("Group")).toString());
     d_ssl_root_cert = settings->value(QStringLiteral("SSL_Root_Cert")).toString();
     // With the certificate of the server's authority, the server is checked by it unless said otherwise.
     d_ssl_mode =
@@ -145,6 +154,8 @@ void TCentralSettings::Write(QSettings *settings) const
         settings->setValue(QStringLiteral("Viewer_User"), d_viewer_user);
     Write_Secret(settings, QStringLiteral("Viewer_Password"), d_viewer_password);
     settings->setValue(QStringLiteral("Station_Name"), d_station_name);
+    if (!d_group.isEmpty())
+        settings->setValue(QStringLiteral("Group"), d_group);
     settings->setValue(QStringLiteral("Station_Id"), d_station_id);
     settings->setValue(QStringLiteral("SSL_Mode"), d_ssl_mode);
     if (!d_ssl_root_cert.isEmpty())

@@ -44,6 +44,9 @@ public:
     TCentralSettings Viewer() const;
     QString Station_Name() const { return d_station_name; }
     void Set_Station_Name(const QString &name) { d_station_name = name; }
+    // The plant or room the station belongs to ("Plant 2 / Room A"); empty: none.
+    QString Group() const { return d_group; }
+    void Set_Group(const QString &group) { d_group = group; }
     QString Station_Id() const { return d_station_id; }
     void Set_Station_Id(const QString &id) { d_station_id = id; }
     QString Ssl_Mode() const { return d_ssl_mode; }
@@ -83,6 +86,7 @@ private:
     QString d_viewer_user;
     QString d_viewer_password;
     QString d_station_name;
+    QString d_group;
     QString d_station_id;
     QString d_ssl_mode;
     QString d_ssl_root_cert;

@@ -1,6 +1,7 @@
 #include "src/central/centralwriter.h"
 
 #include "src/central/sqlliteral.h"
+#include "src/shifts/shiftcalendar.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,8 +23,8 @@ QString Row(const QStringList &values)
 class TCentralWriter::TRows
 {
 public:
-    TRows(TCentralWriter *writer, const QString &head, const QString &tail)
-        : d_writer(writer), d_head(head), d_tail(tail), d_count(0), d_ok(true)
+    TRows(TCentralWriter *writer, const QString &head, const QString &tail, TRows *before = nullptr)
+        : d_writer(writer), d_before(before), d_head(head), d_tail(tail), d_count(0), d_ok(true)
     {
     }
     void Add(const QString &row)
@@ -37,6 +38,8 @@ public:
     }
     bool Flush()
     {
+        if (d_before && d_count > 0)
+            d_ok = d_before->Flush() && d_ok;
         if (d_ok && d_count > 0)
             d_ok = d_writer->Run(d_statement + d_tail);
         d_statement.clear();
@@ -46,6 +49,7 @@ public:
 
 private:
     TCentralWriter *d_writer;
+    TRows *d_before;
     QString d_head;
     QString d_tail;
     QString d_statement;
@@ -53,7 +57,8 @@ private:
     bool d_ok;
 };
 
-TCentralWriter::TCentralWriter(QSqlDatabase db, const QString &station_id) : d_db(db)
+TCentralWriter::TCentralWriter(QSqlDatabase db, const QString &station_id)
+    : d_db(db), d_zone(QTimeZone::systemTimeZone())
 {
     d_station = Text(station_id);
 }
@@ -66,6 +71,11 @@ QString TCentralWriter::Text(const QString &value) const
 QString TCentralWriter::Timestamp(const QDateTime &time)
 {
     return TSqlLiteral::Timestamp(time);
+}
+
+QString TCentralWriter::Local(const QDateTime &time) const
+{
+    return TSqlLiteral::Timestamp(time.isValid() ? time.toTimeZone(d_zone) : time);
 }
 
 bool TCentralWriter::Run(const QString &statement)
@@ -104,16 +114,17 @@ bool TCentralWriter::Insert_Executions(const std::vector<TOutgoingExecution> &ro
     TRows executions(
         this,
         QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
-                       "opened,execution_seconds,idle_seconds,point_count,message_count) VALUES"),
+                       "opened,opened_at,execution_seconds,idle_seconds,point_count,message_count) VALUES"),
         QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
+    // The server counts a message on its execution's day: the execution is there first.
     TRows messages(
         this, QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) VALUES"),
-        QStringLiteral(" ON CONFLICT (station_id,local_id,position) DO NOTHING"));
+        QStringLiteral(" ON CONFLICT (station_id,local_id,position) DO NOTHING"), &executions);
     for (const TOutgoingExecution &row : rows)
     {
         const QString id = QString::number(row.local_id);
         executions.Add(Row({d_station, id, Text(row.name), Text(row.revision), Text(row.date_text),
-                            Text(row.time_text), Timestamp(row.opened),
+                            Text(row.time_text), Local(row.opened), TSqlLiteral::Instant(row.opened),
                             QString::number(row.execution_seconds), QString::number(row.idle_seconds),
                             QString::number(row.point_count), QString::number(row.messages.size())}));
         for (int i = 0; i < row.messages.size(); ++i)
@@ -143,14 +154,16 @@ bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
         return false;
     // An end sent before its start (never so, but harmless) keeps both once both came.
     TRows alerts(this,
-                 QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended) VALUES"),
+                 QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended,started_at,"
+                                "ended_at) VALUES"),
                  QStringLiteral(" ON CONFLICT (station_id,alert_key) DO UPDATE SET "
-                                "ended=COALESCE(EXCLUDED.ended,alerts.ended)"));
+                                "ended=COALESCE(EXCLUDED.ended,alerts.ended),"
+                                "ended_at=COALESCE(EXCLUDED.ended_at,alerts.ended_at)"));
     // One statement may not touch a row twice: a start and its end go in statements of their own.
     for (const TOutgoingAlert &row : rows)
     {
-        alerts.Add(Row({d_station, Text(row.key), Text(row.kind), Text(row.detail), Timestamp(row.started),
-                        Timestamp(row.ended)}));
+        alerts.Add(Row({d_station, Text(row.key), Text(row.kind), Text(row.detail), Local(row.started),
+                        Local(row.ended), TSqlLiteral::Instant(row.started), TSqlLiteral::Instant(row.ended)}));
         alerts.Flush();
     }
     return Finish(alerts.Flush());
@@ -162,32 +175,49 @@ bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
         return false;
     TRows stops(
         this,
-        QStringLiteral("INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change) "
-                       "VALUES"),
+        QStringLiteral("INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change,"
+                       "started_at,ended_at) VALUES"),
         QStringLiteral(" ON CONFLICT (station_id,started) DO UPDATE SET ended=EXCLUDED.ended,"
                        "open=EXCLUDED.open,reason=EXCLUDED.reason,source=EXCLUDED.source,"
-                       "planned=EXCLUDED.planned,note=EXCLUDED.note,change=EXCLUDED.change "
+                       "planned=EXCLUDED.planned,note=EXCLUDED.note,change=EXCLUDED.change,"
+                       "started_at=EXCLUDED.started_at,ended_at=EXCLUDED.ended_at "
                        "WHERE stops.change<EXCLUDED.change"));
     for (const TOutgoingStop &row : rows)
         if (row.started.isValid() && row.ended.isValid())
-            stops.Add(
-                Row({d_station, Timestamp(row.started.toLocalTime()), Timestamp(row.ended.toLocalTime()),
-                     row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
-                     Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
-                     Text(row.note), QString::number(row.local_id)}));
+            stops.Add(Row({d_station, Local(row.started), Local(row.ended),
+                           row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
+                           Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
+                           Text(row.note), QString::number(row.local_id), TSqlLiteral::Instant(row.started),
+                           TSqlLiteral::Instant(row.ended)}));
     return Finish(stops.Flush());
 }
 
-bool TCentralWriter::Heartbeat(const QString &station_name, const TStationState &state,
-                               const QString &shift_calendar)
+bool TCentralWriter::Heartbeat(const TStationIdentity &identity, const TStationState &state)
 {
-    return Run(
-        QStringLiteral(
-            "INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,shift_calendar) "
-            "VALUES") +
-        Row({d_station, Text(station_name), Text(TStationActivities::Text(state.state)), Text(state.program),
-             Timestamp(state.since), QStringLiteral("now()"), Text(shift_calendar)}) +
-        QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
-                       "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
-                       "shift_calendar=EXCLUDED.shift_calendar"));
+    if (!Run(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,"
+                            "shift_calendar,time_zone,group_name,state_since_at) VALUES") +
+             Row({d_station, Text(identity.name), Text(TStationActivities::Text(state.state)),
+                  Text(state.program), Local(state.since), QStringLiteral("now()"), Text(identity.calendar),
+                  Text(QString::fromUtf8(d_zone.id())), Text(identity.group),
+                  TSqlLiteral::Instant(state.since)}) +
+             QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
+                            "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
+                            "shift_calendar=EXCLUDED.shift_calendar,time_zone=EXCLUDED.time_zone,"
+                            "group_name=EXCLUDED.group_name,state_since_at=EXCLUDED.state_since_at")))
+        return false;
+    // Today by the server's clock, in the station's zone: a station's own clock may be off.
+    QSqlQuery query(d_db);
+    if (!query.exec(QStringLiteral("SELECT extract(epoch from now())")) || !query.next())
+    {
+        d_last_error = query.lastError().text().trimmed();
+        return false;
+    }
+    const QDate today =
+        QDateTime::fromMSecsSinceEpoch(qint64(query.value(0).toDouble() * 1000), d_zone).date();
+    const qint64 scheduled = TShiftCalendar::From_Line(identity.calendar).Scheduled_Seconds(today, d_zone);
+    return Run(QStringLiteral("INSERT INTO station_days(station_id,day,scheduled_seconds) VALUES") +
+               Row({d_station, QStringLiteral("'%1'").arg(today.toString(Qt::ISODate)),
+                    QString::number(scheduled)}) +
+               QStringLiteral(" ON CONFLICT (station_id,day) DO UPDATE SET "
+                              "scheduled_seconds=EXCLUDED.scheduled_seconds"));
 }

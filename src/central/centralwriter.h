@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QTimeZone>
 
 #include <vector>
 
@@ -19,21 +20,30 @@ class TCentralWriter
 public:
     TCentralWriter(QSqlDatabase db, const QString &station_id);
 
+    // The station's time zone (the system's unless set): its local times
+    // are sent in it, and its name with the heartbeat.
+    void Set_Time_Zone(const QTimeZone &zone) { d_zone = zone; }
+
     bool Insert_Executions(const std::vector<TOutgoingExecution> &rows);
     bool Insert_Usage(const std::vector<TOutgoingUsage> &rows);
     bool Upsert_Alerts(const std::vector<TOutgoingAlert> &rows);
     // A stop replaces what was sent of it before, never with an older change.
     bool Upsert_Stops(const std::vector<TOutgoingStop> &rows);
-    bool Heartbeat(const QString &station_name, const TStationState &state, const QString &shift_calendar);
+    // The station's state and who it is, and the scheduled seconds of its
+    // today by its calendar, as of the server's clock.
+    bool Heartbeat(const TStationIdentity &identity, const TStationState &state);
     QString Last_Error() const { return d_last_error; }
 
     // A text as a literal of the driver's quoting.
     QString Text(const QString &value) const;
     static QString Timestamp(const QDateTime &time);
+    // TIME's wall time in the station's zone.
+    QString Local(const QDateTime &time) const;
 
 private:
     // Runs statements made of a head and comma-separated rows, sent in pieces
-    // of a bounded size, inside the current transaction.
+    // of a bounded size, inside the current transaction; rows another one
+    // depends on (executions before their messages) are sent first.
     class TRows;
     bool Run(const QString &statement);
     bool Begin();
@@ -41,6 +51,7 @@ private:
 
     QSqlDatabase d_db;
     QString d_station;
+    QTimeZone d_zone;
     QString d_last_error;
 };
 

@@ -264,7 +264,7 @@ bool TCentralForwarder::Forward_All()
         calendar = d_calendar;
     }
     TCentralWriter writer(QSqlDatabase::database(d_connection_name, false), d_settings.Station_Id());
-    if (!writer.Heartbeat(d_settings.Station_Name(), state, calendar))
+    if (!writer.Heartbeat({d_settings.Station_Name(), d_settings.Group(), calendar}, state))
     {
         Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
         return false;

@@ -65,6 +65,16 @@ struct TStationState
     QDateTime since;
 };
 
+// Who the station is, for the central heartbeat.
+struct TStationIdentity
+{
+    QString name;
+    // A plant or room ("Plant 2 / Room A"); empty: none.
+    QString group;
+    // Its shift calendar as one line.
+    QString calendar;
+};
+
 #include <QMetaType>
 Q_DECLARE_METATYPE(TOutgoingAlert)
 

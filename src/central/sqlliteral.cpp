@@ -22,3 +22,10 @@ QString TSqlLiteral::Timestamp(const QDateTime &time)
         return QStringLiteral("NULL");
     return QStringLiteral("'%1'").arg(time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
 }
+
+QString TSqlLiteral::Instant(const QDateTime &time)
+{
+    if (!time.isValid())
+        return QStringLiteral("NULL");
+    return QStringLiteral("'%1'").arg(time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")));
+}

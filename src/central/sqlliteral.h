@@ -15,7 +15,10 @@ public:
     explicit TSqlLiteral(QSqlDatabase db) : d_db(db) {}
 
     QString Text(const QString &value) const;
+    // A wall time without a zone: TIME's own, in the zone it is given in.
     static QString Timestamp(const QDateTime &time);
+    // An instant (timestamptz), in UTC.
+    static QString Instant(const QDateTime &time);
 
 private:
     QSqlDatabase d_db;

@@ -41,16 +41,22 @@ void TShiftCalendar::Set_Shifts(int day_of_week, const QVector<TShift> &shifts)
         d_shifts[day_of_week - 1] = shifts;
 }
 
-qint64 TShiftCalendar::Scheduled_Seconds(const QDate &date) const
+QDateTime TShiftCalendar::Moment(const QDate &date, const QTime &time, const QTimeZone &zone)
+{
+    return zone.isValid() ? QDateTime(date, time, zone) : QDateTime(date, time);
+}
+
+qint64 TShiftCalendar::Scheduled_Seconds(const QDate &date, const QTimeZone &zone) const
 {
     if (!date.isValid())
         return 0;
     qint64 seconds = 0;
     for (const TShift &shift : d_shifts[date.dayOfWeek() - 1])
     {
-        const QDateTime start(date, shift.start);
+        const QDateTime start = Moment(date, shift.start, zone);
         const bool next_day = !shift.end.isValid() || shift.end <= shift.start;
-        const QDateTime end(next_day ? date.addDays(1) : date, shift.end.isValid() ? shift.end : QTime(0, 0));
+        const QDateTime end =
+            Moment(next_day ? date.addDays(1) : date, shift.end.isValid() ? shift.end : QTime(0, 0), zone);
         seconds += start.secsTo(end);
     }
     return seconds;
@@ -157,14 +163,17 @@ TShiftCalendar TShiftCalendar::From_Line(const QString &line)
 QVector<TShiftCalendar::TInterval> TShiftCalendar::Intervals(const QDateTime &from, const QDateTime &to) const
 {
     QVector<TInterval> intervals;
+    // Shifts are in the zone FROM is given in (a station's own), else in local time.
+    const QTimeZone zone = from.timeSpec() == Qt::TimeZone ? from.timeZone() : QTimeZone();
     // A shift of the day before may reach into FROM's day.
     for (QDate date = from.date().addDays(-1); date.isValid() && date <= to.date(); date = date.addDays(1))
         for (const TShift &shift : d_shifts[date.dayOfWeek() - 1])
         {
-            const QDateTime start(date, shift.start);
+            const QDateTime start = Moment(date, shift.start, zone);
             const bool next_day = shift.end.isValid() && shift.end <= shift.start;
-            const QDateTime end = shift.end.isValid() ? QDateTime(next_day ? date.addDays(1) : date, shift.end)
-                                                      : QDateTime(date.addDays(1), QTime(0, 0));
+            const QDateTime end = shift.end.isValid()
+                                      ? Moment(next_day ? date.addDays(1) : date, shift.end, zone)
+                                      : Moment(date.addDays(1), QTime(0, 0), zone);
             if (end > from && start < to)
                 intervals.append({start, end});
         }

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QTime>
+#include <QTimeZone>
 #include <QVector>
 
 class QSettings;
@@ -34,9 +35,9 @@ public:
     double Target() const { return d_target; }
     void Set_Target(double target) { d_target = target; }
 
-    // The seconds the date's shifts last in local time: a shift across a change
-    // of daylight saving time is an hour shorter or longer.
-    qint64 Scheduled_Seconds(const QDate &date) const;
+    // The seconds the date's shifts last in ZONE (local time when invalid): a
+    // shift across a change of daylight saving time is an hour shorter or longer.
+    qint64 Scheduled_Seconds(const QDate &date, const QTimeZone &zone = QTimeZone()) const;
 
     // "06:00-14:00, 14:00-22:00"; false (shifts untouched) when any part is not of that form.
     static bool Parse(const QString &text, QVector<TShift> *shifts);
@@ -51,7 +52,8 @@ public:
     // as a station tells the central database; what cannot be read keeps the default.
     QString Line() const;
     static TShiftCalendar From_Line(const QString &line);
-    // The shifts that overlap [FROM, TO), as moments in local time, in order;
+    // The shifts that overlap [FROM, TO), as moments in FROM's time zone when
+    // it is given one (a station's own), else in local time, in order;
     // a shift across midnight is one interval, and shifts that meet are one.
     struct TInterval
     {
@@ -66,6 +68,8 @@ public:
     bool operator!=(const TShiftCalendar &other) const { return !(*this == other); }
 
 private:
+    static QDateTime Moment(const QDate &date, const QTime &time, const QTimeZone &zone);
+
     QVector<TShift> d_shifts[7];
     double d_target;
 };

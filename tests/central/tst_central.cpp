@@ -198,7 +198,8 @@ std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &
         },
         FORWARD_TIMEOUT_MSEC);
     if (!forwarded)
-        qWarning("not all forwarded: %d waiting", station->d_waiting);
+        qWarning("not all forwarded: %d waiting; said: %s", station->d_waiting,
+                 qPrintable(station->d_said.join(QStringLiteral(" / "))));
     return forwarded ? std::move(station) : nullptr;
 }
 
@@ -463,7 +464,7 @@ void TTestCentral::Newer_Schema_Is_Refused()
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(
         station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
-                                    "newer than this Quorvex knows (3)")),
+                                    "newer than this Quorvex knows (4)")),
         1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database,

@@ -279,7 +279,7 @@ void TTestCentralRoles::Older_Tables_Named_To_The_Station()
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
                               TIMEOUT_MSEC);
     const QString line = station.d_said.filter(QStringLiteral("unreachable")).first();
-    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (3)")) &&
+    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (4)")) &&
                  line.contains(QStringLiteral("scripts/central-setup")),
              qPrintable(line));
     QVERIFY(admin.exec(QStringLiteral("UPDATE quorvex_schema SET version=%1").arg(TCentralSchema::VERSION)));
