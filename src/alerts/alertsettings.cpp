@@ -1,5 +1,7 @@
 #include "src/alerts/alertsettings.h"
 
+#include "src/common/groupname.h"
+
 #include <QSettings>
 
 namespace
@@ -23,6 +25,7 @@ void TAlertSettings::Read(QSettings *settings)
     silent_minutes = Minutes(settings, "Silent_Minutes", defaults.silent_minutes);
     repeat_minutes = Minutes(settings, "Repeat_Minutes", defaults.repeat_minutes);
     webhook_url = settings->value(QStringLiteral("Webhook_Url")).toString().trimmed();
+    group = TGroupName::Clean(settings->value(QStringLiteral("Group")).toString());
     settings->endGroup();
 }
 
@@ -35,5 +38,7 @@ void TAlertSettings::Write(QSettings *settings) const
     settings->setValue(QStringLiteral("Silent_Minutes"), silent_minutes);
     settings->setValue(QStringLiteral("Repeat_Minutes"), repeat_minutes);
     settings->setValue(QStringLiteral("Webhook_Url"), webhook_url);
+    if (!group.isEmpty())
+        settings->setValue(QStringLiteral("Group"), group);
     settings->endGroup();
 }

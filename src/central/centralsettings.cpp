@@ -1,5 +1,7 @@
 #include "src/central/centralsettings.h"
 
+#include "src/common/groupname.h"
+
 #include "src/central/protectedtext.h"
 #include <QDir>
 
@@ -14,7 +16,6 @@
 
 namespace
 {
-const int GROUP_LENGTH = 80;
 
 const int DEFAULT_PORT = 5432;
 const int CONNECT_TIMEOUT_SECONDS = 5;
@@ -34,12 +35,6 @@ const int IDLE_IN_TRANSACTION_MSEC = 60000;
 const QStringList SSL_MODES = {QStringLiteral("disable"),   QStringLiteral("allow"),
                                QStringLiteral("prefer"),    QStringLiteral("require"),
                                QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
-
-// A group's name on one line and of a length a column can show.
-QString Group_Name(const QString &text)
-{
-    return text.simplified().left(GROUP_LENGTH);
-}
 
 // The fields of one password-file line, escapes undone.
 QStringList Password_Fields(const QString &line)
@@ -119,7 +114,7 @@ void TCentralSettings::Read(QSettings *settings)
     d_station_name = settings->value(QStringLiteral("Station_Name")).toString().trimmed();
     if (d_station_name.isEmpty())
         d_station_name = QHostInfo::localHostName();
-    d_group = Group_Name(settings->value(QStringLiteral("Group")).toString());
+    d_group = TGroupName::Clean(settings->value(QStringLiteral("Group")).toString());
     d_ssl_root_cert = settings->value(QStringLiteral("SSL_Root_Cert")).toString();
     // With the certificate of the server's authority, the server is checked by it unless said otherwise.
     d_ssl_mode =

@@ -7,7 +7,7 @@
 TFleetFeed::TFleetFeed(const TCentralSettings &settings, const TAlertSettings &alerts, QObject *parent)
     : QObject(parent), d_reader(new TFleetReader(settings, alerts)),
       d_thread(new TWorkerThread(d_reader, QStringLiteral("Fleet reader"), this)), d_busy(false),
-      d_again(false)
+      d_again(false), d_days(1)
 {
     connect(this, &TFleetFeed::Read_Requested, d_reader, &TFleetReader::Read);
     connect(d_reader, &TFleetReader::Ready, this,
@@ -34,18 +34,18 @@ TFleetFeed::~TFleetFeed()
         socket->Shut();
 }
 
-void TFleetFeed::Read(const QStringList &chosen, const QDate &first, const QDate &last)
+void TFleetFeed::Read(const QStringList &chosen, const QString &group, int days)
 {
     d_chosen = chosen;
-    d_first = first;
-    d_last = last;
+    d_group = group;
+    d_days = days;
     if (d_busy)
     {
         d_again = true;
         return;
     }
     d_busy = true;
-    emit Read_Requested(chosen, first, last);
+    emit Read_Requested(chosen, group, days);
 }
 
 void TFleetFeed::Done()
@@ -54,5 +54,5 @@ void TFleetFeed::Done()
     if (!d_again)
         return;
     d_again = false;
-    Read(d_chosen, d_first, d_last);
+    Read(d_chosen, d_group, d_days);
 }

@@ -5,7 +5,6 @@
 #include "src/central/centralsettings.h"
 #include "src/fleet/fleetsnapshot.h"
 
-#include <QDate>
 #include <QObject>
 #include <QStringList>
 
@@ -26,8 +25,9 @@ public:
     TFleetFeed(const TCentralSettings &settings, const TAlertSettings &alerts, QObject *parent = nullptr);
     ~TFleetFeed() override;
 
-    // The stations' ids to take the statistics of (all when empty), over the days from FIRST to LAST.
-    void Read(const QStringList &chosen, const QDate &first, const QDate &last);
+    // The stations of GROUP (all when empty) and the ids among them to take
+    // the statistics of (all when empty), over each one's last DAYS days.
+    void Read(const QStringList &chosen, const QString &group, int days);
 
 signals:
     void Ready(std::shared_ptr<const TFleetSnapshot> snapshot);
@@ -35,7 +35,7 @@ signals:
     // A silent alert's start or end this feed's reader stored first.
     void Alert(const TAlertEvent &event, const QString &station_name);
     // To the reader's thread (queued).
-    void Read_Requested(const QStringList &chosen, const QDate &first, const QDate &last);
+    void Read_Requested(const QStringList &chosen, const QString &group, int days);
 
 private:
     void Done();
@@ -45,8 +45,8 @@ private:
     bool d_busy;
     bool d_again;
     QStringList d_chosen;
-    QDate d_first;
-    QDate d_last;
+    QString d_group;
+    int d_days;
 };
 
 #endif

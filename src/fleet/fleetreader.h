@@ -25,13 +25,16 @@ public:
     TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts);
     ~TFleetReader() override;
 
+    // Reads as if the server's clock said NOW (invalid: as it says); for tests.
+    void Set_Now(const QDateTime &now);
+
     // The connection's socket, for the owner to shut when it leaves the thread behind.
     std::shared_ptr<TConnectionSocket> Socket() const { return d_socket; }
 
 public slots:
-    // The stations' ids to take the statistics of (all when empty), over the
-    // days from FIRST to LAST.
-    void Read(const QStringList &chosen, const QDate &first, const QDate &last);
+    // The stations of GROUP (all when empty) and the ids among them to take
+    // the statistics of (all when empty), over each one's last DAYS days.
+    void Read(const QStringList &chosen, const QString &group, int days);
     void Stop();
 
 signals:
@@ -41,15 +44,15 @@ signals:
     void Alert(const TAlertEvent &event, const QString &station_name);
 
 private:
-    bool Read_Stations(TFleetSnapshot *snapshot, const QDate &today);
     void Fail(const QString &reason);
     void Close();
-    void Read_Snapshot(const QStringList &chosen, const QDate &first, const QDate &last);
+    void Read_Snapshot(const QStringList &chosen, const QString &group, int days);
 
     TCentralSettings d_settings;
     TAlertSettings d_alerts;
     QString d_connection_name;
     std::shared_ptr<TConnectionSocket> d_socket;
+    QDateTime d_now;
     bool d_open;
     bool d_broken;
 };

@@ -2,14 +2,17 @@
 
 #include "src/central/centralalerts.h"
 
-bool TFleetSilence::Judge(QSqlDatabase db, int silent_minutes, TFleetSnapshot *snapshot, const TSay &tell,
-                          QString *error)
+bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, TFleetSnapshot *snapshot,
+                          const TSay &tell, QString *error)
 {
+    const int silent_minutes = settings.silent_minutes;
     TCentralAlerts alerts(db);
     const QString detail = QStringLiteral("no word from the station for more than %1 minutes during a shift")
                                .arg(silent_minutes);
     for (TFleetSnapshot::TStation &station : snapshot->stations)
     {
+        if (!settings.group.isEmpty() && station.group != settings.group)
+            continue;
         const auto say = [&](const TAlertEvent &event)
         {
             snapshot->alert_lines << station.name + QStringLiteral(": ") + event.Panel_Line();
@@ -17,7 +20,8 @@ bool TFleetSilence::Judge(QSqlDatabase db, int silent_minutes, TFleetSnapshot *s
         };
         bool first = false;
         const TShiftCalendar::TInterval silence =
-            TAlertJudge::Silence(station.calendar, silent_minutes, station.heartbeat, snapshot->read_at);
+            TAlertJudge::Silence(station.calendar, silent_minutes, station.Local(station.heartbeat),
+                                 station.Local(snapshot->read_at));
         if (silence.start.isValid())
         {
             TAlertEvent event{TAlertJudge::SILENT, detail, silence.start, QDateTime()};
@@ -45,7 +49,7 @@ bool TFleetSilence::Judge(QSqlDatabase db, int silent_minutes, TFleetSnapshot *s
         }
         // Heard again: a silence still open ends with the heartbeat that ended it.
         QVector<TAlertEvent> ended;
-        if (!alerts.End_Open(station.id, station.heartbeat, &ended))
+        if (!alerts.End_Open(station.id, station.Local(station.heartbeat), &ended))
             break;
         for (const TAlertEvent &event : ended)
         {

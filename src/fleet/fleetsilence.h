@@ -2,6 +2,7 @@
 #define QUORVEX_FLEETSILENCE_H
 
 #include "src/alerts/alertjudge.h"
+#include "src/alerts/alertsettings.h"
 #include "src/fleet/fleetsnapshot.h"
 
 #include <QSqlDatabase>
@@ -18,10 +19,11 @@ class TFleetSilence
 public:
     using TSay = std::function<void(const TAlertEvent &event, const QString &station_name)>;
 
-    // Marks the silent stations of SNAPSHOT (no heartbeat for SILENT_MINUTES
-    // during a shift), stores their alerts' starts and ends, and tells those
-    // this call stored. False, with ERROR, when the database refused.
-    static bool Judge(QSqlDatabase db, int silent_minutes, TFleetSnapshot *snapshot, const TSay &tell,
+    // Marks the silent stations of SNAPSHOT in the alerts' group (no
+    // heartbeat for their silent minutes during a shift of the station's, in
+    // its zone), stores their alerts' starts and ends, and tells those this
+    // call stored. False, with ERROR, when the database refused.
+    static bool Judge(QSqlDatabase db, const TAlertSettings &alerts, TFleetSnapshot *snapshot, const TSay &tell,
                       QString *error);
 };
 

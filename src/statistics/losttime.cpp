@@ -39,6 +39,23 @@ TLostTime::TLostTime(const std::vector<TStopRecord> &stops, const QSet<QDate> &d
         d_reasons[*found].seconds += seconds;
     }
     d_total = Between(QDate(1, 1, 1), QDate(9999, 12, 31));
+    Rank();
+}
+
+TLostTime::TLostTime(const std::vector<TReason> &sums) : d_reasons(sums)
+{
+    for (TReason &reason : d_reasons)
+    {
+        reason.planned = !reason.reason.isEmpty() && reason.planned;
+        (reason.reason.isEmpty() ? d_total.unclassified
+         : reason.planned        ? d_total.planned
+                                 : d_total.unplanned) += reason.seconds;
+    }
+    Rank();
+}
+
+void TLostTime::Rank()
+{
     std::sort(d_reasons.begin(), d_reasons.end(),
               [](const TReason &a, const TReason &b)
               {

@@ -37,6 +37,9 @@ public:
 
     TLostTime() = default;
     TLostTime(const std::vector<TStopRecord> &stops, const QSet<QDate> &days);
+    // From seconds already summed by reason (a stop's REASON empty when not
+    // classified); without days, whose sums are then nothing.
+    explicit TLostTime(const std::vector<TReason> &sums);
 
     // Unplanned reasons and the unclassified first, longest first; then the planned ones.
     const std::vector<TReason> &Reasons() const { return d_reasons; }
@@ -47,6 +50,9 @@ public:
     static QString Reason_Text(const TReason &reason);
 
 private:
+    // Sorts the reasons and gives their shares.
+    void Rank();
+
     std::vector<TReason> d_reasons;
     std::map<QDate, TDay> d_days;
     TDay d_total;

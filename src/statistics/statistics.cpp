@@ -164,43 +164,11 @@ void TStatistics::Count_Programs(const std::vector<TDatabaseItem> &items)
 
 void TStatistics::Count_Messages(const std::vector<TDatabaseItem> &items)
 {
-    // Messages that differ only in white space and case are one message.
-    QHash<QString, int> index;
-    QHash<QString, QString> keys;
-    std::vector<QSet<QString>> programs;
+    TMessageCounts counts;
     for (const TDatabaseItem &item : items)
         for (int m = 0; m < item.Error_Message_Count(); ++m)
-        {
-            const QString message = item.Error_Message(m);
-            auto key = keys.constFind(message);
-            if (key == keys.constEnd())
-                key = keys.insert(message, message.simplified().toCaseFolded());
-            auto known = index.constFind(*key);
-            if (known == index.constEnd())
-            {
-                known = index.insert(*key, int(d_messages.size()));
-                d_messages.emplace_back();
-                d_messages.back().text = message.simplified();
-                programs.emplace_back();
-            }
-            ++d_messages[size_t(*known)].count;
-            programs[size_t(*known)].insert(item.Name());
-        }
-    for (size_t i = 0; i < d_messages.size(); ++i)
-    {
-        d_messages[i].programs = programs[i].values();
-        std::sort(d_messages[i].programs.begin(), d_messages[i].programs.end());
-    }
-    // By frequency; equal counts in the order first seen.
-    std::stable_sort(d_messages.begin(), d_messages.end(),
-                     [](const TMessage &a, const TMessage &b) { return a.count > b.count; });
-    int cumulative = 0;
-    for (TMessage &message : d_messages)
-    {
-        cumulative += message.count;
-        message.share = double(message.count) / d_message_count;
-        message.cumulative_share = double(cumulative) / d_message_count;
-    }
+            counts.Add(item.Error_Message(m), item.Name());
+    d_messages = counts.Ranked();
 }
 
 QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
@@ -310,14 +278,7 @@ TStatisticsTable TStatistics::Period_Table(TPeriodKind kind) const
 
 TStatisticsTable TStatistics::Message_Table() const
 {
-    TStatisticsTable table(QStringLiteral("Controller messages"),
-                           {QStringLiteral("Message"), QStringLiteral("Count"), QStringLiteral("Share"),
-                            QStringLiteral("Cumulative"), QStringLiteral("Programs")});
-    table.Set_Text_Column(4);
-    for (const TMessage &message : d_messages)
-        table.Add_Row({message.text, QString::number(message.count), Percent(message.share),
-                       Percent(message.cumulative_share), message.programs.join(QStringLiteral(", "))});
-    return table;
+    return TMessageCounts::Table(d_messages);
 }
 
 TStatisticsTable TStatistics::Pace_Table() const

@@ -5,6 +5,7 @@
 #include "src/shifts/shiftcalendar.h"
 #include "src/statistics/baselines.h"
 #include "src/statistics/losttime.h"
+#include "src/statistics/messagecounts.h"
 #include "src/statistics/statisticstable.h"
 
 #include <QDate>
@@ -63,15 +64,7 @@ public:
         double availability = -1;
     };
 
-    struct TMessage
-    {
-        // As first seen, its white space made single.
-        QString text;
-        int count = 0;
-        double share = 0;
-        double cumulative_share = 0;
-        QStringList programs;
-    };
+    using TMessage = TMessageCounts::TMessage;
 
     TStatistics() = default;
     // The executions of the selected dates (stored date texts); record_dates are

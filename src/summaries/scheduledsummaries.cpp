@@ -4,12 +4,15 @@
 #include "src/common/backgroundjob.h"
 #include "src/database/database.h"
 #include "src/database/storedform.h"
-#include "src/fleet/fleetstatistics.h"
+#include "src/fleet/fleetfigures.h"
+#include "src/fleet/fleetstations.h"
 #include "src/recorder/clock.h"
 #include "src/statistics/statistics.h"
+#include "src/statistics/ui/statisticscharts.h"
 #include "src/statistics/ui/statisticspdf.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
 #include <QTimer>
@@ -43,7 +46,14 @@ TScheduledSummaries::~TScheduledSummaries()
 
 QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) const
 {
-    const QString scope = d_schedule.scope == QLatin1String("fleet") ? QStringLiteral("fleet ") : QString();
+    QString scope;
+    if (d_schedule.scope == QLatin1String("fleet"))
+    {
+        // A group's name as part of a file's: no folder separators, nothing a system refuses.
+        QString group = d_schedule.group;
+        group.replace(QRegularExpression(QStringLiteral("[^\\w .-]+")), QStringLiteral("-"));
+        scope = group.isEmpty() ? QStringLiteral("fleet ") : QStringLiteral("fleet ") + group + QLatin1Char(' ');
+    }
     return QDir(d_schedule.folder).filePath(QStringLiteral("Quorvex %1%2.pdf").arg(scope, period.Name()));
 }
 
@@ -79,30 +89,41 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
         return;
     }
     const TCentralSettings central = d_central;
+    const QString group = d_schedule.group;
     d_socket = std::make_shared<TConnectionSocket>();
     d_reader->Start(
-        [this, central, period, socket = d_socket](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
+        [this, central, group, period, socket = d_socket](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
         {
             const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
-            std::map<QString, std::vector<TDatabaseItem>> items;
+            auto snapshot = std::make_shared<TFleetSnapshot>();
+            snapshot->group = group;
+            snapshot->first = period.first;
+            snapshot->last = period.last;
             QString error;
             bool read = central.Open_Connection(name, &error);
             if (read)
             {
-                socket->Note(QSqlDatabase::database(name, false));
-                read = TFleetStatistics::Read_Items(QSqlDatabase::database(name, false), {}, period.first,
-                                                    period.last, &items, &error);
+                QSqlDatabase db = QSqlDatabase::database(name, false);
+                socket->Note(db);
+                snapshot->read_at = TFleetStations::Now(db, &error);
+                read = snapshot->read_at.isValid() && TFleetStations::Read(db, snapshot.get(), &error);
+                for (TFleetSnapshot::TStation &station : snapshot->stations)
+                    station.chosen = station.in_group;
+                TFleetFigures figures(db, snapshot.get());
+                if (read && !figures.Read())
+                {
+                    read = false;
+                    error = figures.Last_Error();
+                }
                 socket->Forget();
-                QSqlDatabase::database(name, false).close();
+                db.close();
+                db = QSqlDatabase();
                 QSqlDatabase::removeDatabase(name);
             }
-            std::vector<TDatabaseItem> all;
-            for (const auto &station : items)
-                all.insert(all.end(), station.second.begin(), station.second.end());
-            return [this, read, error, period, all]()
+            return [this, read, error, period, snapshot]()
             {
                 if (read)
-                    Write(period, all);
+                    Write_Fleet(period, *snapshot);
                 else
                     Fail(error);
             };
@@ -121,14 +142,48 @@ void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period,
 {
     const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
     const TStatistics statistics(items, days, days, *d_calendar);
+    Save(period, [&](QIODevice *file)
+         {
+             return TStatisticsPdf::Write(file, statistics,
+                                          period.kind == TSummarySchedule::DAILY ? TStatistics::DAY
+                                                                                 : TStatistics::WEEK);
+         });
+}
+
+void TScheduledSummaries::Write_Fleet(const TSummarySchedule::TPeriod &period, const TFleetSnapshot &snapshot)
+{
+    const QString range = QStringLiteral("%1 to %2").arg(period.first.toString(Qt::ISODate),
+                                                         period.last.toString(Qt::ISODate));
+    const QString title = snapshot.group.isEmpty()
+                              ? QStringLiteral("Quorvex fleet statistics, %1").arg(range)
+                              : QStringLiteral("Quorvex fleet statistics, %1, %2").arg(snapshot.group, range);
+    std::vector<TStatisticsPdf::TSection> sections(4);
+    sections[0].table = snapshot.station_table;
+    sections[0].chart.reset(TStatisticsCharts::Utilisation_Bars(QStringLiteral("Utilisation per station"),
+                                                                snapshot.utilisation, snapshot.target,
+                                                                TStatisticsPdf::Paper()));
+    sections[1].table = snapshot.program_table;
+    sections[2].table = snapshot.message_table;
+    sections[3].table = snapshot.lost_table;
+    const QStringList summary{
+        QStringLiteral("Stations: %1").arg(snapshot.station_table.Row_Count()),
+        QStringLiteral("Executions: %1").arg(snapshot.executions),
+        QStringLiteral("Executing: %1 h of %2 h scheduled")
+            .arg(QString::number(snapshot.executing_seconds / 3600.0, 'f', 1),
+                 QString::number(snapshot.scheduled_seconds / 3600.0, 'f', 1)),
+        QStringLiteral("Controller messages: %1").arg(snapshot.messages),
+        QStringLiteral("Each station's days and shifts are its own, in its own time zone; its utilisation is "
+                       "measured against its own shift calendar.")};
+    Save(period, [&](QIODevice *file) { return TStatisticsPdf::Write(file, title, summary, &sections); });
+}
+
+void TScheduledSummaries::Save(const TSummarySchedule::TPeriod &period,
+                               const std::function<bool(QIODevice *)> &write)
+{
     const QString file_name = File_Name(period);
     QDir().mkpath(d_schedule.folder);
     QSaveFile file(file_name);
-    if (!file.open(QIODevice::WriteOnly) ||
-        !TStatisticsPdf::Write(&file, statistics,
-                               period.kind == TSummarySchedule::DAILY ? TStatistics::DAY
-                                                                      : TStatistics::WEEK) ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !write(&file) || !file.commit())
     {
         Fail(file_name + QStringLiteral(": ") + file.errorString());
         return;

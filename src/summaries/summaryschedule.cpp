@@ -1,5 +1,7 @@
 #include "src/summaries/summaryschedule.h"
 
+#include "src/common/groupname.h"
+
 #include <QSettings>
 
 namespace
@@ -30,6 +32,7 @@ void TSummarySchedule::Read(QSettings *settings)
     scope = settings->value(QStringLiteral("Scope"), QStringLiteral("station")).toString() == QLatin1String("fleet")
                 ? QStringLiteral("fleet")
                 : QStringLiteral("station");
+    group = TGroupName::Clean(settings->value(QStringLiteral("Group")).toString());
     last_daily = QDate::fromString(settings->value(QStringLiteral("Last_Daily")).toString(), Qt::ISODate);
     last_weekly = QDate::fromString(settings->value(QStringLiteral("Last_Weekly")).toString(), Qt::ISODate);
     settings->endGroup();

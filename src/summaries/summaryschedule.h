@@ -43,6 +43,8 @@ public:
     bool weekly = true;
     // "station" or "fleet".
     QString scope = QStringLiteral("station");
+    // The fleet's stations summed up: one group's (a plant or room); empty: all.
+    QString group;
     QDate last_daily;
     // The Monday of the last week written.
     QDate last_weekly;

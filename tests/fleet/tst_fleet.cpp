@@ -169,16 +169,16 @@ void TTestFleet::Page_Shows_States_And_Today()
              QStringLiteral("executing"));
     QCOMPARE(d_viewer->Station(QStringLiteral("CMM-B"))->program, QStringLiteral("HOUSING"));
     QCOMPARE(Table()->rowCount(), 2);
-    QCOMPARE(Table()->item(1, 1)->text(), QStringLiteral("executing HOUSING"));
+    QCOMPARE(Table()->item(1, 3)->text(), QStringLiteral("executing HOUSING"));
     // Last seven days, both stations: A's eight executions.
     QCOMPARE(d_viewer->page.Snapshot()->station_table.Row_Count(), 2);
-    QCOMPARE(d_viewer->page.Snapshot()->station_table.Row(0).at(1), QStringLiteral("8"));
+    QCOMPARE(d_viewer->page.Snapshot()->station_table.Row(0).at(2), QStringLiteral("8"));
     QCOMPARE(d_viewer->page.Snapshot()->program_table.Row(0).at(0), QStringLiteral("CMM-A"));
     // A's stop going on, and the stations' lost time by reason.
     QCOMPARE(station_a->stop_started, QDateTime(QDate::currentDate(), QTime(1, 0)));
-    QVERIFY2(Table()->item(0, 7)->text().startsWith(QStringLiteral("not classified, ")),
-             qPrintable(Table()->item(0, 7)->text()));
-    QCOMPARE(Table()->item(1, 7)->text(), QString());
+    QVERIFY2(Table()->item(0, 9)->text().startsWith(QStringLiteral("not classified, ")),
+             qPrintable(Table()->item(0, 9)->text()));
+    QCOMPARE(Table()->item(1, 9)->text(), QString());
     const TStatisticsTable &lost = d_viewer->page.Snapshot()->lost_table;
     QCOMPARE(lost.Row_Count(), 2);
     QCOMPARE(lost.Row(0).mid(0, 3), (QStringList{"Machine fault", "unplanned", "30.0"}));
@@ -214,7 +214,7 @@ void TTestFleet::Silent_Station_Said_Once_Between_Viewers()
              qPrintable(said.first()));
     QCOMPARE(TStationActivities::Text(d_other->Station(QStringLiteral("CMM-A"))->state),
              QStringLiteral("silent"));
-    QVERIFY(Table()->item(0, 1)->text().startsWith(QStringLiteral("silent since ")));
+    QVERIFY(Table()->item(0, 3)->text().startsWith(QStringLiteral("silent since ")));
 }
 
 void TTestFleet::Heard_Again_Resolves_Once()

@@ -20,10 +20,14 @@
 namespace
 {
 const int REFRESH_MSEC = 15000;
-const QStringList COLUMNS = {QStringLiteral("Station"),    QStringLiteral("State"),
+const QStringList COLUMNS = {QStringLiteral("Station"),    QStringLiteral("Group"),
+                             QStringLiteral("Local time"), QStringLiteral("State"),
                              QStringLiteral("Since"),      QStringLiteral("Utilisation today"),
                              QStringLiteral("Executions"), QStringLiteral("Messages"),
                              QStringLiteral("Alerts"),     QStringLiteral("Stopped")};
+// The columns of figures, set to the right.
+const int FIRST_FIGURE = 5;
+const int LAST_FIGURE = 7;
 
 QTableView *Table_View(TStatisticsModel *model, QWidget *parent)
 {
@@ -49,11 +53,18 @@ QString State_Text(const TFleetSnapshot::TStation &station)
         return QStringLiteral("waiting for PC-DMIS");
     case TStationActivity::SILENT:
         return QStringLiteral("silent since ") +
-               station.heartbeat.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+               station.Local(station.heartbeat).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     case TStationActivity::OFF:
         break;
     }
     return QStringLiteral("monitor off");
+}
+
+// The station's own wall time and zone, as it told the zone.
+QString Local_Text(const TFleetSnapshot::TStation &station, const QDateTime &now)
+{
+    return station.Local(now).toString(QStringLiteral("ddd HH:mm ")) +
+           (station.zone_name.isEmpty() ? QStringLiteral("(zone not told)") : station.zone_name);
 }
 
 QString Stop_Text(const TFleetSnapshot::TStation &station, const QDateTime &now)
@@ -81,6 +92,9 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
     d_days->addItem(QStringLiteral("Last 7 days"), 7);
     d_days->addItem(QStringLiteral("Last 30 days"), 30);
     d_days->setCurrentIndex(1);
+    d_group = new QComboBox(this);
+    d_group->setObjectName(QStringLiteral("fleet_group"));
+    d_group->addItem(QStringLiteral("All groups"), QString());
     d_status = new QLabel(this);
     d_status->setObjectName(QStringLiteral("fleet_status"));
     d_status->setTextFormat(Qt::PlainText);
@@ -101,8 +115,10 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
     d_tabs->addTab(Table_View(d_lost_model, d_tabs), QStringLiteral("Lost time"));
 
     QHBoxLayout *controls = new QHBoxLayout;
+    controls->addWidget(d_group);
     controls->addWidget(
-        new QLabel(QStringLiteral("Statistics of the selected stations (all when none is):"), this));
+        new QLabel(QStringLiteral("Statistics of the selected stations (all when none is), each in its own days:"),
+                   this));
     controls->addWidget(d_days);
     controls->addStretch(1);
     controls->addWidget(d_status);
@@ -133,6 +149,7 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
             });
     d_timer->start();
     connect(d_days, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &TFleetPage::Refresh);
+    connect(d_group, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &TFleetPage::Refresh);
     connect(d_stations, &QTableWidget::itemSelectionChanged, this, &TFleetPage::Refresh);
 }
 
@@ -153,8 +170,7 @@ QStringList TFleetPage::Chosen() const
 
 void TFleetPage::Refresh()
 {
-    const QDate today = QDate::currentDate();
-    d_feed->Read(Chosen(), today.addDays(1 - d_days->currentData().toInt()), today);
+    d_feed->Read(Chosen(), d_group->currentData().toString(), d_days->currentData().toInt());
 }
 
 void TFleetPage::Show_Failure(const QString &reason)
@@ -172,17 +188,24 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
 {
     d_failing = false;
     d_snapshot = snapshot;
+    Show_Groups(snapshot->groups);
     const QStringList chosen = Chosen();
+    std::vector<const TFleetSnapshot::TStation *> shown;
+    for (const TFleetSnapshot::TStation &station : snapshot->stations)
+        if (station.in_group)
+            shown.push_back(&station);
     // Rebuilding the rows would clear the selection: it is put back by station.
     const QSignalBlocker blocker(d_stations);
-    d_stations->setRowCount(int(snapshot->stations.size()));
-    for (int row = 0; row < int(snapshot->stations.size()); ++row)
+    d_stations->setRowCount(int(shown.size()));
+    for (int row = 0; row < int(shown.size()); ++row)
     {
-        const TFleetSnapshot::TStation &station = snapshot->stations[size_t(row)];
+        const TFleetSnapshot::TStation &station = *shown[size_t(row)];
         const double utilisation = station.Utilisation();
         const QStringList cells{station.name,
+                                station.group,
+                                Local_Text(station, snapshot->read_at),
                                 State_Text(station),
-                                station.since.toString(QStringLiteral("HH:mm")),
+                                station.Local(station.since).toString(QStringLiteral("HH:mm")),
                                 utilisation < 0 ? QStringLiteral("no shift yet")
                                                 : TStatistics::Percent(utilisation) + QStringLiteral(" of ") +
                                                       TStatistics::Percent(station.target),
@@ -195,7 +218,7 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
             QTableWidgetItem *item = new QTableWidgetItem(cells.at(column));
             if (column == 0)
                 item->setData(Qt::UserRole, station.id);
-            if (column >= 3 && column <= 5)
+            if (column >= FIRST_FIGURE && column <= LAST_FIGURE)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (station.state == TStationActivity::SILENT || !station.open_alerts.isEmpty())
                 item->setForeground(QColor(0xb0, 0x20, 0x20));
@@ -212,13 +235,33 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
     d_lost_model->Set_Table(snapshot->lost_table);
     QtCharts::QChart *old = d_chart->chart();
     d_chart->setChart(TStatisticsCharts::Utilisation_Bars(
-        QStringLiteral("Utilisation per station, %1 to %2")
-            .arg(snapshot->first.toString(Qt::ISODate), snapshot->last.toString(Qt::ISODate)),
+        snapshot->days == 1 ? QStringLiteral("Utilisation per station, today (each station's own)")
+                            : QStringLiteral("Utilisation per station, the last %1 days (each station's own)")
+                                  .arg(snapshot->days),
         snapshot->utilisation, snapshot->target, palette()));
     delete old;
     d_status->setText(QStringLiteral("%1 stations, read %2")
-                          .arg(snapshot->stations.size())
+                          .arg(shown.size())
                           .arg(snapshot->read_at.toString(QStringLiteral("HH:mm:ss"))));
     d_status->setToolTip(QString());
     emit Shown();
+}
+
+void TFleetPage::Show_Groups(const QStringList &groups)
+{
+    QStringList known;
+    for (int i = 1; i < d_group->count(); ++i)
+        known << d_group->itemData(i).toString();
+    if (known == groups)
+        return;
+    // A group no station names any more stays chosen until another is.
+    const QString current = d_group->currentData().toString();
+    const QSignalBlocker blocker(d_group);
+    d_group->clear();
+    d_group->addItem(QStringLiteral("All groups"), QString());
+    for (const QString &group : groups)
+        d_group->addItem(group, group);
+    if (!current.isEmpty() && !groups.contains(current))
+        d_group->addItem(current, current);
+    d_group->setCurrentIndex(qMax(0, d_group->findData(current)));
 }

@@ -20,10 +20,11 @@ namespace QtCharts
 class QChartView;
 } // namespace QtCharts
 
-// The "Fleet" page: every station of the central database with its state,
-// today's utilisation against its own shift calendar, executions, messages
-// and open alerts; below, the statistics of the stations selected (all when
-// none is) over the chosen days, with the utilisation of each. Asks the feed
+// The "Fleet" page: every station of the central database (or of one group)
+// with its group, its own local time and zone, its state, today's
+// utilisation against its own shift calendar, executions, messages and open
+// alerts; below, the statistics of the stations selected (all when none is)
+// over the chosen days, each station's own, with the utilisation of each. Asks the feed
 // for a read every quarter minute while shown, and only shows.
 class TFleetPage : public QWidget
 {
@@ -49,9 +50,11 @@ private:
     void Show(std::shared_ptr<const TFleetSnapshot> snapshot);
     void Show_Failure(const QString &reason);
     QStringList Chosen() const;
+    void Show_Groups(const QStringList &groups);
 
     QTableWidget *d_stations;
     QComboBox *d_days;
+    QComboBox *d_group;
     QLabel *d_status;
     QTabWidget *d_tabs;
     TStatisticsModel *d_station_model;

@@ -146,16 +146,6 @@ void Chart(TPages *pages, QPainter *painter, QtCharts::QChart *chart)
     pages->Advance(height + painter->fontMetrics().height());
 }
 
-QPalette Paper()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Base, Qt::white);
-    palette.setColor(QPalette::Text, Qt::black);
-    palette.setColor(QPalette::Mid, QColor(0x80, 0x80, 0x80));
-    palette.setColor(QPalette::Midlight, QColor(0xd8, 0xd8, 0xd8));
-    palette.setColor(QPalette::Highlight, QColor(0x30, 0x60, 0xa0));
-    return palette;
-}
 } // namespace
 
 bool TStatisticsPdf::Write(QIODevice *device, const TStatistics &statistics, TStatistics::TPeriodKind kind)
@@ -165,32 +155,60 @@ bool TStatisticsPdf::Write(QIODevice *device, const TStatistics &statistics, TSt
                                     .arg(statistics.First_Date().toString(Qt::ISODate),
                                          statistics.Last_Date().toString(Qt::ISODate))
                               : QStringLiteral("no dates");
+    const QPalette paper = Paper();
+    std::vector<TSection> sections;
+    const auto add = [&sections](const TStatisticsTable &table, QtCharts::QChart *chart, const QString &note)
+    {
+        sections.emplace_back();
+        sections.back().table = table;
+        sections.back().chart.reset(chart);
+        sections.back().note = note;
+    };
+    add(statistics.Program_Table(), TStatisticsCharts::Execution_Times(statistics, paper), QString());
+    add(statistics.Period_Table(kind), TStatisticsCharts::Utilisation(statistics, kind, paper),
+        TStatistics::Utilisation_Rule());
+    add(statistics.Message_Table(), TStatisticsCharts::Pareto(statistics, paper), QString());
+    add(statistics.Lost_Time().Table(), TStatisticsCharts::Lost_Time(statistics, paper), QString());
+    add(statistics.Pace_Table(), TStatisticsCharts::Pace(statistics, paper), QString());
+    return Write(device, QStringLiteral("Quorvex statistics, %1").arg(range), statistics.Summary_Lines(),
+                 &sections);
+}
+
+bool TStatisticsPdf::Write(QIODevice *device, const QString &title, const QStringList &summary,
+                           std::vector<TSection> *sections)
+{
     QPdfWriter writer(device);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setResolution(300);
-    writer.setTitle(QStringLiteral("Quorvex statistics, %1").arg(range));
+    writer.setTitle(title);
     writer.setCreator(QStringLiteral("Quorvex"));
     QPainter painter;
     if (!painter.begin(&writer))
         return false;
-    TPages pages(&writer, &painter, QStringLiteral("Quorvex statistics, %1").arg(range));
-    const QPalette paper = Paper();
-
+    TPages pages(&writer, &painter, title);
     Paragraph(&pages, &painter, QStringLiteral("Summary"), 14, true);
-    Paragraph(&pages, &painter, statistics.Summary_Lines().join(QLatin1Char('\n')), 9, false);
-    Table(&pages, &painter, statistics.Program_Table());
-    Chart(&pages, &painter, TStatisticsCharts::Execution_Times(statistics, paper));
-    Table(&pages, &painter, statistics.Period_Table(kind));
-    Paragraph(&pages, &painter, TStatistics::Utilisation_Rule(), 8, false);
-    Chart(&pages, &painter, TStatisticsCharts::Utilisation(statistics, kind, paper));
-    Table(&pages, &painter, statistics.Message_Table());
-    Chart(&pages, &painter, TStatisticsCharts::Pareto(statistics, paper));
-    Table(&pages, &painter, statistics.Lost_Time().Table());
-    Chart(&pages, &painter, TStatisticsCharts::Lost_Time(statistics, paper));
-    Table(&pages, &painter, statistics.Pace_Table());
-    Chart(&pages, &painter, TStatisticsCharts::Pace(statistics, paper));
+    Paragraph(&pages, &painter, summary.join(QLatin1Char('\n')), 9, false);
+    for (TSection &section : *sections)
+    {
+        Table(&pages, &painter, section.table);
+        if (!section.note.isEmpty())
+            Paragraph(&pages, &painter, section.note, 8, false);
+        if (section.chart)
+            Chart(&pages, &painter, section.chart.release());
+    }
     return painter.end();
+}
+
+QPalette TStatisticsPdf::Paper()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Mid, QColor(0x80, 0x80, 0x80));
+    palette.setColor(QPalette::Midlight, QColor(0xd8, 0xd8, 0xd8));
+    palette.setColor(QPalette::Highlight, QColor(0x30, 0x60, 0xa0));
+    return palette;
 }
 
 QByteArray TStatisticsPdf::Document(const TStatistics &statistics, TStatistics::TPeriodKind kind)

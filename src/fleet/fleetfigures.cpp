@@ -1,0 +1,239 @@
+#include "src/fleet/fleetfigures.h"
+
+#include "src/central/sqlliteral.h"
+#include "src/statistics/messagecounts.h"
+#include "src/statistics/statistics.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace
+{
+QString Hours(qint64 seconds)
+{
+    return QString::number(seconds / 3600.0, 'f', 1);
+}
+
+QString Mean(qint64 sum, qint64 count)
+{
+    return count > 0 ? QString::number(double(sum) / count, 'f', 1) : QStringLiteral("0.0");
+}
+
+QString Day(const QDate &day)
+{
+    return QStringLiteral("'%1'::date").arg(day.toString(Qt::ISODate));
+}
+} // namespace
+
+TFleetFigures::TFleetFigures(QSqlDatabase db, TFleetSnapshot *snapshot) : d_db(db), d_snapshot(snapshot) {}
+
+qint64 TFleetFigures::Scheduled(const TFleetSnapshot::TStation &station, const QDate &day, const QDateTime &now)
+{
+    const QDateTime from(day, QTime(0, 0), station.zone);
+    const QDateTime to = qMin(QDateTime(day.addDays(1), QTime(0, 0), station.zone), now.toTimeZone(station.zone));
+    qint64 seconds = 0;
+    for (const TShiftCalendar::TInterval &span : station.calendar.Intervals(from, to))
+        seconds += qMax(span.start, from).secsTo(qMin(span.end, to));
+    return qMax<qint64>(seconds, 0);
+}
+
+bool TFleetFigures::Query(QSqlQuery *query, const QString &statement)
+{
+    query->setForwardOnly(true);
+    if (query->exec(statement))
+        return true;
+    d_error = query->lastError().text().trimmed();
+    return false;
+}
+
+QString TFleetFigures::Ranges(bool chosen_only) const
+{
+    const TSqlLiteral sql(d_db);
+    QStringList rows;
+    for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
+    {
+        if (chosen_only && !station.chosen)
+            continue;
+        // The chosen ones' days for the statistics; with every station's today for the table of stations.
+        QDate first = d_snapshot->First_Day(station);
+        QDate last = d_snapshot->Last_Day(station);
+        if (!chosen_only)
+        {
+            first = station.chosen ? qMin(first, station.today) : station.today;
+            last = station.chosen ? qMax(last, station.today) : station.today;
+        }
+        rows << QStringLiteral("(%1,%2,%3)").arg(sql.Text(station.id), Day(first), Day(last));
+    }
+    return rows.isEmpty() ? QString()
+                          : QStringLiteral("WITH r(station_id,first,last) AS (VALUES ") +
+                                rows.join(QLatin1Char(',')) + QStringLiteral(") ");
+}
+
+bool TFleetFigures::Read()
+{
+    if (!Read_Days())
+        return false;
+    Station_Table();
+    const QString ranges = Ranges(true);
+    return Read_Programs(ranges) && Read_Messages(ranges) && Read_Lost_Time(ranges);
+}
+
+bool TFleetFigures::Read_Days()
+{
+    const QString ranges = Ranges(false);
+    QSqlQuery query(d_db);
+    if (!ranges.isEmpty() &&
+        !Query(&query, ranges + QStringLiteral("SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
+                                               "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
+                                               "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last")))
+        return false;
+    while (!ranges.isEmpty() && query.next())
+    {
+        TDay &day = d_days[{query.value(0).toString(), query.value(1).toDate()}];
+        day.executions = query.value(2).toLongLong();
+        day.executing_seconds = query.value(3).toLongLong();
+        day.messages = query.value(4).toLongLong();
+        day.scheduled_seconds = query.value(5).isNull() ? -1 : query.value(5).toLongLong();
+    }
+    for (TFleetSnapshot::TStation &station : d_snapshot->stations)
+    {
+        const auto today = d_days.find({station.id, station.today});
+        if (today != d_days.end())
+        {
+            station.executions_today = int(today->second.executions);
+            station.executing_seconds_today = today->second.executing_seconds;
+            station.messages_today = int(today->second.messages);
+        }
+        station.scheduled_seconds_today = Scheduled(station, station.today, d_snapshot->read_at);
+    }
+    return true;
+}
+
+// Past days count what the station scheduled that day (its calendar then),
+// else what its calendar schedules now; today counts up to the read.
+void TFleetFigures::Station_Table()
+{
+    TFleetSnapshot &snapshot = *d_snapshot;
+    snapshot.station_table = TStatisticsTable(
+        QStringLiteral("Stations"), {QStringLiteral("Station"), QStringLiteral("Group"), QStringLiteral("Executions"),
+                                     QStringLiteral("Executing h"), QStringLiteral("Scheduled h"),
+                                     QStringLiteral("Utilisation"), QStringLiteral("Target"), QStringLiteral("Messages")});
+    snapshot.station_table.Set_Text_Column(1);
+    for (const TFleetSnapshot::TStation &station : snapshot.stations)
+    {
+        if (!station.chosen)
+            continue;
+        TDay sum;
+        qint64 scheduled = 0;
+        for (QDate day = snapshot.First_Day(station); day <= snapshot.Last_Day(station); day = day.addDays(1))
+        {
+            const auto kept = d_days.find({station.id, day});
+            if (kept != d_days.end())
+            {
+                sum.executions += kept->second.executions;
+                sum.executing_seconds += kept->second.executing_seconds;
+                sum.messages += kept->second.messages;
+            }
+            const bool past = day < station.today;
+            scheduled += past && kept != d_days.end() && kept->second.scheduled_seconds >= 0
+                             ? kept->second.scheduled_seconds
+                             : Scheduled(station, day, snapshot.read_at);
+        }
+        const double utilisation = scheduled > 0 ? double(sum.executing_seconds) / scheduled : -1;
+        snapshot.station_table.Add_Row({station.name, station.group, QString::number(sum.executions),
+                                        Hours(sum.executing_seconds), Hours(scheduled),
+                                        TStatistics::Percent(utilisation), TStatistics::Percent(station.target),
+                                        QString::number(sum.messages)});
+        snapshot.utilisation.emplace_back(station.name, utilisation);
+        snapshot.executions += sum.executions;
+        snapshot.executing_seconds += sum.executing_seconds;
+        snapshot.scheduled_seconds += scheduled;
+        snapshot.messages += sum.messages;
+        snapshot.target = qMax(snapshot.target, station.target);
+    }
+}
+
+bool TFleetFigures::Read_Programs(const QString &ranges)
+{
+    TStatisticsTable &table = d_snapshot->program_table;
+    table = TStatisticsTable(QStringLiteral("Programs per station"),
+                             {QStringLiteral("Station"), QStringLiteral("Program"), QStringLiteral("Executions"),
+                              QStringLiteral("Total s"), QStringLiteral("Mean s"), QStringLiteral("Minimum s"),
+                              QStringLiteral("Maximum s"), QStringLiteral("Mean Idle s"),
+                              QStringLiteral("Mean Points"), QStringLiteral("With Messages"), QStringLiteral("Share")});
+    table.Set_Text_Column(1);
+    if (ranges.isEmpty())
+        return true;
+    QSqlQuery query(d_db);
+    if (!Query(&query, ranges + QStringLiteral("SELECT p.station_id,p.name,sum(p.executions),sum(p.executing_seconds),"
+                                               "min(p.shortest),max(p.longest),sum(p.idle_seconds),sum(p.points),"
+                                               "sum(p.with_messages) FROM r JOIN station_day_programs p ON "
+                                               "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last "
+                                               "GROUP BY 1,2")))
+        return false;
+    std::map<QString, QString> names;
+    for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
+        names[station.id] = station.name;
+    std::vector<QStringList> rows;
+    while (query.next())
+    {
+        const qint64 executions = query.value(2).toLongLong();
+        rows.push_back({names[query.value(0).toString()], query.value(1).toString(), QString::number(executions),
+                        query.value(3).toString(), Mean(query.value(3).toLongLong(), executions),
+                        query.value(4).toString(), query.value(5).toString(),
+                        Mean(query.value(6).toLongLong(), executions), Mean(query.value(7).toLongLong(), executions),
+                        query.value(8).toString(),
+                        TStatistics::Percent(executions > 0 ? query.value(8).toDouble() / executions : 0)});
+    }
+    // By station, then most executed first, then by name: the same order at every read.
+    std::sort(rows.begin(), rows.end(),
+              [](const QStringList &a, const QStringList &b)
+              {
+                  if (a.at(0) != b.at(0))
+                      return a.at(0) < b.at(0);
+                  if (a.at(2).toLongLong() != b.at(2).toLongLong())
+                      return a.at(2).toLongLong() > b.at(2).toLongLong();
+                  return a.at(1) < b.at(1);
+              });
+    for (const QStringList &row : rows)
+        table.Add_Row(row);
+    return true;
+}
+
+bool TFleetFigures::Read_Messages(const QString &ranges)
+{
+    TMessageCounts counts;
+    QSqlQuery query(d_db);
+    if (!ranges.isEmpty() &&
+        !Query(&query, ranges + QStringLiteral("SELECT m.message,m.name,sum(m.count) FROM r JOIN station_day_messages m "
+                                               "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last "
+                                               "GROUP BY 1,2 ORDER BY 3 DESC,1,2")))
+        return false;
+    while (!ranges.isEmpty() && query.next())
+        counts.Add(query.value(0).toString(), query.value(1).toString(), query.value(2).toLongLong());
+    d_snapshot->message_table = TMessageCounts::Table(counts.Ranked());
+    return true;
+}
+
+bool TFleetFigures::Read_Lost_Time(const QString &ranges)
+{
+    std::vector<TLostTime::TReason> sums;
+    QSqlQuery query(d_db);
+    if (!ranges.isEmpty() &&
+        !Query(&query, ranges + QStringLiteral("SELECT s.reason,s.planned,sum(s.seconds) FROM r JOIN station_day_stops s "
+                                               "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last "
+                                               "GROUP BY 1,2")))
+        return false;
+    while (!ranges.isEmpty() && query.next())
+    {
+        TLostTime::TReason reason;
+        reason.reason = query.value(0).toString();
+        reason.planned = query.value(1).toBool();
+        reason.seconds = query.value(2).toLongLong();
+        if (reason.seconds > 0)
+            sums.push_back(reason);
+    }
+    d_snapshot->lost_table = TLostTime(sums).Table();
+    return true;
+}
