@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <map>
+
 namespace
 {
 // Rows and bytes per statement: few round trips, no statement of hundreds of megabytes.
@@ -182,13 +184,24 @@ bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
                        "planned=EXCLUDED.planned,note=EXCLUDED.note,change=EXCLUDED.change,"
                        "started_at=EXCLUDED.started_at,ended_at=EXCLUDED.ended_at "
                        "WHERE stops.change<EXCLUDED.change"));
+    // One statement may not touch a row twice: of a stop given twice, its latest change alone.
+    std::map<QDateTime, const TOutgoingStop *> latest;
     for (const TOutgoingStop &row : rows)
         if (row.started.isValid() && row.ended.isValid())
-            stops.Add(Row({d_station, Local(row.started), Local(row.ended),
-                           row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
-                           Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
-                           Text(row.note), QString::number(row.local_id), TSqlLiteral::Instant(row.started),
-                           TSqlLiteral::Instant(row.ended)}));
+        {
+            const TOutgoingStop *&kept = latest[row.started];
+            if (!kept || kept->local_id < row.local_id)
+                kept = &row;
+        }
+    for (const auto &entry : latest)
+    {
+        const TOutgoingStop &row = *entry.second;
+        stops.Add(Row({d_station, Local(row.started), Local(row.ended),
+                       row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
+                       Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
+                       Text(row.note), QString::number(row.local_id), TSqlLiteral::Instant(row.started),
+                       TSqlLiteral::Instant(row.ended)}));
+    }
     return Finish(stops.Flush());
 }
 

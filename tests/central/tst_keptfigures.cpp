@@ -1,0 +1,209 @@
+#include "src/central/centralschema.h"
+#include "src/central/centralwriter.h"
+#include "tests/support/postgresserver.h"
+
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QtTest>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+// The kept figures, and the same computed from the rows they count, in one order.
+const char *const KEPT_DAYS = "SELECT station_id,day,executions,executing_seconds,idle_seconds,points,messages,"
+                              "with_messages FROM station_days WHERE executions<>0 ORDER BY 1,2";
+const char *const ROW_DAYS =
+    "SELECT station_id,opened::date,count(*),sum(execution_seconds),sum(idle_seconds),sum(point_count),"
+    "sum(message_count),count(*) FILTER (WHERE message_count>0) FROM executions GROUP BY 1,2 ORDER BY 1,2";
+const char *const KEPT_PROGRAMS = "SELECT station_id,day,name,executions,executing_seconds,idle_seconds,points,"
+                                  "with_messages%1 FROM station_day_programs ORDER BY 1,2,3";
+const char *const ROW_PROGRAMS =
+    "SELECT station_id,opened::date,name,count(*),sum(execution_seconds),sum(idle_seconds),sum(point_count),"
+    "count(*) FILTER (WHERE message_count>0)%1 FROM executions GROUP BY 1,2,3 ORDER BY 1,2,3";
+const char *const EXTREMES = ",%1(execution_seconds)";
+const char *const KEPT_MESSAGES = "SELECT station_id,day,message,name,count FROM station_day_messages ORDER BY 1,2,3,4";
+const char *const ROW_MESSAGES =
+    "SELECT m.station_id,e.opened::date,m.message,e.name,count(*) FROM execution_messages m JOIN executions e "
+    "USING(station_id,local_id) GROUP BY 1,2,3,4 ORDER BY 1,2,3,4";
+const char *const KEPT_STOPS =
+    "SELECT station_id,day,reason,planned,seconds FROM station_day_stops WHERE seconds<>0 ORDER BY 1,2,3,4";
+const char *const ROW_STOPS =
+    "SELECT station_id,started::date,reason,reason<>'' AND planned,sum(extract(epoch FROM ended-started)::bigint) "
+    "FROM stops GROUP BY 1,2,3,4 ORDER BY 1,2,3,4";
+
+const QStringList STATIONS = {QStringLiteral("tokyo"), QStringLiteral("london"), QStringLiteral("detroit")};
+const QStringList REASONS = {QString(), QStringLiteral("Waiting for parts"), QStringLiteral("Break"),
+                             QStringLiteral("Machine fault")};
+} // namespace
+
+// The figures the central server keeps per station and day, against the
+// same figures computed from the rows after arrivals in any order: batches
+// sent twice, catch-ups out of order, stops classified again, rows removed.
+class TTestKeptFigures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void Kept_Equal_Computed_After_Random_Arrivals();
+    void Stops_Follow_Their_Latest_Change();
+
+private:
+    QStringList Rows(const QString &statement);
+    void Compare(const char *kept, const char *computed);
+    std::vector<TOutgoingExecution> Executions(int count, qint64 first_id);
+
+    TPostgresServer d_server;
+    QString d_database;
+    QRandomGenerator d_random{20261209};
+};
+
+QStringList TTestKeptFigures::Rows(const QString &statement)
+{
+    QStringList rows;
+    QSqlQuery query(d_server.Connection(d_database));
+    if (!query.exec(statement))
+        qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+    while (query.next())
+    {
+        QStringList cells;
+        for (int i = 0; i < query.record().count(); ++i)
+            cells << query.value(i).toString();
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+void TTestKeptFigures::Compare(const char *kept, const char *computed)
+{
+    const QStringList from_rows = Rows(QLatin1String(computed));
+    QVERIFY(!from_rows.isEmpty());
+    QCOMPARE(Rows(QLatin1String(kept)), from_rows);
+}
+
+void TTestKeptFigures::initTestCase()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    d_database = d_server.New_Database();
+    int version = 0;
+    QString error;
+    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error), TCentralSchema::READY);
+}
+
+// Executions over twenty days around midnight, some with messages, some
+// with a name a B-tree could not hold.
+std::vector<TOutgoingExecution> TTestKeptFigures::Executions(int count, qint64 first_id)
+{
+    std::vector<TOutgoingExecution> rows;
+    const QDateTime start(QDate(2026, 3, 20), QTime(0, 0), Qt::UTC);
+    for (int i = 0; i < count; ++i)
+    {
+        TOutgoingExecution row;
+        row.local_id = first_id + i;
+        row.name = d_random.bounded(50) == 0 ? QString(3000, QLatin1Char('N')) + QString::number(i % 3)
+                                               : QStringLiteral("PART-%1").arg(d_random.bounded(6));
+        row.revision = QStringLiteral("A");
+        row.opened = start.addSecs(d_random.bounded(20 * 86400));
+        row.execution_seconds = 10 + int(d_random.bounded(3000));
+        row.idle_seconds = int(d_random.bounded(300));
+        row.point_count = int(d_random.bounded(500));
+        for (int m = int(d_random.bounded(4)) - 1; m > 0; --m)
+            row.messages << QStringLiteral("Probe hit %1").arg(d_random.bounded(3));
+        for (int m = d_random.bounded(40) == 0 ? 250 : 0; m > 0; --m)
+            row.messages << QStringLiteral("Drive fault");
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void TTestKeptFigures::Kept_Equal_Computed_After_Random_Arrivals()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QStringList zones = {QStringLiteral("Asia/Tokyo"), QStringLiteral("Europe/London"),
+                               QStringLiteral("America/Detroit")};
+    for (int s = 0; s < STATIONS.size(); ++s)
+    {
+        TCentralWriter writer(d_server.Connection(d_database), STATIONS.at(s));
+        writer.Set_Time_Zone(QTimeZone(zones.at(s).toUtf8()));
+        const std::vector<TOutgoingExecution> all = Executions(600, 1);
+        // Batches of any size, sent in any order (a catch-up after another's), some twice.
+        std::vector<std::vector<TOutgoingExecution>> batches;
+        for (size_t at = 0; at < all.size();)
+        {
+            const size_t size = std::min(all.size() - at, size_t(1 + d_random.bounded(250)));
+            batches.emplace_back(all.begin() + long(at), all.begin() + long(at + size));
+            at += size;
+        }
+        for (size_t again = batches.size() / 2; again > 0; --again)
+            batches.push_back(batches[d_random.bounded(quint32(batches.size()))]);
+        std::shuffle(batches.begin(), batches.end(), std::mt19937(d_random.generate()));
+        for (const std::vector<TOutgoingExecution> &batch : batches)
+            QVERIFY2(writer.Insert_Executions(batch), qPrintable(writer.Last_Error()));
+    }
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")), 1800);
+    Compare(KEPT_DAYS, ROW_DAYS);
+    Compare(QString::fromLatin1(KEPT_PROGRAMS).arg(QStringLiteral(",shortest,longest")).toLatin1(),
+            QString::fromLatin1(ROW_PROGRAMS)
+                .arg(QString::fromLatin1(EXTREMES).arg(QStringLiteral("min")) +
+                     QString::fromLatin1(EXTREMES).arg(QStringLiteral("max")))
+                .toLatin1());
+    Compare(KEPT_MESSAGES, ROW_MESSAGES);
+
+    // An administrator removing a station's old rows takes them out of the figures too.
+    QSqlQuery query(d_server.Connection(d_database));
+    QVERIFY(query.exec(QStringLiteral("DELETE FROM executions WHERE station_id='london' AND local_id%3=0")));
+    Compare(KEPT_DAYS, ROW_DAYS);
+    Compare(QString::fromLatin1(KEPT_PROGRAMS).arg(QString()).toLatin1(),
+            QString::fromLatin1(ROW_PROGRAMS).arg(QString()).toLatin1());
+}
+
+void TTestKeptFigures::Stops_Follow_Their_Latest_Change()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    for (const QString &station : STATIONS)
+    {
+        TCentralWriter writer(d_server.Connection(d_database), station);
+        // Each stop as it stood at each change: open, ended, classified, classified again.
+        std::vector<TOutgoingStop> versions;
+        qint64 change = 0;
+        qint64 latest_changes = 0;
+        for (int i = 0; i < 80; ++i)
+        {
+            TOutgoingStop stop;
+            stop.started = QDateTime(QDate(2026, 3, 27), QTime(0, 0), Qt::UTC).addSecs(i * 7200);
+            for (int step = int(1 + d_random.bounded(4)); step > 0; --step)
+            {
+                stop.local_id = ++change;
+                stop.ended = stop.started.addSecs(300 + d_random.bounded(6000));
+                stop.open = step > 1;
+                stop.reason = REASONS.at(int(d_random.bounded(REASONS.size())));
+                stop.planned = stop.reason == QLatin1String("Break") || d_random.bounded(5) == 0;
+                versions.push_back(stop);
+            }
+            latest_changes += change;
+        }
+        // Out of order and twice: an older change never overwrites a newer one.
+        std::vector<TOutgoingStop> sent = versions;
+        sent.insert(sent.end(), versions.begin(), versions.begin() + long(versions.size() / 3));
+        std::shuffle(sent.begin(), sent.end(), std::mt19937(d_random.generate()));
+        for (size_t at = 0; at < sent.size(); at += 17)
+        {
+            const std::vector<TOutgoingStop> batch(sent.begin() + long(at),
+                                                   sent.begin() + long(std::min(sent.size(), at + 17)));
+            QVERIFY2(writer.Upsert_Stops(batch), qPrintable(writer.Last_Error()));
+        }
+        // Every stop as its latest change left it.
+        QCOMPARE(d_server.Count(d_database,
+                                QStringLiteral("SELECT sum(change) FROM stops WHERE station_id='%1'").arg(station)),
+                 int(latest_changes));
+    }
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stops")), 240);
+    Compare(KEPT_STOPS, ROW_STOPS);
+}
+
+QTEST_GUILESS_MAIN(TTestKeptFigures)
+#include "tst_keptfigures.moc"
