@@ -4,6 +4,8 @@
 //   GUI thread per stored entry, and the Fleet page over 20 stations of
 //   50,000 executions each.
 #include "bench/benchmarkfile.h"
+#include "bench/benchmeasure.h"
+#include "bench/companyfleet.h"
 #include "src/central/central.h"
 #include "src/central/forwarder.h"
 #include "src/common/localzone.h"
@@ -30,43 +32,12 @@
 
 namespace
 {
-QTextStream out(stdout);
-
-void Print(const QString &figure, double msec, double target_msec)
-{
-    out << QStringLiteral("%1 %2 ms   (target %3 ms)\n")
-               .arg(figure, -52)
-               .arg(msec, 10, 'f', 1)
-               .arg(target_msec);
-    out.flush();
-}
-
-bool Wait_For(const std::function<bool()> &done, int timeout_msec)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeout_msec)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
+using M = TBenchMeasure;
 
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// The longest the GUI thread's event loop was held while WORK ran to its end.
-double Longest_Hold(const std::function<bool()> &done, int timeout_msec)
-{
-    QElapsedTimer since;
-    since.start();
-    qint64 longest = 0;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&]() { longest = std::max(longest, since.restart()); });
-    tick.start(5);
-    Wait_For(done, timeout_msec);
-    return double(longest);
 }
 
 TDatabaseItem Entry(int i)
@@ -102,8 +73,8 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
     TCentral central(&settings, file, &recorder, &clock);
     QObject::connect(central.Forwarder(), &TCentralForwarder::Waiting, &central,
                      [&waiting](int count) { waiting = count; });
-    Wait_For([&waiting]() { return waiting == 0; }, 600000);
-    Print(QStringLiteral("Forwarding %1 executions to a new database").arg(shape.executions),
+    M::Wait_For([&waiting]() { return waiting == 0; }, 600000);
+    M::Print(QStringLiteral("Forwarding %1 executions to a new database").arg(shape.executions),
           forwarding.elapsed(), 10000);
 
     // Each stored entry costs the GUI thread what it did before, and a posted wake-up.
@@ -115,7 +86,7 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
         journal.Add_Program_Entry(Entry(2 * i));
         central.Wake();
         with.push_back(timer.nsecsElapsed() / 1e6);
-        Wait_For([&waiting]() { return waiting == 0; }, 10000);
+        M::Wait_For([&waiting]() { return waiting == 0; }, 10000);
     }
     central.Stop();
     for (int i = 0; i < 41; ++i)
@@ -125,70 +96,28 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
         journal.Add_Program_Entry(Entry(2 * i + 1));
         without.push_back(timer.nsecsElapsed() / 1e6);
     }
-    Print(QStringLiteral("Storing one entry, no central database"), Median(without), 20);
-    Print(QStringLiteral("Storing one entry, forwarding on"), Median(with), 20);
-    Print(QStringLiteral("  added by forwarding on the GUI thread"),
+    M::Print(QStringLiteral("Storing one entry, no central database"), Median(without), 20);
+    M::Print(QStringLiteral("Storing one entry, forwarding on"), Median(with), 20);
+    M::Print(QStringLiteral("  added by forwarding on the GUI thread"),
           std::max(0.0, Median(with) - Median(without)), 5);
 }
 } // namespace
 
-namespace
+// --stations N and --executions N shape the company (500 and 10,000,000 by default).
+TCompanyFleet::TShape Company_Shape(const QStringList &arguments)
 {
-// The room: 20 stations of 50,000 executions each, and the Fleet page reading it.
-int Measure_Room(TPostgresServer &server)
-{
-    QSqlQuery query(server.Connection(QStringLiteral("bench")));
-    const bool filled =
-        query.exec(
-            QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,shift_calendar) "
-                           "SELECT 'station-'||s,'CMM-'||s,'executing','PART_1',now(),'' "
-                           "FROM generate_series(1,20) s")) &&
-        query.exec(QStringLiteral(
-            "INSERT INTO "
-            "executions(station_id,local_id,name,revision,date_text,time_text,opened,execution_seconds,"
-            "idle_seconds,point_count,message_count) SELECT 'station-'||s,i,'PART_'||(i%300),'A','','',"
-            "date_trunc('day',now())::timestamp - (i%1825)*interval '1 day' + (i%600)*interval '1 minute',"
-            "60+i%900,i%30,i%50,i%2 FROM generate_series(1,20) s, generate_series(1,50000) i")) &&
-        query.exec(QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) "
-                                  "SELECT station_id,local_id,0,'Probe hit unexpected '||(local_id%17) "
-                                  "FROM executions WHERE message_count=1 AND station_id LIKE 'station-%'")) &&
-        query.exec(QStringLiteral("ANALYZE"));
-    if (!filled)
+    TCompanyFleet::TShape shape;
+    for (int i = 1; i + 1 < arguments.size(); ++i)
     {
-        out << "cannot fill the room: " << query.lastError().text() << "\n";
-        return 1;
+        if (arguments.at(i) == QLatin1String("--stations"))
+            shape.stations = qMax(1, arguments.at(i + 1).toInt());
+        if (arguments.at(i) == QLatin1String("--executions"))
+            shape.executions = qMax<qint64>(shape.stations, arguments.at(i + 1).toLongLong());
     }
-    TAlertSettings alerts;
-    for (const char *period : {"Last 7 days", "Last 30 days"})
-    {
-        TFleetFeed feed(server.Settings(QStringLiteral("bench"), QStringLiteral("VIEWER")), alerts);
-        TFleetPage page(&feed);
-        page.resize(1200, 800);
-        bool shown = false;
-        QObject::connect(&page, &TFleetPage::Shown, [&shown]() { shown = true; });
-        QElapsedTimer timer;
-        timer.start();
-        page.show();
-        const double hold = Longest_Hold([&shown]() { return shown; }, 60000);
-        const double first = timer.elapsed();
-        if (QLatin1String(period) == QLatin1String("Last 30 days"))
-        {
-            // The choice of days is the page's own: the first read was of seven.
-            QComboBox *days = page.findChild<QComboBox *>();
-            shown = false;
-            timer.restart();
-            days->setCurrentIndex(2);
-            const double changed_hold = Longest_Hold([&shown]() { return shown; }, 60000);
-            Print(QStringLiteral("Fleet page, 20 x 50,000: 30 days shown"), timer.elapsed(), 2000);
-            Print(QStringLiteral("  longest hold of the event loop"), changed_hold, 100);
-            continue;
-        }
-        Print(QStringLiteral("Fleet page, 20 x 50,000: shown (7 days)"), first, 2000);
-        Print(QStringLiteral("  longest hold of the event loop"), hold, 100);
-    }
-    return 0;
+    shape.groups = qMin(shape.groups, shape.stations);
+    shape.forwarding = qMin(shape.forwarding, shape.stations);
+    return shape;
 }
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -196,13 +125,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     if (!TPostgresServer::Missing().isEmpty())
     {
-        out << "no PostgreSQL server can run here: " << TPostgresServer::Missing() << "\n";
+        M::Say(QStringLiteral("no PostgreSQL server can run here: ") + TPostgresServer::Missing());
         return 1;
     }
     TPostgresServer server;
     if (!server.Start() || !server.Create_Database(QStringLiteral("bench")))
     {
-        out << "the server did not start: " << server.Last_Error() << "\n";
+        M::Say(QStringLiteral("the server did not start: ") + server.Last_Error());
         return 1;
     }
     QTemporaryDir folder;
@@ -211,10 +140,18 @@ int main(int argc, char *argv[])
     TBenchmarkFile::TShape shape;
     if (!TBenchmarkFile::Generate(file, shape, &error))
     {
-        out << "cannot generate " << file << ": " << error << "\n";
+        M::Say(QStringLiteral("cannot generate %1: %2").arg(file, error));
         return 1;
     }
-
     Measure_Forwarding(server, folder, file, shape);
-    return Measure_Room(server);
+
+    if (!server.Create_Database(QStringLiteral("company")))
+        return 1;
+    TCompanyFleet company(&server, QStringLiteral("company"), Company_Shape(application.arguments()));
+    if (!company.Generate())
+        return 1;
+    company.Measure_Page();
+    company.Measure_Disk();
+    company.Measure_Catch_Up();
+    return 0;
 }
