@@ -22,7 +22,7 @@ public:
 
     // The station's time zone (the system's unless set): its local times
     // are sent in it, and its name with the heartbeat.
-    void Set_Time_Zone(const QTimeZone &zone) { d_zone = zone; }
+    void Set_Time_Zone(const QTimeZone &zone);
 
     bool Insert_Executions(const std::vector<TOutgoingExecution> &rows);
     bool Insert_Usage(const std::vector<TOutgoingUsage> &rows);
@@ -52,6 +52,7 @@ private:
     QSqlDatabase d_db;
     QString d_station;
     QTimeZone d_zone;
+    bool d_system_zone;
     QString d_last_error;
 };
 
