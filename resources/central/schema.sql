@@ -174,9 +174,10 @@ CREATE OR REPLACE FUNCTION quorvex_keep_messages() RETURNS trigger LANGUAGE plpg
 BEGIN
   INSERT INTO station_day_messages AS m
     SELECT a.station_id, e.opened::date, a.message, e.name, count(*)
-    -- Each execution by its key: the planner cannot know how few rows a batch adds.
+    -- Each execution by its key (OFFSET 0 keeps the lookup per row): the planner cannot
+    -- know how few rows a batch adds, and would read all the executions for them.
     FROM added a CROSS JOIN LATERAL (SELECT x.opened, x.name FROM executions x
-                                     WHERE x.station_id = a.station_id AND x.local_id = a.local_id) e
+                                     WHERE x.station_id = a.station_id AND x.local_id = a.local_id OFFSET 0) e
     WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
   ON CONFLICT (station_id, day, md5(message), md5(name)) DO UPDATE SET count = m.count + EXCLUDED.count;
   RETURN NULL;

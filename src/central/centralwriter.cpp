@@ -11,7 +11,7 @@
 namespace
 {
 // Rows and bytes per statement: few round trips, no statement of hundreds of megabytes.
-const int ROWS_PER_STATEMENT = 200;
+const int ROWS_PER_STATEMENT = 500;
 const int CHARACTERS_PER_STATEMENT = 4 << 20;
 
 // Values already quoted, as one row of a VALUES list. Joined, never put

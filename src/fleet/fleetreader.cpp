@@ -1,16 +1,11 @@
 #include "src/fleet/fleetreader.h"
 
 #include "src/central/connectionsocket.h"
+#include "src/fleet/fleetfigures.h"
 #include "src/fleet/fleetsilence.h"
 #include "src/fleet/fleetstations.h"
-#include "src/fleet/fleetfigures.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QUuid>
-#include <QVariant>
-
-
 
 void TFleetReader::Set_Now(const QDateTime &now)
 {
