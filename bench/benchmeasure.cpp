@@ -14,7 +14,10 @@ QTextStream out(stdout);
 
 void TBenchMeasure::Print(const QString &figure, double msec, double target_msec)
 {
-    out << QStringLiteral("%1 %2 ms   (target %3 ms)\n").arg(figure, -60).arg(msec, 10, 'f', 1).arg(target_msec);
+    out << QStringLiteral("%1 %2 ms   (target %3 ms)\n")
+               .arg(figure, -60)
+               .arg(msec, 10, 'f', 1)
+               .arg(target_msec);
     out.flush();
 }
 

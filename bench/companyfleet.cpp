@@ -43,7 +43,8 @@ const int LONG_WAIT_MSEC = 600000;
 
 QString Quoted(const QString &text)
 {
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
 }
 } // namespace
 
@@ -74,11 +75,12 @@ bool TCompanyFleet::Generate()
     for (int z = 0; z < d_shape.zones; ++z)
         zones << Quoted(ZONES.at(z % ZONES.size()));
     // Stations in groups of plants and rooms, each in a zone, with the default calendar.
-    if (!Run(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,shift_calendar,"
-                            "time_zone,group_name,state_since_at) SELECT 'station-'||s,'CMM-'||lpad(s::text,4,'0'),"
-                            "'executing','PART_1',now()::timestamp,%1,(ARRAY[%2])[1+mod(s,%3)],"
-                            "'Plant '||(1+mod(s,%4)/5)||' / Room '||chr(65+mod(mod(s,%4),5)),now() "
-                            "FROM generate_series(1,%5) s")
+    if (!Run(QStringLiteral(
+                 "INSERT INTO stations(station_id,name,state,program,state_since,shift_calendar,"
+                 "time_zone,group_name,state_since_at) SELECT 'station-'||s,'CMM-'||lpad(s::text,4,'0'),"
+                 "'executing','PART_1',now()::timestamp,%1,(ARRAY[%2])[1+mod(s,%3)],"
+                 "'Plant '||(1+mod(s,%4)/5)||' / Room '||chr(65+mod(mod(s,%4),5)),now() "
+                 "FROM generate_series(1,%5) s")
                  .arg(Quoted(TShiftCalendar().Line()), zones.join(QLatin1Char(',')))
                  .arg(d_shape.zones)
                  .arg(d_shape.groups)
@@ -95,36 +97,42 @@ bool TCompanyFleet::Generate()
                                                 "t.station_id='station-'||s")
                                      .arg(first)
                                      .arg(last);
-        const QString opened = QStringLiteral("(current_date-((%1-i)*%2/%1)::int)+(mod(i*7919,57600)+21600)*interval "
-                                              "'1 second'")
-                                   .arg(per_station)
-                                   .arg(d_shape.days);
-        if (!Run(QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
-                                "opened,opened_at,execution_seconds,idle_seconds,point_count,message_count) "
-                                "SELECT t.station_id,i,'PART_'||mod(i*31+s,40),'A','','',%1,(%1) AT TIME ZONE "
-                                "t.time_zone,60+mod(i*7,900),mod(i,30),mod(i,50),(mod(i,10)=0)::int %2, "
-                                "generate_series(1,%3) i")
-                     .arg(opened, stations)
-                     .arg(per_station)) ||
-            !Run(QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) SELECT "
-                                "station_id,local_id,0,'Probe hit unexpected '||mod(local_id,17) FROM executions "
-                                "WHERE message_count=1 AND station_id IN (SELECT 'station-'||s FROM "
-                                "generate_series(%1,%2) s)")
+        const QString opened =
+            QStringLiteral("(current_date-((%1-i)*%2/%1)::int)+(mod(i*7919,57600)+21600)*interval "
+                           "'1 second'")
+                .arg(per_station)
+                .arg(d_shape.days);
+        if (!Run(
+                QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
+                               "opened,opened_at,execution_seconds,idle_seconds,point_count,message_count) "
+                               "SELECT t.station_id,i,'PART_'||mod(i*31+s,40),'A','','',%1,(%1) AT TIME ZONE "
+                               "t.time_zone,60+mod(i*7,900),mod(i,30),mod(i,50),(mod(i,10)=0)::int %2, "
+                               "generate_series(1,%3) i")
+                    .arg(opened, stations)
+                    .arg(per_station)) ||
+            !Run(QStringLiteral(
+                     "INSERT INTO execution_messages(station_id,local_id,position,message) SELECT "
+                     "station_id,local_id,0,'Probe hit unexpected '||mod(local_id,17) FROM executions "
+                     "WHERE message_count=1 AND station_id IN (SELECT 'station-'||s FROM "
+                     "generate_series(%1,%2) s)")
                      .arg(first)
                      .arg(last)) ||
             // A stop a day, most of them given a reason.
-            !Run(QStringLiteral("INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change,"
-                                "started_at,ended_at) SELECT t.station_id,d+interval '10 hours',d+interval '10 "
-                                "hours'+(10+mod(s,50))*interval '1 minute',false,(ARRAY['','Waiting for parts','Break',"
-                                "'Machine fault','Setup'])[1+mod(s+(d::date-date '2000-01-01'),5)],'operator',"
-                                "mod(s+(d::date-date '2000-01-01'),5)=2,'',1,NULL,NULL %1, generate_series(current_date"
-                                "-%2,current_date,interval '1 day') d")
+            !Run(QStringLiteral(
+                     "INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change,"
+                     "started_at,ended_at) SELECT t.station_id,d+interval '10 hours',d+interval '10 "
+                     "hours'+(10+mod(s,50))*interval '1 minute',false,(ARRAY['','Waiting for parts','Break',"
+                     "'Machine fault','Setup'])[1+mod(s+(d::date-date '2000-01-01'),5)],'operator',"
+                     "mod(s+(d::date-date '2000-01-01'),5)=2,'',1,NULL,NULL %1, generate_series(current_date"
+                     "-%2,current_date,interval '1 day') d")
                      .arg(stations)
                      .arg(d_shape.days)))
             return false;
     }
     const bool analysed = Run(QStringLiteral("VACUUM ANALYZE"));
-    M::Print(QStringLiteral("Making %1 executions of %2 stations on the server").arg(d_shape.executions).arg(d_shape.stations),
+    M::Print(QStringLiteral("Making %1 executions of %2 stations on the server")
+                 .arg(d_shape.executions)
+                 .arg(d_shape.stations),
              timer.elapsed(), 0);
     return analysed;
 }
@@ -183,8 +191,9 @@ void TCompanyFleet::Measure_Disk()
     }
     const double millions = query.value(0).toDouble() / 1e6;
     const auto megabytes = [&](int column) { return query.value(column).toDouble() / 1048576 / millions; };
-    M::Say(QStringLiteral("Server's disk per million executions: %1 MB rows and indexes with their messages, %2 MB "
-                          "kept figures, %3 MB stops (a stop a day per station); %4 MB the whole database")
+    M::Say(QStringLiteral(
+               "Server's disk per million executions: %1 MB rows and indexes with their messages, %2 MB "
+               "kept figures, %3 MB stops (a stop a day per station); %4 MB the whole database")
                .arg(megabytes(1), 0, 'f', 0)
                .arg(megabytes(2), 0, 'f', 0)
                .arg(megabytes(3), 0, 'f', 0)
@@ -261,7 +270,11 @@ void TCompanyFleet::Measure_Catch_Up()
     stop = true;
     for (std::thread &other : others)
         other.join();
-    M::Print(QStringLiteral("Catch-up of %1 executions while %2 stations forward").arg(d_shape.catch_up).arg(d_shape.forwarding),
+    M::Print(QStringLiteral("Catch-up of %1 executions while %2 stations forward")
+                 .arg(d_shape.catch_up)
+                 .arg(d_shape.forwarding),
              elapsed, 120000);
-    M::Say(QStringLiteral("  the %1 stations wrote %2 executions meanwhile").arg(d_shape.forwarding).arg(written.load()));
+    M::Say(QStringLiteral("  the %1 stations wrote %2 executions meanwhile")
+               .arg(d_shape.forwarding)
+               .arg(written.load()));
 }

@@ -75,7 +75,7 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
                      [&waiting](int count) { waiting = count; });
     M::Wait_For([&waiting]() { return waiting == 0; }, 600000);
     M::Print(QStringLiteral("Forwarding %1 executions to a new database").arg(shape.executions),
-          forwarding.elapsed(), 10000);
+             forwarding.elapsed(), 10000);
 
     // Each stored entry costs the GUI thread what it did before, and a posted wake-up.
     std::vector<double> with, without;
@@ -99,7 +99,7 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
     M::Print(QStringLiteral("Storing one entry, no central database"), Median(without), 20);
     M::Print(QStringLiteral("Storing one entry, forwarding on"), Median(with), 20);
     M::Print(QStringLiteral("  added by forwarding on the GUI thread"),
-          std::max(0.0, Median(with) - Median(without)), 5);
+             std::max(0.0, Median(with) - Median(without)), 5);
 }
 } // namespace
 

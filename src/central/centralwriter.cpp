@@ -165,17 +165,19 @@ bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
     if (!Begin())
         return false;
     // An end sent before its start (never so, but harmless) keeps both once both came.
-    TRows alerts(this,
-                 QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended,started_at,"
-                                "ended_at) VALUES"),
-                 QStringLiteral(" ON CONFLICT (station_id,alert_key) DO UPDATE SET "
-                                "ended=COALESCE(EXCLUDED.ended,alerts.ended),"
-                                "ended_at=COALESCE(EXCLUDED.ended_at,alerts.ended_at)"));
+    TRows alerts(
+        this,
+        QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started,ended,started_at,"
+                       "ended_at) VALUES"),
+        QStringLiteral(" ON CONFLICT (station_id,alert_key) DO UPDATE SET "
+                       "ended=COALESCE(EXCLUDED.ended,alerts.ended),"
+                       "ended_at=COALESCE(EXCLUDED.ended_at,alerts.ended_at)"));
     // One statement may not touch a row twice: a start and its end go in statements of their own.
     for (const TOutgoingAlert &row : rows)
     {
-        alerts.Add(Row({d_station, Text(row.key), Text(row.kind), Text(row.detail), Local(row.started),
-                        Local(row.ended), TSqlLiteral::Instant(row.started), TSqlLiteral::Instant(row.ended)}));
+        alerts.Add(
+            Row({d_station, Text(row.key), Text(row.kind), Text(row.detail), Local(row.started),
+                 Local(row.ended), TSqlLiteral::Instant(row.started), TSqlLiteral::Instant(row.ended)}));
         alerts.Flush();
     }
     return Finish(alerts.Flush());

@@ -28,10 +28,12 @@ QString Day(const QDate &day)
 
 TFleetFigures::TFleetFigures(QSqlDatabase db, TFleetSnapshot *snapshot) : d_db(db), d_snapshot(snapshot) {}
 
-qint64 TFleetFigures::Scheduled(const TFleetSnapshot::TStation &station, const QDate &day, const QDateTime &now)
+qint64 TFleetFigures::Scheduled(const TFleetSnapshot::TStation &station, const QDate &day,
+                                const QDateTime &now)
 {
     const QDateTime from(day, QTime(0, 0), station.zone);
-    const QDateTime to = qMin(QDateTime(day.addDays(1), QTime(0, 0), station.zone), now.toTimeZone(station.zone));
+    const QDateTime to =
+        qMin(QDateTime(day.addDays(1), QTime(0, 0), station.zone), now.toTimeZone(station.zone));
     qint64 seconds = 0;
     for (const TShiftCalendar::TInterval &span : station.calendar.Intervals(from, to))
         seconds += qMax(span.start, from).secsTo(qMin(span.end, to));
@@ -84,9 +86,10 @@ bool TFleetFigures::Read_Days()
     const QString ranges = Ranges(false);
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
-        !Query(&query, ranges + QStringLiteral("SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
-                                               "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
-                                               "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last")))
+        !Query(&query,
+               ranges + QStringLiteral("SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
+                                       "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
+                                       "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last")))
         return false;
     while (!ranges.isEmpty() && query.next())
     {
@@ -115,10 +118,11 @@ bool TFleetFigures::Read_Days()
 void TFleetFigures::Station_Table()
 {
     TFleetSnapshot &snapshot = *d_snapshot;
-    snapshot.station_table = TStatisticsTable(
-        QStringLiteral("Stations"), {QStringLiteral("Station"), QStringLiteral("Group"), QStringLiteral("Executions"),
-                                     QStringLiteral("Executing h"), QStringLiteral("Scheduled h"),
-                                     QStringLiteral("Utilisation"), QStringLiteral("Target"), QStringLiteral("Messages")});
+    snapshot.station_table = TStatisticsTable(QStringLiteral("Stations"),
+                                              {QStringLiteral("Station"), QStringLiteral("Group"),
+                                               QStringLiteral("Executions"), QStringLiteral("Executing h"),
+                                               QStringLiteral("Scheduled h"), QStringLiteral("Utilisation"),
+                                               QStringLiteral("Target"), QStringLiteral("Messages")});
     snapshot.station_table.Set_Text_Column(1);
     for (const TFleetSnapshot::TStation &station : snapshot.stations)
     {
@@ -143,8 +147,8 @@ void TFleetFigures::Station_Table()
         const double utilisation = scheduled > 0 ? double(sum.executing_seconds) / scheduled : -1;
         snapshot.station_table.Add_Row({station.name, station.group, QString::number(sum.executions),
                                         Hours(sum.executing_seconds), Hours(scheduled),
-                                        TStatistics::Percent(utilisation), TStatistics::Percent(station.target),
-                                        QString::number(sum.messages)});
+                                        TStatistics::Percent(utilisation),
+                                        TStatistics::Percent(station.target), QString::number(sum.messages)});
         snapshot.utilisation.emplace_back(station.name, utilisation);
         snapshot.executions += sum.executions;
         snapshot.executing_seconds += sum.executing_seconds;
@@ -157,20 +161,22 @@ void TFleetFigures::Station_Table()
 bool TFleetFigures::Read_Programs(const QString &ranges)
 {
     TStatisticsTable &table = d_snapshot->program_table;
-    table = TStatisticsTable(QStringLiteral("Programs per station"),
-                             {QStringLiteral("Station"), QStringLiteral("Program"), QStringLiteral("Executions"),
-                              QStringLiteral("Total s"), QStringLiteral("Mean s"), QStringLiteral("Minimum s"),
-                              QStringLiteral("Maximum s"), QStringLiteral("Mean Idle s"),
-                              QStringLiteral("Mean Points"), QStringLiteral("With Messages"), QStringLiteral("Share")});
+    table = TStatisticsTable(
+        QStringLiteral("Programs per station"),
+        {QStringLiteral("Station"), QStringLiteral("Program"), QStringLiteral("Executions"),
+         QStringLiteral("Total s"), QStringLiteral("Mean s"), QStringLiteral("Minimum s"),
+         QStringLiteral("Maximum s"), QStringLiteral("Mean Idle s"), QStringLiteral("Mean Points"),
+         QStringLiteral("With Messages"), QStringLiteral("Share")});
     table.Set_Text_Column(1);
     if (ranges.isEmpty())
         return true;
     QSqlQuery query(d_db);
-    if (!Query(&query, ranges + QStringLiteral("SELECT p.station_id,p.name,sum(p.executions),sum(p.executing_seconds),"
-                                               "min(p.shortest),max(p.longest),sum(p.idle_seconds),sum(p.points),"
-                                               "sum(p.with_messages) FROM r JOIN station_day_programs p ON "
-                                               "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last "
-                                               "GROUP BY 1,2")))
+    if (!Query(&query, ranges + QStringLiteral(
+                                    "SELECT p.station_id,p.name,sum(p.executions),sum(p.executing_seconds),"
+                                    "min(p.shortest),max(p.longest),sum(p.idle_seconds),sum(p.points),"
+                                    "sum(p.with_messages) FROM r JOIN station_day_programs p ON "
+                                    "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last "
+                                    "GROUP BY 1,2")))
         return false;
     std::map<QString, QString> names;
     for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
@@ -179,11 +185,11 @@ bool TFleetFigures::Read_Programs(const QString &ranges)
     while (query.next())
     {
         const qint64 executions = query.value(2).toLongLong();
-        rows.push_back({names[query.value(0).toString()], query.value(1).toString(), QString::number(executions),
-                        query.value(3).toString(), Mean(query.value(3).toLongLong(), executions),
-                        query.value(4).toString(), query.value(5).toString(),
-                        Mean(query.value(6).toLongLong(), executions), Mean(query.value(7).toLongLong(), executions),
-                        query.value(8).toString(),
+        rows.push_back({names[query.value(0).toString()], query.value(1).toString(),
+                        QString::number(executions), query.value(3).toString(),
+                        Mean(query.value(3).toLongLong(), executions), query.value(4).toString(),
+                        query.value(5).toString(), Mean(query.value(6).toLongLong(), executions),
+                        Mean(query.value(7).toLongLong(), executions), query.value(8).toString(),
                         TStatistics::Percent(executions > 0 ? query.value(8).toDouble() / executions : 0)});
     }
     // By station, then most executed first, then by name: the same order at every read.
@@ -206,9 +212,10 @@ bool TFleetFigures::Read_Messages(const QString &ranges)
     TMessageCounts counts;
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
-        !Query(&query, ranges + QStringLiteral("SELECT m.message,m.name,sum(m.count) FROM r JOIN station_day_messages m "
-                                               "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last "
-                                               "GROUP BY 1,2 ORDER BY 3 DESC,1,2")))
+        !Query(&query, ranges + QStringLiteral(
+                                    "SELECT m.message,m.name,sum(m.count) FROM r JOIN station_day_messages m "
+                                    "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last "
+                                    "GROUP BY 1,2 ORDER BY 3 DESC,1,2")))
         return false;
     while (!ranges.isEmpty() && query.next())
         counts.Add(query.value(0).toString(), query.value(1).toString(), query.value(2).toLongLong());
@@ -221,9 +228,11 @@ bool TFleetFigures::Read_Lost_Time(const QString &ranges)
     std::vector<TLostTime::TReason> sums;
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
-        !Query(&query, ranges + QStringLiteral("SELECT s.reason,s.planned,sum(s.seconds) FROM r JOIN station_day_stops s "
-                                               "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last "
-                                               "GROUP BY 1,2")))
+        !Query(&query,
+               ranges +
+                   QStringLiteral("SELECT s.reason,s.planned,sum(s.seconds) FROM r JOIN station_day_stops s "
+                                  "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last "
+                                  "GROUP BY 1,2")))
         return false;
     while (!ranges.isEmpty() && query.next())
     {

@@ -91,4 +91,3 @@ void TFleetReader::Read_Snapshot(const QStringList &chosen, const QString &group
     }
     emit Ready(snapshot);
 }
-

@@ -23,8 +23,8 @@ public:
     // heartbeat for their silent minutes during a shift of the station's, in
     // its zone), stores their alerts' starts and ends, and tells those this
     // call stored. False, with ERROR, when the database refused.
-    static bool Judge(QSqlDatabase db, const TAlertSettings &alerts, TFleetSnapshot *snapshot, const TSay &tell,
-                      QString *error);
+    static bool Judge(QSqlDatabase db, const TAlertSettings &alerts, TFleetSnapshot *snapshot,
+                      const TSay &tell, QString *error);
 };
 
 #endif

@@ -47,7 +47,8 @@ bool TFleetStations::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *er
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
             "SELECT station_id,name,state,program,state_since,extract(epoch from heartbeat),shift_calendar,"
-            "group_name,time_zone,extract(epoch from state_since_at) FROM stations ORDER BY group_name,name,station_id")))
+            "group_name,time_zone,extract(epoch from state_since_at) FROM stations ORDER BY "
+            "group_name,name,station_id")))
     {
         *error = query.lastError().text().trimmed();
         return false;
@@ -65,7 +66,8 @@ bool TFleetStations::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *er
         station.group = query.value(7).toString();
         station.zone_name = query.value(8).toString();
         station.zone = Zone(station.zone_name);
-        station.since = query.value(9).isNull() ? In_Zone(query.value(4), station.zone) : From_Epoch(query.value(9));
+        station.since =
+            query.value(9).isNull() ? In_Zone(query.value(4), station.zone) : From_Epoch(query.value(9));
         station.today = station.Local(snapshot->read_at).date();
         station.target = station.calendar.Target();
         station.in_group = snapshot->group.isEmpty() || station.group == snapshot->group;
@@ -86,9 +88,9 @@ bool TFleetStations::Read_Stops_And_Alerts(QSqlDatabase db, TFleetSnapshot *snap
     QSqlQuery query(db);
     query.setForwardOnly(true);
     // A station's latest open stop: one killed mid-stop leaves it open until it starts again.
-    bool read = query.exec(
-        QStringLiteral("SELECT DISTINCT ON (station_id) station_id,started,reason,extract(epoch from started_at) "
-                       "FROM stops WHERE open ORDER BY station_id,started DESC"));
+    bool read = query.exec(QStringLiteral(
+        "SELECT DISTINCT ON (station_id) station_id,started,reason,extract(epoch from started_at) "
+        "FROM stops WHERE open ORDER BY station_id,started DESC"));
     while (read && query.next())
     {
         const auto found = index.find(query.value(0).toString());

@@ -52,7 +52,8 @@ QString TScheduledSummaries::File_Name(const TSummarySchedule::TPeriod &period) 
         // A group's name as part of a file's: no folder separators, nothing a system refuses.
         QString group = d_schedule.group;
         group.replace(QRegularExpression(QStringLiteral("[^\\w .-]+")), QStringLiteral("-"));
-        scope = group.isEmpty() ? QStringLiteral("fleet ") : QStringLiteral("fleet ") + group + QLatin1Char(' ');
+        scope =
+            group.isEmpty() ? QStringLiteral("fleet ") : QStringLiteral("fleet ") + group + QLatin1Char(' ');
     }
     return QDir(d_schedule.folder).filePath(QStringLiteral("Quorvex %1%2.pdf").arg(scope, period.Name()));
 }
@@ -92,7 +93,8 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
     const QString group = d_schedule.group;
     d_socket = std::make_shared<TConnectionSocket>();
     d_reader->Start(
-        [this, central, group, period, socket = d_socket](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
+        [this, central, group, period,
+         socket = d_socket](const TBackgroundJob::TPost &) -> TBackgroundJob::TDelivery
         {
             const QString name = QStringLiteral("summaries-") + QUuid::createUuid().toString();
             auto snapshot = std::make_shared<TFleetSnapshot>();
@@ -142,7 +144,8 @@ void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period,
 {
     const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
     const TStatistics statistics(items, days, days, *d_calendar);
-    Save(period, [&](QIODevice *file)
+    Save(period,
+         [&](QIODevice *file)
          {
              return TStatisticsPdf::Write(file, statistics,
                                           period.kind == TSummarySchedule::DAILY ? TStatistics::DAY
@@ -152,8 +155,8 @@ void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period,
 
 void TScheduledSummaries::Write_Fleet(const TSummarySchedule::TPeriod &period, const TFleetSnapshot &snapshot)
 {
-    const QString range = QStringLiteral("%1 to %2").arg(period.first.toString(Qt::ISODate),
-                                                         period.last.toString(Qt::ISODate));
+    const QString range =
+        QStringLiteral("%1 to %2").arg(period.first.toString(Qt::ISODate), period.last.toString(Qt::ISODate));
     const QString title = snapshot.group.isEmpty()
                               ? QStringLiteral("Quorvex fleet statistics, %1").arg(range)
                               : QStringLiteral("Quorvex fleet statistics, %1, %2").arg(snapshot.group, range);

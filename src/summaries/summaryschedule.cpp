@@ -24,12 +24,13 @@ void TSummarySchedule::Read(QSettings *settings)
 {
     settings->beginGroup(QLatin1String(GROUP));
     folder = settings->value(QStringLiteral("Folder")).toString().trimmed();
-    const QTime time = QTime::fromString(settings->value(QStringLiteral("Time"), QStringLiteral("06:00")).toString(),
-                                         QStringLiteral("HH:mm"));
+    const QTime time = QTime::fromString(
+        settings->value(QStringLiteral("Time"), QStringLiteral("06:00")).toString(), QStringLiteral("HH:mm"));
     at = time.isValid() ? time : QTime(6, 0);
     daily = settings->value(QStringLiteral("Daily"), true).toBool();
     weekly = settings->value(QStringLiteral("Weekly"), true).toBool();
-    scope = settings->value(QStringLiteral("Scope"), QStringLiteral("station")).toString() == QLatin1String("fleet")
+    scope = settings->value(QStringLiteral("Scope"), QStringLiteral("station")).toString() ==
+                    QLatin1String("fleet")
                 ? QStringLiteral("fleet")
                 : QStringLiteral("station");
     group = TGroupName::Clean(settings->value(QStringLiteral("Group")).toString());
@@ -43,7 +44,8 @@ void TSummarySchedule::Written(const TPeriod &period, QSettings *settings)
     QDate &last = period.kind == DAILY ? last_daily : last_weekly;
     last = qMax(last, period.first);
     settings->beginGroup(QLatin1String(GROUP));
-    settings->setValue(QLatin1String(period.kind == DAILY ? "Last_Daily" : "Last_Weekly"), last.toString(Qt::ISODate));
+    settings->setValue(QLatin1String(period.kind == DAILY ? "Last_Daily" : "Last_Weekly"),
+                       last.toString(Qt::ISODate));
     settings->endGroup();
     settings->sync();
 }

@@ -174,9 +174,8 @@ void TTestCentralRoles::Stations_Forward_With_Their_Own_Rights()
         QVERIFY2(station.Said(QStringLiteral("WAR:  Central database unreachable")) == 0,
                  qPrintable(station.d_said.join(QLatin1Char('/'))));
         // Its heartbeat keeps its today's scheduled seconds; the server keeps the rest.
-        QVERIFY(d_server.Count(d_database,
-                               QStringLiteral("SELECT count(*) FROM station_days") + of_station +
-                                   QStringLiteral(" AND scheduled_seconds IS NOT NULL")) > 0);
+        QVERIFY(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_days") + of_station +
+                                               QStringLiteral(" AND scheduled_seconds IS NOT NULL")) > 0);
     }
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM execution_messages")), 30);
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT sum(executions) FROM station_days")), 60);
@@ -213,10 +212,12 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else_data()
     QTest::newRow("forge its kept figures")
         << QStringLiteral("UPDATE station_days SET executions=executions+1000 RETURNING 1");
     QTest::newRow("forge a day of figures")
-        << QStringLiteral("INSERT INTO station_days(station_id,day,executions) VALUES('%1','2020-01-01',1000)")
+        << QStringLiteral(
+               "INSERT INTO station_days(station_id,day,executions) VALUES('%1','2020-01-01',1000)")
                .arg(a_station);
     QTest::newRow("another station's day")
-        << QStringLiteral("INSERT INTO station_days(station_id,day,scheduled_seconds) VALUES('%1','2020-01-01',1)")
+        << QStringLiteral(
+               "INSERT INTO station_days(station_id,day,scheduled_seconds) VALUES('%1','2020-01-01',1)")
                .arg(other);
     QTest::newRow("forge the programs kept")
         << QStringLiteral("INSERT INTO station_day_programs VALUES('%1','2020-01-01','X',1,1,1,1,1,1,1)")
@@ -241,8 +242,11 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else()
     QVERIFY2(!done || (query.numRowsAffected() <= 0 && !query.next()), qPrintable(statement));
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")), 60);
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stations WHERE name='X'")), 0);
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT coalesce(sum(executions),0) FROM station_days")), 60);
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_days WHERE day<'2021-01-01'")),
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT coalesce(sum(executions),0) FROM station_days")),
+        60);
+    QCOMPARE(d_server.Count(d_database,
+                            QStringLiteral("SELECT count(*) FROM station_days WHERE day<'2021-01-01'")),
              0);
 }
 

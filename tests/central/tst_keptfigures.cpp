@@ -14,26 +14,29 @@
 namespace
 {
 // The kept figures, and the same computed from the rows they count, in one order.
-const char *const KEPT_DAYS = "SELECT station_id,day,executions,executing_seconds,idle_seconds,points,messages,"
-                              "with_messages FROM station_days WHERE executions<>0 ORDER BY 1,2";
+const char *const KEPT_DAYS =
+    "SELECT station_id,day,executions,executing_seconds,idle_seconds,points,messages,"
+    "with_messages FROM station_days WHERE executions<>0 ORDER BY 1,2";
 const char *const ROW_DAYS =
     "SELECT station_id,opened::date,count(*),sum(execution_seconds),sum(idle_seconds),sum(point_count),"
     "sum(message_count),count(*) FILTER (WHERE message_count>0) FROM executions GROUP BY 1,2 ORDER BY 1,2";
-const char *const KEPT_PROGRAMS = "SELECT station_id,day,name,executions,executing_seconds,idle_seconds,points,"
-                                  "with_messages%1 FROM station_day_programs ORDER BY 1,2,3";
+const char *const KEPT_PROGRAMS =
+    "SELECT station_id,day,name,executions,executing_seconds,idle_seconds,points,"
+    "with_messages%1 FROM station_day_programs ORDER BY 1,2,3";
 const char *const ROW_PROGRAMS =
     "SELECT station_id,opened::date,name,count(*),sum(execution_seconds),sum(idle_seconds),sum(point_count),"
     "count(*) FILTER (WHERE message_count>0)%1 FROM executions GROUP BY 1,2,3 ORDER BY 1,2,3";
 const char *const EXTREMES = ",%1(execution_seconds)";
-const char *const KEPT_MESSAGES = "SELECT station_id,day,message,name,count FROM station_day_messages ORDER BY 1,2,3,4";
-const char *const ROW_MESSAGES =
-    "SELECT m.station_id,e.opened::date,m.message,e.name,count(*) FROM execution_messages m JOIN executions e "
-    "USING(station_id,local_id) GROUP BY 1,2,3,4 ORDER BY 1,2,3,4";
+const char *const KEPT_MESSAGES =
+    "SELECT station_id,day,message,name,count FROM station_day_messages ORDER BY 1,2,3,4";
+const char *const ROW_MESSAGES = "SELECT m.station_id,e.opened::date,m.message,e.name,count(*) FROM "
+                                 "execution_messages m JOIN executions e "
+                                 "USING(station_id,local_id) GROUP BY 1,2,3,4 ORDER BY 1,2,3,4";
 const char *const KEPT_STOPS =
     "SELECT station_id,day,reason,planned,seconds FROM station_day_stops WHERE seconds<>0 ORDER BY 1,2,3,4";
-const char *const ROW_STOPS =
-    "SELECT station_id,started::date,reason,reason<>'' AND planned,sum(extract(epoch FROM ended-started)::bigint) "
-    "FROM stops GROUP BY 1,2,3,4 ORDER BY 1,2,3,4";
+const char *const ROW_STOPS = "SELECT station_id,started::date,reason,reason<>'' AND "
+                              "planned,sum(extract(epoch FROM ended-started)::bigint) "
+                              "FROM stops GROUP BY 1,2,3,4 ORDER BY 1,2,3,4";
 
 const QStringList STATIONS = {QStringLiteral("tokyo"), QStringLiteral("london"), QStringLiteral("detroit")};
 const QStringList REASONS = {QString(), QStringLiteral("Waiting for parts"), QStringLiteral("Break"),
@@ -91,7 +94,8 @@ void TTestKeptFigures::initTestCase()
     d_database = d_server.New_Database();
     int version = 0;
     QString error;
-    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error), TCentralSchema::READY);
+    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error),
+             TCentralSchema::READY);
 }
 
 // Executions over twenty days around midnight, some with messages, some
@@ -105,7 +109,7 @@ std::vector<TOutgoingExecution> TTestKeptFigures::Executions(int count, qint64 f
         TOutgoingExecution row;
         row.local_id = first_id + i;
         row.name = d_random.bounded(50) == 0 ? QString(3000, QLatin1Char('N')) + QString::number(i % 3)
-                                               : QStringLiteral("PART-%1").arg(d_random.bounded(6));
+                                             : QStringLiteral("PART-%1").arg(d_random.bounded(6));
         row.revision = QStringLiteral("A");
         row.opened = start.addSecs(d_random.bounded(20 * 86400));
         row.execution_seconds = 10 + int(d_random.bounded(3000));
@@ -197,8 +201,9 @@ void TTestKeptFigures::Stops_Follow_Their_Latest_Change()
             QVERIFY2(writer.Upsert_Stops(batch), qPrintable(writer.Last_Error()));
         }
         // Every stop as its latest change left it.
-        QCOMPARE(d_server.Count(d_database,
-                                QStringLiteral("SELECT sum(change) FROM stops WHERE station_id='%1'").arg(station)),
+        QCOMPARE(d_server.Count(
+                     d_database,
+                     QStringLiteral("SELECT sum(change) FROM stops WHERE station_id='%1'").arg(station)),
                  int(latest_changes));
     }
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM stops")), 240);

@@ -97,7 +97,8 @@ private:
     QString d_database;
 };
 
-bool TTestFleetZones::Send(const QString &station, const QString &zone, const std::vector<TOutgoingExecution> &rows)
+bool TTestFleetZones::Send(const QString &station, const QString &zone,
+                           const std::vector<TOutgoingExecution> &rows)
 {
     TCentralWriter writer(d_server.Connection(d_database), station);
     writer.Set_Time_Zone(QTimeZone(zone.toUtf8()));
@@ -110,14 +111,17 @@ bool TTestFleetZones::Send(const QString &station, const QString &zone, const st
     return sent;
 }
 
-std::shared_ptr<const TFleetSnapshot> TTestFleetZones::Read(const QDateTime &now, const QString &group, int days,
-                                                            const QStringList &chosen, const TAlertSettings &alerts)
+std::shared_ptr<const TFleetSnapshot> TTestFleetZones::Read(const QDateTime &now, const QString &group,
+                                                            int days, const QStringList &chosen,
+                                                            const TAlertSettings &alerts)
 {
     TFleetReader reader(d_server.Settings(d_database, QStringLiteral("VIEWER")), alerts);
     reader.Set_Now(now);
     std::shared_ptr<const TFleetSnapshot> read;
-    connect(&reader, &TFleetReader::Ready, this, [&read](std::shared_ptr<const TFleetSnapshot> s) { read = s; });
-    connect(&reader, &TFleetReader::Failed, this, [](const QString &reason) { qWarning("%s", qPrintable(reason)); });
+    connect(&reader, &TFleetReader::Ready, this,
+            [&read](std::shared_ptr<const TFleetSnapshot> s) { read = s; });
+    connect(&reader, &TFleetReader::Failed, this,
+            [](const QString &reason) { qWarning("%s", qPrintable(reason)); });
     reader.Read(chosen, group, days);
     reader.Stop();
     return read;
@@ -129,7 +133,8 @@ void TTestFleetZones::initTestCase()
     d_database = d_server.New_Database();
     int version = 0;
     QString error;
-    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error), TCentralSchema::READY);
+    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error),
+             TCentralSchema::READY);
     const QTimeZone tokyo("Asia/Tokyo");
     const QTimeZone london("Europe/London");
     // Around Wednesday 18 November 2026, 20:00 UTC: in Tokyo 05:00 on the 19th, in London 20:00 on the 18th.
@@ -157,7 +162,8 @@ void TTestFleetZones::initTestCase()
     // Sent before stations told their instants: read as the station's local time, in its zone.
     QSqlQuery query(d_server.Connection(d_database));
     QVERIFY(query.exec(QStringLiteral(
-        "INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,opened,execution_seconds,"
+        "INSERT INTO "
+        "executions(station_id,local_id,name,revision,date_text,time_text,opened,execution_seconds,"
         "idle_seconds,point_count,message_count) VALUES('tokyo',5,'OLD','A','19.11.2026','03:00:00',"
         "'2026-11-19 03:00',300,0,0,0)")));
 }
@@ -190,10 +196,11 @@ void TTestFleetZones::Each_Station_Its_Own_Today()
     const auto today = Read(Utc(QDate(2026, 11, 18), QTime(20, 0)), QString(), 1, {TOKYO});
     QVERIFY(today);
     QCOMPARE(today->lost_table.Row(0).mid(0, 3), (QStringList{"not classified", "not classified", "30.0"}));
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT extract(epoch FROM opened_at)::bigint-%1 FROM "
-                                                       "execution_moments WHERE station_id='tokyo' AND local_id=5")
-                                            .arg(Utc(QDate(2026, 11, 18), QTime(18, 0)).toSecsSinceEpoch())),
-             0);
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT extract(epoch FROM opened_at)::bigint-%1 FROM "
+                                                  "execution_moments WHERE station_id='tokyo' AND local_id=5")
+                                       .arg(Utc(QDate(2026, 11, 18), QTime(18, 0)).toSecsSinceEpoch())),
+        0);
 }
 
 void TTestFleetZones::Shift_Across_Summer_Time()
@@ -229,20 +236,27 @@ void TTestFleetZones::Groups_Scope_The_Reading_And_The_Alerts()
 
     // Both silent for an hour in their shifts; a viewer judging Plant Tokyo alone says Tokyo's.
     QSqlQuery query(d_server.Connection(d_database));
-    QVERIFY(query.exec(QStringLiteral("UPDATE stations SET heartbeat='%1'")
-                           .arg(now.addSecs(-3600).toString(Qt::ISODate))));
+    QVERIFY(query.exec(
+        QStringLiteral("UPDATE stations SET heartbeat='%1'").arg(now.addSecs(-3600).toString(Qt::ISODate))));
     TAlertSettings alerts;
     alerts.group = PLANT_TOKYO;
     QVERIFY(Read(now, QString(), 1, {}, alerts));
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='tokyo'")), 1);
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='london'")), 0);
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='tokyo'")),
+        1);
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='london'")),
+        0);
     // Its start is Tokyo's wall time, and the instant ten minutes after the last word.
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='tokyo' AND "
-                                                       "started='2026-11-19 04:10' AND started_at='%1'")
-                                            .arg(now.addSecs(-3000).toString(Qt::ISODate))),
-             1);
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='tokyo' AND "
+                                                  "started='2026-11-19 04:10' AND started_at='%1'")
+                                       .arg(now.addSecs(-3000).toString(Qt::ISODate))),
+        1);
     QVERIFY(Read(now, QString(), 1, {}, TAlertSettings()));
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='london'")), 1);
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM alerts WHERE station_id='london'")),
+        1);
 }
 
 void TTestFleetZones::Page_Filters_By_Group()
@@ -260,7 +274,8 @@ void TTestFleetZones::Page_Filters_By_Group()
     QCOMPARE(groups->count(), 3);
     // Rows in their groups' order; each with its own local time and zone.
     QCOMPARE(table->item(0, 1)->text(), ROOM_A);
-    QVERIFY2(table->item(1, 2)->text().endsWith(QStringLiteral(" Asia/Tokyo")), qPrintable(table->item(1, 2)->text()));
+    QVERIFY2(table->item(1, 2)->text().endsWith(QStringLiteral(" Asia/Tokyo")),
+             qPrintable(table->item(1, 2)->text()));
     groups->setCurrentIndex(groups->findData(PLANT_TOKYO));
     QTRY_COMPARE_WITH_TIMEOUT(shown, 2, TIMEOUT_MSEC);
     QCOMPARE(table->rowCount(), 1);

@@ -116,9 +116,9 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
 
     QHBoxLayout *controls = new QHBoxLayout;
     controls->addWidget(d_group);
-    controls->addWidget(
-        new QLabel(QStringLiteral("Statistics of the selected stations (all when none is), each in its own days:"),
-                   this));
+    controls->addWidget(new QLabel(
+        QStringLiteral("Statistics of the selected stations (all when none is), each in its own days:"),
+        this));
     controls->addWidget(d_days);
     controls->addStretch(1);
     controls->addWidget(d_status);
