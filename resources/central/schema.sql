@@ -74,8 +74,9 @@ CREATE OR REPLACE FUNCTION quorvex_silence_end_open(p_station text, p_at timesta
 
 -- One station's executions over its days, and one program's.
 CREATE INDEX IF NOT EXISTS executions_station_opened ON executions(station_id, opened);
--- A hash: names are the measurement software's, of any length a B-tree cannot take.
-CREATE INDEX IF NOT EXISTS executions_name ON executions USING hash (name);
+-- By the name's digest: names are the measurement software's, of any length,
+-- which a B-tree of the names cannot take (a program's rows: md5(name) = md5('...')).
+CREATE INDEX IF NOT EXISTS executions_name ON executions(md5(name));
 CREATE INDEX IF NOT EXISTS stops_station_started ON stops(station_id, started);
 
 -- Every execution's moment, those sent without one read in their station's zone.

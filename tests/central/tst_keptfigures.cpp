@@ -1,4 +1,3 @@
-#include "src/central/centralschema.h"
 #include "src/central/centralwriter.h"
 #include "tests/support/postgresserver.h"
 
@@ -91,11 +90,8 @@ void TTestKeptFigures::Compare(const char *kept, const char *computed)
 void TTestKeptFigures::initTestCase()
 {
     QUORVEX_REQUIRE_SERVER(d_server);
-    d_database = d_server.New_Database();
-    int version = 0;
-    QString error;
-    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error),
-             TCentralSchema::READY);
+    d_database = d_server.New_Central_Database();
+    QVERIFY(!d_database.isEmpty());
 }
 
 // Executions over twenty days around midnight, some with messages, some

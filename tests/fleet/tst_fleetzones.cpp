@@ -1,4 +1,3 @@
-#include "src/central/centralschema.h"
 #include "src/central/centralwriter.h"
 #include "src/fleet/fleetfeed.h"
 #include "src/fleet/fleetreader.h"
@@ -130,11 +129,8 @@ std::shared_ptr<const TFleetSnapshot> TTestFleetZones::Read(const QDateTime &now
 void TTestFleetZones::initTestCase()
 {
     QUORVEX_REQUIRE_SERVER(d_server);
-    d_database = d_server.New_Database();
-    int version = 0;
-    QString error;
-    QCOMPARE(TCentralSchema::Prepare(d_server.Connection(d_database), &version, &error),
-             TCentralSchema::READY);
+    d_database = d_server.New_Central_Database();
+    QVERIFY(!d_database.isEmpty());
     const QTimeZone tokyo("Asia/Tokyo");
     const QTimeZone london("Europe/London");
     // Around Wednesday 18 November 2026, 20:00 UTC: in Tokyo 05:00 on the 19th, in London 20:00 on the 18th.

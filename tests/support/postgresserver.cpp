@@ -2,6 +2,7 @@
 
 #include "tests/support/testcertificates.h"
 
+#include "src/central/centralschema.h"
 #include "src/central/centralsettings.h"
 
 #include <QCoreApplication>
@@ -328,4 +329,15 @@ QString TPostgresServer::New_Database()
     if (!Create_Database(name))
         qWarning("%s", qPrintable(d_last_error));
     return name;
+}
+
+QString TPostgresServer::New_Central_Database()
+{
+    const QString name = New_Database();
+    int version = 0;
+    QString error;
+    if (TCentralSchema::Prepare(Connection(name), &version, &error) == TCentralSchema::READY)
+        return name;
+    qWarning("the central tables were not made: %s", qPrintable(error));
+    return QString();
 }

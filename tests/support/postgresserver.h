@@ -48,6 +48,8 @@ public:
     // A database of a new name ("room_1", "room_2", ...; with a token of
     // the run's on a server outside the test), made.
     QString New_Database();
+    // A new database with the central tables made, as a station makes them; empty on failure.
+    QString New_Central_Database();
     // A connection of the test's own to DATABASE, opened (named after it).
     QSqlDatabase Connection(const QString &database);
     // The first column of the first row of STATEMENT in DATABASE; -1 when it fails.
