@@ -204,6 +204,13 @@ void TCompanyFleet::Measure_Disk()
 // they go: each of them two executions with a message and a heartbeat a second.
 void TCompanyFleet::Measure_Catch_Up()
 {
+    // A connection for each station that forwards, the catch-up's and the bench's own.
+    if (!Run(QStringLiteral("ALTER SYSTEM SET max_connections=%1").arg(d_shape.forwarding + 50)) ||
+        !d_server->Stop() || !d_server->Start())
+    {
+        M::Say(QStringLiteral("cannot give the server room for the stations: ") + d_server->Last_Error());
+        return;
+    }
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("database.db"));
     TBenchmarkFile::TShape shape;

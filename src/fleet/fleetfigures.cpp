@@ -49,10 +49,12 @@ bool TFleetFigures::Query(QSqlQuery *query, const QString &statement)
     return false;
 }
 
-QString TFleetFigures::Ranges(bool chosen_only) const
+QString TFleetFigures::Ranges(bool chosen_only)
 {
     const TSqlLiteral sql(d_db);
     QStringList rows;
+    QDate low;
+    QDate high;
     for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
     {
         if (chosen_only && !station.chosen)
@@ -66,7 +68,13 @@ QString TFleetFigures::Ranges(bool chosen_only) const
             last = station.chosen ? qMax(last, station.today) : station.today;
         }
         rows << QStringLiteral("(%1,%2,%3)").arg(sql.Text(station.id), Day(first), Day(last));
+        low = low.isValid() ? qMin(low, first) : first;
+        high = high.isValid() ? qMax(high, last) : last;
     }
+    // All the days at once as well: the planner then reads the kept rows of those days by
+    // their index, where 500 stations' ranges alone would have it read every kept row.
+    d_days_between =
+        rows.isEmpty() ? QString() : QStringLiteral(" BETWEEN %1 AND %2").arg(Day(low), Day(high));
     return rows.isEmpty() ? QString()
                           : QStringLiteral("WITH r(station_id,first,last) AS (VALUES ") +
                                 rows.join(QLatin1Char(',')) + QStringLiteral(") ");
@@ -86,10 +94,12 @@ bool TFleetFigures::Read_Days()
     const QString ranges = Ranges(false);
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
-        !Query(&query,
-               ranges + QStringLiteral("SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
-                                       "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
-                                       "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last")))
+        !Query(&query, ranges + QStringLiteral(
+                                    "SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
+                                    "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
+                                    "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last AND d.day"
+                                    "%1")
+                                    .arg(d_days_between)))
         return false;
     while (!ranges.isEmpty() && query.next())
     {
@@ -175,8 +185,10 @@ bool TFleetFigures::Read_Programs(const QString &ranges)
                                     "SELECT p.station_id,p.name,sum(p.executions),sum(p.executing_seconds),"
                                     "min(p.shortest),max(p.longest),sum(p.idle_seconds),sum(p.points),"
                                     "sum(p.with_messages) FROM r JOIN station_day_programs p ON "
-                                    "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last "
-                                    "GROUP BY 1,2")))
+                                    "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last AND p.day"
+                                    "%1 "
+                                    "GROUP BY 1,2")
+                                    .arg(d_days_between)))
         return false;
     std::map<QString, QString> names;
     for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
@@ -212,10 +224,13 @@ bool TFleetFigures::Read_Messages(const QString &ranges)
     TMessageCounts counts;
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
-        !Query(&query, ranges + QStringLiteral(
-                                    "SELECT m.message,m.name,sum(m.count) FROM r JOIN station_day_messages m "
-                                    "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last "
-                                    "GROUP BY 1,2 ORDER BY 3 DESC,1,2")))
+        !Query(&query,
+               ranges + QStringLiteral(
+                            "SELECT m.message,m.name,sum(m.count) FROM r JOIN station_day_messages m "
+                            "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last AND m.day"
+                            "%1 "
+                            "GROUP BY 1,2 ORDER BY 3 DESC,1,2")
+                            .arg(d_days_between)))
         return false;
     while (!ranges.isEmpty() && query.next())
         counts.Add(query.value(0).toString(), query.value(1).toString(), query.value(2).toLongLong());
@@ -229,10 +244,12 @@ bool TFleetFigures::Read_Lost_Time(const QString &ranges)
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
         !Query(&query,
-               ranges +
-                   QStringLiteral("SELECT s.reason,s.planned,sum(s.seconds) FROM r JOIN station_day_stops s "
-                                  "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last "
-                                  "GROUP BY 1,2")))
+               ranges + QStringLiteral(
+                            "SELECT s.reason,s.planned,sum(s.seconds) FROM r JOIN station_day_stops s "
+                            "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last AND s.day"
+                            "%1 "
+                            "GROUP BY 1,2")
+                            .arg(d_days_between)))
         return false;
     while (!ranges.isEmpty() && query.next())
     {

@@ -37,7 +37,7 @@ private:
 
     // A VALUES list of (station, first day, last day) for the stations
     // CHOSEN_ONLY or all, each over its days (chosen) or its today.
-    QString Ranges(bool chosen_only) const;
+    QString Ranges(bool chosen_only);
     bool Query(QSqlQuery *query, const QString &statement);
     bool Read_Days();
     void Station_Table();
@@ -48,6 +48,8 @@ private:
     QSqlDatabase d_db;
     TFleetSnapshot *d_snapshot;
     std::map<std::pair<QString, QDate>, TDay> d_days;
+    // " BETWEEN first AND last" of the days of the latest ranges, all stations' together.
+    QString d_days_between;
     QString d_error;
 };
 

@@ -47,9 +47,11 @@ bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, TFlee
             else
                 station.state = TStationActivity::SILENT;
         }
-        // Heard again: a silence still open ends with the heartbeat that ended it.
+        // Heard again: a silence still open ends with the heartbeat that ended it. Asked only of
+        // stations with one: a round trip for each of hundreds of stations would cost the read seconds.
         QVector<TAlertEvent> ended;
-        if (!alerts.End_Open(station.id, station.Local(station.heartbeat), &ended))
+        if ((station.open_silence || first) &&
+            !alerts.End_Open(station.id, station.Local(station.heartbeat), &ended))
             break;
         for (const TAlertEvent &event : ended)
         {

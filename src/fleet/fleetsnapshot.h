@@ -42,6 +42,8 @@ struct TFleetSnapshot
         double target = 0;
         int messages_today = 0;
         QStringList open_alerts;
+        // One of them is a silence (stored by a reader).
+        bool open_silence = false;
         TShiftCalendar calendar;
         // In the group read (all are when none is named).
         bool in_group = true;

@@ -101,13 +101,17 @@ bool TFleetStations::Read_Stops_And_Alerts(QSqlDatabase db, TFleetSnapshot *snap
             query.value(3).isNull() ? In_Zone(query.value(1), station.zone) : From_Epoch(query.value(3));
         station.stop_reason = query.value(2).toString();
     }
-    read = read && query.exec(QStringLiteral(
-                       "SELECT station_id,detail FROM alerts WHERE ended IS NULL ORDER BY started"));
+    read = read &&
+           query.exec(QStringLiteral(
+               "SELECT station_id,detail,kind='silent' FROM alerts WHERE ended IS NULL ORDER BY started"));
     while (read && query.next())
     {
         const auto found = index.find(query.value(0).toString());
         if (found != index.end())
+        {
             snapshot->stations[found->second].open_alerts << query.value(1).toString();
+            snapshot->stations[found->second].open_silence |= query.value(2).toBool();
+        }
     }
     if (!read)
         *error = query.lastError().text().trimmed();

@@ -28,6 +28,7 @@ const QStringList COLUMNS = {QStringLiteral("Station"),    QStringLiteral("Group
 // The columns of figures, set to the right.
 const int FIRST_FIGURE = 5;
 const int LAST_FIGURE = 7;
+const int FITTED_ROWS = 100;
 
 QTableView *Table_View(TStatisticsModel *model, QWidget *parent)
 {
@@ -87,6 +88,8 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_f
     d_stations->setSelectionBehavior(QAbstractItemView::SelectRows);
     d_stations->verticalHeader()->hide();
     d_stations->horizontalHeader()->setStretchLastSection(true);
+    // Columns fitted to the first rows: a room of hundreds of stations is refitted at every read.
+    d_stations->horizontalHeader()->setResizeContentsPrecision(FITTED_ROWS);
     d_days = new QComboBox(this);
     d_days->addItem(QStringLiteral("Today"), 1);
     d_days->addItem(QStringLiteral("Last 7 days"), 7);
