@@ -200,6 +200,38 @@ void TCompanyFleet::Measure_Disk()
                .arg(megabytes(4), 0, 'f', 0));
 }
 
+// One of the stations that forward as they go: two executions with a message and a heartbeat a second.
+void TCompanyFleet::Forward_Live(int k, const std::atomic<bool> *stop, std::atomic<qint64> *written)
+{
+    const QString name = QStringLiteral("live-%1").arg(k);
+    QString error;
+    const TCentralSettings settings = d_server->Settings(d_database, name);
+    if (settings.Open_Connection(name, &error))
+    {
+        TCentralWriter writer(QSqlDatabase::database(name, false), name);
+        for (qint64 id = 1; !*stop; id += 2)
+        {
+            std::vector<TOutgoingExecution> rows(2);
+            for (int r = 0; r < 2; ++r)
+            {
+                rows[size_t(r)].local_id = id + r;
+                rows[size_t(r)].name = QStringLiteral("LIVE");
+                rows[size_t(r)].opened = QDateTime::currentDateTime();
+                rows[size_t(r)].execution_seconds = 60;
+                rows[size_t(r)].messages << QStringLiteral("Probe hit unexpected 1");
+            }
+            if (writer.Heartbeat({name, QString(), QString()}, TStationState()) &&
+                writer.Insert_Executions(rows))
+                *written += 2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(ONE_SECOND_MSEC));
+        }
+        QSqlDatabase::database(name, false).close();
+    }
+    else
+        M::Say(QStringLiteral("a forwarding station cannot connect: ") + error);
+    QSqlDatabase::removeDatabase(name);
+}
+
 // A station back after weeks offline sends its file while others forward as
 // they go: each of them two executions with a message and a heartbeat a second.
 void TCompanyFleet::Measure_Catch_Up()
@@ -225,37 +257,7 @@ void TCompanyFleet::Measure_Catch_Up()
     std::atomic<qint64> written(0);
     std::vector<std::thread> others;
     for (int k = 0; k < d_shape.forwarding; ++k)
-        others.emplace_back(
-            [this, k, &stop, &written]()
-            {
-                const QString name = QStringLiteral("live-%1").arg(k);
-                QString error;
-                const TCentralSettings settings = d_server->Settings(d_database, name);
-                if (settings.Open_Connection(name, &error))
-                {
-                    TCentralWriter writer(QSqlDatabase::database(name, false), name);
-                    for (qint64 id = 1; !stop; id += 2)
-                    {
-                        std::vector<TOutgoingExecution> rows(2);
-                        for (int r = 0; r < 2; ++r)
-                        {
-                            rows[size_t(r)].local_id = id + r;
-                            rows[size_t(r)].name = QStringLiteral("LIVE");
-                            rows[size_t(r)].opened = QDateTime::currentDateTime();
-                            rows[size_t(r)].execution_seconds = 60;
-                            rows[size_t(r)].messages << QStringLiteral("Probe hit unexpected 1");
-                        }
-                        if (writer.Heartbeat({name, QString(), QString()}, TStationState()) &&
-                            writer.Insert_Executions(rows))
-                            written += 2;
-                        std::this_thread::sleep_for(std::chrono::milliseconds(ONE_SECOND_MSEC));
-                    }
-                    QSqlDatabase::database(name, false).close();
-                }
-                else
-                    M::Say(QStringLiteral("a forwarding station cannot connect: ") + error);
-                QSqlDatabase::removeDatabase(name);
-            });
+        others.emplace_back([this, k, &stop, &written]() { Forward_Live(k, &stop, &written); });
     QElapsedTimer timer;
     timer.start();
     {

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 class TPostgresServer;
 
 // A company's CMMs in one central database, made directly on the server:
@@ -34,6 +36,7 @@ public:
 
 private:
     bool Run(const QString &statement);
+    void Forward_Live(int k, const std::atomic<bool> *stop, std::atomic<qint64> *written);
 
     TPostgresServer *d_server;
     QString d_database;

@@ -25,7 +25,8 @@ public:
     TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts);
     ~TFleetReader() override;
 
-    // Reads as if the server's clock said NOW (invalid: as it says); for tests.
+    // Reads as if the server's clock said NOW (invalid: as it says); for tests, which
+    // read on the thread that calls it.
     void Set_Now(const QDateTime &now);
 
     // The connection's socket, for the owner to shut when it leaves the thread behind.
