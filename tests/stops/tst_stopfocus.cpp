@@ -68,6 +68,9 @@ void TTestStopFocus::Prompt_Leaves_The_Focus_Where_It_Is()
 #ifndef Q_OS_WIN
 namespace
 {
+const int READY_TIMEOUT_MSEC = 30000;
+const int READY_POLL_MSEC = 50;
+
 // A child process running PROGRAM with ARGUMENTS, which says it is ready
 // through the named pipe "FD" stands for in the arguments.
 pid_t Start_Ready(const char *program, QByteArrayList arguments, QByteArray *said)
@@ -92,10 +95,20 @@ pid_t Start_Ready(const char *program, QByteArrayList arguments, QByteArray *sai
         open(fifo.constData(), O_WRONLY);
         _exit(127);
     }
-    // Opening waits for the writer.
-    const int reader = child < 0 ? -1 : open(fifo.constData(), O_RDONLY);
+    // Read without waiting, until the child says it is ready, ends, or takes too long: a
+    // program that dies before it opens the pipe would otherwise hold the test for ever.
+    const int reader = child < 0 ? -1 : open(fifo.constData(), O_RDONLY | O_NONBLOCK);
     char text[64] = {};
-    const ssize_t got = reader < 0 ? -1 : read(reader, text, sizeof text - 1);
+    ssize_t got = -1;
+    for (int waited = 0; reader >= 0 && got <= 0 && waited < READY_TIMEOUT_MSEC; waited += READY_POLL_MSEC)
+    {
+        got = read(reader, text, sizeof text - 1);
+        int status = 0;
+        if (got <= 0 && waitpid(child, &status, WNOHANG) == child)
+            break;
+        if (got <= 0)
+            usleep(READY_POLL_MSEC * 1000);
+    }
     if (reader >= 0)
         close(reader);
     unlink(fifo.constData());
