@@ -94,12 +94,12 @@ bool TFleetFigures::Read_Days()
     const QString ranges = Ranges(false);
     QSqlQuery query(d_db);
     if (!ranges.isEmpty() &&
-        !Query(&query, ranges + QStringLiteral(
-                                    "SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
-                                    "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
-                                    "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last AND d.day"
-                                    "%1")
-                                    .arg(d_days_between)))
+        !Query(&query,
+               ranges + QStringLiteral(
+                            "SELECT d.station_id,d.day,d.executions,d.executing_seconds,"
+                            "d.messages,d.scheduled_seconds FROM r JOIN station_days d ON "
+                            "d.station_id=r.station_id AND d.day BETWEEN r.first AND r.last AND d.day%1")
+                            .arg(d_days_between)))
         return false;
     while (!ranges.isEmpty() && query.next())
     {
@@ -181,14 +181,14 @@ bool TFleetFigures::Read_Programs(const QString &ranges)
     if (ranges.isEmpty())
         return true;
     QSqlQuery query(d_db);
-    if (!Query(&query, ranges + QStringLiteral(
-                                    "SELECT p.station_id,p.name,sum(p.executions),sum(p.executing_seconds),"
-                                    "min(p.shortest),max(p.longest),sum(p.idle_seconds),sum(p.points),"
-                                    "sum(p.with_messages) FROM r JOIN station_day_programs p ON "
-                                    "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last AND p.day"
-                                    "%1 "
-                                    "GROUP BY 1,2")
-                                    .arg(d_days_between)))
+    if (!Query(&query,
+               ranges + QStringLiteral(
+                            "SELECT p.station_id,p.name,sum(p.executions),sum(p.executing_seconds),"
+                            "min(p.shortest),max(p.longest),sum(p.idle_seconds),sum(p.points),"
+                            "sum(p.with_messages) FROM r JOIN station_day_programs p ON "
+                            "p.station_id=r.station_id AND p.day BETWEEN r.first AND r.last AND p.day%1 "
+                            "GROUP BY 1,2")
+                            .arg(d_days_between)))
         return false;
     std::map<QString, QString> names;
     for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
@@ -227,8 +227,7 @@ bool TFleetFigures::Read_Messages(const QString &ranges)
         !Query(&query,
                ranges + QStringLiteral(
                             "SELECT m.message,m.name,sum(m.count) FROM r JOIN station_day_messages m "
-                            "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last AND m.day"
-                            "%1 "
+                            "ON m.station_id=r.station_id AND m.day BETWEEN r.first AND r.last AND m.day%1 "
                             "GROUP BY 1,2 ORDER BY 3 DESC,1,2")
                             .arg(d_days_between)))
         return false;
@@ -246,8 +245,7 @@ bool TFleetFigures::Read_Lost_Time(const QString &ranges)
         !Query(&query,
                ranges + QStringLiteral(
                             "SELECT s.reason,s.planned,sum(s.seconds) FROM r JOIN station_day_stops s "
-                            "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last AND s.day"
-                            "%1 "
+                            "ON s.station_id=r.station_id AND s.day BETWEEN r.first AND r.last AND s.day%1 "
                             "GROUP BY 1,2")
                             .arg(d_days_between)))
         return false;
