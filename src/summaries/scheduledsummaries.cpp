@@ -105,21 +105,23 @@ void TScheduledSummaries::Read_Fleet(const TSummarySchedule::TPeriod &period)
             bool read = central.Open_Connection(name, &error);
             if (read)
             {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                socket->Note(db);
-                snapshot->read_at = TFleetStations::Now(db, &error);
-                read = snapshot->read_at.isValid() && TFleetStations::Read(db, snapshot.get(), &error);
-                for (TFleetSnapshot::TStation &station : snapshot->stations)
-                    station.chosen = station.in_group;
-                TFleetFigures figures(db, snapshot.get());
-                if (read && !figures.Read())
+                // Every handle of the connection (the figures' too) gone before it is removed.
                 {
-                    read = false;
-                    error = figures.Last_Error();
+                    QSqlDatabase db = QSqlDatabase::database(name, false);
+                    socket->Note(db);
+                    snapshot->read_at = TFleetStations::Now(db, &error);
+                    read = snapshot->read_at.isValid() && TFleetStations::Read(db, snapshot.get(), &error);
+                    for (TFleetSnapshot::TStation &station : snapshot->stations)
+                        station.chosen = station.in_group;
+                    TFleetFigures figures(db, snapshot.get());
+                    if (read && !figures.Read())
+                    {
+                        read = false;
+                        error = figures.Last_Error();
+                    }
+                    socket->Forget();
+                    db.close();
                 }
-                socket->Forget();
-                db.close();
-                db = QSqlDatabase();
                 QSqlDatabase::removeDatabase(name);
             }
             return [this, read, error, period, snapshot]()
