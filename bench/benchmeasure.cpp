@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTextStream>
 #include <QTimer>
 
@@ -29,10 +30,21 @@ void TBenchMeasure::Say(const QString &line)
 
 bool TBenchMeasure::Wait_For(const std::function<bool()> &done, int timeout_msec)
 {
+    // The event loop sleeps between looks: a loop that spun would take a core
+    // from the threads and the server being measured.
     QElapsedTimer timer;
     timer.start();
-    while (!done() && timer.elapsed() < timeout_msec)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop,
+                     [&]()
+                     {
+                         if (done() || timer.elapsed() >= timeout_msec)
+                             loop.quit();
+                     });
+    look.start(2);
+    if (!done())
+        loop.exec();
     return done();
 }
 

@@ -103,7 +103,8 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
 }
 } // namespace
 
-// --stations N and --executions N shape the company (500 and 10,000,000 by default).
+// --stations N, --executions N, --days N, --catch-up N and --forwarding N shape
+// the company (500, 10,000,000, 1825, 1,000,000 and 100 by default).
 TCompanyFleet::TShape Company_Shape(const QStringList &arguments)
 {
     TCompanyFleet::TShape shape;
@@ -113,6 +114,12 @@ TCompanyFleet::TShape Company_Shape(const QStringList &arguments)
             shape.stations = qMax(1, arguments.at(i + 1).toInt());
         if (arguments.at(i) == QLatin1String("--executions"))
             shape.executions = qMax<qint64>(shape.stations, arguments.at(i + 1).toLongLong());
+        if (arguments.at(i) == QLatin1String("--days"))
+            shape.days = qMax(1, arguments.at(i + 1).toInt());
+        if (arguments.at(i) == QLatin1String("--catch-up"))
+            shape.catch_up = qMax(1, arguments.at(i + 1).toInt());
+        if (arguments.at(i) == QLatin1String("--forwarding"))
+            shape.forwarding = qMax(0, arguments.at(i + 1).toInt());
     }
     shape.groups = qMin(shape.groups, shape.stations);
     shape.forwarding = qMin(shape.forwarding, shape.stations);

@@ -225,6 +225,9 @@ bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
         Fail(QStringLiteral("the station's own file cannot be read: ") + d_outbox->Last_Error());
         return false;
     }
+    // Counted once and then taken down batch by batch: a count after each batch
+    // reads all that remains, which a catch-up of a million rows would feel.
+    int waiting = which == TLocalOutbox::EXECUTIONS ? d_outbox->Count_After(progress) : -1;
     std::vector<TRow> rows;
     while (!d_stop.load())
     {
@@ -246,8 +249,12 @@ bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
         // Were this lost (the station killed just now), the batch is sent again and doubles nothing.
         progress = rows.back().local_id;
         d_outbox->Set_Progress(which, progress);
-        if (which == TLocalOutbox::EXECUTIONS)
-            Count_Waiting(progress);
+        // Counted again at zero: rows stored since the count are not left unsaid.
+        waiting -= int(rows.size());
+        if (waiting <= 0 && which == TLocalOutbox::EXECUTIONS)
+            waiting = d_outbox->Count_After(progress);
+        if (waiting >= 0)
+            emit Waiting(waiting);
         // Answered: a long catch-up that goes on is not a link gone silent.
         d_busy_since = QDateTime::currentMSecsSinceEpoch();
     }

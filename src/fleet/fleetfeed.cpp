@@ -48,6 +48,14 @@ void TFleetFeed::Read(const QStringList &chosen, const QString &group, int days)
     emit Read_Requested(chosen, group, days);
 }
 
+void TFleetFeed::Release(std::shared_ptr<const TFleetSnapshot> snapshot)
+{
+    // The queued call's copy is destroyed on the reader's thread; when it is the last, the rows go there.
+    if (snapshot)
+        QMetaObject::invokeMethod(
+            d_reader, [kept = std::move(snapshot)]() {}, Qt::QueuedConnection);
+}
+
 void TFleetFeed::Done()
 {
     d_busy = false;

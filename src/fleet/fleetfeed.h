@@ -28,6 +28,10 @@ public:
     // The stations of GROUP (all when empty) and the ids among them to take
     // the statistics of (all when empty), over each one's last DAYS days.
     void Read(const QStringList &chosen, const QString &group, int days);
+    // Lets go of a snapshot shown before on the reader's thread: a read of
+    // years holds tens of thousands of rows, whose freeing would hold the
+    // GUI thread.
+    void Release(std::shared_ptr<const TFleetSnapshot> snapshot);
 
 signals:
     void Ready(std::shared_ptr<const TFleetSnapshot> snapshot);

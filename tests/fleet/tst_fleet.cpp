@@ -75,6 +75,7 @@ private slots:
     void Heard_Again_Resolves_Once();
     void Fleet_Daily_Summary_Written();
     void Server_Gone_Said_Once_And_Read_Again();
+    void Read_Shown_Before_Freed_Off_The_Gui_Thread();
     void cleanupTestCase();
 
 private:
@@ -279,3 +280,24 @@ void TTestFleet::Server_Gone_Said_Once_And_Read_Again()
 
 QTEST_MAIN(TTestFleet)
 #include "tst_fleet.moc"
+
+// A read of years holds tens of thousands of rows: the page lets go of the one
+// it showed before on the reader's thread, never on its own.
+void TTestFleet::Read_Shown_Before_Freed_Off_The_Gui_Thread()
+{
+    TViewer viewer(d_settings_a, d_alerts);
+    std::atomic<QThread *> freed_on(nullptr);
+    TFleetSnapshot *first = new TFleetSnapshot;
+    first->program_table.Add_Row({QStringLiteral("CMM-A"), QStringLiteral("HOUSING")});
+    emit viewer.feed.Ready(std::shared_ptr<const TFleetSnapshot>(first,
+                                                                 [&freed_on](const TFleetSnapshot *snapshot)
+                                                                 {
+                                                                     freed_on = QThread::currentThread();
+                                                                     delete snapshot;
+                                                                 }));
+    QTRY_COMPARE(viewer.shown, 1);
+    emit viewer.feed.Ready(std::make_shared<TFleetSnapshot>());
+    QTRY_COMPARE(viewer.shown, 2);
+    QTRY_VERIFY(freed_on.load());
+    QVERIFY(freed_on.load() != QThread::currentThread());
+}

@@ -79,7 +79,8 @@ QString Stop_Text(const TFleetSnapshot::TStation &station, const QDateTime &now)
 }
 } // namespace
 
-TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent) : QWidget(parent), d_feed(feed), d_failing(false)
+TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent)
+    : QWidget(parent), d_feed(feed), d_failing(false), d_chart_due(false)
 {
     d_stations = new QTableWidget(0, COLUMNS.size(), this);
     d_stations->setObjectName(QStringLiteral("fleet_stations"));
@@ -190,11 +191,33 @@ void TFleetPage::Show_Failure(const QString &reason)
 void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
 {
     d_failing = false;
+    std::shared_ptr<const TFleetSnapshot> shown_before = std::move(d_snapshot);
     d_snapshot = snapshot;
     Show_Groups(snapshot->groups);
+    const int stations = Show_Stations(*snapshot);
+    d_station_model->Set_Table(snapshot->station_table);
+    d_program_model->Set_Table(snapshot->program_table);
+    d_message_model->Set_Table(snapshot->message_table);
+    d_lost_model->Set_Table(snapshot->lost_table);
+    // The models now share the new rows alone: the old ones are freed off this thread.
+    d_feed->Release(std::move(shown_before));
+    d_status->setText(QStringLiteral("%1 stations, read %2")
+                          .arg(stations)
+                          .arg(snapshot->read_at.toString(QStringLiteral("HH:mm:ss"))));
+    d_status->setToolTip(QString());
+    // The chart of hundreds of bars in a turn of the event loop of its own, after the tables are drawn.
+    if (!d_chart_due)
+    {
+        d_chart_due = true;
+        QTimer::singleShot(0, this, &TFleetPage::Show_Chart);
+    }
+}
+
+int TFleetPage::Show_Stations(const TFleetSnapshot &snapshot)
+{
     const QStringList chosen = Chosen();
     std::vector<const TFleetSnapshot::TStation *> shown;
-    for (const TFleetSnapshot::TStation &station : snapshot->stations)
+    for (const TFleetSnapshot::TStation &station : snapshot.stations)
         if (station.in_group)
             shown.push_back(&station);
     // Rebuilding the rows would clear the selection: it is put back by station.
@@ -206,7 +229,7 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
         const double utilisation = station.Utilisation();
         const QStringList cells{station.name,
                                 station.group,
-                                Local_Text(station, snapshot->read_at),
+                                Local_Text(station, snapshot.read_at),
                                 State_Text(station),
                                 station.Local(station.since).toString(QStringLiteral("HH:mm")),
                                 utilisation < 0 ? QStringLiteral("no shift yet")
@@ -215,7 +238,7 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
                                 QString::number(station.executions_today),
                                 QString::number(station.messages_today),
                                 station.open_alerts.join(QStringLiteral("; ")),
-                                Stop_Text(station, snapshot->read_at)};
+                                Stop_Text(station, snapshot.read_at)};
         for (int column = 0; column < cells.size(); ++column)
         {
             QTableWidgetItem *item = new QTableWidgetItem(cells.at(column));
@@ -232,21 +255,23 @@ void TFleetPage::Show(std::shared_ptr<const TFleetSnapshot> snapshot)
                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     d_stations->resizeColumnsToContents();
-    d_station_model->Set_Table(snapshot->station_table);
-    d_program_model->Set_Table(snapshot->program_table);
-    d_message_model->Set_Table(snapshot->message_table);
-    d_lost_model->Set_Table(snapshot->lost_table);
+    return int(shown.size());
+}
+
+// Of the latest snapshot, however many came since it was asked for; the read is shown with it.
+void TFleetPage::Show_Chart()
+{
+    d_chart_due = false;
+    if (d_failing || !d_snapshot)
+        return;
     QtCharts::QChart *old = d_chart->chart();
     d_chart->setChart(TStatisticsCharts::Utilisation_Bars(
-        snapshot->days == 1 ? QStringLiteral("Utilisation per station, today (each station's own)")
-                            : QStringLiteral("Utilisation per station, the last %1 days (each station's own)")
-                                  .arg(snapshot->days),
-        snapshot->utilisation, snapshot->target, palette()));
+        d_snapshot->days == 1
+            ? QStringLiteral("Utilisation per station, today (each station's own)")
+            : QStringLiteral("Utilisation per station, the last %1 days (each station's own)")
+                  .arg(d_snapshot->days),
+        d_snapshot->utilisation, d_snapshot->target, palette()));
     delete old;
-    d_status->setText(QStringLiteral("%1 stations, read %2")
-                          .arg(shown.size())
-                          .arg(snapshot->read_at.toString(QStringLiteral("HH:mm:ss"))));
-    d_status->setToolTip(QString());
     emit Shown();
 }
 

@@ -40,7 +40,7 @@ public:
 
 signals:
     void Message(const QString &text);
-    // A read was shown (or failed, said on the page).
+    // A read was shown, its chart too (or failed, said on the page).
     void Shown();
 
 protected:
@@ -48,6 +48,9 @@ protected:
 
 private:
     void Show(std::shared_ptr<const TFleetSnapshot> snapshot);
+    // The stations' rows; how many.
+    int Show_Stations(const TFleetSnapshot &snapshot);
+    void Show_Chart();
     void Show_Failure(const QString &reason);
     QStringList Chosen() const;
     void Show_Groups(const QStringList &groups);
@@ -66,6 +69,7 @@ private:
     TFleetFeed *d_feed;
     std::shared_ptr<const TFleetSnapshot> d_snapshot;
     bool d_failing;
+    bool d_chart_due;
 };
 
 #endif
