@@ -54,7 +54,7 @@ TDatabaseItem Entry(int i)
 
 namespace
 {
-// A station's whole file to a new central database, batches of 500 in a transaction each.
+// A station's whole file to a new central database, batches of 2,000 in a transaction each.
 void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, const QString &file,
                         const TBenchmarkFile::TShape &shape)
 {
