@@ -125,6 +125,17 @@ bool TFleetFigures::Read_Days()
 
 // Past days count what the station scheduled that day (its calendar then),
 // else what its calendar schedules now; today counts up to the read.
+qint64 TFleetFigures::Scheduled_Past_Day(const TFleetSnapshot::TStation &station, const QString &calendar,
+                                         const QDate &day)
+{
+    const auto found = d_scheduled.find({calendar, day});
+    if (found != d_scheduled.end())
+        return found->second;
+    const qint64 seconds = Scheduled(station, day, d_snapshot->read_at);
+    d_scheduled[{calendar, day}] = seconds;
+    return seconds;
+}
+
 void TFleetFigures::Station_Table()
 {
     TFleetSnapshot &snapshot = *d_snapshot;
@@ -140,6 +151,8 @@ void TFleetFigures::Station_Table()
             continue;
         TDay sum;
         qint64 scheduled = 0;
+        const QString calendar =
+            station.calendar.Line() + QLatin1Char('\n') + QString::fromUtf8(station.zone.id());
         for (QDate day = snapshot.First_Day(station); day <= snapshot.Last_Day(station); day = day.addDays(1))
         {
             const auto kept = d_days.find({station.id, day});
@@ -149,10 +162,12 @@ void TFleetFigures::Station_Table()
                 sum.executing_seconds += kept->second.executing_seconds;
                 sum.messages += kept->second.messages;
             }
-            const bool past = day < station.today;
-            scheduled += past && kept != d_days.end() && kept->second.scheduled_seconds >= 0
-                             ? kept->second.scheduled_seconds
-                             : Scheduled(station, day, snapshot.read_at);
+            if (day >= station.today)
+                scheduled += Scheduled(station, day, snapshot.read_at);
+            else if (kept != d_days.end() && kept->second.scheduled_seconds >= 0)
+                scheduled += kept->second.scheduled_seconds;
+            else
+                scheduled += Scheduled_Past_Day(station, calendar, day);
         }
         const double utilisation = scheduled > 0 ? double(sum.executing_seconds) / scheduled : -1;
         snapshot.station_table.Add_Row({station.name, station.group, QString::number(sum.executions),
@@ -193,29 +208,38 @@ bool TFleetFigures::Read_Programs(const QString &ranges)
     std::map<QString, QString> names;
     for (const TFleetSnapshot::TStation &station : d_snapshot->stations)
         names[station.id] = station.name;
-    std::vector<QStringList> rows;
+    struct TRow
+    {
+        QString station;
+        qint64 executions;
+        QStringList cells;
+    };
+    std::vector<TRow> rows;
     while (query.next())
     {
         const qint64 executions = query.value(2).toLongLong();
-        rows.push_back({names[query.value(0).toString()], query.value(1).toString(),
-                        QString::number(executions), query.value(3).toString(),
-                        Mean(query.value(3).toLongLong(), executions), query.value(4).toString(),
-                        query.value(5).toString(), Mean(query.value(6).toLongLong(), executions),
-                        Mean(query.value(7).toLongLong(), executions), query.value(8).toString(),
-                        TStatistics::Percent(executions > 0 ? query.value(8).toDouble() / executions : 0)});
+        const QString station = names[query.value(0).toString()];
+        rows.push_back(
+            {station,
+             executions,
+             {station, query.value(1).toString(), QString::number(executions), query.value(3).toString(),
+              Mean(query.value(3).toLongLong(), executions), query.value(4).toString(),
+              query.value(5).toString(), Mean(query.value(6).toLongLong(), executions),
+              Mean(query.value(7).toLongLong(), executions), query.value(8).toString(),
+              TStatistics::Percent(executions > 0 ? query.value(8).toDouble() / executions : 0)}});
     }
     // By station, then most executed first, then by name: the same order at every read.
     std::sort(rows.begin(), rows.end(),
-              [](const QStringList &a, const QStringList &b)
+              [](const TRow &a, const TRow &b)
               {
-                  if (a.at(0) != b.at(0))
-                      return a.at(0) < b.at(0);
-                  if (a.at(2).toLongLong() != b.at(2).toLongLong())
-                      return a.at(2).toLongLong() > b.at(2).toLongLong();
-                  return a.at(1) < b.at(1);
+                  if (a.station != b.station)
+                      return a.station < b.station;
+                  if (a.executions != b.executions)
+                      return a.executions > b.executions;
+                  return a.cells.at(1) < b.cells.at(1);
               });
-    for (const QStringList &row : rows)
-        table.Add_Row(row);
+    for (const TRow &row : rows)
+        table.Add_Row(row.cells);
     return true;
 }
 

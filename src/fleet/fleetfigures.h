@@ -40,6 +40,11 @@ private:
     QString Ranges(bool chosen_only);
     bool Query(QSqlQuery *query, const QString &statement);
     bool Read_Days();
+    // Scheduled() of a past day, worked out once a read for each calendar,
+    // zone and day however many stations share them; CALENDAR names the
+    // station's calendar and zone.
+    qint64 Scheduled_Past_Day(const TFleetSnapshot::TStation &station, const QString &calendar,
+                              const QDate &day);
     void Station_Table();
     bool Read_Programs(const QString &ranges);
     bool Read_Messages(const QString &ranges);
@@ -48,6 +53,7 @@ private:
     QSqlDatabase d_db;
     TFleetSnapshot *d_snapshot;
     std::map<std::pair<QString, QDate>, TDay> d_days;
+    std::map<std::pair<QString, QDate>, qint64> d_scheduled;
     // " BETWEEN first AND last" of the days of the latest ranges, all stations' together.
     QString d_days_between;
     QString d_error;

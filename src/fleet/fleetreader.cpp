@@ -5,6 +5,7 @@
 #include "src/fleet/fleetsilence.h"
 #include "src/fleet/fleetstations.h"
 
+#include <QSqlQuery>
 #include <QUuid>
 
 void TFleetReader::Set_Now(const QDateTime &now)
@@ -67,7 +68,13 @@ void TFleetReader::Read_Snapshot(const QStringList &chosen, const QString &group
         return;
     }
     if (!d_open)
-        d_socket->Note(QSqlDatabase::database(d_connection_name, false));
+    {
+        QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
+        d_socket->Note(db);
+        // A company's days of programs are sorted and summed in memory, not on the server's disk
+        // (this session's own limit; a server that refuses it reads as before).
+        QSqlQuery(db).exec(QStringLiteral("SET work_mem = '64MB'"));
+    }
     d_open = true;
     auto snapshot = std::make_shared<TFleetSnapshot>();
     snapshot->group = group;

@@ -164,9 +164,9 @@ void TScheduledSummaries::Write_Fleet(const TSummarySchedule::TPeriod &period, c
                               : QStringLiteral("Quorvex fleet statistics, %1, %2").arg(snapshot.group, range);
     std::vector<TStatisticsPdf::TSection> sections(4);
     sections[0].table = snapshot.station_table;
-    sections[0].chart.reset(TStatisticsCharts::Utilisation_Bars(QStringLiteral("Utilisation per station"),
-                                                                snapshot.utilisation, snapshot.target,
-                                                                TStatisticsPdf::Paper()));
+    sections[0].chart.reset(TStatisticsCharts::Station_Utilisation(QStringLiteral("Utilisation per station"),
+                                                                   snapshot.utilisation, snapshot.target,
+                                                                   TStatisticsPdf::Paper()));
     sections[1].table = snapshot.program_table;
     sections[2].table = snapshot.message_table;
     sections[3].table = snapshot.lost_table;

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QBoxPlotSeries>
@@ -162,6 +163,32 @@ private slots:
         QCOMPARE(static_cast<QBarSeries *>(utilisation->series().at(0))->barSets().at(0)->at(1),
                  650 * 100.0 / 57600);
         QCOMPARE(static_cast<QLineSeries *>(utilisation->series().at(1))->at(0).y(), 85.0);
+    }
+
+    // A room of many stations: the chart keeps the least utilised, in the room's
+    // order, a station with nothing scheduled after any that had shifts.
+    void Stations_Chart_Keeps_The_Least_Utilised()
+    {
+        std::vector<std::pair<QString, double>> stations;
+        for (int i = 0; i < 30; ++i)
+            stations.emplace_back(QStringLiteral("CMM-%1").arg(i), i < 3 ? -1.0 : 1.0 - i / 100.0);
+        std::unique_ptr<QChart> chart(
+            TStatisticsCharts::Station_Utilisation(QStringLiteral("Stations"), stations, 0.8, QPalette()));
+        QCOMPARE(chart->title(), QStringLiteral("Stations (the 20 least utilised of 30)"));
+        const QBarSet *bars = static_cast<QBarSeries *>(chart->series().at(0))->barSets().at(0);
+        QCOMPARE(bars->count(), TStatisticsCharts::MAXIMUM_BARS);
+        QCOMPARE(bars->at(0), 90.0);
+        QCOMPARE(bars->at(19), 71.0);
+        const QStringList labels =
+            static_cast<QBarCategoryAxis *>(chart->axes(Qt::Horizontal).at(0))->categories();
+        QCOMPARE(labels.first(), QStringLiteral("CMM-10"));
+        QCOMPARE(labels.last(), QStringLiteral("CMM-29"));
+        std::unique_ptr<QChart> few(TStatisticsCharts::Station_Utilisation(
+            QStringLiteral("Stations"),
+            std::vector<std::pair<QString, double>>(stations.begin(), stations.begin() + 5), 0.8,
+            QPalette()));
+        QCOMPARE(few->title(), QStringLiteral("Stations"));
+        QCOMPARE(static_cast<QBarSeries *>(few->series().at(0))->barSets().at(0)->count(), 5);
     }
 
     // Names from elsewhere on an axis are drawn as the text they are, not as markup.

@@ -265,7 +265,7 @@ void TFleetPage::Show_Chart()
     if (d_failing || !d_snapshot)
         return;
     QtCharts::QChart *old = d_chart->chart();
-    d_chart->setChart(TStatisticsCharts::Utilisation_Bars(
+    d_chart->setChart(TStatisticsCharts::Station_Utilisation(
         d_snapshot->days == 1
             ? QStringLiteral("Utilisation per station, today (each station's own)")
             : QStringLiteral("Utilisation per station, the last %1 days (each station's own)")

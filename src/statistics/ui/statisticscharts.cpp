@@ -11,6 +11,8 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
+#include <limits>
+#include <numeric>
 
 QT_CHARTS_USE_NAMESPACE
 
@@ -150,6 +152,28 @@ QChart *TStatisticsCharts::Utilisation_Bars(const QString &title,
     target->append(-0.5, target_fraction * 100);
     target->append(int(bars.size()) - 0.5, target_fraction * 100);
     return chart;
+}
+
+QChart *TStatisticsCharts::Station_Utilisation(const QString &title,
+                                               const std::vector<std::pair<QString, double>> &stations,
+                                               double target, const QPalette &palette)
+{
+    std::vector<size_t> shown(stations.size());
+    std::iota(shown.begin(), shown.end(), size_t(0));
+    if (shown.size() <= size_t(MAXIMUM_BARS))
+        return Utilisation_Bars(title, stations, target, palette);
+    // Nothing scheduled (negative) is not low utilisation: those come last.
+    const auto rank = [&stations](size_t i)
+    { return stations[i].second < 0 ? std::numeric_limits<double>::infinity() : stations[i].second; };
+    std::stable_sort(shown.begin(), shown.end(), [&rank](size_t a, size_t b) { return rank(a) < rank(b); });
+    shown.resize(size_t(MAXIMUM_BARS));
+    std::sort(shown.begin(), shown.end());
+    std::vector<std::pair<QString, double>> bars;
+    for (size_t i : shown)
+        bars.push_back(stations[i]);
+    return Utilisation_Bars(QStringLiteral("%1 (the %2 least utilised of %3)")
+                                .arg(title, QString::number(MAXIMUM_BARS), QString::number(stations.size())),
+                            bars, target, palette);
 }
 
 QChart *TStatisticsCharts::Execution_Times(const TStatistics &statistics, const QPalette &palette)

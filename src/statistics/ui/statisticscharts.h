@@ -29,6 +29,12 @@ public:
                                               const std::vector<std::pair<QString, double>> &bars,
                                               double target, const QPalette &palette,
                                               const QString &series_name = QStringLiteral("Utilisation %"));
+    // Utilisation_Bars of the stations given, at most MAXIMUM_BARS of them:
+    // the least utilised (those with time scheduled first), in the order
+    // given, the title saying so when some are left out.
+    static QtCharts::QChart *Station_Utilisation(const QString &title,
+                                                 const std::vector<std::pair<QString, double>> &stations,
+                                                 double target, const QPalette &palette);
     static QtCharts::QChart *Execution_Times(const TStatistics &statistics, const QPalette &palette);
     // Messages by frequency, with the cumulative share in percent.
     static QtCharts::QChart *Pareto(const TStatistics &statistics, const QPalette &palette);
