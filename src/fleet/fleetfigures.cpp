@@ -123,8 +123,6 @@ bool TFleetFigures::Read_Days()
     return true;
 }
 
-// Past days count what the station scheduled that day (its calendar then),
-// else what its calendar schedules now; today counts up to the read.
 qint64 TFleetFigures::Scheduled_Past_Day(const TFleetSnapshot::TStation &station, const QString &calendar,
                                          const QDate &day)
 {
@@ -136,6 +134,8 @@ qint64 TFleetFigures::Scheduled_Past_Day(const TFleetSnapshot::TStation &station
     return seconds;
 }
 
+// Past days count what the station scheduled that day (its calendar then),
+// else what its calendar schedules now; today counts up to the read.
 void TFleetFigures::Station_Table()
 {
     TFleetSnapshot &snapshot = *d_snapshot;
