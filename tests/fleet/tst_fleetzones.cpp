@@ -14,6 +14,8 @@ namespace
 const int TIMEOUT_MSEC = 30000;
 const QString TOKYO = QStringLiteral("tokyo");
 const QString LONDON = QStringLiteral("london");
+// London's calendar, in a zone without summer time.
+const QString REYKJAVIK = QStringLiteral("reykjavik");
 const QString PLANT_TOKYO = QStringLiteral("Plant Tokyo");
 const QString ROOM_A = QStringLiteral("Plant 2 / Room A");
 
@@ -85,6 +87,7 @@ private slots:
     void Shift_Across_Summer_Time();
     void Groups_Scope_The_Reading_And_The_Alerts();
     void Page_Filters_By_Group();
+    void Past_Day_Of_Summer_Time_In_Each_Zone();
 
 private:
     std::shared_ptr<const TFleetSnapshot> Read(const QDateTime &now, const QString &group, int days,
@@ -277,6 +280,21 @@ void TTestFleetZones::Page_Filters_By_Group()
     QCOMPARE(table->rowCount(), 1);
     QCOMPARE(table->item(0, 0)->text(), QStringLiteral("TOKYO"));
     QCOMPARE(page.Snapshot()->station_table.Row_Count(), 1);
+}
+
+// One calendar in two zones: Sunday 29 March, a past day by now, is a day
+// of 23 hours in London alone, so its night shift ends an hour sooner there.
+void TTestFleetZones::Past_Day_Of_Summer_Time_In_Each_Zone()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    QVERIFY(Send(REYKJAVIK, QStringLiteral("Atlantic/Reykjavik"), {}));
+    // Monday 30 March 2026, 12:00 UTC: 13:00 summer time in London, 12:00 in Reykjavik.
+    const auto snapshot = Read(Utc(QDate(2026, 3, 30), QTime(12, 0)), QString(), 7);
+    QVERIFY(snapshot);
+    // 24 to 30 March: four weekdays of 16 h and Saturday's 2 h; then Sunday's 5 h
+    // and Monday's 7 h to the read in London, 6 h and 6 h in Reykjavik.
+    QCOMPARE(Figures(*snapshot, QStringLiteral("LONDON")).at(2), QStringLiteral("78.0"));
+    QCOMPARE(Figures(*snapshot, QStringLiteral("REYKJAVIK")).at(2), QStringLiteral("78.0"));
 }
 
 QTEST_MAIN(TTestFleetZones)
