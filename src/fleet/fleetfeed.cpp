@@ -50,10 +50,13 @@ void TFleetFeed::Read(const QStringList &chosen, const QString &group, int days)
 
 void TFleetFeed::Release(std::shared_ptr<const TFleetSnapshot> snapshot)
 {
-    // The queued call's copy is destroyed on the reader's thread; when it is the last, the rows go there.
-    if (snapshot)
-        QMetaObject::invokeMethod(
-            d_reader, [kept = std::move(snapshot)]() {}, Qt::QueuedConnection);
+    if (!snapshot)
+        return;
+    // Let go of by the call as it runs on the reader's thread. A call holding the snapshot
+    // itself is destroyed by whichever thread drops it last, at times this one.
+    auto *kept = new std::shared_ptr<const TFleetSnapshot>(std::move(snapshot));
+    QMetaObject::invokeMethod(
+        d_reader, [kept]() { delete kept; }, Qt::QueuedConnection);
 }
 
 void TFleetFeed::Done()
