@@ -35,6 +35,11 @@ bool TStopStore::Close_Left_Open()
     return On_Table(d_database, true, [&](TStopTable *table) { return table->Close_Left_Open(); });
 }
 
+bool TStopStore::Latest_End(QDateTime *end)
+{
+    return On_Table(d_database, false, [&](TStopTable *table) { return table->Latest_End(end); });
+}
+
 bool TStopStore::Overlapping(const QDateTime &from, const QDateTime &to, std::vector<TStopRecord> *stops)
 {
     return On_Table(d_database, false,

@@ -21,6 +21,7 @@ public:
     bool Put(const TStopRecord &stop);
     bool Touch(const QDateTime &started, const QDateTime &at);
     bool Close_Left_Open();
+    bool Latest_End(QDateTime *end);
     bool Overlapping(const QDateTime &from, const QDateTime &to, std::vector<TStopRecord> *stops);
     bool Find(const QDateTime &started, TStopRecord *stop);
     QString Last_Error() const;

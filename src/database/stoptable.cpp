@@ -76,6 +76,18 @@ bool TStopTable::Close_Left_Open()
     return Exec(&query);
 }
 
+bool TStopTable::Latest_End(QDateTime *end)
+{
+    // The texts order as the moments do.
+    QSqlQuery query(d_db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT MAX(ended) FROM stops"));
+    if (!Exec(&query))
+        return false;
+    *end = query.next() ? TStopRecord::Moment(query.value(0).toString()) : QDateTime();
+    return true;
+}
+
 TStopRecord TStopTable::Row(const QSqlQuery &query)
 {
     TStopRecord stop;

@@ -28,6 +28,8 @@ public:
     bool Touch(const QDateTime &started, const QDateTime &at);
     // Every stop left open ends at its last known moment.
     bool Close_Left_Open();
+    // The latest end of a stored stop; invalid when there is none.
+    bool Latest_End(QDateTime *end);
     // The stops that overlap [FROM, TO), in order of their start.
     bool Overlapping(const QDateTime &from, const QDateTime &to, std::vector<TStopRecord> *stops);
     // The stop that started at STARTED; false when there is none.

@@ -31,13 +31,7 @@ TFleetFigures::TFleetFigures(QSqlDatabase db, TFleetSnapshot *snapshot) : d_db(d
 qint64 TFleetFigures::Scheduled(const TFleetSnapshot::TStation &station, const QDate &day,
                                 const QDateTime &now)
 {
-    const QDateTime from(day, QTime(0, 0), station.zone);
-    const QDateTime to =
-        qMin(QDateTime(day.addDays(1), QTime(0, 0), station.zone), now.toTimeZone(station.zone));
-    qint64 seconds = 0;
-    for (const TShiftCalendar::TInterval &span : station.calendar.Intervals(from, to))
-        seconds += qMax(span.start, from).secsTo(qMin(span.end, to));
-    return qMax<qint64>(seconds, 0);
+    return station.calendar.Scheduled_Seconds(day, station.zone, now);
 }
 
 bool TFleetFigures::Query(QSqlQuery *query, const QString &statement)

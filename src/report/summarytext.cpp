@@ -132,7 +132,7 @@ void TSummaryText::Generate_Summary_Text()
     std::shared_ptr<const TStatistics> statistics;
     if (d_with_statistics && !d_programs.isEmpty())
         statistics = std::make_shared<const TStatistics>(items, dates, record_dates, d_calendar, Stops(dates),
-                                                         baselines);
+                                                         baselines, QDateTime::currentDateTime());
     {
         std::lock_guard<std::mutex> lock(d_mutex);
         d_statistics = std::move(statistics);

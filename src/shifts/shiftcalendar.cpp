@@ -46,19 +46,20 @@ QDateTime TShiftCalendar::Moment(const QDate &date, const QTime &time, const QTi
     return zone.isValid() ? QDateTime(date, time, zone) : QDateTime(date, time);
 }
 
-qint64 TShiftCalendar::Scheduled_Seconds(const QDate &date, const QTimeZone &zone) const
+qint64 TShiftCalendar::Scheduled_Seconds(const QDate &date, const QTimeZone &zone,
+                                         const QDateTime &until) const
 {
     if (!date.isValid())
         return 0;
+    const QDateTime from = Moment(date, QTime(0, 0), zone);
+    QDateTime to = Moment(date.addDays(1), QTime(0, 0), zone);
+    if (until.isValid() && until < to)
+        to = until;
     qint64 seconds = 0;
-    for (const TShift &shift : d_shifts[date.dayOfWeek() - 1])
-    {
-        const QDateTime start = Moment(date, shift.start, zone);
-        const bool next_day = !shift.end.isValid() || shift.end <= shift.start;
-        const QDateTime end =
-            Moment(next_day ? date.addDays(1) : date, shift.end.isValid() ? shift.end : QTime(0, 0), zone);
-        seconds += start.secsTo(end);
-    }
+    if (to <= from)
+        return 0;
+    for (const TInterval &span : Intervals(from, to))
+        seconds += qMax(span.start, from).secsTo(qMin(span.end, to));
     return seconds;
 }
 

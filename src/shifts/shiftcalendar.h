@@ -35,9 +35,13 @@ public:
     double Target() const { return d_target; }
     void Set_Target(double target) { d_target = target; }
 
-    // The seconds the date's shifts last in ZONE (local time when invalid): a
-    // shift across a change of daylight saving time is an hour shorter or longer.
-    qint64 Scheduled_Seconds(const QDate &date, const QTimeZone &zone = QTimeZone()) const;
+    // The scheduled seconds of DATE in ZONE (local time when invalid): the part
+    // of every shift that falls within that day, from its midnight to the next,
+    // in real seconds (a day of a change of daylight saving time holds an hour
+    // less or more), and none after UNTIL when it is given. A night shift
+    // 22:00-06:00 gives two hours to the day it starts and six to the next.
+    qint64 Scheduled_Seconds(const QDate &date, const QTimeZone &zone = QTimeZone(),
+                             const QDateTime &until = QDateTime()) const;
 
     // "06:00-14:00, 14:00-22:00"; false (shifts untouched) when any part is not of that form.
     static bool Parse(const QString &text, QVector<TShift> *shifts);

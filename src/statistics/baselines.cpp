@@ -99,30 +99,44 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
             d_programs.push_back({item.Name(), item.Revision()});
         }
         TRecent &last = *found;
+        const bool with_baseline = last.seconds.Count() >= LEAST;
+        const bool short_points =
+            with_baseline && item.Point_Count() < last.points.Median() * shares.short_points;
         if (run.index >= 0)
         {
             TPace &pace = d_paces[size_t(run.index)];
             TProgram &program = d_programs[last.program];
             ++program.executions;
-            if (last.seconds.Count() >= LEAST)
+            if (with_baseline)
             {
                 pace.baseline_seconds = last.seconds.Median();
                 pace.baseline_points = last.points.Median();
-                pace.slow = item.Execution_Time() > pace.baseline_seconds * (1 + shares.slow);
-                pace.short_points = item.Point_Count() < pace.baseline_points * shares.short_points;
+                pace.slow =
+                    !short_points && item.Execution_Time() > pace.baseline_seconds * (1 + shares.slow);
+                pace.short_points = short_points;
                 ++program.with_baseline;
                 program.baseline_seconds = pace.baseline_seconds;
                 program.baseline_points = pace.baseline_points;
+            }
+            if (short_points)
+            {
+                ++program.short_points;
+                program.short_seconds += item.Execution_Time();
+                ++d_short;
+                d_short_seconds += item.Execution_Time();
+            }
+            else if (with_baseline)
+            {
                 program.baseline_total += pace.baseline_seconds;
                 program.actual_total += item.Execution_Time();
                 program.slow += pace.slow ? 1 : 0;
-                program.short_points += pace.short_points ? 1 : 0;
                 baseline_total += pace.baseline_seconds;
                 actual_total += item.Execution_Time();
                 d_slow += pace.slow ? 1 : 0;
-                d_short += pace.short_points ? 1 : 0;
             }
         }
+        if (short_points)
+            continue;
         last.seconds.Add(item.Execution_Time());
         last.points.Add(item.Point_Count());
     }

@@ -13,7 +13,10 @@
 // history read with it). An execution slower than its baseline by more than
 // a share is marked slow, one with far fewer points short (likely aborted).
 // Performance is baseline time / actual time, of the executions that have a
-// baseline. A new revision starts a baseline of its own.
+// baseline and are not short: an aborted run is no pace (it would add its whole
+// baseline against a few seconds), but a loss of its own, counted apart, and
+// it does not move its program's baseline. A new revision starts a baseline of
+// its own.
 class TBaselines
 {
 public:
@@ -52,6 +55,8 @@ public:
         qint64 actual_total = 0;
         int slow = 0;
         int short_points = 0;
+        // The execution seconds of its short executions.
+        qint64 short_seconds = 0;
         // Negative when no execution has a baseline.
         double performance = -1;
     };
@@ -68,6 +73,7 @@ public:
     double Performance() const { return d_performance; }
     int Slow() const { return d_slow; }
     int Short() const { return d_short; }
+    qint64 Short_Seconds() const { return d_short_seconds; }
 
 private:
     std::vector<TPace> d_paces;
@@ -75,6 +81,7 @@ private:
     double d_performance = -1;
     int d_slow = 0;
     int d_short = 0;
+    qint64 d_short_seconds = 0;
 };
 
 #endif

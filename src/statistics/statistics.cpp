@@ -71,7 +71,8 @@ struct TDay
 
 TStatistics::TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
                          const QStringList &record_dates, const TShiftCalendar &calendar,
-                         const std::vector<TStopRecord> &stops, const TBaselines &baselines)
+                         const std::vector<TStopRecord> &stops, const TBaselines &baselines,
+                         const QDateTime &until)
     : d_baselines(baselines), d_target(calendar.Target())
 {
     for (const TDatabaseItem &item : items)
@@ -84,7 +85,7 @@ TStatistics::TStatistics(const std::vector<TDatabaseItem> &items, const QStringL
     }
     Count_Programs(items);
     Count_Messages(items);
-    Count_Stops(stops, Count_Periods(items, selected_dates, record_dates, calendar));
+    Count_Stops(stops, Count_Periods(items, selected_dates, record_dates, calendar, until));
 }
 
 void TStatistics::Count_Stops(const std::vector<TStopRecord> &stops, const QSet<QDate> &days)
@@ -173,7 +174,7 @@ void TStatistics::Count_Messages(const std::vector<TDatabaseItem> &items)
 
 QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
                                        const QStringList &selected_dates, const QStringList &record_dates,
-                                       const TShiftCalendar &calendar)
+                                       const TShiftCalendar &calendar, const QDateTime &until)
 {
     QSet<QDate> counted;
     QSet<QDate> selected;
@@ -204,6 +205,10 @@ QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
         day.executing += item.Execution_Time();
         day.idle += item.Idle_Time();
     }
+    std::map<QDate, qint64> scheduled;
+    for (QDate date = d_first; date <= d_last; date = date.addDays(1))
+        if (!left_out.contains(date))
+            scheduled[date] = calendar.Scheduled_Seconds(date, QTimeZone(), until);
     for (const TPeriodKind kind : {DAY, WEEK, MONTH})
     {
         std::vector<TPeriod> &periods = d_periods[kind];
@@ -222,7 +227,7 @@ QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
             }
             TPeriod &period = periods.back();
             period.last = date;
-            period.scheduled_seconds += calendar.Scheduled_Seconds(date);
+            period.scheduled_seconds += scheduled[date];
             while (next_execution_day != days.cend() && next_execution_day->first < date)
                 ++next_execution_day;
             if (next_execution_day != days.cend() && next_execution_day->first == date)
@@ -287,7 +292,8 @@ TStatisticsTable TStatistics::Pace_Table() const
                            {QStringLiteral("Program"), QStringLiteral("Revision"),
                             QStringLiteral("Executions"), QStringLiteral("With baseline"),
                             QStringLiteral("Baseline s"), QStringLiteral("Baseline points"),
-                            QStringLiteral("Performance"), QStringLiteral("Slow"), QStringLiteral("Short")});
+                            QStringLiteral("Performance"), QStringLiteral("Slow"), QStringLiteral("Short"),
+                            QStringLiteral("Short s")});
     table.Set_Text_Column(1);
     for (const TBaselines::TProgram &program : d_baselines.Programs())
         table.Add_Row({program.name, program.revision, QString::number(program.executions),
@@ -295,7 +301,8 @@ TStatisticsTable TStatistics::Pace_Table() const
                        program.baseline_seconds < 0 ? QString() : Number(program.baseline_seconds),
                        program.baseline_points < 0 ? QString() : Number(program.baseline_points),
                        program.performance < 0 ? QStringLiteral("no baseline") : Percent(program.performance),
-                       QString::number(program.slow), QString::number(program.short_points)});
+                       QString::number(program.slow), QString::number(program.short_points),
+                       QString::number(program.short_seconds)});
     return table;
 }
 
@@ -316,11 +323,13 @@ QStringList TStatistics::Summary_Lines() const
                 .arg(Number(d_lost.Total().unplanned / 60.0), Number(d_lost.Total().unclassified / 60.0),
                      Number(d_lost.Total().planned / 60.0)),
             QStringLiteral("Availability: %1").arg(Percent(d_availability)),
-            QStringLiteral("Performance: %1; slow executions: %2, short executions: %3")
+            QStringLiteral("Performance (short executions left out): %1; slow executions: %2")
                 .arg(d_baselines.Performance() < 0 ? QStringLiteral("no baseline")
                                                    : Percent(d_baselines.Performance()))
-                .arg(d_baselines.Slow())
-                .arg(d_baselines.Short()),
+                .arg(d_baselines.Slow()),
+            QStringLiteral("Short executions (likely aborted, a loss of their own): %1, %2 s")
+                .arg(d_baselines.Short())
+                .arg(d_baselines.Short_Seconds()),
             QStringLiteral("Effectiveness (availability x performance; quality not counted): %1")
                 .arg(Effectiveness() < 0 ? QStringLiteral("unknown") : Percent(Effectiveness()))};
 }
@@ -349,14 +358,14 @@ QString TStatistics::Utilisation_Rule()
 {
     return QStringLiteral(
         "Utilisation = executing seconds / scheduled seconds. An execution counts on the day its program was "
-        "opened. Scheduled seconds come from the shift calendar for every day from the first to the last "
-        "selected "
-        "date, leaving out days that hold records but are not selected; a day without a shift adds its "
-        "executing "
-        "time but no scheduled time. Periods at the ends of the range count only their days inside it; weeks "
-        "are "
-        "ISO weeks (Monday to Sunday). Availability = executing seconds / (scheduled seconds - planned stop "
-        "seconds). Performance = baseline seconds / actual seconds of the executions with a baseline: the "
-        "median "
+        "opened. A day's scheduled seconds are the part of every shift that falls within it, from midnight "
+        "to midnight (a night shift gives its hours before midnight to the day it starts and the rest to the "
+        "next; a day of a change of summer time holds an hour less or more), and today only up to now. They "
+        "count for every day from the first to the last selected date, leaving out days that hold records "
+        "but are not selected; a day without a shift adds its executing time but no scheduled time. Periods "
+        "at the ends of the range count only their days inside it; weeks are ISO weeks (Monday to Sunday). "
+        "Availability = executing seconds / (scheduled seconds - planned stop seconds). Performance = "
+        "baseline seconds / actual seconds of the executions with a baseline that are not short (short ones "
+        "are likely aborted: counted apart as a loss, never as pace); the baseline is the median "
         "of the same program and revision's last 20 executions.");
 }

@@ -70,10 +70,12 @@ public:
     // The executions of the selected dates (stored date texts); record_dates are
     // all the dates the file holds, so that a day without records still counts
     // its shifts while a day with records left out of the selection does not.
-    // STOPS are the station's stops of those days, BASELINES the pace of ITEMS.
+    // STOPS are the station's stops of those days, BASELINES the pace of ITEMS;
+    // scheduled time after UNTIL (when given: the moment they are made) is not counted.
     TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
                 const QStringList &record_dates, const TShiftCalendar &calendar,
-                const std::vector<TStopRecord> &stops = {}, const TBaselines &baselines = TBaselines());
+                const std::vector<TStopRecord> &stops = {}, const TBaselines &baselines = TBaselines(),
+                const QDateTime &until = QDateTime());
 
     const std::vector<TProgram> &Programs() const { return d_programs; }
     const std::vector<TPeriod> &Periods(TPeriodKind kind) const { return d_periods[kind]; }
@@ -111,7 +113,8 @@ private:
     void Count_Messages(const std::vector<TDatabaseItem> &items);
     // The days counted.
     QSet<QDate> Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
-                              const QStringList &record_dates, const TShiftCalendar &calendar);
+                              const QStringList &record_dates, const TShiftCalendar &calendar,
+                              const QDateTime &until);
 
     std::vector<TProgram> d_programs;
     std::vector<TPeriod> d_periods[3];

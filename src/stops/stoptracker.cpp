@@ -21,7 +21,7 @@ TStopTracker::TStopTracker(TPendingJournal *journal, TDatabase *database, const 
                            QObject *parent)
     : QObject(parent), d_journal(journal), d_database(database), d_clock(clock),
       d_threshold(DEFAULT_THRESHOLD_SECONDS), d_state(TState::MONITOR_OFF), d_stopped(false), d_stored(false),
-      d_asking(false)
+      d_kept(false), d_asking(false)
 {
     qRegisterMetaType<TStopRecord>();
 }
@@ -32,6 +32,12 @@ QDateTime TStopTracker::Now() const
     return Whole_Second(d_clock->Now());
 }
 
+QDateTime TStopTracker::Forward_Now() const
+{
+    const QDateTime now = Now();
+    return d_last.isValid() && now < d_last ? d_last : now;
+}
+
 void TStopTracker::Set_Calendar(const TShiftCalendar &calendar)
 {
     // The stop going on keeps the cut of the calendar it began under.
@@ -40,8 +46,14 @@ void TStopTracker::Set_Calendar(const TShiftCalendar &calendar)
 
 void TStopTracker::Start()
 {
-    TStopStore(d_database).Close_Left_Open();
-    const QDateTime now = Now();
+    TStopStore store(d_database);
+    store.Close_Left_Open();
+    // A clock set back while the program was not running begins after every stop stored.
+    QDateTime latest;
+    store.Latest_End(&latest);
+    QDateTime now = Now();
+    if (latest.isValid() && now < latest)
+        now = latest;
     d_last = now;
     d_state = TState::MONITOR_OFF;
     Begin(now, nullptr);
@@ -49,7 +61,7 @@ void TStopTracker::Start()
 
 void TStopTracker::Set_State(TState state)
 {
-    const QDateTime now = Now();
+    const QDateTime now = Forward_Now();
     Advance(now);
     if (state == d_state)
         return;
@@ -58,25 +70,28 @@ void TStopTracker::Set_State(TState state)
     Finish(now);
     if (state != TState::EXECUTING)
         Begin(now, nullptr);
+    else
+        End_Standstill();
 }
 
 void TStopTracker::Controller_Message(const QString &text)
 {
-    d_rules.Message(text, Now());
+    d_rules.Message(text, Forward_Now());
 }
 
 void TStopTracker::Tick()
 {
-    const QDateTime now = Now();
+    const QDateTime now = Forward_Now();
     Advance(now);
     Check_Threshold(now);
 }
 
 void TStopTracker::Close()
 {
-    const QDateTime now = Now();
+    const QDateTime now = Forward_Now();
     Advance(now);
     Finish(now);
+    End_Standstill();
     d_state = TState::MONITOR_OFF;
 }
 
@@ -125,7 +140,16 @@ void TStopTracker::Begin(const QDateTime &at, const TStopRecord *carried)
 {
     const TShiftCalendar::TInterval shift = d_calendar.Interval_At(at);
     if (!shift.start.isValid())
+    {
+        End_Standstill();
         return;
+    }
+    // A piece that begins where the last one ended goes on with its standstill.
+    if (!d_standstill.isValid() || d_standstill_end != at)
+    {
+        End_Standstill();
+        d_standstill = at;
+    }
     d_stopped = true;
     d_stored = false;
     d_current = carried ? *carried : TStopRecord();
@@ -162,17 +186,43 @@ void TStopTracker::Finish(const QDateTime &at)
     d_stopped = false;
     d_current.ended = at;
     d_current.open = false;
-    if (d_stored || d_current.Seconds() >= d_threshold)
+    d_standstill_end = at;
+    // A piece of no length is none, and would share its start with the next.
+    if (d_stored || (d_current.Seconds() > 0 && (d_kept || d_standstill.secsTo(at) >= d_threshold)))
+    {
+        Keep_Standstill();
         Store(d_current);
+    }
+    else if (d_current.Seconds() > 0)
+        d_held.push_back(d_current);
     Stop_Asking();
+}
+
+void TStopTracker::Keep_Standstill()
+{
+    if (d_kept)
+        return;
+    d_kept = true;
+    for (const TStopRecord &piece : d_held)
+        Store(piece);
+    d_held.clear();
+}
+
+void TStopTracker::End_Standstill()
+{
+    d_standstill = QDateTime();
+    d_standstill_end = QDateTime();
+    d_kept = false;
+    d_held.clear();
 }
 
 void TStopTracker::Check_Threshold(const QDateTime &now)
 {
     if (!d_stopped)
         return;
-    if (!d_stored && d_current.started.secsTo(now) >= d_threshold)
+    if (!d_stored && now > d_current.started && (d_kept || d_standstill.secsTo(now) >= d_threshold))
     {
+        Keep_Standstill();
         d_current.ended = now;
         d_stored = true;
         d_touched = now;

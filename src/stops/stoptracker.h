@@ -15,14 +15,17 @@ class TClock;
 class TDatabase;
 class TPendingJournal;
 
-// Follows the machine through its shifts and keeps its stops: a span of a
-// scheduled shift in which it does not execute becomes a stop once it lasts
-// the threshold, is cut at midnight and at the shift's end, and ends when the
-// machine executes again. A stop while monitoring is off or the measurement
-// software is away has the system's reason; one after a matching controller
-// message the rule's; any other is asked about. Stops are stored through the
-// pending journal, so each is written once, whatever the database does.
-// Lives on the GUI thread; told what happens, and Tick()ed once a second.
+// Follows the machine through its shifts and keeps its stops. A standstill is
+// the time within scheduled shifts in which the machine does not execute, from
+// when it stops until it executes again or its shifts end; it is kept once it
+// lasts the threshold, as pieces cut at midnight and wherever its kind changes
+// (idle, software away, monitoring off), each piece with its own reason. The
+// threshold is the standstill's: a piece shorter than it is kept when its
+// standstill is not. The tracker's time never goes back: a clock set back
+// holds it at the latest moment it saw until the clock passes that again. A stop while monitoring is off or
+// the measurement software is away has the system's reason; one after a matching controller message the
+// rule's; any other is asked about. Stops are stored through the pending journal, so each is written once,
+// whatever the database does. Lives on the GUI thread; told what happens, and Tick()ed once a second.
 class TStopTracker : public QObject
 {
     Q_OBJECT
@@ -97,6 +100,11 @@ private:
     void Begin(const QDateTime &at, const TStopRecord *carried);
     void Classify(const QDateTime &at);
     void Finish(const QDateTime &at);
+    // The standstill passed the threshold: its pieces held so far are stored.
+    void Keep_Standstill();
+    void End_Standstill();
+    // The clock's moment, never before the latest one the tracker followed.
+    QDateTime Forward_Now() const;
     void Check_Threshold(const QDateTime &now);
     void Stop_Asking();
     bool Store(const TStopRecord &stop);
@@ -116,6 +124,13 @@ private:
     // Where the current stop is cut: its shift's end or midnight, whichever comes first.
     QDateTime d_cut;
     bool d_stored;
+    // The standstill the current piece belongs to: its start, where its last
+    // finished piece ended, whether it passed the threshold, and its finished
+    // pieces not stored while it had not.
+    QDateTime d_standstill;
+    QDateTime d_standstill_end;
+    bool d_kept;
+    std::vector<TStopRecord> d_held;
     QDateTime d_touched;
     bool d_asking;
 };

@@ -73,6 +73,7 @@ class TTestStatistics : public QObject
 
 private slots:
     void Lost_Time_Availability_And_Pace();
+    void Aborted_Runs_Are_No_Pace();
     void initTestCase()
     {
 #ifdef _WIN32
@@ -239,21 +240,27 @@ private slots:
             QVERIFY2(text.contains(QLatin1String(expected)), expected);
     }
 
-    // A night shift across the change to summer time lasts an hour less, one
-    // across the change back an hour more; a month sums its days as they are.
+    // A day counts the part of each shift within it: a Saturday night shift
+    // gives its two hours before midnight to Saturday (where the day shift
+    // already holds them: counted once) and the rest to Sunday, an hour less
+    // into summer time and an hour more into winter time; a month sums its
+    // days as they are, the first Sunday taking the night of February's last
+    // Saturday.
     void Calendar_Across_Daylight_Saving_data()
     {
         QTest::addColumn<QDate>("first");
         QTest::addColumn<QDate>("last");
         QTest::addColumn<qint64>("hours");
         const auto day = [](int month, int day) { return QDate(2026, month, day); };
-        // Saturdays: 22:00-06:00 into Sunday, then 06:00-24:00; weekdays: 06:00-22:00.
-        QTest::newRow("ordinary Saturday") << day(3, 21) << day(3, 21) << qint64(8 + 18);
-        QTest::newRow("Saturday into summer time") << day(3, 28) << day(3, 28) << qint64(7 + 18);
-        QTest::newRow("Saturday into winter time") << day(10, 24) << day(10, 24) << qint64(9 + 18);
-        QTest::newRow("Sunday without shifts") << day(3, 22) << day(3, 22) << qint64(0);
-        QTest::newRow("March") << day(3, 1) << day(3, 31) << qint64(22 * 16 + 3 * 26 + 25);
-        QTest::newRow("October") << day(10, 1) << day(10, 31) << qint64(22 * 16 + 4 * 26 + 27);
+        // Saturdays: 22:00-06:00 into Sunday, and 06:00-24:00; weekdays: 06:00-22:00.
+        QTest::newRow("ordinary Saturday") << day(3, 21) << day(3, 21) << qint64(18);
+        QTest::newRow("Sunday after it") << day(3, 22) << day(3, 22) << qint64(6);
+        QTest::newRow("Saturday before summer time") << day(3, 28) << day(3, 28) << qint64(18);
+        QTest::newRow("Sunday into summer time") << day(3, 29) << day(3, 29) << qint64(5);
+        QTest::newRow("Sunday into winter time") << day(10, 25) << day(10, 25) << qint64(7);
+        QTest::newRow("Monday") << day(3, 23) << day(3, 23) << qint64(16);
+        QTest::newRow("March") << day(3, 1) << day(3, 31) << qint64(22 * 16 + 4 * 18 + 4 * 6 + 5);
+        QTest::newRow("October") << day(10, 1) << day(10, 31) << qint64(22 * 16 + 5 * 18 + 3 * 6 + 7);
     }
 
     void Calendar_Across_Daylight_Saving()
@@ -275,6 +282,22 @@ private slots:
                           .at(0)
                           .scheduled_seconds;
         QCOMPARE(seconds, hours * 3600);
+    }
+
+    // Today counts its shifts up to now only, as the Fleet page does: a night
+    // shift read at Sunday 05:00 gives Sunday five hours, and nothing is
+    // scheduled for a day not begun.
+    void Scheduled_Time_Stops_At_Now()
+    {
+        const TShiftCalendar calendar = Night_Shift_Saturdays();
+        const QDateTime now(QDate(2026, 3, 22), QTime(5, 0));
+        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 22), QTimeZone(), now), qint64(5 * 3600));
+        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 21), QTimeZone(), now), qint64(18 * 3600));
+        QCOMPARE(calendar.Scheduled_Seconds(QDate(2026, 3, 23), QTimeZone(), now), qint64(0));
+        const TStatistics statistics({}, {Text(QDate(2026, 3, 16)), Text(QDate(2026, 3, 22))}, {}, calendar,
+                                     {}, TBaselines(), now);
+        QCOMPARE(statistics.Periods(TStatistics::WEEK).at(0).scheduled_seconds,
+                 qint64((5 * 16 + 18 + 5) * 3600));
     }
 
     // Shifts as written and read back, nonsense in the settings left for the default.
@@ -345,10 +368,11 @@ TStopRecord Stop(const QDate &day, const QTime &from, const QTime &to, const QSt
 
 // Monday 2026-12-07, one shift 06:00-14:00 (28,800 s), executions of 1,080 s,
 // a planned hour's break: availability 1,080 / 25,200 = 4.3%. Program A
-// revision 1 runs 100, 110 and 90 s (50 points), then 130 s with 20 points:
-// slow and short against 100 s and 50 points. Revision 2 has no baseline yet;
-// B's baseline (60 s) comes from the Friday before. Performance
-// (100 + 60) / (130 + 50) = 88.9%, effectiveness 4.3% x 88.9% = 3.8%.
+// revision 1 runs 100, 110 and 90 s (50 points), then 130 s (slow against
+// 100 s), then 20 s with 20 points (short against 50 points: no pace).
+// Revision 2 has no baseline yet; B's baseline (60 s) comes from the Friday
+// before. Performance (100 + 60) / (130 + 50) = 88.9%, effectiveness
+// 4.3% x 88.9% = 3.8%.
 void TTestStatistics::Lost_Time_Availability_And_Pace()
 {
     const QDate monday(2026, 12, 7), friday(2026, 12, 4);
@@ -362,8 +386,9 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
     const std::vector<TDatabaseItem> items{
         Run("A", "1", at(monday, 6, 0), 100, 50),  Run("A", "1", at(monday, 6, 10), 110, 50),
         Run("A", "1", at(monday, 6, 20), 90, 50),  Run("A", "2", at(monday, 6, 30), 200, 40),
-        Run("A", "1", at(monday, 6, 40), 130, 20), Run("A", "2", at(monday, 6, 50), 200, 40),
-        Run("A", "2", at(monday, 7, 0), 200, 40),  Run("B", "1", at(monday, 12, 0), 50, 10)};
+        Run("A", "1", at(monday, 6, 40), 130, 50), Run("A", "2", at(monday, 6, 50), 200, 40),
+        Run("A", "2", at(monday, 7, 0), 180, 40),  Run("B", "1", at(monday, 12, 0), 50, 10),
+        Run("A", "1", at(monday, 7, 10), 20, 20)};
     const std::vector<TDatabaseItem> history{Run("B", "1", at(friday, 8, 0), 60, 10),
                                              Run("B", "1", at(friday, 9, 0), 60, 10),
                                              Run("B", "1", at(friday, 10, 0), 60, 10)};
@@ -395,9 +420,9 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
     QCOMPARE(baselines.Short(), 1);
     const TStatisticsTable pace = statistics.Pace_Table();
     QCOMPARE(pace.Row_Count(), 3);
-    QCOMPARE(pace.Row(0), (QStringList{"A", "1", "4", "1", "100.0", "50.0", "76.9%", "1", "1"}));
-    QCOMPARE(pace.Row(1), (QStringList{"A", "2", "3", "0", "", "", "no baseline", "0", "0"}));
-    QCOMPARE(pace.Row(2), (QStringList{"B", "1", "1", "1", "60.0", "10.0", "120.0%", "0", "0"}));
+    QCOMPARE(pace.Row(0), (QStringList{"A", "1", "5", "2", "105.0", "50.0", "76.9%", "1", "1", "20"}));
+    QCOMPARE(pace.Row(1), (QStringList{"A", "2", "3", "0", "", "", "no baseline", "0", "0", "0"}));
+    QCOMPARE(pace.Row(2), (QStringList{"B", "1", "1", "1", "60.0", "10.0", "120.0%", "0", "0", "0"}));
     // Shares set wider: 130 s is not 50% slower than 100 s, 20 points not under 30% of 50.
     TBaselines::TShares wide;
     wide.slow = 0.5;
@@ -410,12 +435,43 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
     for (int i = 0; i < 26; ++i)
         long_run.push_back(Run("C", "1", at(monday, 8, i), i < 15 ? 100 : 1000, 10));
     QCOMPARE(TBaselines(long_run, {}).Pace(25).baseline_seconds, 550.0);
-    // The report marks the slow and short execution, and no other.
+    // The report marks the slow and the short execution, and no other.
     const QString report = TSummaryText::Report(true, 0, true, 0, items, &baselines).Text();
     QCOMPARE(report.count(QStringLiteral("Pace:")), 2);
     QVERIFY(report.contains(QStringLiteral("Pace:                  slow, its baseline is 100.0 s\n")));
     QVERIFY(report.contains(
         QStringLiteral("Pace:                  short, its baseline is 50.0 points (likely aborted)")));
+}
+
+// Ten 600 s runs after three of history, then three aborted 20 s runs: the
+// aborted ones are no pace (counted with them, performance was 7,800 / 6,060
+// = 128.7%), but three short executions of 60 s, and they leave the baseline
+// as it was for the full run after them; effectiveness stays within 100%.
+void TTestStatistics::Aborted_Runs_Are_No_Pace()
+{
+    const QDate monday(2026, 12, 7);
+    const auto at = [&](int minute) { return QDateTime(monday, QTime(6, 0).addSecs(60 * 20 * minute)); };
+    std::vector<TDatabaseItem> history;
+    for (int i = 0; i < 3; ++i)
+        history.push_back(Run("D", "1", QDateTime(monday.addDays(-3), QTime(8, i)), 600, 100));
+    std::vector<TDatabaseItem> items;
+    for (int i = 0; i < 10; ++i)
+        items.push_back(Run("D", "1", at(i), 600, 100));
+    for (int i = 10; i < 13; ++i)
+        items.push_back(Run("D", "1", at(i), 20, 5));
+    items.push_back(Run("D", "1", at(13), 600, 100));
+    const TBaselines baselines(items, history);
+    QCOMPARE(TStatistics::Percent(baselines.Performance()), QStringLiteral("100.0%"));
+    QCOMPARE(baselines.Short(), 3);
+    QCOMPARE(baselines.Short_Seconds(), qint64(60));
+    QCOMPARE(baselines.Slow(), 0);
+    QCOMPARE(baselines.Pace(13).baseline_seconds, 600.0);
+    QCOMPARE(baselines.Pace(13).baseline_points, 100.0);
+    TShiftCalendar calendar;
+    const TStatistics statistics(items, {Text(monday)}, {Text(monday)}, calendar, {}, baselines);
+    QVERIFY(statistics.Effectiveness() <= 1.0);
+    QVERIFY(statistics.Summary_Lines().contains(
+        QStringLiteral("Short executions (likely aborted, a loss of their own): 3, 60 s")));
 }
 
 QTEST_MAIN(TTestStatistics)

@@ -32,6 +32,9 @@ class TTestStops : public QObject
 private slots:
     void Stops_Through_A_Shift();
     void Cut_At_Midnight_And_At_The_Shift_End_Next_Day();
+    void Standstill_Across_Midnight_Is_Kept_Whole();
+    void Standstill_Through_Changes_Of_Kind_Is_Kept_Whole();
+    void Clock_Set_Back_Loses_And_Rewrites_Nothing();
     void System_Reasons_And_Rules();
     void Reasons_Given_Late_Changed_And_Refused();
     void Killed_Run_Ends_Its_Stop_At_The_Last_Moment_Known();
@@ -90,6 +93,88 @@ void TTestStops::Cut_At_Midnight_And_At_The_Shift_End_Next_Day()
     QCOMPARE(station->Spans(),
              (QStringList{"7 22:00-8 00:00 No operator/operator", "8 00:00-8 06:00 No operator/operator"}));
     QVERIFY(!station->tracker->Stopped());
+}
+
+// A night shift: the threshold is the standstill's, not each piece's; a
+// standstill shorter than it leaves nothing on either side of midnight.
+void TTestStops::Standstill_Across_Midnight_Is_Kept_Whole()
+{
+    auto station = Station(Calendar(1, QStringLiteral("22:00-06:00")), At(7, 21, 0));
+    station->Set(At(7, 22, 0), TState::EXECUTING);
+    station->Set(At(7, 23, 57), TState::IDLE);
+    station->Set(At(8, 0, 4), TState::EXECUTING);
+    station->Set(At(8, 0, 10), TState::IDLE);
+    station->Set(At(8, 0, 12), TState::EXECUTING);
+    station->Set(At(8, 1, 0), TState::IDLE);
+    station->Set(At(8, 1, 4, 59), TState::EXECUTING);
+    QCOMPARE(station->Spans(), (QStringList{"7 23:57-8 00:00 /", "8 00:00-8 00:04 /"}));
+
+    auto second = Station(Calendar(1, QStringLiteral("22:00-06:00")), At(7, 21, 0));
+    second->Set(At(7, 22, 0), TState::EXECUTING);
+    second->Set(At(7, 23, 58), TState::IDLE);
+    second->Set(At(8, 0, 30), TState::EXECUTING);
+    second->Set(At(8, 5, 58), TState::IDLE);
+    second->Run_To(At(8, 7, 0));
+    QCOMPARE(second->Spans(), (QStringList{"7 23:58-8 00:00 /", "8 00:00-8 00:30 /"}));
+}
+
+// Idle, then the software closed, then monitoring off: one standstill of three
+// kinds, kept when together they last the threshold (exactly it too), each piece
+// with its own reason; 299 s of them leave nothing.
+void TTestStops::Standstill_Through_Changes_Of_Kind_Is_Kept_Whole()
+{
+    auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
+    station->Set(At(7, 6, 0), TState::EXECUTING);
+    station->Set(At(7, 7, 0), TState::IDLE);
+    station->Set(At(7, 7, 4), TState::SOFTWARE_ABSENT);
+    station->Set(At(7, 7, 8), TState::EXECUTING);
+    station->Set(At(7, 8, 0), TState::IDLE);
+    station->Set(At(7, 8, 2, 30), TState::SOFTWARE_ABSENT);
+    station->Set(At(7, 8, 4, 59), TState::MONITOR_OFF);
+    station->Set(At(7, 8, 5), TState::EXECUTING);
+    station->Set(At(7, 9, 0), TState::IDLE);
+    station->Set(At(7, 9, 2, 30), TState::SOFTWARE_ABSENT);
+    station->Set(At(7, 9, 4, 59), TState::EXECUTING);
+    QCOMPARE(station->Spans(),
+             (QStringList{"7 07:00-7 07:04 /", "7 07:04-7 07:08 Measurement software not running/system",
+                          "7 08:00-7 08:02 /", "7 08:02-7 08:04 Measurement software not running/system",
+                          "7 08:04-7 08:05 Monitor off/system"}));
+    std::vector<TStopRecord> stops;
+    TStopStore(&station->database).Overlapping(At(7, 8, 0), At(7, 8, 6), &stops);
+    QCOMPARE(stops.size(), size_t(3));
+    QCOMPARE(stops.at(0).Seconds() + stops.at(1).Seconds() + stops.at(2).Seconds(), qint64(300));
+}
+
+// The clock set back during a stop, after a classified one and while the
+// program was not running: no stop ends before it began, none takes another's
+// start, and the classified one stays as it was.
+void TTestStops::Clock_Set_Back_Loses_And_Rewrites_Nothing()
+{
+    auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
+    station->Set(At(7, 6, 0), TState::EXECUTING);
+    station->Set(At(7, 7, 0), TState::IDLE);
+    station->Run_To(At(7, 7, 10));
+    QCOMPARE(station->tracker->Set_Reason(At(7, 7, 0).toUTC(), QStringLiteral("Break")), TStopTracker::SET);
+    station->Set(At(7, 7, 20), TState::EXECUTING);
+    station->Set(At(7, 7, 30), TState::IDLE);
+    station->clock.Set_Now(At(7, 7, 0));
+    station->Run_To(At(7, 7, 40));
+    station->tracker->Set_State(TState::EXECUTING);
+    station->clock.Set_Now(At(7, 7, 0));
+    station->tracker->Set_State(TState::IDLE);
+    // Held at 07:40 until the clock passes it: three minutes, no stop.
+    station->Run_To(At(7, 7, 43));
+    station->tracker->Set_State(TState::EXECUTING);
+    station->Run_To(At(7, 8, 0));
+    station->clock.Set_Now(At(7, 6, 30));
+    station->Restart();
+    station->Set(At(7, 8, 30), TState::EXECUTING);
+    QCOMPARE(station->Spans(), (QStringList{"7 07:00-7 07:20 Break/operator", "7 07:30-7 07:40 /",
+                                            "7 07:40-7 08:30 Monitor off/system"}));
+    std::vector<TStopRecord> stops;
+    TStopStore(&station->database).Overlapping(At(7, 0, 0), At(8, 0, 0), &stops);
+    for (const TStopRecord &stop : stops)
+        QVERIFY2(stop.Seconds() > 0, qPrintable(TStopStation::Span(stop)));
 }
 
 // Monitoring off and the software away are the system's reasons; a stop soon
@@ -166,7 +251,8 @@ void TTestStops::Killed_Run_Ends_Its_Stop_At_The_Last_Moment_Known()
     TStopRecord stop;
     QVERIFY(TStopStore(&station->database).Find(At(7, 7, 0).toUTC(), &stop));
     QVERIFY(!stop.open);
-    QCOMPARE(stop.ended, At(7, 7, 10).toUTC());
+    // Idle right after the hour of monitoring off, one standstill: stored at once, marked every minute.
+    QCOMPARE(stop.ended, At(7, 7, 10, 1).toUTC());
     station->Run_To(At(7, 9, 20));
     station->tracker->Close();
     QCOMPARE(station->Spans().last(), QStringLiteral("7 09:00-7 09:20 Monitor off/system"));
