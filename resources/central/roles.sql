@@ -52,7 +52,7 @@ GRANT SELECT (station_id, local_id, position) ON execution_messages TO quorvex_s
 GRANT USAGE ON SEQUENCE executions_arrival_seq TO quorvex_station;
 GRANT SELECT, INSERT ON stations, alerts TO quorvex_station;
 GRANT UPDATE (name, state, program, state_since, heartbeat, shift_calendar, time_zone, group_name,
-  state_since_at) ON stations TO quorvex_station;
+  state_since_at, utc_offset) ON stations TO quorvex_station;
 GRANT UPDATE (ended, ended_at) ON alerts TO quorvex_station;
 -- The scheduled seconds of its own days; the other kept figures are the server's alone.
 GRANT SELECT (station_id, day, scheduled_seconds), INSERT (station_id, day, scheduled_seconds),
@@ -122,7 +122,10 @@ CREATE POLICY station_own ON alerts FOR ALL TO quorvex_station
 DROP POLICY IF EXISTS station_own ON stops;
 CREATE POLICY station_own ON stops FOR ALL TO quorvex_station
   USING (station_id = quorvex_login_station()) WITH CHECK (station_id = quorvex_login_station());
+-- Its today only (its zone's date is within a day of UTC's): no station rewrites its past or its future.
 DROP POLICY IF EXISTS station_own ON station_days;
 CREATE POLICY station_own ON station_days FOR ALL TO quorvex_station
-  USING (station_id = quorvex_login_station()) WITH CHECK (station_id = quorvex_login_station());
+  USING (station_id = quorvex_login_station())
+  WITH CHECK (station_id = quorvex_login_station()
+              AND day BETWEEN (now() AT TIME ZONE 'UTC')::date - 1 AND (now() AT TIME ZONE 'UTC')::date + 1);
 RESET ROLE;

@@ -1,4 +1,4 @@
--- The central database's tables and functions, version 4. Run by
+-- The central database's tables and functions, version 5. Run by
 -- scripts/central-setup as the owning role, and by a station that may create
 -- them where no setup was made (one login for the whole room). Every
 -- statement may run again: nothing here drops or rewrites a row.
@@ -20,8 +20,9 @@ CREATE TABLE IF NOT EXISTS usage_periods(station_id text NOT NULL, local_id bigi
 CREATE TABLE IF NOT EXISTS alerts(station_id text NOT NULL, alert_key text NOT NULL, kind text NOT NULL,
   detail text NOT NULL, started timestamp NOT NULL, ended timestamp, PRIMARY KEY(station_id, alert_key));
 CREATE INDEX IF NOT EXISTS alerts_started ON alerts(started);
--- A station's stops, by their start in its local time; a stop classified
--- again or ended comes again with a higher change number.
+-- A station's stops; a stop classified again or ended comes again with a
+-- higher change number. Keyed by the instant it began (below): a local time
+-- repeats in the hour the clocks go back, and moves with the station's zone.
 CREATE TABLE IF NOT EXISTS stops(station_id text NOT NULL, started timestamp NOT NULL, ended timestamp NOT NULL,
   open boolean NOT NULL, reason text NOT NULL, source text NOT NULL, planned boolean NOT NULL, note text NOT NULL,
   change bigint NOT NULL, PRIMARY KEY(station_id, started));
@@ -33,11 +34,15 @@ CREATE INDEX IF NOT EXISTS stops_started ON stops(started);
 ALTER TABLE stations ADD COLUMN IF NOT EXISTS time_zone text NOT NULL DEFAULT '';
 ALTER TABLE stations ADD COLUMN IF NOT EXISTS group_name text NOT NULL DEFAULT '';
 ALTER TABLE stations ADD COLUMN IF NOT EXISTS state_since_at timestamptz;
+-- Seconds east of UTC at the last heartbeat: the zone as told, where the name is none a reader knows.
+ALTER TABLE stations ADD COLUMN IF NOT EXISTS utc_offset integer;
 ALTER TABLE executions ADD COLUMN IF NOT EXISTS opened_at timestamptz;
 ALTER TABLE alerts ADD COLUMN IF NOT EXISTS started_at timestamptz;
 ALTER TABLE alerts ADD COLUMN IF NOT EXISTS ended_at timestamptz;
 ALTER TABLE stops ADD COLUMN IF NOT EXISTS started_at timestamptz;
 ALTER TABLE stops ADD COLUMN IF NOT EXISTS ended_at timestamptz;
+ALTER TABLE stops DROP CONSTRAINT IF EXISTS stops_pkey;
+CREATE UNIQUE INDEX IF NOT EXISTS stops_station_instant ON stops(station_id, started_at);
 
 -- Which station each station login is; a login writes that station's rows only.
 CREATE TABLE IF NOT EXISTS station_logins(login name PRIMARY KEY, station_id text NOT NULL UNIQUE);
@@ -51,8 +56,10 @@ CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
 -- zone the station last told (none: NULL).
 CREATE OR REPLACE FUNCTION quorvex_station_instant(p_station text, p_local timestamp) RETURNS timestamptz
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public AS
-  $$ SELECT p_local AT TIME ZONE s.time_zone FROM stations s
-     WHERE s.station_id = p_station AND s.time_zone IN (SELECT name FROM pg_timezone_names) $$;
+  $$ SELECT CASE WHEN s.time_zone IN (SELECT name FROM pg_timezone_names) THEN p_local AT TIME ZONE s.time_zone
+                 WHEN s.utc_offset IS NOT NULL
+                 THEN (p_local - make_interval(secs => s.utc_offset)) AT TIME ZONE 'UTC' END
+     FROM stations s WHERE s.station_id = p_station $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_start(p_station text, p_key text, p_detail text, p_started timestamp)
   RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public AS
   $$ WITH made AS (INSERT INTO alerts(station_id, alert_key, kind, detail, started, started_at)
@@ -83,7 +90,10 @@ CREATE INDEX IF NOT EXISTS stops_station_started ON stops(station_id, started);
 CREATE OR REPLACE VIEW execution_moments AS
   SELECT e.station_id, e.local_id, e.name, e.revision,
          coalesce(e.opened_at, CASE WHEN s.time_zone IN (SELECT name FROM pg_timezone_names)
-                                    THEN e.opened AT TIME ZONE s.time_zone END) AS opened_at
+                                    THEN e.opened AT TIME ZONE s.time_zone
+                                    WHEN s.utc_offset IS NOT NULL
+                                    THEN (e.opened - make_interval(secs => s.utc_offset)) AT TIME ZONE 'UTC'
+                                    END) AS opened_at
   FROM executions e LEFT JOIN stations s USING (station_id);
 
 -- Figures kept by the server per station and the station's own day (the day
@@ -112,13 +122,64 @@ CREATE TABLE IF NOT EXISTS station_day_stops(station_id text NOT NULL, day date 
 CREATE UNIQUE INDEX IF NOT EXISTS station_day_stops_key ON station_day_stops(station_id, day, md5(reason), planned);
 CREATE INDEX IF NOT EXISTS station_day_stops_day ON station_day_stops(day);
 
--- Executions added (or removed by an administrator) change their days: one
--- statement per batch, from the rows the statement changed (a row sent again
--- and not inserted is in none).
+-- A stop's length: by its instants (a local time skips or repeats an hour
+-- where summer time begins or ends), by its local times where it was sent
+-- without them; never below nothing.
+CREATE OR REPLACE FUNCTION quorvex_stop_seconds(p_started timestamp, p_ended timestamp, p_started_at timestamptz,
+  p_ended_at timestamptz) RETURNS bigint LANGUAGE sql IMMUTABLE SET search_path = pg_catalog AS
+  $$ SELECT greatest(0, extract(epoch FROM coalesce(p_ended_at - p_started_at, p_ended - p_started)))::bigint $$;
+
+-- A scheduled day holds at most 25 hours (the day the clocks go back);
+-- a value outside that is none.
+UPDATE station_days SET scheduled_seconds = NULL WHERE scheduled_seconds < 0 OR scheduled_seconds > 90000;
+DO $$
+BEGIN
+  IF NOT EXISTS (SELECT 1 FROM pg_constraint WHERE conname = 'station_days_scheduled_within_a_day') THEN
+    ALTER TABLE station_days ADD CONSTRAINT station_days_scheduled_within_a_day
+      CHECK (scheduled_seconds BETWEEN 0 AND 90000);
+  END IF;
+END $$;
+
+-- Executions added, changed or removed (by an administrator) change their
+-- days: one statement per batch, from the rows the statement changed (a row
+-- sent again and not inserted is in none). A removed execution takes its
+-- messages with it.
 CREATE OR REPLACE FUNCTION quorvex_keep_executions() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
   SET search_path = pg_catalog, public AS $$
 BEGIN
-  IF TG_OP = 'INSERT' THEN
+  IF TG_OP IN ('DELETE', 'UPDATE') THEN
+    UPDATE station_days d SET executions = d.executions - r.executions,
+      executing_seconds = d.executing_seconds - r.seconds, idle_seconds = d.idle_seconds - r.idle,
+      points = d.points - r.points, messages = d.messages - r.messages, with_messages = d.with_messages - r.with_messages
+    FROM (SELECT station_id, opened::date AS day, count(*) AS executions, sum(execution_seconds) AS seconds,
+                 sum(idle_seconds) AS idle, sum(point_count) AS points, sum(message_count) AS messages,
+                 count(*) FILTER (WHERE message_count > 0) AS with_messages
+          FROM removed WHERE opened IS NOT NULL GROUP BY 1, 2) r
+    WHERE d.station_id = r.station_id AND d.day = r.day;
+    UPDATE station_day_programs p SET executions = p.executions - r.executions,
+      executing_seconds = p.executing_seconds - r.seconds, idle_seconds = p.idle_seconds - r.idle,
+      points = p.points - r.points, with_messages = p.with_messages - r.with_messages
+    FROM (SELECT station_id, opened::date AS day, name, count(*) AS executions,
+                 sum(execution_seconds) AS seconds, sum(idle_seconds) AS idle, sum(point_count) AS points,
+                 count(*) FILTER (WHERE message_count > 0) AS with_messages
+          FROM removed WHERE opened IS NOT NULL GROUP BY 1, 2, 3) r
+    WHERE p.station_id = r.station_id AND p.day = r.day AND md5(p.name) = md5(r.name);
+    DELETE FROM station_day_programs p USING (SELECT DISTINCT station_id, opened::date AS day FROM removed) r
+      WHERE p.station_id = r.station_id AND p.day = r.day AND p.executions <= 0;
+    UPDATE station_day_messages d SET count = d.count - g.count
+    FROM (SELECT r.station_id, r.opened::date AS day, m.message, r.name, count(*) AS count
+          FROM removed r JOIN execution_messages m ON m.station_id = r.station_id AND m.local_id = r.local_id
+          WHERE r.opened IS NOT NULL GROUP BY 1, 2, 3, 4) g
+    WHERE d.station_id = g.station_id AND d.day = g.day AND md5(d.message) = md5(g.message)
+      AND md5(d.name) = md5(g.name);
+    DELETE FROM station_day_messages d USING (SELECT DISTINCT station_id, opened::date AS day FROM removed) r
+      WHERE d.station_id = r.station_id AND d.day = r.day AND d.count <= 0;
+  END IF;
+  IF TG_OP = 'DELETE' THEN
+    -- Counted out above; their own trigger finds no execution of theirs and counts nothing.
+    DELETE FROM execution_messages m USING removed r WHERE m.station_id = r.station_id AND m.local_id = r.local_id;
+  END IF;
+  IF TG_OP IN ('INSERT', 'UPDATE') THEN
     INSERT INTO station_days AS d(station_id, day, executions, executing_seconds, idle_seconds, points,
                                   messages, with_messages)
       SELECT station_id, opened::date, count(*), sum(execution_seconds), sum(idle_seconds), sum(point_count),
@@ -138,26 +199,24 @@ BEGIN
       idle_seconds = p.idle_seconds + EXCLUDED.idle_seconds, points = p.points + EXCLUDED.points,
       with_messages = p.with_messages + EXCLUDED.with_messages,
       shortest = least(p.shortest, EXCLUDED.shortest), longest = greatest(p.longest, EXCLUDED.longest);
-  ELSE
-    -- Shortest and longest stay as they were: a removal narrows them only in a refresh.
-    UPDATE station_days d SET executions = d.executions - r.executions,
-      executing_seconds = d.executing_seconds - r.seconds, idle_seconds = d.idle_seconds - r.idle,
-      points = d.points - r.points, messages = d.messages - r.messages, with_messages = d.with_messages - r.with_messages
-    FROM (SELECT station_id, opened::date AS day, count(*) AS executions, sum(execution_seconds) AS seconds,
-                 sum(idle_seconds) AS idle, sum(point_count) AS points, sum(message_count) AS messages,
-                 count(*) FILTER (WHERE message_count > 0) AS with_messages
-          FROM removed WHERE opened IS NOT NULL GROUP BY 1, 2) r
-    WHERE d.station_id = r.station_id AND d.day = r.day;
-    UPDATE station_day_programs p SET executions = p.executions - r.executions,
-      executing_seconds = p.executing_seconds - r.seconds, idle_seconds = p.idle_seconds - r.idle,
-      points = p.points - r.points, with_messages = p.with_messages - r.with_messages
-    FROM (SELECT station_id, opened::date AS day, name, count(*) AS executions,
-                 sum(execution_seconds) AS seconds, sum(idle_seconds) AS idle, sum(point_count) AS points,
-                 count(*) FILTER (WHERE message_count > 0) AS with_messages
-          FROM removed WHERE opened IS NOT NULL GROUP BY 1, 2, 3) r
-    WHERE p.station_id = r.station_id AND p.day = r.day AND p.name = r.name;
-    DELETE FROM station_day_programs p USING (SELECT DISTINCT station_id, opened::date AS day FROM removed) r
-      WHERE p.station_id = r.station_id AND p.day = r.day AND p.executions <= 0;
+  END IF;
+  IF TG_OP = 'UPDATE' THEN
+    INSERT INTO station_day_messages AS d
+      SELECT a.station_id, a.opened::date, m.message, a.name, count(*)
+      FROM added a JOIN execution_messages m ON m.station_id = a.station_id AND m.local_id = a.local_id
+      WHERE a.opened IS NOT NULL GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+    ON CONFLICT (station_id, day, md5(message), md5(name)) DO UPDATE SET count = d.count + EXCLUDED.count;
+  END IF;
+  IF TG_OP IN ('DELETE', 'UPDATE') THEN
+    -- A removal narrows a program's shortest and longest: those of its days are read again.
+    UPDATE station_day_programs p SET shortest = x.shortest, longest = x.longest
+    FROM (SELECT e.station_id, e.opened::date AS day, md5(e.name) AS digest, min(e.execution_seconds) AS shortest,
+                 max(e.execution_seconds) AS longest
+          FROM (SELECT DISTINCT station_id, opened::date AS day FROM removed WHERE opened IS NOT NULL) r
+          JOIN executions e ON e.station_id = r.station_id AND e.opened >= r.day AND e.opened < r.day + 1
+          GROUP BY 1, 2, 3) x
+    WHERE p.station_id = x.station_id AND p.day = x.day AND md5(p.name) = x.digest
+      AND (p.shortest <> x.shortest OR p.longest <> x.longest);
   END IF;
   RETURN NULL;
 END $$;
@@ -167,67 +226,125 @@ CREATE TRIGGER executions_kept AFTER INSERT ON executions REFERENCING NEW TABLE 
 DROP TRIGGER IF EXISTS executions_removed ON executions;
 CREATE TRIGGER executions_removed AFTER DELETE ON executions REFERENCING OLD TABLE AS removed
   FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_executions();
+DROP TRIGGER IF EXISTS executions_changed ON executions;
+CREATE TRIGGER executions_changed AFTER UPDATE ON executions REFERENCING OLD TABLE AS removed NEW TABLE AS added
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_executions();
 
 -- A message counts on its execution's day, by program; its execution comes
--- first, in the same batch.
+-- first, in the same batch. One removed or changed moves its count, while
+-- its execution is there (a removed execution has counted its messages out).
 CREATE OR REPLACE FUNCTION quorvex_keep_messages() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
   SET search_path = pg_catalog, public AS $$
 BEGIN
-  INSERT INTO station_day_messages AS m
-    SELECT a.station_id, e.opened::date, a.message, e.name, count(*)
-    -- Each execution by its key (OFFSET 0 keeps the lookup per row): the planner cannot
-    -- know how few rows a batch adds, and would read all the executions for them.
-    FROM added a CROSS JOIN LATERAL (SELECT x.opened, x.name FROM executions x
-                                     WHERE x.station_id = a.station_id AND x.local_id = a.local_id OFFSET 0) e
-    WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
-  ON CONFLICT (station_id, day, md5(message), md5(name)) DO UPDATE SET count = m.count + EXCLUDED.count;
+  IF TG_OP IN ('DELETE', 'UPDATE') THEN
+    UPDATE station_day_messages d SET count = d.count - g.count
+    FROM (SELECT a.station_id, e.opened::date AS day, a.message, e.name, count(*) AS count
+          FROM removed a CROSS JOIN LATERAL (SELECT x.opened, x.name FROM executions x
+                                             WHERE x.station_id = a.station_id AND x.local_id = a.local_id
+                                             OFFSET 0) e
+          WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4) g
+    WHERE d.station_id = g.station_id AND d.day = g.day AND md5(d.message) = md5(g.message)
+      AND md5(d.name) = md5(g.name);
+    DELETE FROM station_day_messages d WHERE d.count <= 0 AND (d.station_id, d.day) IN
+      (SELECT a.station_id, x.opened::date FROM removed a JOIN executions x USING (station_id, local_id));
+  END IF;
+  IF TG_OP IN ('INSERT', 'UPDATE') THEN
+    INSERT INTO station_day_messages AS m
+      SELECT a.station_id, e.opened::date, a.message, e.name, count(*)
+      -- Each execution by its key (OFFSET 0 keeps the lookup per row): the planner cannot
+      -- know how few rows a batch adds, and would read all the executions for them.
+      FROM added a CROSS JOIN LATERAL (SELECT x.opened, x.name FROM executions x
+                                       WHERE x.station_id = a.station_id AND x.local_id = a.local_id OFFSET 0) e
+      WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+    ON CONFLICT (station_id, day, md5(message), md5(name)) DO UPDATE SET count = m.count + EXCLUDED.count;
+  END IF;
   RETURN NULL;
 END $$;
 DROP TRIGGER IF EXISTS execution_messages_kept ON execution_messages;
 CREATE TRIGGER execution_messages_kept AFTER INSERT ON execution_messages REFERENCING NEW TABLE AS added
   FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_messages();
+DROP TRIGGER IF EXISTS execution_messages_removed ON execution_messages;
+CREATE TRIGGER execution_messages_removed AFTER DELETE ON execution_messages REFERENCING OLD TABLE AS removed
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_messages();
+DROP TRIGGER IF EXISTS execution_messages_changed ON execution_messages;
+CREATE TRIGGER execution_messages_changed AFTER UPDATE ON execution_messages
+  REFERENCING OLD TABLE AS removed NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_messages();
 
 -- A stop counts on the day it began in (the station cuts stops at its
--- midnight); one ended or classified again moves its seconds to where it now
--- stands. Planned means classified and planned, as on the station.
+-- midnight), its length by its instants; one ended or classified again moves
+-- its seconds to where it now stands, one removed takes them out. Planned
+-- means classified and planned, as on the station.
 CREATE OR REPLACE FUNCTION quorvex_keep_stops() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
   SET search_path = pg_catalog, public AS $$
 BEGIN
-  WITH changed AS (
-    SELECT station_id, started::date AS day, reason, reason <> '' AND planned AS planned,
-           extract(epoch FROM ended - started)::bigint AS seconds FROM added
-    UNION ALL
-    SELECT station_id, started::date, reason, reason <> '' AND planned,
-           -extract(epoch FROM ended - started)::bigint FROM removed)
-  INSERT INTO station_day_stops AS s
-    SELECT station_id, day, reason, planned, sum(seconds) FROM changed GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
-  ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
+  IF TG_OP = 'INSERT' THEN
+    INSERT INTO station_day_stops AS s
+      SELECT station_id, started::date, reason, reason <> '' AND planned,
+             sum(quorvex_stop_seconds(started, ended, started_at, ended_at))
+      FROM added GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+    ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
+    RETURN NULL;
+  END IF;
+  IF TG_OP = 'DELETE' THEN
+    WITH changed AS (
+      SELECT station_id, started::date AS day, reason, reason <> '' AND planned AS planned,
+             -quorvex_stop_seconds(started, ended, started_at, ended_at) AS seconds FROM removed)
+    INSERT INTO station_day_stops AS s
+      SELECT station_id, day, reason, planned, sum(seconds) FROM changed GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+    ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
+  ELSE
+    WITH changed AS (
+      SELECT station_id, started::date AS day, reason, reason <> '' AND planned AS planned,
+             quorvex_stop_seconds(started, ended, started_at, ended_at) AS seconds FROM added
+      UNION ALL
+      SELECT station_id, started::date, reason, reason <> '' AND planned,
+             -quorvex_stop_seconds(started, ended, started_at, ended_at) FROM removed)
+    INSERT INTO station_day_stops AS s
+      SELECT station_id, day, reason, planned, sum(seconds) FROM changed GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
+    ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
+  END IF;
   DELETE FROM station_day_stops s USING (SELECT DISTINCT station_id, started::date AS day FROM removed) r
     WHERE s.station_id = r.station_id AND s.day = r.day AND s.seconds = 0;
   RETURN NULL;
 END $$;
-CREATE OR REPLACE FUNCTION quorvex_keep_new_stops() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
-  SET search_path = pg_catalog, public AS $$
-BEGIN
-  INSERT INTO station_day_stops AS s
-    SELECT station_id, started::date, reason, reason <> '' AND planned,
-           sum(extract(epoch FROM ended - started)::bigint)
-    FROM added GROUP BY 1, 2, 3, 4 ORDER BY 1, 2, 3, 4
-  ON CONFLICT (station_id, day, md5(reason), planned) DO UPDATE SET seconds = s.seconds + EXCLUDED.seconds;
-  RETURN NULL;
-END $$;
+DROP FUNCTION IF EXISTS quorvex_keep_new_stops();
 DROP TRIGGER IF EXISTS stops_kept ON stops;
 CREATE TRIGGER stops_kept AFTER INSERT ON stops REFERENCING NEW TABLE AS added
-  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_new_stops();
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_stops();
 DROP TRIGGER IF EXISTS stops_changed ON stops;
 CREATE TRIGGER stops_changed AFTER UPDATE ON stops REFERENCING OLD TABLE AS removed NEW TABLE AS added
   FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_stops();
+DROP TRIGGER IF EXISTS stops_removed ON stops;
+CREATE TRIGGER stops_removed AFTER DELETE ON stops REFERENCING OLD TABLE AS removed
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_keep_stops();
+
+-- A TRUNCATE fires no row's trigger: the kept figures would no longer equal
+-- the rows. Refused, saying what does the same and keeps them.
+CREATE OR REPLACE FUNCTION quorvex_refuse_truncate() RETURNS trigger LANGUAGE plpgsql
+  SET search_path = pg_catalog AS $$
+BEGIN
+  RAISE EXCEPTION 'TRUNCATE of % is refused: the figures the server keeps per station and day would no longer '
+                  'equal the rows. DELETE FROM % removes them and their figures alike.', TG_TABLE_NAME, TG_TABLE_NAME;
+END $$;
+DROP TRIGGER IF EXISTS executions_truncate ON executions;
+CREATE TRIGGER executions_truncate BEFORE TRUNCATE ON executions
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_refuse_truncate();
+DROP TRIGGER IF EXISTS execution_messages_truncate ON execution_messages;
+CREATE TRIGGER execution_messages_truncate BEFORE TRUNCATE ON execution_messages
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_refuse_truncate();
+DROP TRIGGER IF EXISTS stops_truncate ON stops;
+CREATE TRIGGER stops_truncate BEFORE TRUNCATE ON stops
+  FOR EACH STATEMENT EXECUTE FUNCTION quorvex_refuse_truncate();
 
 -- Tables of an older version get their figures once, from the rows they hold,
 -- under the triggers' locks (no row slips between).
 DO $$
 BEGIN
-  IF coalesce((SELECT max(version) FROM quorvex_schema), 0) < 4 THEN
+  -- Version 5 measures stops by their instants, counts the messages of
+  -- removed executions out, and a day's scheduled time by another rule:
+  -- figures kept before are made again, and the scheduled seconds of past
+  -- days, counted by the earlier rule, are left for the calendar to give.
+  IF coalesce((SELECT max(version) FROM quorvex_schema), 0) < 5 THEN
     DELETE FROM station_days; DELETE FROM station_day_programs;
     DELETE FROM station_day_messages; DELETE FROM station_day_stops;
     INSERT INTO station_days(station_id, day, executions, executing_seconds, idle_seconds, points, messages,
@@ -246,10 +363,10 @@ BEGIN
       WHERE e.opened IS NOT NULL GROUP BY 1, 2, 3, 4;
     INSERT INTO station_day_stops
       SELECT station_id, started::date, reason, reason <> '' AND planned,
-             sum(extract(epoch FROM ended - started)::bigint)
+             sum(quorvex_stop_seconds(started, ended, started_at, ended_at))
       FROM stops GROUP BY 1, 2, 3, 4;
   END IF;
 END $$;
 
-DELETE FROM quorvex_schema WHERE version < 4;
-INSERT INTO quorvex_schema(version) SELECT 4 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);
+DELETE FROM quorvex_schema WHERE version < 5;
+INSERT INTO quorvex_schema(version) SELECT 5 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);

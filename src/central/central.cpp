@@ -44,6 +44,8 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     connect(d_forwarder, &TCentralForwarder::Problem, this,
             [this](const QString &reason)
             { emit Message(QStringLiteral("WAR:  Central database unreachable: ") + reason); });
+    connect(d_forwarder, &TCentralForwarder::Row_Refused, this,
+            [this](const QString &text) { emit Message(QStringLiteral("WAR:  ") + text); });
     connect(d_forwarder, &TCentralForwarder::Cycle_Done, this, &TCentral::Cycle_Done);
     connect(d_forwarder, &TCentralForwarder::Unencrypted, this,
             [this]()

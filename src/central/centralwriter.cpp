@@ -90,12 +90,19 @@ void TCentralWriter::Set_Time_Zone(const QTimeZone &zone)
     d_system_zone = zone == QTimeZone::systemTimeZone();
 }
 
+void TCentralWriter::Note_Error(const QSqlError &error)
+{
+    d_last_error = error.text().trimmed();
+    const QString state = error.nativeErrorCode();
+    d_refused_data = state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23"));
+}
+
 bool TCentralWriter::Run(const QString &statement)
 {
     QSqlQuery query(d_db);
     if (query.exec(statement))
         return true;
-    d_last_error = query.lastError().text().trimmed();
+    Note_Error(query.lastError());
     return false;
 }
 
@@ -112,7 +119,7 @@ bool TCentralWriter::Finish(bool written)
     if (written && d_db.commit())
         return true;
     if (written)
-        d_last_error = d_db.lastError().text().trimmed();
+        Note_Error(d_db.lastError());
     // A connection the server ended has nothing to roll back.
     if (d_db.isOpen())
         d_db.rollback();
@@ -191,11 +198,12 @@ bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
         this,
         QStringLiteral("INSERT INTO stops(station_id,started,ended,open,reason,source,planned,note,change,"
                        "started_at,ended_at) VALUES"),
-        QStringLiteral(" ON CONFLICT (station_id,started) DO UPDATE SET ended=EXCLUDED.ended,"
+        // Keyed by the instant it began: a local time repeats when the clocks go back, and moves
+        // with the station's zone. Its local start stays as first sent, in the zone it happened in.
+        QStringLiteral(" ON CONFLICT (station_id,started_at) DO UPDATE SET ended=EXCLUDED.ended,"
                        "open=EXCLUDED.open,reason=EXCLUDED.reason,source=EXCLUDED.source,"
                        "planned=EXCLUDED.planned,note=EXCLUDED.note,change=EXCLUDED.change,"
-                       "started_at=EXCLUDED.started_at,ended_at=EXCLUDED.ended_at "
-                       "WHERE stops.change<EXCLUDED.change"));
+                       "ended_at=EXCLUDED.ended_at WHERE stops.change<EXCLUDED.change"));
     // One statement may not touch a row twice: of a stop given twice, its latest change alone.
     std::map<QDateTime, const TOutgoingStop *> latest;
     for (const TOutgoingStop &row : rows)
@@ -208,27 +216,33 @@ bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
     for (const auto &entry : latest)
     {
         const TOutgoingStop &row = *entry.second;
-        stops.Add(Row({d_station, Local(row.started), Local(row.ended),
+        // A stop written by an earlier version under a clock set back may end before it began.
+        const QDateTime ended = qMax(row.started, row.ended);
+        stops.Add(Row({d_station, Local(row.started), Local(ended),
                        row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
                        Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
                        Text(row.note), QString::number(row.local_id), TSqlLiteral::Instant(row.started),
-                       TSqlLiteral::Instant(row.ended)}));
+                       TSqlLiteral::Instant(ended)}));
     }
     return Finish(stops.Flush());
 }
 
 bool TCentralWriter::Heartbeat(const TStationIdentity &identity, const TStationState &state)
 {
+    // The zone's offset now beside its name: a reader that does not know the name still reads
+    // the station's wall time as it is.
+    const int offset = d_zone.offsetFromUtc(QDateTime::currentDateTimeUtc());
     if (!Run(QStringLiteral("INSERT INTO stations(station_id,name,state,program,state_since,heartbeat,"
-                            "shift_calendar,time_zone,group_name,state_since_at) VALUES") +
+                            "shift_calendar,time_zone,group_name,state_since_at,utc_offset) VALUES") +
              Row({d_station, Text(identity.name), Text(TStationActivities::Text(state.state)),
                   Text(state.program), Local(state.since), QStringLiteral("now()"), Text(identity.calendar),
-                  Text(QString::fromUtf8(d_zone.id())), Text(identity.group),
-                  TSqlLiteral::Instant(state.since)}) +
+                  Text(QString::fromUtf8(d_zone.id())), Text(identity.group), TSqlLiteral::Instant(state.since),
+                  QString::number(offset)}) +
              QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
                             "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
                             "shift_calendar=EXCLUDED.shift_calendar,time_zone=EXCLUDED.time_zone,"
-                            "group_name=EXCLUDED.group_name,state_since_at=EXCLUDED.state_since_at")))
+                            "group_name=EXCLUDED.group_name,state_since_at=EXCLUDED.state_since_at,"
+                            "utc_offset=EXCLUDED.utc_offset")))
         return false;
     // Today by the server's clock, in the station's zone: a station's own clock may be off.
     QSqlQuery query(d_db);

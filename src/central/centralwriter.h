@@ -4,6 +4,7 @@
 #include "src/central/outgoing.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QTimeZone>
 
@@ -33,6 +34,10 @@ public:
     // today by its calendar, as of the server's clock.
     bool Heartbeat(const TStationIdentity &identity, const TStationState &state);
     QString Last_Error() const { return d_last_error; }
+    // The last failure was the server refusing a row's data (SQLSTATE classes
+    // 22 and 23: a value out of range, a rule of the table's), not the link, the
+    // login or the tables: the other rows of the batch may go on without it.
+    bool Refused_Data() const { return d_refused_data; }
 
     // A text as a literal of the driver's quoting.
     QString Text(const QString &value) const;
@@ -48,12 +53,14 @@ private:
     bool Run(const QString &statement);
     bool Begin();
     bool Finish(bool written);
+    void Note_Error(const QSqlError &error);
 
     QSqlDatabase d_db;
     QString d_station;
     QTimeZone d_zone;
     bool d_system_zone;
     QString d_last_error;
+    bool d_refused_data = false;
 };
 
 #endif

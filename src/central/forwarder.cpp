@@ -238,14 +238,8 @@ bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
         }
         if (rows.empty())
             return true;
-        {
-            TCentralWriter writer(QSqlDatabase::database(d_connection_name, false), d_settings.Station_Id());
-            if (!(writer.*write)(rows))
-            {
-                Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
-                return false;
-            }
-        }
+        if (!Write_Batch<TRow>(rows, write))
+            return false;
         // Were this lost (the station killed just now), the batch is sent again and doubles nothing.
         progress = rows.back().local_id;
         d_outbox->Set_Progress(which, progress);
@@ -259,6 +253,36 @@ bool TCentralForwarder::Forward(int kind, TRead read, TWrite write)
         d_busy_since = QDateTime::currentMSecsSinceEpoch();
     }
     return false;
+}
+
+// A batch the server refuses for one row's data goes row by row, and a row
+// refused on its own is left out, saying so: one bad row never holds up
+// the rows behind it on every cycle.
+template <typename TRow, typename TWrite>
+bool TCentralForwarder::Write_Batch(const std::vector<TRow> &rows, TWrite write)
+{
+    TCentralWriter writer(QSqlDatabase::database(d_connection_name, false), d_settings.Station_Id());
+    if ((writer.*write)(rows))
+        return true;
+    if (!writer.Refused_Data())
+    {
+        Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
+        return false;
+    }
+    for (const TRow &row : rows)
+    {
+        if ((writer.*write)(std::vector<TRow>{row}))
+            continue;
+        if (!writer.Refused_Data())
+        {
+            Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
+            return false;
+        }
+        emit Row_Refused(QStringLiteral("The central database refused a row (local key %1); it is left out: %2")
+                         .arg(row.local_id)
+                         .arg(writer.Last_Error()));
+    }
+    return true;
 }
 
 bool TCentralForwarder::Forward_All()

@@ -67,6 +67,8 @@ signals:
     void Unencrypted();
     // Something the station could not do on its own side (note an alert).
     void Problem(const QString &reason);
+    // The server refused one row's data: it is left out and forwarding goes on.
+    void Row_Refused(const QString &text);
     // Executions stored locally and not yet central, after each cycle and batch.
     void Waiting(int count);
     // After every cycle, whatever it did (for whoever waits for one).
@@ -83,6 +85,8 @@ private:
     bool Forward_All();
     template <typename TRow, typename TRead, typename TWrite>
     bool Forward(int kind, TRead read, TWrite write);
+    template <typename TRow, typename TWrite>
+    bool Write_Batch(const std::vector<TRow> &rows, TWrite write);
     void Schedule(int msec);
 
     TCentralSettings d_settings;

@@ -25,10 +25,13 @@ struct TFleetSnapshot
         QString name;
         // Its plant or room; empty: none.
         QString group;
-        // Its time zone as it told it (empty: not told); ZONE is that zone,
-        // or the reader's own when the name is none it knows.
+        // Its time zone as it told it (empty: not told); ZONE is that zone, or,
+        // when the name is none the reader knows, a zone of the offset from UTC
+        // it last told (UTC when it told none), never the reader's own.
+        // ZONE_TEXT says which, for the page.
         QString zone_name;
         QTimeZone zone;
+        QString zone_text;
         // Its own date at the read.
         QDate today;
         TStationActivity state = TStationActivity::OFF;

@@ -15,11 +15,26 @@ QDateTime From_Epoch(const QVariant &seconds)
     return seconds.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(qint64(seconds.toDouble() * 1000));
 }
 
-// A station's zone by the name it told; the reader's own when it told none this system knows.
-QTimeZone Zone(const QString &name)
+// A station's zone by the name it told; where this system does not know the
+// name, the offset from UTC it last told (with its heartbeat, or as its last
+// state's local time against its instant); UTC when it told neither. Never the
+// reader's own zone, which may be a continent away.
+void Set_Zone(TFleetSnapshot::TStation *station, const QVariant &offset)
 {
+    const QString &name = station->zone_name;
     const QTimeZone zone(name.toUtf8());
-    return !name.isEmpty() && zone.isValid() ? zone : QTimeZone::systemTimeZone();
+    if (!name.isEmpty() && zone.isValid())
+    {
+        station->zone = zone;
+        station->zone_text = name;
+        return;
+    }
+    const int seconds = offset.isNull() ? 0 : offset.toInt();
+    const QTimeZone fixed = offset.isNull() ? QTimeZone::utc() : QTimeZone(seconds);
+    station->zone = fixed.isValid() ? fixed : QTimeZone::utc();
+    const QString read_as = QString::fromUtf8(station->zone.id());
+    station->zone_text = name.isEmpty() ? QStringLiteral("(zone not told; read as %1)").arg(read_as)
+                                        : QStringLiteral("(%1 unknown here; read as %2)").arg(name, read_as);
 }
 
 // A wall time of the station's (a row sent without its instant) as the moment it was there.
@@ -47,8 +62,9 @@ bool TFleetStations::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *er
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral(
             "SELECT station_id,name,state,program,state_since,extract(epoch from heartbeat),shift_calendar,"
-            "group_name,time_zone,extract(epoch from state_since_at) FROM stations ORDER BY "
-            "group_name,name,station_id")))
+            "group_name,time_zone,extract(epoch from state_since_at),"
+            "coalesce(utc_offset,extract(epoch from state_since-(state_since_at AT TIME ZONE 'UTC'))::integer) "
+            "FROM stations ORDER BY group_name,name,station_id")))
     {
         *error = query.lastError().text().trimmed();
         return false;
@@ -65,7 +81,7 @@ bool TFleetStations::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *er
         station.calendar = TShiftCalendar::From_Line(query.value(6).toString());
         station.group = query.value(7).toString();
         station.zone_name = query.value(8).toString();
-        station.zone = Zone(station.zone_name);
+        Set_Zone(&station, query.value(10));
         station.since =
             query.value(9).isNull() ? In_Zone(query.value(4), station.zone) : From_Epoch(query.value(9));
         station.today = station.Local(snapshot->read_at).date();

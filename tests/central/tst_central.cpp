@@ -464,7 +464,7 @@ void TTestCentral::Newer_Schema_Is_Refused()
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(
         station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
-                                    "newer than this Quorvex knows (4)")),
+                                    "newer than this Quorvex knows (5)")),
         1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database,

@@ -219,6 +219,14 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else_data()
         << QStringLiteral(
                "INSERT INTO station_days(station_id,day,scheduled_seconds) VALUES('%1','2020-01-01',1)")
                .arg(other);
+    QTest::newRow("its own past day's scheduled time")
+        << QStringLiteral(
+               "INSERT INTO station_days(station_id,day,scheduled_seconds) VALUES('%1','2020-01-01',1)")
+               .arg(a_station);
+    QTest::newRow("more scheduled time than a day holds")
+        << QStringLiteral("UPDATE station_days SET scheduled_seconds=1000000000000000 RETURNING 1");
+    QTest::newRow("scheduled time below nothing")
+        << QStringLiteral("UPDATE station_days SET scheduled_seconds=-1 RETURNING 1");
     QTest::newRow("forge the programs kept")
         << QStringLiteral("INSERT INTO station_day_programs VALUES('%1','2020-01-01','X',1,1,1,1,1,1,1)")
                .arg(a_station);
@@ -247,6 +255,9 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else()
         60);
     QCOMPARE(d_server.Count(d_database,
                             QStringLiteral("SELECT count(*) FROM station_days WHERE day<'2021-01-01'")),
+             0);
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_days WHERE "
+                                                       "scheduled_seconds NOT BETWEEN 0 AND 90000")),
              0);
 }
 
@@ -303,7 +314,7 @@ void TTestCentralRoles::Older_Tables_Named_To_The_Station()
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
                               TIMEOUT_MSEC);
     const QString line = station.d_said.filter(QStringLiteral("unreachable")).first();
-    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (4)")) &&
+    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (5)")) &&
                  line.contains(QStringLiteral("scripts/central-setup")),
              qPrintable(line));
     QVERIFY(admin.exec(QStringLiteral("UPDATE quorvex_schema SET version=%1").arg(TCentralSchema::VERSION)));

@@ -64,8 +64,7 @@ QString State_Text(const TFleetSnapshot::TStation &station)
 // The station's own wall time and zone, as it told the zone.
 QString Local_Text(const TFleetSnapshot::TStation &station, const QDateTime &now)
 {
-    return station.Local(now).toString(QStringLiteral("ddd HH:mm ")) +
-           (station.zone_name.isEmpty() ? QStringLiteral("(zone not told)") : station.zone_name);
+    return station.Local(now).toString(QStringLiteral("ddd HH:mm ")) + station.zone_text;
 }
 
 QString Stop_Text(const TFleetSnapshot::TStation &station, const QDateTime &now)
