@@ -70,6 +70,7 @@ private slots:
     void Newer_Schema_Is_Refused();
     void Station_Alerts_Arrive();
     void Stops_Arrive_And_Follow_Their_Changes();
+    void Refused_Row_Holds_Up_Nothing();
 
 private:
     QString New_Database() { return d_server.New_Database(); }
@@ -564,6 +565,31 @@ void TTestCentral::Stops_Arrive_And_Follow_Their_Changes()
     QTRY_VERIFY_WITH_TIMEOUT(station.d_cycles > cycles + 1, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database, classified), 1);
     QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM stops")), 1);
+}
+
+// A rule of the administrator's refuses one execution: it is left out, saying
+// so once, and those behind it and after it arrive; without this, the batch
+// failed on every cycle and nothing more was forwarded.
+void TTestCentral::Refused_Row_Holds_Up_Nothing()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = New_Database();
+    TCentralStation station(d_home->File_Path(QStringLiteral("refused")),
+                            d_server.Settings(database, QStringLiteral("CMM1")));
+    station.Store(1, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
+    const QString count = QStringLiteral("SELECT count(*) FROM executions");
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 1, FORWARD_TIMEOUT_MSEC);
+    QSqlQuery admin(d_server.Connection(database));
+    QVERIFY2(admin.exec(QStringLiteral("ALTER TABLE executions ADD CONSTRAINT no_part_3 CHECK (name<>'PART_3')")),
+             qPrintable(admin.lastError().text()));
+    station.Store(10, QDateTime(QDate(2026, 12, 7), QTime(7, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 10, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(station.Said(QStringLiteral("WAR:  The central database refused a row (local key 5); it is left out: ")),
+             1);
+    QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable")), 0);
+    station.Store(2, QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+    QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 12, FORWARD_TIMEOUT_MSEC);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions WHERE name='PART_3'")), 0);
 }
 
 QTEST_MAIN(TTestCentral)
