@@ -246,13 +246,15 @@ bool TCentralWriter::Heartbeat(const TStationIdentity &identity, const TStationS
         return false;
     // Today by the server's clock, in the station's zone: a station's own clock may be off.
     QSqlQuery query(d_db);
-    if (!query.exec(QStringLiteral("SELECT extract(epoch from now())")) || !query.next())
+    if (!d_now.isValid() && (!query.exec(QStringLiteral("SELECT extract(epoch from now())")) || !query.next()))
     {
-        d_last_error = query.lastError().text().trimmed();
+        Note_Error(query.lastError());
         return false;
     }
     const QDate today =
-        QDateTime::fromMSecsSinceEpoch(qint64(query.value(0).toDouble() * 1000), d_zone).date();
+        (d_now.isValid() ? d_now : QDateTime::fromMSecsSinceEpoch(qint64(query.value(0).toDouble() * 1000)))
+            .toTimeZone(d_zone)
+            .date();
     const qint64 scheduled = TShiftCalendar::From_Line(identity.calendar).Scheduled_Seconds(today, d_zone);
     return Run(QStringLiteral("INSERT INTO station_days(station_id,day,scheduled_seconds) VALUES") +
                Row({d_station, QStringLiteral("'%1'").arg(today.toString(Qt::ISODate)),

@@ -24,6 +24,9 @@ public:
     // The station's time zone (the system's unless set): its local times
     // are sent in it, and its name with the heartbeat.
     void Set_Time_Zone(const QTimeZone &zone);
+    // Writes the heartbeat's day as if the server's clock said NOW (invalid: as
+    // it says); for tests, which make a station's past days as it wrote them.
+    void Set_Now(const QDateTime &now) { d_now = now; }
 
     bool Insert_Executions(const std::vector<TOutgoingExecution> &rows);
     bool Insert_Usage(const std::vector<TOutgoingUsage> &rows);
@@ -61,6 +64,7 @@ private:
     bool d_system_zone;
     QString d_last_error;
     bool d_refused_data = false;
+    QDateTime d_now;
 };
 
 #endif

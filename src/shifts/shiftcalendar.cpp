@@ -166,8 +166,9 @@ QVector<TShiftCalendar::TInterval> TShiftCalendar::Intervals(const QDateTime &fr
     QVector<TInterval> intervals;
     // Shifts are in the zone FROM is given in (a station's own), else in local time.
     const QTimeZone zone = from.timeSpec() == Qt::TimeZone ? from.timeZone() : QTimeZone();
-    // A shift of the day before may reach into FROM's day.
-    for (QDate date = from.date().addDays(-1); date.isValid() && date <= to.date(); date = date.addDays(1))
+    // A shift of the day before may reach into FROM's day; TO's day is its day in that zone too.
+    const QDate last = (zone.isValid() ? to.toTimeZone(zone) : to.toLocalTime()).date();
+    for (QDate date = from.date().addDays(-1); date.isValid() && date <= last; date = date.addDays(1))
         for (const TShift &shift : d_shifts[date.dayOfWeek() - 1])
         {
             const QDateTime start = Moment(date, shift.start, zone);

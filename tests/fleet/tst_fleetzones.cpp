@@ -88,22 +88,49 @@ private slots:
     void Groups_Scope_The_Reading_And_The_Alerts();
     void Past_Day_Of_Summer_Time_In_Each_Zone();
     void Page_Filters_By_Group();
+    void Scheduled_Time_Has_One_Rule();
+    void Zone_Unknown_Here_Is_Read_In_The_Offset_Told();
 
 private:
     std::shared_ptr<const TFleetSnapshot> Read(const QDateTime &now, const QString &group, int days,
                                                const QStringList &chosen = {},
                                                const TAlertSettings &alerts = TAlertSettings());
     bool Send(const QString &station, const QString &zone, const std::vector<TOutgoingExecution> &rows);
+    // The scheduled seconds STATION kept of each day from FIRST to LAST, by
+    // heartbeats at noon UTC of each, as a station online then wrote them.
+    bool Keep_Days(const QString &station, const QString &zone, const QDate &first, const QDate &last);
 
     TPostgresServer d_server;
     QString d_database;
 };
+
+bool TTestFleetZones::Keep_Days(const QString &station, const QString &zone, const QDate &first,
+                                const QDate &last)
+{
+    for (QDate day = first; day <= last; day = day.addDays(1))
+    {
+        TCentralWriter writer(d_server.Connection(d_database), station);
+        writer.Set_Time_Zone(QTimeZone(zone.toUtf8()));
+        writer.Set_Now(Utc(day, QTime(12, 0)));
+        const bool tokyo = station == TOKYO;
+        const TStationIdentity identity{station.toUpper(), tokyo ? PLANT_TOKYO : ROOM_A,
+                                        (tokyo ? Tokyo_Calendar() : London_Calendar()).Line()};
+        if (!writer.Heartbeat(identity, TStationState()))
+        {
+            qWarning("%s", qPrintable(writer.Last_Error()));
+            return false;
+        }
+    }
+    return true;
+}
 
 bool TTestFleetZones::Send(const QString &station, const QString &zone,
                            const std::vector<TOutgoingExecution> &rows)
 {
     TCentralWriter writer(d_server.Connection(d_database), station);
     writer.Set_Time_Zone(QTimeZone(zone.toUtf8()));
+    // A day of the cases' own, whatever the date the suite runs on.
+    writer.Set_Now(Utc(QDate(2026, 11, 18), QTime(12, 0)));
     const bool tokyo = station == TOKYO;
     const TStationIdentity identity{station.toUpper(), tokyo ? PLANT_TOKYO : ROOM_A,
                                     (tokyo ? Tokyo_Calendar() : London_Calendar()).Line()};
@@ -150,6 +177,14 @@ void TTestFleetZones::initTestCase()
                   // Sunday 29 March 2026: 00:30 in winter time, 03:30 in summer time.
                   Execution(4, QDateTime(QDate(2026, 3, 29), QTime(0, 30), london), 3600),
                   Execution(5, QDateTime(QDate(2026, 3, 29), QTime(3, 30), london), 1800)}));
+    // Past days as the stations kept them; the cases read the same with and without them.
+    QVERIFY(Keep_Days(LONDON, QStringLiteral("Europe/London"), QDate(2026, 11, 8), QDate(2026, 11, 17)));
+    QVERIFY(Keep_Days(LONDON, QStringLiteral("Europe/London"), QDate(2026, 3, 22), QDate(2026, 3, 29)));
+    QVERIFY(Keep_Days(TOKYO, QStringLiteral("Asia/Tokyo"), QDate(2026, 11, 12), QDate(2026, 11, 18)));
+    QVERIFY(Keep_Days(TOKYO, QStringLiteral("Asia/Tokyo"), QDate(2026, 3, 22), QDate(2026, 3, 29)));
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT scheduled_seconds FROM station_days WHERE "
+                                                       "station_id='london' AND day='2026-11-14'")),
+             2 * 3600);
     // A stop in Tokyo from 00:30 on its 19th (15:30 UTC on the 18th) for half an hour.
     TCentralWriter writer(d_server.Connection(d_database), TOKYO);
     writer.Set_Time_Zone(tokyo);
@@ -299,6 +334,64 @@ void TTestFleetZones::Past_Day_Of_Summer_Time_In_Each_Zone()
     QVERIFY(QSqlQuery(d_server.Connection(d_database))
                 .exec(QStringLiteral("DELETE FROM station_days WHERE station_id='reykjavik';"
                                      "DELETE FROM stations WHERE station_id='reykjavik'")));
+}
+
+// London's Saturday night shift, 22:00 to 06:00, gives Saturday two hours and
+// Sunday six, today or past, kept or not: read at Sunday 05:00 its seven days
+// are 80 h of weekdays, 2 h and 5 h (Sunday's first five hours once); at
+// Monday 12:00 its two days are Sunday's 6 h and Monday's 6 h, with Sunday's
+// kept row and without it.
+void TTestFleetZones::Scheduled_Time_Has_One_Rule()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const auto early = Read(Utc(QDate(2026, 11, 15), QTime(5, 0)), QString(), 7, {LONDON});
+    QVERIFY(early);
+    QCOMPARE(Figures(*early, QStringLiteral("LONDON")).at(2), QStringLiteral("87.0"));
+    const auto sunday = Read(Utc(QDate(2026, 11, 15), QTime(20, 0)), QString(), 1, {LONDON});
+    QVERIFY(sunday);
+    QCOMPARE(Station(*sunday, LONDON)->scheduled_seconds_today, qint64(6 * 3600));
+    QCOMPARE(Figures(*sunday, QStringLiteral("LONDON")).at(2), QStringLiteral("6.0"));
+    const QDateTime monday = Utc(QDate(2026, 11, 16), QTime(12, 0));
+    const auto kept = Read(monday, QString(), 2, {LONDON});
+    QVERIFY(kept);
+    QCOMPARE(Figures(*kept, QStringLiteral("LONDON")).at(2), QStringLiteral("12.0"));
+    QSqlQuery query(d_server.Connection(d_database));
+    QVERIFY(query.exec(QStringLiteral("UPDATE station_days SET scheduled_seconds=NULL WHERE station_id='london' "
+                                      "AND day='2026-11-15'")));
+    const auto computed = Read(monday, QString(), 2, {LONDON});
+    QVERIFY(computed);
+    QCOMPARE(Figures(*computed, QStringLiteral("LONDON")).at(2), QStringLiteral("12.0"));
+    QVERIFY(Keep_Days(LONDON, QStringLiteral("Europe/London"), QDate(2026, 11, 15), QDate(2026, 11, 15)));
+}
+
+// A station names a zone this reader does not know, and told its offset
+// (05:30) with its heartbeat: its today, shifts and local time are read in
+// that offset, never in the reader's New York, and the page says so. One that
+// told neither is read in UTC.
+void TTestFleetZones::Zone_Unknown_Here_Is_Read_In_The_Offset_Told()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    TShiftCalendar always;
+    for (int day = 1; day <= 7; ++day)
+        always.Set_Shifts(day, {{QTime(0, 0), QTime()}});
+    QSqlQuery query(d_server.Connection(d_database));
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO stations(station_id,name,shift_calendar,time_zone,utc_offset) "
+                                      "VALUES('far','FAR','%1','Mars/Olympus_Mons',19800),"
+                                      "('old','OLD','%1','',NULL)")
+                           .arg(always.Line())));
+    const auto snapshot = Read(Utc(QDate(2026, 11, 18), QTime(20, 0)), QString(), 1);
+    QVERIFY(snapshot);
+    const TFleetSnapshot::TStation *far = Station(*snapshot, QStringLiteral("far"));
+    const TFleetSnapshot::TStation *old = Station(*snapshot, QStringLiteral("old"));
+    QVERIFY(far && old);
+    // 01:30 on the 19th there; 15:00 on the 18th in New York.
+    QCOMPARE(far->today, QDate(2026, 11, 19));
+    QCOMPARE(far->scheduled_seconds_today, qint64(5400));
+    QCOMPARE(far->zone_text, QStringLiteral("(Mars/Olympus_Mons unknown here; read as UTC+05:30)"));
+    QCOMPARE(old->today, QDate(2026, 11, 18));
+    QCOMPARE(old->scheduled_seconds_today, qint64(20 * 3600));
+    QCOMPARE(old->zone_text, QStringLiteral("(zone not told; read as UTC)"));
+    QVERIFY(query.exec(QStringLiteral("DELETE FROM stations WHERE station_id IN ('far','old')")));
 }
 
 QTEST_MAIN(TTestFleetZones)
