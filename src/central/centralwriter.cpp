@@ -236,8 +236,8 @@ bool TCentralWriter::Heartbeat(const TStationIdentity &identity, const TStationS
                             "shift_calendar,time_zone,group_name,state_since_at,utc_offset) VALUES") +
              Row({d_station, Text(identity.name), Text(TStationActivities::Text(state.state)),
                   Text(state.program), Local(state.since), QStringLiteral("now()"), Text(identity.calendar),
-                  Text(QString::fromUtf8(d_zone.id())), Text(identity.group), TSqlLiteral::Instant(state.since),
-                  QString::number(offset)}) +
+                  Text(QString::fromUtf8(d_zone.id())), Text(identity.group),
+                  TSqlLiteral::Instant(state.since), QString::number(offset)}) +
              QStringLiteral(" ON CONFLICT (station_id) DO UPDATE SET name=EXCLUDED.name,state=EXCLUDED.state,"
                             "program=EXCLUDED.program,state_since=EXCLUDED.state_since,heartbeat=now(),"
                             "shift_calendar=EXCLUDED.shift_calendar,time_zone=EXCLUDED.time_zone,"
@@ -246,7 +246,8 @@ bool TCentralWriter::Heartbeat(const TStationIdentity &identity, const TStationS
         return false;
     // Today by the server's clock, in the station's zone: a station's own clock may be off.
     QSqlQuery query(d_db);
-    if (!d_now.isValid() && (!query.exec(QStringLiteral("SELECT extract(epoch from now())")) || !query.next()))
+    if (!d_now.isValid() &&
+        (!query.exec(QStringLiteral("SELECT extract(epoch from now())")) || !query.next()))
     {
         Note_Error(query.lastError());
         return false;

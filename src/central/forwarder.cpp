@@ -278,9 +278,10 @@ bool TCentralForwarder::Write_Batch(const std::vector<TRow> &rows, TWrite write)
             Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
             return false;
         }
-        emit Row_Refused(QStringLiteral("The central database refused a row (local key %1); it is left out: %2")
-                         .arg(row.local_id)
-                         .arg(writer.Last_Error()));
+        emit Row_Refused(
+            QStringLiteral("The central database refused a row (local key %1); it is left out: %2")
+                .arg(row.local_id)
+                .arg(writer.Last_Error()));
     }
     return true;
 }

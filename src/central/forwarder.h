@@ -85,8 +85,7 @@ private:
     bool Forward_All();
     template <typename TRow, typename TRead, typename TWrite>
     bool Forward(int kind, TRead read, TWrite write);
-    template <typename TRow, typename TWrite>
-    bool Write_Batch(const std::vector<TRow> &rows, TWrite write);
+    template <typename TRow, typename TWrite> bool Write_Batch(const std::vector<TRow> &rows, TWrite write);
     void Schedule(int msec);
 
     TCentralSettings d_settings;

@@ -114,6 +114,23 @@ bool TFleetFigures::Read_Days()
         }
         station.scheduled_seconds_today = Scheduled(station, station.today, d_snapshot->read_at);
     }
+    return Read_Planned_Stops(ranges);
+}
+
+// Planned stops are not lost: availability leaves them out of the scheduled time.
+bool TFleetFigures::Read_Planned_Stops(const QString &ranges)
+{
+    QSqlQuery query(d_db);
+    if (!ranges.isEmpty() &&
+        !Query(&query,
+               ranges + QStringLiteral("SELECT s.station_id,s.day,sum(s.seconds) FROM r JOIN "
+                                       "station_day_stops s ON s.station_id=r.station_id AND s.day "
+                                       "BETWEEN r.first AND r.last AND s.day%1 AND s.planned GROUP BY 1,2")
+                            .arg(d_days_between)))
+        return false;
+    while (!ranges.isEmpty() && query.next())
+        d_days[{query.value(0).toString(), query.value(1).toDate()}].planned_stop_seconds =
+            query.value(2).toLongLong();
     return true;
 }
 
@@ -133,11 +150,12 @@ qint64 TFleetFigures::Scheduled_Past_Day(const TFleetSnapshot::TStation &station
 void TFleetFigures::Station_Table()
 {
     TFleetSnapshot &snapshot = *d_snapshot;
-    snapshot.station_table = TStatisticsTable(QStringLiteral("Stations"),
-                                              {QStringLiteral("Station"), QStringLiteral("Group"),
-                                               QStringLiteral("Executions"), QStringLiteral("Executing h"),
-                                               QStringLiteral("Scheduled h"), QStringLiteral("Utilisation"),
-                                               QStringLiteral("Target"), QStringLiteral("Messages")});
+    snapshot.station_table =
+        TStatisticsTable(QStringLiteral("Stations"),
+                         {QStringLiteral("Station"), QStringLiteral("Group"), QStringLiteral("Executions"),
+                          QStringLiteral("Executing h"), QStringLiteral("Scheduled h"),
+                          QStringLiteral("Utilisation"), QStringLiteral("Target"), QStringLiteral("Messages"),
+                          QStringLiteral("Planned stops h"), QStringLiteral("Availability")});
     snapshot.station_table.Set_Text_Column(1);
     for (const TFleetSnapshot::TStation &station : snapshot.stations)
     {
@@ -155,6 +173,7 @@ void TFleetFigures::Station_Table()
                 sum.executions += kept->second.executions;
                 sum.executing_seconds += kept->second.executing_seconds;
                 sum.messages += kept->second.messages;
+                sum.planned_stop_seconds += kept->second.planned_stop_seconds;
             }
             if (day >= station.today)
                 scheduled += Scheduled(station, day, snapshot.read_at);
@@ -164,14 +183,18 @@ void TFleetFigures::Station_Table()
                 scheduled += Scheduled_Past_Day(station, calendar, day);
         }
         const double utilisation = scheduled > 0 ? double(sum.executing_seconds) / scheduled : -1;
+        const double availability =
+            TStatistics::Availability(sum.executing_seconds, scheduled, sum.planned_stop_seconds);
         snapshot.station_table.Add_Row({station.name, station.group, QString::number(sum.executions),
                                         Hours(sum.executing_seconds), Hours(scheduled),
                                         TStatistics::Percent(utilisation),
-                                        TStatistics::Percent(station.target), QString::number(sum.messages)});
+                                        TStatistics::Percent(station.target), QString::number(sum.messages),
+                                        Hours(sum.planned_stop_seconds), TStatistics::Percent(availability)});
         snapshot.utilisation.emplace_back(station.name, utilisation);
         snapshot.executions += sum.executions;
         snapshot.executing_seconds += sum.executing_seconds;
         snapshot.scheduled_seconds += scheduled;
+        snapshot.planned_stop_seconds += sum.planned_stop_seconds;
         snapshot.messages += sum.messages;
         snapshot.target = qMax(snapshot.target, station.target);
     }

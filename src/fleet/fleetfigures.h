@@ -33,6 +33,7 @@ private:
         qint64 messages = 0;
         // Negative: none kept.
         qint64 scheduled_seconds = -1;
+        qint64 planned_stop_seconds = 0;
     };
 
     // A VALUES list of (station, first day, last day) for the stations
@@ -40,6 +41,7 @@ private:
     QString Ranges(bool chosen_only);
     bool Query(QSqlQuery *query, const QString &statement);
     bool Read_Days();
+    bool Read_Planned_Stops(const QString &ranges);
     // Scheduled() of a past day, worked out once a read for each calendar,
     // zone and day however many stations share them; CALENDAR names the
     // station's calendar and zone.

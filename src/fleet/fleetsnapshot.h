@@ -86,6 +86,7 @@ struct TFleetSnapshot
     qint64 executions = 0;
     qint64 executing_seconds = 0;
     qint64 scheduled_seconds = 0;
+    qint64 planned_stop_seconds = 0;
     qint64 messages = 0;
     // Per chosen station, for the chart: name and utilisation (negative: no shift).
     std::vector<std::pair<QString, double>> utilisation;

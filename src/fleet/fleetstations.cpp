@@ -63,7 +63,8 @@ bool TFleetStations::Read(QSqlDatabase db, TFleetSnapshot *snapshot, QString *er
     if (!query.exec(QStringLiteral(
             "SELECT station_id,name,state,program,state_since,extract(epoch from heartbeat),shift_calendar,"
             "group_name,time_zone,extract(epoch from state_since_at),"
-            "coalesce(utc_offset,extract(epoch from state_since-(state_since_at AT TIME ZONE 'UTC'))::integer) "
+            "coalesce(utc_offset,extract(epoch from state_since-(state_since_at AT TIME ZONE "
+            "'UTC'))::integer) "
             "FROM stations ORDER BY group_name,name,station_id")))
     {
         *error = query.lastError().text().trimmed();

@@ -101,14 +101,22 @@ void TStatistics::Count_Stops(const std::vector<TStopRecord> &stops, const QSet<
             period.unplanned_stop_seconds = sums.unplanned;
             period.unclassified_stop_seconds = sums.unclassified;
             const qint64 seconds = period.scheduled_seconds - sums.planned;
-            period.availability = seconds > 0 ? double(period.executing_seconds) / seconds : -1;
+            period.availability =
+                Availability(period.executing_seconds, period.scheduled_seconds, sums.planned);
             if (kind == DAY)
             {
                 executing += period.executing_seconds;
                 available += seconds;
             }
         }
-    d_availability = available > 0 ? double(executing) / available : -1;
+    d_availability = Availability(executing, available, 0);
+}
+
+double TStatistics::Availability(qint64 executing_seconds, qint64 scheduled_seconds,
+                                 qint64 planned_stop_seconds)
+{
+    const qint64 available = scheduled_seconds - planned_stop_seconds;
+    return available > 0 ? double(executing_seconds) / available : -1;
 }
 
 double TStatistics::Effectiveness() const

@@ -102,6 +102,9 @@ public:
     // The selection's totals as lines of text, for the page and the PDF.
     QStringList Summary_Lines() const;
 
+    // Executing / (scheduled - planned stops), everywhere it shows; negative when that is nothing.
+    static double Availability(qint64 executing_seconds, qint64 scheduled_seconds,
+                               qint64 planned_stop_seconds);
     // "12.3%"; "no shift" for a negative utilisation.
     static QString Percent(double fraction);
     static QString Period_Name(TPeriodKind kind);

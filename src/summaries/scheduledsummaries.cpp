@@ -176,6 +176,9 @@ void TScheduledSummaries::Write_Fleet(const TSummarySchedule::TPeriod &period, c
         QStringLiteral("Executing: %1 h of %2 h scheduled")
             .arg(QString::number(snapshot.executing_seconds / 3600.0, 'f', 1),
                  QString::number(snapshot.scheduled_seconds / 3600.0, 'f', 1)),
+        QStringLiteral("Availability: %1")
+            .arg(TStatistics::Percent(TStatistics::Availability(
+                snapshot.executing_seconds, snapshot.scheduled_seconds, snapshot.planned_stop_seconds))),
         QStringLiteral("Controller messages: %1").arg(snapshot.messages),
         QStringLiteral("Each station's days and shifts are its own, in its own time zone; its utilisation is "
                        "measured against its own shift calendar.")};

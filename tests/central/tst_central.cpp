@@ -580,16 +580,19 @@ void TTestCentral::Refused_Row_Holds_Up_Nothing()
     const QString count = QStringLiteral("SELECT count(*) FROM executions");
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 1, FORWARD_TIMEOUT_MSEC);
     QSqlQuery admin(d_server.Connection(database));
-    QVERIFY2(admin.exec(QStringLiteral("ALTER TABLE executions ADD CONSTRAINT no_part_3 CHECK (name<>'PART_3')")),
-             qPrintable(admin.lastError().text()));
+    QVERIFY2(
+        admin.exec(QStringLiteral("ALTER TABLE executions ADD CONSTRAINT no_part_3 CHECK (name<>'PART_3')")),
+        qPrintable(admin.lastError().text()));
     station.Store(10, QDateTime(QDate(2026, 12, 7), QTime(7, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 10, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(station.Said(QStringLiteral("WAR:  The central database refused a row (local key 5); it is left out: ")),
+    QCOMPARE(station.Said(
+                 QStringLiteral("WAR:  The central database refused a row (local key 5); it is left out: ")),
              1);
     QCOMPARE(station.Said(QStringLiteral("WAR:  Central database unreachable")), 0);
     station.Store(2, QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(database, count), 12, FORWARD_TIMEOUT_MSEC);
-    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions WHERE name='PART_3'")), 0);
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT count(*) FROM executions WHERE name='PART_3'")),
+             0);
 }
 
 QTEST_MAIN(TTestCentral)

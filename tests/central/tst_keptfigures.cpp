@@ -167,10 +167,11 @@ void TTestKeptFigures::Kept_Equal_Computed_After_Random_Arrivals()
     QSqlQuery query(d_server.Connection(d_database));
     QVERIFY(query.exec(QStringLiteral("DELETE FROM executions WHERE station_id='london' AND local_id%3=0")));
     Compare_All();
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM execution_messages m WHERE NOT "
-                                                       "EXISTS (SELECT 1 FROM executions e WHERE "
-                                                       "e.station_id=m.station_id AND e.local_id=m.local_id)")),
-             0);
+    QCOMPARE(
+        d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM execution_messages m WHERE NOT "
+                                                  "EXISTS (SELECT 1 FROM executions e WHERE "
+                                                  "e.station_id=m.station_id AND e.local_id=m.local_id)")),
+        0);
 }
 
 void TTestKeptFigures::Stops_Follow_Their_Latest_Change()
@@ -230,9 +231,11 @@ void TTestKeptFigures::Stops_Measured_And_Keyed_By_Their_Instants()
     QUORVEX_REQUIRE_SERVER(d_server);
     TCentralWriter writer(d_server.Connection(d_database), QStringLiteral("autumn"));
     writer.Set_Time_Zone(QTimeZone("Europe/London"));
-    const auto utc = [](int hour, int minute) { return QDateTime(QDate(2026, 10, 25), QTime(hour, minute), Qt::UTC); };
+    const auto utc = [](int hour, int minute)
+    { return QDateTime(QDate(2026, 10, 25), QTime(hour, minute), Qt::UTC); };
     std::vector<TOutgoingStop> stops(3);
-    const QDateTime moments[3][2] = {{utc(0, 20), utc(0, 40)}, {utc(0, 45), utc(1, 15)}, {utc(1, 20), utc(1, 50)}};
+    const QDateTime moments[3][2] = {
+        {utc(0, 20), utc(0, 40)}, {utc(0, 45), utc(1, 15)}, {utc(1, 20), utc(1, 50)}};
     for (int i = 0; i < 3; ++i)
     {
         stops[size_t(i)].local_id = i + 1;
@@ -249,8 +252,9 @@ void TTestKeptFigures::Stops_Measured_And_Keyed_By_Their_Instants()
     again.local_id = 4;
     again.ended = utc(0, 50);
     QVERIFY2(moved.Upsert_Stops({again}), qPrintable(moved.Last_Error()));
-    QCOMPARE(Rows(QStringLiteral("SELECT started,ended_at-started_at FROM stops WHERE station_id='autumn' ORDER BY "
-                                 "started_at")),
+    QCOMPARE(Rows(QStringLiteral(
+                 "SELECT started,ended_at-started_at FROM stops WHERE station_id='autumn' ORDER BY "
+                 "started_at")),
              (QStringList{QStringLiteral("2026-10-25T01:20:00.000|00:30:00"),
                           QStringLiteral("2026-10-25T01:45:00.000|00:30:00"),
                           QStringLiteral("2026-10-25T01:20:00.000|00:30:00")}));
@@ -285,8 +289,8 @@ void TTestKeptFigures::Kept_Equal_Computed_After_Any_Statement()
     QVERIFY(query.exec(QStringLiteral("UPDATE stops SET ended_at=ended_at+interval '10 minutes',"
                                       "ended=ended+interval '10 minutes' WHERE station_id='london'")));
     Compare(KEPT_STOPS, ROW_STOPS);
-    for (const QString &table : {QStringLiteral("executions"), QStringLiteral("execution_messages"),
-                                 QStringLiteral("stops")})
+    for (const QString &table :
+         {QStringLiteral("executions"), QStringLiteral("execution_messages"), QStringLiteral("stops")})
     {
         QVERIFY(!query.exec(QStringLiteral("TRUNCATE ") + table));
         QVERIFY2(query.lastError().text().contains(QStringLiteral("DELETE FROM ") + table),

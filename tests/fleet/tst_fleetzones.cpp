@@ -356,8 +356,9 @@ void TTestFleetZones::Scheduled_Time_Has_One_Rule()
     QVERIFY(kept);
     QCOMPARE(Figures(*kept, QStringLiteral("LONDON")).at(2), QStringLiteral("12.0"));
     QSqlQuery query(d_server.Connection(d_database));
-    QVERIFY(query.exec(QStringLiteral("UPDATE station_days SET scheduled_seconds=NULL WHERE station_id='london' "
-                                      "AND day='2026-11-15'")));
+    QVERIFY(
+        query.exec(QStringLiteral("UPDATE station_days SET scheduled_seconds=NULL WHERE station_id='london' "
+                                  "AND day='2026-11-15'")));
     const auto computed = Read(monday, QString(), 2, {LONDON});
     QVERIFY(computed);
     QCOMPARE(Figures(*computed, QStringLiteral("LONDON")).at(2), QStringLiteral("12.0"));
@@ -375,10 +376,11 @@ void TTestFleetZones::Zone_Unknown_Here_Is_Read_In_The_Offset_Told()
     for (int day = 1; day <= 7; ++day)
         always.Set_Shifts(day, {{QTime(0, 0), QTime()}});
     QSqlQuery query(d_server.Connection(d_database));
-    QVERIFY(query.exec(QStringLiteral("INSERT INTO stations(station_id,name,shift_calendar,time_zone,utc_offset) "
-                                      "VALUES('far','FAR','%1','Mars/Olympus_Mons',19800),"
-                                      "('old','OLD','%1','',NULL)")
-                           .arg(always.Line())));
+    QVERIFY(
+        query.exec(QStringLiteral("INSERT INTO stations(station_id,name,shift_calendar,time_zone,utc_offset) "
+                                  "VALUES('far','FAR','%1','Mars/Olympus_Mons',19800),"
+                                  "('old','OLD','%1','',NULL)")
+                       .arg(always.Line())));
     const auto snapshot = Read(Utc(QDate(2026, 11, 18), QTime(20, 0)), QString(), 1);
     QVERIFY(snapshot);
     const TFleetSnapshot::TStation *far = Station(*snapshot, QStringLiteral("far"));
