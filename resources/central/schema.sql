@@ -42,6 +42,10 @@ ALTER TABLE alerts ADD COLUMN IF NOT EXISTS ended_at timestamptz;
 ALTER TABLE stops ADD COLUMN IF NOT EXISTS started_at timestamptz;
 ALTER TABLE stops ADD COLUMN IF NOT EXISTS ended_at timestamptz;
 ALTER TABLE stops DROP CONSTRAINT IF EXISTS stops_pkey;
+-- Keyed by local time, a station whose zone changed sent its stops again as new rows: each
+-- stop is kept once, at its latest change (the figures are made again below).
+DELETE FROM stops a USING stops b WHERE a.station_id = b.station_id AND a.started_at = b.started_at
+  AND (a.change < b.change OR (a.change = b.change AND a.ctid < b.ctid));
 CREATE UNIQUE INDEX IF NOT EXISTS stops_station_instant ON stops(station_id, started_at);
 
 -- Which station each station login is; a login writes that station's rows only.

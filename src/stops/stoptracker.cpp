@@ -227,11 +227,6 @@ void TStopTracker::Check_Threshold(const QDateTime &now)
         d_stored = true;
         d_touched = now;
         Store(d_current);
-        if (!d_current.Classified())
-        {
-            d_asking = true;
-            emit Ask(d_current);
-        }
     }
     else if (d_stored && d_touched.secsTo(now) >= TOUCH_SECONDS)
     {
@@ -239,6 +234,13 @@ void TStopTracker::Check_Threshold(const QDateTime &now)
         d_current.ended = now;
         d_touched = now;
         TStopStore(d_database).Touch(d_current.started, now);
+    }
+    // A person is asked about a piece that itself lasted the threshold: not a minute after
+    // monitoring came on in a standstill, nor about a few seconds before the machine runs again.
+    if (d_stored && !d_asking && !d_current.Classified() && d_current.started.secsTo(now) >= d_threshold)
+    {
+        d_asking = true;
+        emit Ask(d_current);
     }
 }
 

@@ -86,7 +86,7 @@ public:
     QDateTime Now() const;
 
 signals:
-    // A stop passed the threshold without a reason: a person is asked.
+    // A stop (the piece going on) passed the threshold without a reason: a person is asked.
     void Ask(const TStopRecord &stop);
     // The question is answered, or the stop ended unanswered.
     void Asked_No_More();

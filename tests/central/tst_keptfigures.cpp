@@ -1,3 +1,4 @@
+#include "src/central/centralschema.h"
 #include "src/central/centralwriter.h"
 #include "tests/support/postgresserver.h"
 
@@ -56,6 +57,7 @@ private slots:
     void Stops_Follow_Their_Latest_Change();
     void Stops_Measured_And_Keyed_By_Their_Instants();
     void Kept_Equal_Computed_After_Any_Statement();
+    void Upgrade_Keeps_Each_Stop_Once();
 
 private:
     QStringList Rows(const QString &statement);
@@ -298,6 +300,41 @@ void TTestKeptFigures::Kept_Equal_Computed_After_Any_Statement()
     }
     QVERIFY(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")) > 0);
     Compare_All();
+}
+
+// Tables of version 4, keyed by local time, hold one stop twice: sent again
+// after its station's zone changed. The upgrade keeps it once, at its latest
+// change, and makes the figures again from the rows.
+void TTestKeptFigures::Upgrade_Keeps_Each_Stop_Once()
+{
+    QUORVEX_REQUIRE_SERVER(d_server);
+    const QString database = d_server.New_Central_Database();
+    QSqlDatabase db = d_server.Connection(database);
+    QSqlQuery query(db);
+    for (const char *statement :
+         {"DROP INDEX stops_station_instant",
+          "INSERT INTO "
+          "stops(station_id,started,ended,open,reason,source,planned,note,change,started_at,ended_at) "
+          "VALUES('moved','2026-11-18 09:00','2026-11-18 09:30',false,'','',false,'',1,'2026-11-18 09:00Z',"
+          "'2026-11-18 09:30Z'),('moved','2026-11-18 18:00','2026-11-18 "
+          "18:45',false,'Break','operator',true,'',"
+          "2,'2026-11-18 09:00Z','2026-11-18 09:45Z')",
+          "UPDATE quorvex_schema SET version=4"})
+        QVERIFY2(query.exec(QLatin1String(statement)), qPrintable(query.lastError().text()));
+    int found = 0;
+    QString error;
+    QCOMPARE(TCentralSchema::Prepare(db, &found, &error), TCentralSchema::READY);
+    QCOMPARE(found, 4);
+    QVERIFY(query.exec(QStringLiteral("SELECT reason,change FROM stops")) && query.next());
+    QCOMPARE(query.value(0).toString() + QLatin1Char('|') + query.value(1).toString(),
+             QStringLiteral("Break|2"));
+    QVERIFY(!query.next());
+    QCOMPARE(d_server.Count(database, QStringLiteral("SELECT max(version) FROM quorvex_schema")),
+             TCentralSchema::VERSION);
+    QSqlQuery kept(d_server.Connection(database));
+    QVERIFY(kept.exec(QStringLiteral("SELECT reason,seconds FROM station_day_stops")) && kept.next());
+    QCOMPARE(kept.value(1).toInt(), 2700);
+    QVERIFY(!kept.next());
 }
 
 QTEST_GUILESS_MAIN(TTestKeptFigures)

@@ -124,6 +124,8 @@ void TTestStops::Standstill_Across_Midnight_Is_Kept_Whole()
 void TTestStops::Standstill_Through_Changes_Of_Kind_Is_Kept_Whole()
 {
     auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
+    // No piece lasts the threshold by itself: kept, but no one is asked about four minutes.
+    QSignalSpy asked(station->tracker.get(), &TStopTracker::Ask);
     station->Set(At(7, 6, 0), TState::EXECUTING);
     station->Set(At(7, 7, 0), TState::IDLE);
     station->Set(At(7, 7, 4), TState::SOFTWARE_ABSENT);
@@ -143,6 +145,7 @@ void TTestStops::Standstill_Through_Changes_Of_Kind_Is_Kept_Whole()
     TStopStore(&station->database).Overlapping(At(7, 8, 0), At(7, 8, 6), &stops);
     QCOMPARE(stops.size(), size_t(3));
     QCOMPARE(stops.at(0).Seconds() + stops.at(1).Seconds() + stops.at(2).Seconds(), qint64(300));
+    QCOMPARE(asked.count(), 0);
 }
 
 // The clock set back during a stop, after a classified one and while the
