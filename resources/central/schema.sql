@@ -51,7 +51,7 @@ CREATE UNIQUE INDEX IF NOT EXISTS stops_station_instant ON stops(station_id, sta
 -- Which station each station login is; a login writes that station's rows only.
 CREATE TABLE IF NOT EXISTS station_logins(login name PRIMARY KEY, station_id text NOT NULL UNIQUE);
 CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
-  LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public AS
+  LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ SELECT station_id FROM station_logins WHERE login = session_user $$;
 
 -- A reader of the room stores the silence of a station that cannot speak for
@@ -59,26 +59,26 @@ CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
 -- known station, its start once and its end once, with its instant in the
 -- zone the station last told (none: NULL).
 CREATE OR REPLACE FUNCTION quorvex_station_instant(p_station text, p_local timestamp) RETURNS timestamptz
-  LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public AS
+  LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ SELECT CASE WHEN s.time_zone IN (SELECT name FROM pg_timezone_names) THEN p_local AT TIME ZONE s.time_zone
                  WHEN s.utc_offset IS NOT NULL
                  THEN (p_local - make_interval(secs => s.utc_offset)) AT TIME ZONE 'UTC' END
      FROM stations s WHERE s.station_id = p_station $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_start(p_station text, p_key text, p_detail text, p_started timestamp)
-  RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public AS
+  RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ WITH made AS (INSERT INTO alerts(station_id, alert_key, kind, detail, started, started_at)
        SELECT p_station, p_key, 'silent', p_detail, p_started, quorvex_station_instant(p_station, p_started)
        WHERE EXISTS (SELECT 1 FROM stations WHERE station_id = p_station)
        ON CONFLICT DO NOTHING RETURNING 1)
      SELECT count(*) = 1 FROM made $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_end(p_station text, p_key text, p_ended timestamp)
-  RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public AS
+  RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ WITH ended AS (UPDATE alerts SET ended = p_ended, ended_at = quorvex_station_instant(p_station, p_ended)
        WHERE station_id = p_station AND alert_key = p_key AND kind = 'silent' AND ended IS NULL RETURNING 1)
      SELECT count(*) = 1 FROM ended $$;
 CREATE OR REPLACE FUNCTION quorvex_silence_end_open(p_station text, p_at timestamp)
   RETURNS TABLE(detail text, started timestamp) LANGUAGE sql SECURITY DEFINER
-  SET search_path = pg_catalog, public AS
+  SET search_path = pg_catalog, public, pg_temp AS
   $$ UPDATE alerts SET ended = p_at, ended_at = quorvex_station_instant(p_station, p_at)
      WHERE station_id = p_station AND kind = 'silent' AND ended IS NULL AND started < p_at
      RETURNING alerts.detail, alerts.started $$;
@@ -130,7 +130,7 @@ CREATE INDEX IF NOT EXISTS station_day_stops_day ON station_day_stops(day);
 -- where summer time begins or ends), by its local times where it was sent
 -- without them; never below nothing.
 CREATE OR REPLACE FUNCTION quorvex_stop_seconds(p_started timestamp, p_ended timestamp, p_started_at timestamptz,
-  p_ended_at timestamptz) RETURNS bigint LANGUAGE sql IMMUTABLE SET search_path = pg_catalog AS
+  p_ended_at timestamptz) RETURNS bigint LANGUAGE sql IMMUTABLE SET search_path = pg_catalog, pg_temp AS
   $$ SELECT greatest(0, extract(epoch FROM coalesce(p_ended_at - p_started_at, p_ended - p_started)))::bigint $$;
 
 -- A scheduled day holds at most 25 hours (the day the clocks go back);
@@ -149,7 +149,7 @@ END $$;
 -- sent again and not inserted is in none). A removed execution takes its
 -- messages with it.
 CREATE OR REPLACE FUNCTION quorvex_keep_executions() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
-  SET search_path = pg_catalog, public AS $$
+  SET search_path = pg_catalog, public, pg_temp AS $$
 BEGIN
   IF TG_OP IN ('DELETE', 'UPDATE') THEN
     UPDATE station_days d SET executions = d.executions - r.executions,
@@ -238,7 +238,7 @@ CREATE TRIGGER executions_changed AFTER UPDATE ON executions REFERENCING OLD TAB
 -- first, in the same batch. One removed or changed moves its count, while
 -- its execution is there (a removed execution has counted its messages out).
 CREATE OR REPLACE FUNCTION quorvex_keep_messages() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
-  SET search_path = pg_catalog, public AS $$
+  SET search_path = pg_catalog, public, pg_temp AS $$
 BEGIN
   IF TG_OP IN ('DELETE', 'UPDATE') THEN
     UPDATE station_day_messages d SET count = d.count - g.count
@@ -279,7 +279,7 @@ CREATE TRIGGER execution_messages_changed AFTER UPDATE ON execution_messages
 -- its seconds to where it now stands, one removed takes them out. Planned
 -- means classified and planned, as on the station.
 CREATE OR REPLACE FUNCTION quorvex_keep_stops() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
-  SET search_path = pg_catalog, public AS $$
+  SET search_path = pg_catalog, public, pg_temp AS $$
 BEGIN
   IF TG_OP = 'INSERT' THEN
     INSERT INTO station_day_stops AS s
@@ -325,7 +325,7 @@ CREATE TRIGGER stops_removed AFTER DELETE ON stops REFERENCING OLD TABLE AS remo
 -- A TRUNCATE fires no row's trigger: the kept figures would no longer equal
 -- the rows. Refused, saying what does the same and keeps them.
 CREATE OR REPLACE FUNCTION quorvex_refuse_truncate() RETURNS trigger LANGUAGE plpgsql
-  SET search_path = pg_catalog AS $$
+  SET search_path = pg_catalog, pg_temp AS $$
 BEGIN
   RAISE EXCEPTION 'TRUNCATE of % is refused: the figures the server keeps per station and day would no longer '
                   'equal the rows. DELETE FROM % removes them and their figures alike.', TG_TABLE_NAME, TG_TABLE_NAME;

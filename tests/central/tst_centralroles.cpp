@@ -40,6 +40,9 @@ private slots:
     void Stations_Forward_With_Their_Own_Rights();
     void Station_Login_May_Do_Nothing_Else_data();
     void Station_Login_May_Do_Nothing_Else();
+    void Station_Reads_Only_Its_Own_Rows_data();
+    void Station_Reads_Only_Its_Own_Rows();
+    void Temporary_Table_Speaks_For_No_One();
     void Viewer_Only_Reads();
     void Setup_Again_Adds_And_Keeps();
     void Older_Tables_Named_To_The_Station();
@@ -236,8 +239,6 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else_data()
     QTest::newRow("change a password") << QStringLiteral("ALTER ROLE quorvex_viewer PASSWORD 'mine'");
     QTest::newRow("say another station is silent")
         << QStringLiteral("SELECT quorvex_silence_start('%1','k','',now()::timestamp)").arg(other);
-    QTest::newRow("read another station's rows")
-        << QStringLiteral("SELECT 1/0 FROM executions WHERE station_id='%1'").arg(other);
 }
 
 void TTestCentralRoles::Station_Login_May_Do_Nothing_Else()
@@ -259,6 +260,63 @@ void TTestCentralRoles::Station_Login_May_Do_Nothing_Else()
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_days WHERE "
                                                        "scheduled_seconds NOT BETWEEN 0 AND 90000")),
              0);
+}
+
+// Another station's rows of every kind are out of a station's sight: CMM B has
+// some in each table (its alert made here), and CMM-A's login counts none.
+void TTestCentralRoles::Station_Reads_Only_Its_Own_Rows_data()
+{
+    QTest::addColumn<QString>("table");
+    for (const char *table :
+         {"executions", "execution_messages", "stops", "alerts", "usage_periods", "stations", "station_days"})
+        QTest::newRow(table) << QString::fromLatin1(table);
+}
+
+void TTestCentralRoles::Station_Reads_Only_Its_Own_Rows()
+{
+    QFETCH(QString, table);
+    const QString other = d_setup.stations.at(QStringLiteral("CMM B")).Station_Id();
+    QSqlQuery admin(d_server.Connection(d_database));
+    QVERIFY(admin.exec(QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
+                                      "VALUES('%1','b-idle','idle','',now()) ON CONFLICT DO NOTHING")
+                           .arg(other)));
+    const QString count = QStringLiteral("SELECT count(*) FROM %1 WHERE station_id='%2'").arg(table, other);
+    QVERIFY(d_server.Count(d_database, count) > 0);
+    const TCentralSettings &a = d_setup.stations.at(QStringLiteral("CMM-A"));
+    QSqlQuery query(Login(QStringLiteral("login-a"), a.User(), a.Password()));
+    QVERIFY2(query.exec(count) && query.next(), qPrintable(query.lastError().text()));
+    QCOMPARE(query.value(0).toInt(), 0);
+}
+
+// Were a station given the right to make temporary tables, one named as the
+// logins' table would not make the owner's functions take it for another
+// station: they look in temporary tables last.
+void TTestCentralRoles::Temporary_Table_Speaks_For_No_One()
+{
+    const TCentralSettings &a = d_setup.stations.at(QStringLiteral("CMM-A"));
+    const QString other = d_setup.stations.at(QStringLiteral("CMM B")).Station_Id();
+    QSqlQuery admin(d_server.Connection(d_database));
+    QVERIFY2(admin.exec(QStringLiteral("GRANT TEMPORARY ON DATABASE %1 TO %2").arg(d_database, a.User())),
+             qPrintable(admin.lastError().text()));
+    const auto revoke = qScopeGuard(
+        [&]()
+        { admin.exec(QStringLiteral("REVOKE TEMPORARY ON DATABASE %1 FROM %2").arg(d_database, a.User())); });
+    QSqlQuery query(Login(QStringLiteral("login-a-temporary"), a.User(), a.Password()));
+    QVERIFY2(query.exec(QStringLiteral("CREATE TEMP TABLE station_logins(login name, station_id text)")),
+             qPrintable(query.lastError().text()));
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO station_logins VALUES(session_user,'%1')").arg(other)));
+    // Readable by the functions' owner, so that only where they look decides.
+    QVERIFY2(query.exec(QStringLiteral("GRANT SELECT ON station_logins TO quorvex_owner")),
+             qPrintable(query.lastError().text()));
+    QVERIFY(query.exec(QStringLiteral("SELECT quorvex_login_station()")) && query.next());
+    QCOMPARE(query.value(0).toString(), a.Station_Id());
+    QVERIFY(!query.exec(
+        QStringLiteral("INSERT INTO executions(station_id,local_id,name,revision,date_text,time_text,"
+                       "execution_seconds,idle_seconds,point_count,message_count) "
+                       "VALUES('%1',999,'X','','','',0,0,0,0)")
+            .arg(other)));
+    QVERIFY(query.exec(QStringLiteral("DROP TABLE station_logins")));
+    QSqlDatabase::database(QStringLiteral("login-a-temporary"), false).close();
 }
 
 // The viewer reads the room and judges silence through the owner's functions; it writes nothing.
