@@ -4,7 +4,10 @@
 #include <QProcess>
 
 #ifndef _WIN32
+#include <grp.h>
 #include <unistd.h>
+
+#include <vector>
 #endif
 
 namespace
@@ -18,12 +21,31 @@ bool Dropped_With_Saved()
     return getresuid(&real, &effective, &saved) == 0 && saved == 0 && effective != 0;
 }
 
+// The superuser's supplementary groups, kept aside while they are dropped.
+std::vector<gid_t> &Root_Groups()
+{
+    static std::vector<gid_t> groups;
+    return groups;
+}
+
+bool Keep_Root_Groups()
+{
+    const int count = getgroups(0, nullptr);
+    if (count < 0)
+        return false;
+    Root_Groups().assign(size_t(count), 0);
+    return getgroups(count, Root_Groups().data()) == count;
+}
+
 bool Become(uid_t user, gid_t group, uid_t saved_user, gid_t saved_group)
 {
-    // The group first: once the user is not the superuser it may not be changed.
+    // The groups first: once the user is not the superuser they may not be changed.
+    // Its supplementary groups go too, else nobody would keep them.
     if (user == 0)
-        return setresuid(user, user, saved_user) == 0 && setresgid(group, group, saved_group) == 0;
-    return setresgid(group, group, saved_group) == 0 && setresuid(user, user, saved_user) == 0;
+        return setresuid(user, user, saved_user) == 0 && setresgid(group, group, saved_group) == 0 &&
+               setgroups(Root_Groups().size(), Root_Groups().data()) == 0;
+    return setgroups(0, nullptr) == 0 && setresgid(group, group, saved_group) == 0 &&
+           setresuid(user, user, saved_user) == 0;
 }
 #endif
 } // namespace
@@ -33,7 +55,7 @@ bool TUnprivileged::Drop()
 #ifdef _WIN32
     return true;
 #else
-    return geteuid() != 0 || Become(NOBODY, NOBODY, 0, 0);
+    return geteuid() != 0 || (Keep_Root_Groups() && Become(NOBODY, NOBODY, 0, 0));
 #endif
 }
 
