@@ -50,6 +50,10 @@ CREATE UNIQUE INDEX IF NOT EXISTS stops_station_instant ON stops(station_id, sta
 
 -- Which station each station login is; a login writes that station's rows only.
 CREATE TABLE IF NOT EXISTS station_logins(login name PRIMARY KEY, station_id text NOT NULL UNIQUE);
+-- The station name the setup made the login for: another name that would make the same login is
+-- refused. Logins made before take the name their station told.
+ALTER TABLE station_logins ADD COLUMN IF NOT EXISTS name text;
+UPDATE station_logins l SET name = s.name FROM stations s WHERE l.name IS NULL AND s.station_id = l.station_id;
 CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ SELECT station_id FROM station_logins WHERE login = session_user $$;

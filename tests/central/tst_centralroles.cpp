@@ -25,6 +25,8 @@ struct TSetup
     QString viewer_user;
     QString viewer_password;
     QString output;
+    // What it said besides: refusals, and stations set up already.
+    QString said;
 };
 } // namespace
 
@@ -45,6 +47,7 @@ private slots:
     void Temporary_Table_Speaks_For_No_One();
     void Viewer_Only_Reads();
     void Setup_Again_Adds_And_Keeps();
+    void Setup_Refuses_Names_That_Share_A_Login();
     void Older_Tables_Named_To_The_Station();
 
 private:
@@ -69,10 +72,11 @@ bool TTestCentralRoles::Run_Setup(const QStringList &stations, TSetup *setup)
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUORVEX_SOURCE "/scripts/central-setup"),
                   QStringList{QStringLiteral("--database"), d_database} + stations);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
+    const bool finished = process.waitForFinished(60000);
+    setup->said = QString::fromUtf8(process.readAllStandardError());
+    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
     {
-        qWarning("central-setup: %s", process.readAllStandardError().constData());
+        qWarning("central-setup: %s", qPrintable(setup->said));
         return false;
     }
     setup->output = QString::fromUtf8(process.readAllStandardOutput());
@@ -360,6 +364,31 @@ void TTestCentralRoles::Setup_Again_Adds_And_Keeps()
     station.Store(3, QDateTime(QDate(2026, 12, 8), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")),
                               63, TIMEOUT_MSEC);
+}
+
+// Names that make one login ("CMM-1" and "CMM 1", or "cmm-b" after "CMM B") would be one
+// station, the second's rows dropped as already there: refused, saying which, with
+// nothing made. A name set up before is said to be so.
+void TTestCentralRoles::Setup_Refuses_Names_That_Share_A_Login()
+{
+    const int logins = d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_logins"));
+    TSetup merged;
+    QVERIFY(!Run_Setup({QStringLiteral("CMM-1"), QStringLiteral("CMM 1")}, &merged));
+    QVERIFY2(merged.said.contains(
+                 QStringLiteral("\"CMM-1\" and \"CMM 1\" would share the login quorvex_station_cmm_1")),
+             qPrintable(merged.said));
+    TSetup taken;
+    QVERIFY(!Run_Setup({QStringLiteral("CMM-D"), QStringLiteral("cmm-b")}, &taken));
+    QVERIFY2(taken.said.contains(QStringLiteral(
+                 "\"cmm-b\" would share the login quorvex_station_cmm_b with \"CMM B\", set up before")),
+             qPrintable(taken.said));
+    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_logins")), logins);
+    TSetup again;
+    QVERIFY(Run_Setup({QStringLiteral("CMM B")}, &again));
+    QVERIFY2(again.said.contains(QStringLiteral("\"CMM B\" is set up already (quorvex_station_cmm_b)")),
+             qPrintable(again.said));
+    QCOMPARE(again.stations.at(QStringLiteral("CMM B")).Station_Id(),
+             d_setup.stations.at(QStringLiteral("CMM B")).Station_Id());
 }
 
 // A station meets tables older than it knows and may not upgrade them: it says what to run.
