@@ -262,22 +262,21 @@ template <typename TRow, typename TWrite>
 bool TCentralForwarder::Write_Batch(const std::vector<TRow> &rows, TWrite write)
 {
     TCentralWriter writer(QSqlDatabase::database(d_connection_name, false), d_settings.Station_Id());
-    if ((writer.*write)(rows))
-        return true;
-    if (!writer.Refused_Data())
+    const auto failed = [&]()
     {
         Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
         return false;
-    }
+    };
+    if ((writer.*write)(rows))
+        return true;
+    if (!writer.Refused_Data())
+        return failed();
     for (const TRow &row : rows)
     {
         if ((writer.*write)(std::vector<TRow>{row}))
             continue;
         if (!writer.Refused_Data())
-        {
-            Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
-            return false;
-        }
+            return failed();
         emit Row_Refused(
             QStringLiteral("The central database refused a row (local key %1); it is left out: %2")
                 .arg(row.local_id)

@@ -56,8 +56,6 @@ qint64 TShiftCalendar::Scheduled_Seconds(const QDate &date, const QTimeZone &zon
     if (until.isValid() && until < to)
         to = until;
     qint64 seconds = 0;
-    if (to <= from)
-        return 0;
     for (const TInterval &span : Intervals(from, to))
         seconds += qMax(span.start, from).secsTo(qMin(span.end, to));
     return seconds;

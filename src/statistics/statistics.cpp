@@ -92,7 +92,8 @@ void TStatistics::Count_Stops(const std::vector<TStopRecord> &stops, const QSet<
 {
     d_lost = TLostTime(stops, days);
     qint64 executing = 0;
-    qint64 available = 0;
+    qint64 scheduled = 0;
+    qint64 planned = 0;
     for (const TPeriodKind kind : {DAY, WEEK, MONTH})
         for (TPeriod &period : d_periods[kind])
         {
@@ -100,16 +101,16 @@ void TStatistics::Count_Stops(const std::vector<TStopRecord> &stops, const QSet<
             period.planned_stop_seconds = sums.planned;
             period.unplanned_stop_seconds = sums.unplanned;
             period.unclassified_stop_seconds = sums.unclassified;
-            const qint64 seconds = period.scheduled_seconds - sums.planned;
             period.availability =
                 Availability(period.executing_seconds, period.scheduled_seconds, sums.planned);
             if (kind == DAY)
             {
                 executing += period.executing_seconds;
-                available += seconds;
+                scheduled += period.scheduled_seconds;
+                planned += sums.planned;
             }
         }
-    d_availability = Availability(executing, available, 0);
+    d_availability = Availability(executing, scheduled, planned);
 }
 
 double TStatistics::Availability(qint64 executing_seconds, qint64 scheduled_seconds,

@@ -17,15 +17,17 @@ class TPendingJournal;
 
 // Follows the machine through its shifts and keeps its stops. A standstill is
 // the time within scheduled shifts in which the machine does not execute, from
-// when it stops until it executes again or its shifts end; it is kept once it
+// when it stops until it executes again or its shifts end. It is kept once it
 // lasts the threshold, as pieces cut at midnight and wherever its kind changes
-// (idle, software away, monitoring off), each piece with its own reason. The
-// threshold is the standstill's: a piece shorter than it is kept when its
-// standstill is not. The tracker's time never goes back: a clock set back
-// holds it at the latest moment it saw until the clock passes that again. A stop while monitoring is off or
-// the measurement software is away has the system's reason; one after a matching controller message the
-// rule's; any other is asked about. Stops are stored through the pending journal, so each is written once,
-// whatever the database does. Lives on the GUI thread; told what happens, and Tick()ed once a second.
+// (idle, software away, monitoring off), each piece with its own reason: the
+// threshold is the standstill's, so a short piece of a long standstill is kept.
+// A piece while monitoring is off or the measurement software is away has the
+// system's reason; one after a matching controller message the rule's; any
+// other is asked about once it lasts the threshold itself. The tracker's time
+// never goes back: a clock set back holds it at the latest moment it saw until
+// the clock passes that again. Stops are stored through the pending journal,
+// so each is written once, whatever the database does.
+// Lives on the GUI thread; told what happens, and Tick()ed once a second.
 class TStopTracker : public QObject
 {
     Q_OBJECT
