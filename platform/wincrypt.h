@@ -4,9 +4,13 @@
 #include "wintypes.h"
 
 // Data protection for the user. Windows encrypts with a key of the user's
-// logon; this stand-in keeps the secret in a file of the user's home folder
-// that only its owner may read (0600, in a folder of mode 0700) and hands out
-// a blob that names it. The output blob is freed with LocalFree, as on Windows.
+// logon; this stand-in encrypts and authenticates with a key of the user's
+// own, made once in a file of the home folder that only its owner may read
+// (~/.dpapi/key, 0600, in a folder of mode 0700). The blob carries the
+// secret, as Windows' does: nothing else is written, so a secret replaced
+// leaves nothing behind. Blobs of the earlier form, which named a file of
+// that folder holding the secret, are still read. The output blob is freed
+// with LocalFree, as on Windows.
 
 #define CRYPTPROTECT_UI_FORBIDDEN 0x1
 

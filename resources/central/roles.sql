@@ -3,10 +3,14 @@
 -- Every statement may run again.
 SET client_min_messages = warning;
 REVOKE ALL ON DATABASE :"db" FROM PUBLIC;
-GRANT CONNECT ON DATABASE :"db" TO quorvex_station, quorvex_viewer;
+GRANT CONNECT ON DATABASE :"db" TO quorvex_station, quorvex_reader;
 REVOKE CREATE ON SCHEMA public FROM PUBLIC;
 GRANT USAGE, CREATE ON SCHEMA public TO quorvex_owner;
-GRANT USAGE ON SCHEMA public TO quorvex_station, quorvex_viewer;
+GRANT USAGE ON SCHEMA public TO quorvex_station, quorvex_reader;
+-- The viewer and the watcher read as readers; what a viewer was given itself before is taken back.
+GRANT quorvex_reader TO quorvex_viewer, quorvex_watcher;
+REVOKE CONNECT ON DATABASE :"db" FROM quorvex_viewer;
+REVOKE ALL ON SCHEMA public FROM quorvex_viewer;
 
 -- Tables made before (by the first station, in a room run with one login) are given to the owner.
 DO $$
@@ -36,11 +40,14 @@ REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC;
 REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM PUBLIC;
 REVOKE ALL ON ALL FUNCTIONS IN SCHEMA public FROM PUBLIC;
 
--- The viewer reads everything but the logins, and stores silences through the functions only.
+-- Readers (the viewer, kept at every station, and the watcher) read everything but the logins. The
+-- viewer writes nothing; the watcher stores the silence of stations through the functions only.
+REVOKE ALL ON ALL TABLES IN SCHEMA public FROM quorvex_viewer;
+REVOKE ALL ON ALL FUNCTIONS IN SCHEMA public FROM quorvex_viewer;
 GRANT SELECT ON quorvex_schema, stations, executions, execution_messages, usage_periods, alerts, stops,
-  station_days, station_day_programs, station_day_messages, station_day_stops, execution_moments TO quorvex_viewer;
+  station_days, station_day_programs, station_day_messages, station_day_stops, execution_moments TO quorvex_reader;
 GRANT EXECUTE ON FUNCTION quorvex_silence_start(text, text, text, timestamp), quorvex_silence_end(text, text, timestamp),
-  quorvex_silence_end_open(text, timestamp) TO quorvex_viewer;
+  quorvex_silence_end_open(text, timestamp) TO quorvex_watcher;
 
 -- A station adds rows and keeps its own heartbeat and alerts' ends; nothing else.
 GRANT SELECT ON quorvex_schema TO quorvex_station;
@@ -75,25 +82,25 @@ ALTER TABLE station_day_messages ENABLE ROW LEVEL SECURITY;
 ALTER TABLE station_day_stops ENABLE ROW LEVEL SECURITY;
 
 DROP POLICY IF EXISTS viewer_reads ON stations;
-CREATE POLICY viewer_reads ON stations FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON stations FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON executions;
-CREATE POLICY viewer_reads ON executions FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON executions FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON execution_messages;
-CREATE POLICY viewer_reads ON execution_messages FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON execution_messages FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON usage_periods;
-CREATE POLICY viewer_reads ON usage_periods FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON usage_periods FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON alerts;
-CREATE POLICY viewer_reads ON alerts FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON alerts FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON stops;
-CREATE POLICY viewer_reads ON stops FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON stops FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON station_days;
-CREATE POLICY viewer_reads ON station_days FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON station_days FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON station_day_programs;
-CREATE POLICY viewer_reads ON station_day_programs FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON station_day_programs FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON station_day_messages;
-CREATE POLICY viewer_reads ON station_day_messages FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON station_day_messages FOR SELECT TO quorvex_reader USING (true);
 DROP POLICY IF EXISTS viewer_reads ON station_day_stops;
-CREATE POLICY viewer_reads ON station_day_stops FOR SELECT TO quorvex_viewer USING (true);
+CREATE POLICY viewer_reads ON station_day_stops FOR SELECT TO quorvex_reader USING (true);
 
 DROP POLICY IF EXISTS station_adds ON executions;
 CREATE POLICY station_adds ON executions FOR INSERT TO quorvex_station

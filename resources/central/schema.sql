@@ -1,4 +1,4 @@
--- The central database's tables and functions, version 5. Run by
+-- The central database's tables and functions, version 6. Run by
 -- scripts/central-setup as the owning role, and by a station that may create
 -- them where no setup was made (one login for the whole room). Every
 -- statement may run again: nothing here drops or rewrites a row.
@@ -58,34 +58,121 @@ CREATE OR REPLACE FUNCTION quorvex_login_station() RETURNS text
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ SELECT station_id FROM station_logins WHERE login = session_user $$;
 
--- A reader of the room stores the silence of a station that cannot speak for
--- itself through these, and through nothing else: a silent-kind alert of a
--- known station, its start once and its end once, with its instant in the
--- zone the station last told (none: NULL).
+-- A station's group is the setup's or the administrator's (station_logins),
+-- never the station's to change; logins made before take the group their
+-- station told first.
+ALTER TABLE station_logins ADD COLUMN IF NOT EXISTS group_name text;
+UPDATE station_logins l SET group_name = s.group_name
+  FROM stations s WHERE l.group_name IS NULL AND s.station_id = l.station_id;
+-- What a station tells of its name and group is replaced by its login's: a
+-- station cannot rename itself, or move into another group under another's name.
+CREATE OR REPLACE FUNCTION quorvex_keep_station_identity() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER
+  SET search_path = pg_catalog, public, pg_temp AS
+$$
+DECLARE
+  given record;
+BEGIN
+  SELECT name, group_name INTO given FROM station_logins WHERE station_id = NEW.station_id;
+  IF NOT FOUND THEN
+    RETURN NEW;
+  END IF;
+  IF given.group_name IS NULL THEN
+    UPDATE station_logins SET group_name = NEW.group_name WHERE station_id = NEW.station_id;
+  END IF;
+  NEW.name := coalesce(given.name, NEW.name);
+  NEW.group_name := coalesce(given.group_name, NEW.group_name);
+  RETURN NEW;
+END
+$$;
+DROP TRIGGER IF EXISTS stations_identity ON stations;
+CREATE TRIGGER stations_identity BEFORE INSERT OR UPDATE ON stations
+  FOR EACH ROW EXECUTE FUNCTION quorvex_keep_station_identity();
+
+-- The watcher stores the silence of a station that cannot speak for itself
+-- through these, and through nothing else: a silent-kind alert of a known
+-- station, its start once and its end once, with its instant in the zone
+-- the station last told (none: NULL). Each is checked against what the
+-- server knows: a silence starts after the station's last heartbeat, ends
+-- after it starts, is heard again only at a heartbeat, and is never dated
+-- later than now.
 CREATE OR REPLACE FUNCTION quorvex_station_instant(p_station text, p_local timestamp) RETURNS timestamptz
   LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
   $$ SELECT CASE WHEN s.time_zone IN (SELECT name FROM pg_timezone_names) THEN p_local AT TIME ZONE s.time_zone
                  WHEN s.utc_offset IS NOT NULL
                  THEN (p_local - make_interval(secs => s.utc_offset)) AT TIME ZONE 'UTC' END
      FROM stations s WHERE s.station_id = p_station $$;
+-- An instant in the station's local time as the readers read it: its zone, else the offset it told, else UTC.
+CREATE OR REPLACE FUNCTION quorvex_station_local(p_station text, p_at timestamptz) RETURNS timestamp
+  LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
+  $$ SELECT CASE WHEN s.time_zone IN (SELECT name FROM pg_timezone_names) THEN p_at AT TIME ZONE s.time_zone
+                 ELSE (p_at AT TIME ZONE 'UTC') + make_interval(secs => coalesce(s.utc_offset, 0)) END
+     FROM stations s WHERE s.station_id = p_station $$;
+-- Compared in the station's local time, where a reader's time is exact even in the hour the clocks go
+-- back; a minute's leeway for the readers' rounding and zone tables.
+CREATE OR REPLACE FUNCTION quorvex_refuse_future(p_station text, p_local timestamp) RETURNS void
+  LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
+$$
+BEGIN
+  IF p_local IS NULL OR p_local > quorvex_station_local(p_station, now()) + interval '1 minute' THEN
+    RAISE EXCEPTION 'a silence of station % is dated %, later than now', p_station, p_local
+      USING ERRCODE = 'invalid_parameter_value';
+  END IF;
+END
+$$;
 CREATE OR REPLACE FUNCTION quorvex_silence_start(p_station text, p_key text, p_detail text, p_started timestamp)
-  RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
-  $$ WITH made AS (INSERT INTO alerts(station_id, alert_key, kind, detail, started, started_at)
-       SELECT p_station, p_key, 'silent', p_detail, p_started, quorvex_station_instant(p_station, p_started)
-       WHERE EXISTS (SELECT 1 FROM stations WHERE station_id = p_station)
-       ON CONFLICT DO NOTHING RETURNING 1)
-     SELECT count(*) = 1 FROM made $$;
+  RETURNS boolean LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
+$$
+DECLARE
+  heard timestamp;
+BEGIN
+  PERFORM quorvex_refuse_future(p_station, p_started);
+  SELECT quorvex_station_local(station_id, heartbeat) INTO heard FROM stations WHERE station_id = p_station;
+  -- An unknown station, or one heard from since: not silent then (a reader's read may be that old).
+  IF heard IS NULL OR p_started <= heard THEN
+    RETURN false;
+  END IF;
+  INSERT INTO alerts(station_id, alert_key, kind, detail, started, started_at)
+    VALUES (p_station, p_key, 'silent', p_detail, p_started, quorvex_station_instant(p_station, p_started))
+    ON CONFLICT DO NOTHING;
+  RETURN FOUND;
+END
+$$;
 CREATE OR REPLACE FUNCTION quorvex_silence_end(p_station text, p_key text, p_ended timestamp)
-  RETURNS boolean LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
-  $$ WITH ended AS (UPDATE alerts SET ended = p_ended, ended_at = quorvex_station_instant(p_station, p_ended)
-       WHERE station_id = p_station AND alert_key = p_key AND kind = 'silent' AND ended IS NULL RETURNING 1)
-     SELECT count(*) = 1 FROM ended $$;
+  RETURNS boolean LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public, pg_temp AS
+$$
+DECLARE
+  began timestamp;
+BEGIN
+  PERFORM quorvex_refuse_future(p_station, p_ended);
+  SELECT started INTO began FROM alerts
+    WHERE station_id = p_station AND alert_key = p_key AND kind = 'silent' AND ended IS NULL FOR UPDATE;
+  IF NOT FOUND THEN
+    RETURN false;
+  END IF;
+  IF p_ended < began THEN
+    RAISE EXCEPTION 'a silence of station % cannot end at %, before it started at %', p_station, p_ended, began
+      USING ERRCODE = 'invalid_parameter_value';
+  END IF;
+  UPDATE alerts SET ended = p_ended, ended_at = quorvex_station_instant(p_station, p_ended)
+    WHERE station_id = p_station AND alert_key = p_key AND kind = 'silent' AND ended IS NULL;
+  RETURN FOUND;
+END
+$$;
+-- Heard again: the station's open silences end at the heartbeat that ended them, at no other time.
 CREATE OR REPLACE FUNCTION quorvex_silence_end_open(p_station text, p_at timestamp)
-  RETURNS TABLE(detail text, started timestamp) LANGUAGE sql SECURITY DEFINER
+  RETURNS TABLE(detail text, started timestamp) LANGUAGE plpgsql SECURITY DEFINER
   SET search_path = pg_catalog, public, pg_temp AS
-  $$ UPDATE alerts SET ended = p_at, ended_at = quorvex_station_instant(p_station, p_at)
-     WHERE station_id = p_station AND kind = 'silent' AND ended IS NULL AND started < p_at
-     RETURNING alerts.detail, alerts.started $$;
+$$
+BEGIN
+  PERFORM quorvex_refuse_future(p_station, p_at);
+  RETURN QUERY
+    UPDATE alerts a SET ended = p_at, ended_at = quorvex_station_instant(p_station, p_at)
+    FROM stations s
+    WHERE a.station_id = p_station AND s.station_id = p_station AND a.kind = 'silent' AND a.ended IS NULL
+      AND a.started < p_at AND p_at <= quorvex_station_local(p_station, s.heartbeat) + interval '1 second'
+    RETURNING a.detail, a.started;
+END
+$$;
 
 -- One station's executions over its days, and one program's.
 CREATE INDEX IF NOT EXISTS executions_station_opened ON executions(station_id, opened);
@@ -376,5 +463,5 @@ BEGIN
   END IF;
 END $$;
 
-DELETE FROM quorvex_schema WHERE version < 5;
-INSERT INTO quorvex_schema(version) SELECT 5 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);
+DELETE FROM quorvex_schema WHERE version < 6;
+INSERT INTO quorvex_schema(version) SELECT 6 WHERE NOT EXISTS (SELECT 1 FROM quorvex_schema);

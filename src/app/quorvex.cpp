@@ -169,7 +169,7 @@ void TQuorvex::Connect_Central(const QString &folder)
     if (!d_central->Is_Set())
         return;
     // Made before the page, so deleted after it.
-    TFleetFeed *feed = new TFleetFeed(d_central->Settings().Viewer(), alerts, this);
+    TFleetFeed *feed = new TFleetFeed(d_central->Settings().Watcher(), alerts, this);
     TAlertRelay *relay = new TAlertRelay(alerts, this);
     connect(feed, &TFleetFeed::Alert, relay, &TAlertRelay::Relay);
     connect(relay, &TAlertRelay::Message, panel, &TActiveProgramWidget::Add_Message);

@@ -13,7 +13,7 @@ class QSqlDatabase;
 class TCentralSchema
 {
 public:
-    static const int VERSION = 5;
+    static const int VERSION = 6;
 
     enum TResult
     {

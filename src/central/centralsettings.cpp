@@ -111,6 +111,8 @@ void TCentralSettings::Read(QSettings *settings)
     d_password_file = settings->value(QStringLiteral("Password_File")).toString();
     d_viewer_user = settings->value(QStringLiteral("Viewer_User")).toString();
     d_viewer_password = Read_Secret(settings, QStringLiteral("Viewer_Password"));
+    d_watcher_user = settings->value(QStringLiteral("Watcher_User")).toString();
+    d_watcher_password = Read_Secret(settings, QStringLiteral("Watcher_Password"));
     d_station_name = settings->value(QStringLiteral("Station_Name")).toString().trimmed();
     if (d_station_name.isEmpty())
         d_station_name = QHostInfo::localHostName();
@@ -148,6 +150,9 @@ void TCentralSettings::Write(QSettings *settings) const
     if (!d_viewer_user.isEmpty())
         settings->setValue(QStringLiteral("Viewer_User"), d_viewer_user);
     Write_Secret(settings, QStringLiteral("Viewer_Password"), d_viewer_password);
+    if (!d_watcher_user.isEmpty())
+        settings->setValue(QStringLiteral("Watcher_User"), d_watcher_user);
+    Write_Secret(settings, QStringLiteral("Watcher_Password"), d_watcher_password);
     settings->setValue(QStringLiteral("Station_Name"), d_station_name);
     if (!d_group.isEmpty())
         settings->setValue(QStringLiteral("Group"), d_group);
@@ -179,15 +184,23 @@ QString TCentralSettings::Password() const
     return QString();
 }
 
+TCentralSettings TCentralSettings::As(const QString &user, const QString &password) const
+{
+    TCentralSettings reader = *this;
+    reader.d_user = user;
+    reader.d_password = password;
+    reader.d_password_file = password.isEmpty() ? d_password_file : QString();
+    return reader;
+}
+
 TCentralSettings TCentralSettings::Viewer() const
 {
-    TCentralSettings viewer = *this;
-    if (d_viewer_user.isEmpty())
-        return viewer;
-    viewer.d_user = d_viewer_user;
-    viewer.d_password = d_viewer_password;
-    viewer.d_password_file = d_viewer_password.isEmpty() ? d_password_file : QString();
-    return viewer;
+    return d_viewer_user.isEmpty() ? *this : As(d_viewer_user, d_viewer_password);
+}
+
+TCentralSettings TCentralSettings::Watcher() const
+{
+    return d_watcher_user.isEmpty() ? Viewer() : As(d_watcher_user, d_watcher_password);
 }
 
 QString TCentralSettings::Connect_Options() const

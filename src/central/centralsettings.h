@@ -42,6 +42,14 @@ public:
     }
     // These settings with the viewer's login, where one is set.
     TCentralSettings Viewer() const;
+    // The login that reads the room and stores the silence of stations, kept at one station only.
+    void Set_Watcher(const QString &user, const QString &password)
+    {
+        d_watcher_user = user;
+        d_watcher_password = password;
+    }
+    // These settings with the watcher's login where one is set, else the viewer's (which stores nothing).
+    TCentralSettings Watcher() const;
     QString Station_Name() const { return d_station_name; }
     void Set_Station_Name(const QString &name) { d_station_name = name; }
     // The plant or room the station belongs to ("Plant 2 / Room A"); empty: none.
@@ -74,6 +82,8 @@ public:
     QString Describe() const;
 
 private:
+    // These settings with another login.
+    TCentralSettings As(const QString &user, const QString &password) const;
     static QString Read_Secret(QSettings *settings, const QString &key);
     static void Write_Secret(QSettings *settings, const QString &key, const QString &clear);
 
@@ -85,6 +95,8 @@ private:
     QString d_password_file;
     QString d_viewer_user;
     QString d_viewer_password;
+    QString d_watcher_user;
+    QString d_watcher_password;
     QString d_station_name;
     QString d_group;
     QString d_station_id;

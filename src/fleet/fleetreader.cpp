@@ -21,7 +21,7 @@ double TFleetSnapshot::TStation::Utilisation() const
 TFleetReader::TFleetReader(const TCentralSettings &settings, const TAlertSettings &alerts)
     : d_settings(settings), d_alerts(alerts),
       d_connection_name(QStringLiteral("fleet-") + QUuid::createUuid().toString()),
-      d_socket(std::make_shared<TConnectionSocket>()), d_open(false), d_broken(false)
+      d_socket(std::make_shared<TConnectionSocket>()), d_open(false), d_broken(false), d_watches(false)
 {
     qRegisterMetaType<std::shared_ptr<const TFleetSnapshot>>();
     qRegisterMetaType<TAlertEvent>();
@@ -74,6 +74,12 @@ void TFleetReader::Read_Snapshot(const QStringList &chosen, const QString &group
         // A company's days of programs are sorted and summed in memory, not on the server's disk
         // (this session's own limit; a server that refuses it reads as before).
         QSqlQuery(db).exec(QStringLiteral("SET work_mem = '64MB'"));
+        // Tables without the functions, or a login without the right: silence is shown, not stored.
+        QSqlQuery may(db);
+        d_watches =
+            may.exec(QStringLiteral("SELECT has_function_privilege("
+                                    "'quorvex_silence_start(text,text,text,timestamp)', 'EXECUTE')")) &&
+            may.next() && may.value(0).toBool();
     }
     d_open = true;
     auto snapshot = std::make_shared<TFleetSnapshot>();
@@ -91,7 +97,7 @@ void TFleetReader::Read_Snapshot(const QStringList &chosen, const QString &group
     const TFleetSilence::TSay tell = [this](const TAlertEvent &event, const QString &station)
     { emit Alert(event, station); };
     TFleetFigures figures(db, snapshot.get());
-    if (!TFleetSilence::Judge(db, d_alerts, snapshot.get(), tell, &error) || !figures.Read())
+    if (!TFleetSilence::Judge(db, d_alerts, d_watches, snapshot.get(), tell, &error) || !figures.Read())
     {
         Fail(d_settings.Describe() + QStringLiteral(": ") + (error.isEmpty() ? figures.Last_Error() : error));
         return;

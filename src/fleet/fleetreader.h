@@ -15,7 +15,8 @@ class TConnectionSocket;
 
 // Reads the room from the central database on a thread of its own (so the
 // page never waits for the network) and judges the silence of stations: a
-// station without a heartbeat for the set minutes during its shift gets a
+// station without a heartbeat for the set minutes during its shift is shown
+// silent and, where the login is the watcher's (may store silences), gets a
 // silent alert, stored centrally once whoever judges it first.
 class TFleetReader : public QObject
 {
@@ -56,6 +57,8 @@ private:
     QDateTime d_now;
     bool d_open;
     bool d_broken;
+    // Whether the login may store silences (asked of the server once a connection).
+    bool d_watches;
 };
 
 Q_DECLARE_METATYPE(std::shared_ptr<const TFleetSnapshot>)

@@ -2,8 +2,8 @@
 
 #include "src/central/centralalerts.h"
 
-bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, TFleetSnapshot *snapshot,
-                          const TSay &tell, QString *error)
+bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, bool store,
+                          TFleetSnapshot *snapshot, const TSay &tell, QString *error)
 {
     const int silent_minutes = settings.silent_minutes;
     TCentralAlerts alerts(db);
@@ -22,6 +22,12 @@ bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, TFlee
         const TShiftCalendar::TInterval silence =
             TAlertJudge::Silence(station.calendar, silent_minutes, station.Local(station.heartbeat),
                                  station.Local(snapshot->read_at));
+        if (silence.start.isValid() && !store)
+        {
+            if (!silence.end.isValid())
+                station.state = TStationActivity::SILENT;
+            continue;
+        }
         if (silence.start.isValid())
         {
             TAlertEvent event{TAlertJudge::SILENT, detail, silence.start, QDateTime()};
@@ -47,6 +53,8 @@ bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, TFlee
             else
                 station.state = TStationActivity::SILENT;
         }
+        if (!store)
+            continue;
         // Heard again: a silence still open ends with the heartbeat that ended it. Asked only of
         // stations with one: a round trip for each of hundreds of stations would cost the read seconds.
         QVector<TAlertEvent> ended;

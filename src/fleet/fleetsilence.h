@@ -21,9 +21,9 @@ public:
 
     // Marks the silent stations of SNAPSHOT in the alerts' group (no
     // heartbeat for their silent minutes during a shift of the station's, in
-    // its zone), stores their alerts' starts and ends, and tells those this
-    // call stored. False, with ERROR, when the database refused.
-    static bool Judge(QSqlDatabase db, const TAlertSettings &alerts, TFleetSnapshot *snapshot,
+    // its zone); with STORE, stores their alerts' starts and ends and tells
+    // those this call stored. False, with ERROR, when the database refused.
+    static bool Judge(QSqlDatabase db, const TAlertSettings &alerts, bool store, TFleetSnapshot *snapshot,
                       const TSay &tell, QString *error);
 };
 

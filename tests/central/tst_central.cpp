@@ -1,5 +1,6 @@
 #include "src/alerts/stationalerts.h"
 #include "src/central/central.h"
+#include "src/central/centralschema.h"
 #include "src/central/centralsettings.h"
 #include "src/central/forwarder.h"
 #include "src/database/database.h"
@@ -58,7 +59,6 @@ class TTestCentral : public QObject
 private slots:
     void init();
     void cleanup();
-    void Settings_Read_As_Written();
     void Forwards_Executions_Usage_And_State();
     void Forwards_In_Order_And_Texts_As_Stored();
     void Sent_Again_Doubles_Nothing();
@@ -93,48 +93,6 @@ void TTestCentral::init()
 void TTestCentral::cleanup()
 {
     d_home.reset();
-}
-
-void TTestCentral::Settings_Read_As_Written()
-{
-    const QString pgpass = d_home->File_Path(QStringLiteral("pgpass"));
-    QFile file(pgpass);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("# comment\n"
-               "other:5432:quorvex:inspector:not this one\n"
-               "cmm-server:*:quorvex:inspector:pa\\:ss\\\\word:with colon\n"
-               "*:*:*:*:fallback\n");
-    file.close();
-
-    QSettings ini(d_home->File_Path(QStringLiteral("Settings.ini")), QSettings::IniFormat);
-    ini.setValue(QStringLiteral("Central/Host"), QStringLiteral("cmm-server"));
-    ini.setValue(QStringLiteral("Central/Port"), QStringLiteral("not a port"));
-    ini.setValue(QStringLiteral("Central/User"), QStringLiteral("inspector"));
-    ini.setValue(QStringLiteral("Central/Password_File"), pgpass);
-    ini.setValue(QStringLiteral("Central/SSL_Mode"), QStringLiteral("REQUIRE"));
-    TCentralSettings settings;
-    settings.Read(&ini);
-    QVERIFY(settings.Is_Set());
-    QCOMPARE(settings.Port(), 5432);
-    QCOMPARE(settings.Database(), QStringLiteral("quorvex"));
-    QCOMPARE(settings.Password(), QStringLiteral("pa:ss\\word:with colon"));
-    QVERIFY(settings.Connect_Options().contains(QStringLiteral("sslmode=require")));
-    QVERIFY(!settings.Station_Name().isEmpty());
-    QVERIFY(!settings.Describe().contains(QStringLiteral("pa:ss")));
-    // The id is made once and kept: the station's rows stay its own.
-    const QString id = settings.Station_Id();
-    QVERIFY(!QUuid(id).isNull());
-    TCentralSettings again;
-    again.Read(&ini);
-    QCOMPARE(again.Station_Id(), id);
-    settings.Set_Database(QStringLiteral("elsewhere"));
-    QCOMPARE(settings.Password(), QStringLiteral("fallback"));
-
-    QSettings empty(d_home->File_Path(QStringLiteral("Empty.ini")), QSettings::IniFormat);
-    TCentralSettings none;
-    none.Read(&empty);
-    QVERIFY(!none.Is_Set());
-    QVERIFY(!empty.contains(QStringLiteral("Central/Station_Id")));
 }
 
 namespace
@@ -465,7 +423,8 @@ void TTestCentral::Newer_Schema_Is_Refused()
     station.Store(3, QDateTime(QDate(2026, 12, 7), QTime(6, 0)));
     QTRY_COMPARE_WITH_TIMEOUT(
         station.Said(QStringLiteral("ERR:  The central database's tables are of version 99, "
-                                    "newer than this Quorvex knows (5)")),
+                                    "newer than this Quorvex knows (%1)")
+                         .arg(TCentralSchema::VERSION)),
         1, FORWARD_TIMEOUT_MSEC);
     QTRY_COMPARE_WITH_TIMEOUT(station.d_waiting, 3, FORWARD_TIMEOUT_MSEC);
     QCOMPARE(d_server.Count(database,

@@ -31,7 +31,6 @@ class TTestCentralLink : public QObject
 private slots:
     void init();
     void cleanup();
-    void Passwords_Kept_Protected();
     void Link_Gone_Silent();
     void Reader_Left_Behind_Ends();
     void Cut_Station_Holds_No_One_Up();
@@ -67,52 +66,6 @@ void TTestCentralLink::init()
 void TTestCentralLink::cleanup()
 {
     d_home.reset();
-}
-
-// A password written in clear by hand is taken once and kept only in the
-// system's protected form; a protected form from elsewhere reads as none.
-void TTestCentralLink::Passwords_Kept_Protected()
-{
-    const QString file_name = d_home->File_Path(QStringLiteral("Protected.ini"));
-    {
-        QSettings ini(file_name, QSettings::IniFormat);
-        ini.setValue(QStringLiteral("Central/Host"), QStringLiteral("cmm-server"));
-        ini.setValue(QStringLiteral("Central/Password"), QStringLiteral("the station's own"));
-        ini.setValue(QStringLiteral("Central/Viewer_User"), QStringLiteral("quorvex_viewer"));
-        ini.setValue(QStringLiteral("Central/Viewer_Password"), QStringLiteral("the viewer's own"));
-        TCentralSettings settings;
-        settings.Read(&ini);
-        QCOMPARE(settings.Password(), QStringLiteral("the station's own"));
-        QCOMPARE(settings.Viewer().Password(), QStringLiteral("the viewer's own"));
-    }
-    QFile file(file_name);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray written = file.readAll();
-    QVERIFY2(!written.contains("own") && written.contains("Password_Protected="), written.constData());
-    {
-        QSettings ini(file_name, QSettings::IniFormat);
-        TCentralSettings again;
-        again.Read(&ini);
-        QCOMPARE(again.Password(), QStringLiteral("the station's own"));
-        QCOMPARE(again.Viewer().Password(), QStringLiteral("the viewer's own"));
-        ini.setValue(QStringLiteral("Central/Password_Protected"), QStringLiteral("bm90IG9uZSBvZiBvdXJz"));
-        TCentralSettings foreign;
-        foreign.Read(&ini);
-        QCOMPARE(foreign.Password(), QString());
-    }
-#ifndef Q_OS_WIN
-    // The stand-in of other systems: files only their owner may read, in a folder only its owner may enter.
-    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
-    const QString folder = QDir::homePath() + QStringLiteral("/.dpapi");
-    const QFileInfoList kept = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
-    QVERIFY(!kept.isEmpty());
-    for (const QFileInfo &secret : kept)
-        QVERIFY2(!(secret.permissions() & others) && (secret.permissions() & QFileDevice::ReadOwner),
-                 qPrintable(secret.filePath()));
-    QVERIFY(!(QFileInfo(folder).permissions() & others));
-#endif
 }
 
 // A link that goes silent after the station connected (nothing refused,

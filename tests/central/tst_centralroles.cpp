@@ -2,11 +2,11 @@
 #include "src/central/centralsettings.h"
 #include "src/database/stoprecord.h"
 #include "src/fleet/fleetfeed.h"
+#include "tests/support/centralsetup.h"
 #include "tests/support/centralstation.h"
 #include "tests/support/postgresserver.h"
 #include "tests/support/testhome.h"
 
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
@@ -18,16 +18,6 @@ namespace
 {
 const int TIMEOUT_MSEC = 30000;
 
-// What the setup printed: each station's settings and the viewer's login.
-struct TSetup
-{
-    std::map<QString, TCentralSettings> stations;
-    QString viewer_user;
-    QString viewer_password;
-    QString output;
-    // What it said besides: refusals, and stations set up already.
-    QString said;
-};
 } // namespace
 
 // The central database as its administrator sets it up: stations and a viewer
@@ -46,63 +36,20 @@ private slots:
     void Station_Reads_Only_Its_Own_Rows();
     void Temporary_Table_Speaks_For_No_One();
     void Viewer_Only_Reads();
+    void Watcher_Stores_Only_Real_Silence();
+    void Only_The_Watcher_Stores_A_Silence();
     void Setup_Again_Adds_And_Keeps();
-    void Setup_Refuses_Names_That_Share_A_Login();
     void Older_Tables_Named_To_The_Station();
 
 private:
-    bool Run_Setup(const QStringList &stations, TSetup *setup);
     QSqlDatabase Login(const QString &name, const QString &user, const QString &password);
     TCentralSettings Viewer() const;
 
     TPostgresServer d_server;
     std::unique_ptr<TTestHome> d_home;
-    TSetup d_setup;
+    TCentralSetup d_setup;
     const QString d_database = QStringLiteral("plant");
 };
-
-bool TTestCentralRoles::Run_Setup(const QStringList &stations, TSetup *setup)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PGHOST"), d_server.Host());
-    environment.insert(QStringLiteral("PGPORT"), QString::number(d_server.Port()));
-    environment.insert(QStringLiteral("PGUSER"), TPostgresServer::ADMIN);
-    environment.insert(QStringLiteral("PGPASSWORD"), TPostgresServer::PASSWORD);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QUORVEX_SOURCE "/scripts/central-setup"),
-                  QStringList{QStringLiteral("--database"), d_database} + stations);
-    const bool finished = process.waitForFinished(60000);
-    setup->said = QString::fromUtf8(process.readAllStandardError());
-    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-    {
-        qWarning("central-setup: %s", qPrintable(setup->said));
-        return false;
-    }
-    setup->output = QString::fromUtf8(process.readAllStandardOutput());
-    TCentralSettings current;
-    QString name;
-    for (const QString &line : setup->output.split(QLatin1Char('\n')))
-    {
-        const QString key = line.section(QLatin1Char('='), 0, 0);
-        const QString value = line.section(QLatin1Char('='), 1);
-        if (key == QLatin1String("Host"))
-            current = d_server.Settings(d_database, QString());
-        else if (key == QLatin1String("User"))
-            current.Set_User(value);
-        else if (key == QLatin1String("Password"))
-            current.Set_Password(value);
-        else if (key == QLatin1String("Station_Name"))
-            name = value, current.Set_Station_Name(value);
-        else if (key == QLatin1String("Station_Id"))
-            current.Set_Station_Id(value), setup->stations[name] = current;
-        else if (key == QLatin1String("Viewer_User"))
-            setup->viewer_user = value;
-        else if (key == QLatin1String("Viewer_Password"))
-            setup->viewer_password = value;
-    }
-    return true;
-}
 
 QSqlDatabase TTestCentralRoles::Login(const QString &name, const QString &user, const QString &password)
 {
@@ -132,7 +79,7 @@ void TTestCentralRoles::initTestCase()
 #endif
     QUORVEX_REQUIRE_SERVER(d_server);
     d_home = std::make_unique<TTestHome>();
-    QVERIFY(Run_Setup({QStringLiteral("CMM-A"), QStringLiteral("CMM B")}, &d_setup));
+    QVERIFY(d_setup.Run(d_server, d_database, {QStringLiteral("CMM-A"), QStringLiteral("CMM B")}));
     QCOMPARE(int(d_setup.stations.size()), 2);
     QVERIFY(!d_setup.viewer_password.isEmpty());
 }
@@ -323,16 +270,23 @@ void TTestCentralRoles::Temporary_Table_Speaks_For_No_One()
     QSqlDatabase::database(QStringLiteral("login-a-temporary"), false).close();
 }
 
-// The viewer reads the room and judges silence through the owner's functions; it writes nothing.
+// The viewer, kept at every station, reads the room and writes nothing, not even a silence:
+// a station's operator holding it cannot close another station's silence or plant one.
 void TTestCentralRoles::Viewer_Only_Reads()
 {
+    const QString a = d_setup.stations.at(QStringLiteral("CMM-A")).Station_Id();
     QSqlQuery query(Login(QStringLiteral("login-viewer"), d_setup.viewer_user, d_setup.viewer_password));
     QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM executions")) && query.next());
     QCOMPARE(query.value(0).toInt(), 60);
-    for (const char *statement :
-         {"DELETE FROM alerts", "INSERT INTO stations(station_id,name) VALUES('v','v')",
-          "UPDATE stations SET name='v'", "SELECT * FROM station_logins", "CREATE TABLE mine(a integer)"})
-        QVERIFY2(!query.exec(QLatin1String(statement)), statement);
+    for (const QString &statement :
+         {QStringLiteral("DELETE FROM alerts"),
+          QStringLiteral("INSERT INTO stations(station_id,name) VALUES('v','v')"),
+          QStringLiteral("UPDATE stations SET name='v'"), QStringLiteral("SELECT * FROM station_logins"),
+          QStringLiteral("CREATE TABLE mine(a integer)"),
+          QStringLiteral("SELECT quorvex_silence_start('%1','k','planted','2100-01-01')").arg(a),
+          QStringLiteral("SELECT quorvex_silence_end('%1','k',now()::timestamp)").arg(a),
+          QStringLiteral("SELECT * FROM quorvex_silence_end_open('%1',now()::timestamp)").arg(a)})
+        QVERIFY2(!query.exec(statement), qPrintable(statement));
 
     TAlertSettings alerts;
     TFleetFeed feed(Viewer(), alerts);
@@ -347,12 +301,108 @@ void TTestCentralRoles::Viewer_Only_Reads()
     QCOMPARE(int(read->stations.size()), 2);
 }
 
+// The watcher stores a silence only as the server knows it: after the station's last
+// heartbeat, never later than now, ended after it began, heard again only at a heartbeat.
+// It writes nothing else.
+void TTestCentralRoles::Watcher_Stores_Only_Real_Silence()
+{
+    const QString a = d_setup.stations.at(QStringLiteral("CMM-A")).Station_Id();
+    QSqlQuery admin(d_server.Connection(d_database));
+    QVERIFY(admin.exec(QStringLiteral("UPDATE stations SET time_zone='UTC', utc_offset=0, heartbeat=now() "
+                                      "WHERE station_id='%1'")
+                           .arg(a)));
+    QSqlQuery query(Login(QStringLiteral("login-watcher"), d_setup.watcher_user, d_setup.watcher_password));
+    const auto call = [&](const QString &function, const QString &arguments)
+    {
+        const bool done =
+            query.exec(QStringLiteral("SELECT %1('%2',%3)").arg(function, a, arguments)) && query.next();
+        return done ? QVariant(query.value(0).toBool()) : QVariant(query.lastError().text());
+    };
+    const QString now = QDateTime::currentDateTimeUtc().toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
+    const QString past =
+        QDateTime::currentDateTimeUtc().addSecs(-1800).toString(QStringLiteral("''yyyy-MM-dd HH:mm:ss''"));
+    // Heard from just now: not silent half an hour ago.
+    QCOMPARE(call(QStringLiteral("quorvex_silence_start"), QStringLiteral("'k','x',") + past),
+             QVariant(false));
+    QVERIFY(admin.exec(
+        QStringLiteral("UPDATE stations SET heartbeat=now()-interval '1 hour' WHERE station_id='%1'")
+            .arg(a)));
+    QVERIFY(call(QStringLiteral("quorvex_silence_start"), QStringLiteral("'k','x','2100-01-01'"))
+                .toString()
+                .contains(QStringLiteral("later than now")));
+    QCOMPARE(call(QStringLiteral("quorvex_silence_start"), QStringLiteral("'k','x',") + past),
+             QVariant(true));
+    QVERIFY(call(QStringLiteral("quorvex_silence_end"), QStringLiteral("'k','2000-01-01'"))
+                .toString()
+                .contains(QStringLiteral("before it started")));
+    // Not heard again since: an open silence stays open.
+    QVERIFY(
+        query.exec(QStringLiteral("SELECT count(*) FROM quorvex_silence_end_open('%1',%2)").arg(a, now)) &&
+        query.next());
+    QCOMPARE(query.value(0).toInt(), 0);
+    QCOMPARE(call(QStringLiteral("quorvex_silence_end"), QStringLiteral("'k',") + now), QVariant(true));
+    for (const QString &statement :
+         {QStringLiteral("INSERT INTO alerts(station_id,alert_key,kind,detail,started) "
+                         "VALUES('%1','p','silent','',now())")
+              .arg(a),
+          QStringLiteral("UPDATE alerts SET ended=NULL"),
+          QStringLiteral("UPDATE stations SET heartbeat=now()"), QStringLiteral("DELETE FROM alerts"),
+          QStringLiteral("SELECT * FROM station_logins")})
+        QVERIFY2(!query.exec(statement), qPrintable(statement));
+    QVERIFY(admin.exec(QStringLiteral("DELETE FROM alerts WHERE station_id='%1'").arg(a)));
+}
+
+// A page read with the viewer's login shows a silent station as silent and stores nothing;
+// the watcher's stores it and says it, once.
+void TTestCentralRoles::Only_The_Watcher_Stores_A_Silence()
+{
+    const QString a = d_setup.stations.at(QStringLiteral("CMM-A")).Station_Id();
+    TShiftCalendar always;
+    for (int day = 1; day <= 7; ++day)
+        always.Set_Shifts(day, {{QTime(0, 0), QTime()}});
+    QSqlQuery admin(d_server.Connection(d_database));
+    QVERIFY(admin.exec(
+        QStringLiteral("UPDATE stations SET shift_calendar='%1', heartbeat=now()-interval '1 hour' "
+                       "WHERE station_id='%2'")
+            .arg(always.Line(), a)));
+    TAlertSettings alerts;
+    alerts.silent_minutes = 10;
+    const auto read = [&](const TCentralSettings &settings, int *said) -> TStationActivity
+    {
+        TFleetFeed feed(settings, alerts);
+        std::shared_ptr<const TFleetSnapshot> snapshot;
+        connect(&feed, &TFleetFeed::Ready, this,
+                [&](std::shared_ptr<const TFleetSnapshot> s) { snapshot = s; });
+        connect(&feed, &TFleetFeed::Failed, this,
+                [](const QString &reason) { qWarning("%s", qPrintable(reason)); });
+        connect(&feed, &TFleetFeed::Alert, this, [said]() { ++*said; });
+        feed.Read(QStringList(), QString(), 1);
+        if (!QTest::qWaitFor([&]() { return bool(snapshot); }, TIMEOUT_MSEC))
+            return TStationActivity::OFF;
+        for (const TFleetSnapshot::TStation &station : snapshot->stations)
+            if (station.id == a)
+                return station.state;
+        return TStationActivity::OFF;
+    };
+    const QString stored = QStringLiteral("SELECT count(*) FROM alerts WHERE kind='silent'");
+    int said = 0;
+    QCOMPARE(read(Viewer(), &said), TStationActivity::SILENT);
+    QCOMPARE(said, 0);
+    QCOMPARE(d_server.Count(d_database, stored), 0);
+    TCentralSettings watcher = d_setup.stations.at(QStringLiteral("CMM-A"));
+    watcher.Set_Watcher(d_setup.watcher_user, d_setup.watcher_password);
+    QCOMPARE(read(watcher.Watcher(), &said), TStationActivity::SILENT);
+    QCOMPARE(said, 1);
+    QCOMPARE(d_server.Count(d_database, stored), 1);
+    QVERIFY(admin.exec(QStringLiteral("DELETE FROM alerts WHERE station_id='%1'").arg(a)));
+}
+
 // Run again: a station added, one adopted by its id, nothing of the rows lost.
 void TTestCentralRoles::Setup_Again_Adds_And_Keeps()
 {
     const QString id = d_setup.stations.at(QStringLiteral("CMM-A")).Station_Id();
-    TSetup again;
-    QVERIFY(Run_Setup({QStringLiteral("CMM-A=") + id, QStringLiteral("CMM-C")}, &again));
+    TCentralSetup again;
+    QVERIFY(again.Run(d_server, d_database, {QStringLiteral("CMM-A=") + id, QStringLiteral("CMM-C")}));
     QCOMPARE(again.stations.at(QStringLiteral("CMM-A")).Station_Id(), id);
     QVERIFY2(!again.output.contains(QStringLiteral("Password=") +
                                     d_setup.stations.at(QStringLiteral("CMM-A")).Password()),
@@ -366,31 +416,6 @@ void TTestCentralRoles::Setup_Again_Adds_And_Keeps()
                               63, TIMEOUT_MSEC);
 }
 
-// Names that make one login ("CMM-1" and "CMM 1", or "cmm-b" after "CMM B") would be one
-// station, the second's rows dropped as already there: refused, saying which, with
-// nothing made. A name set up before is said to be so.
-void TTestCentralRoles::Setup_Refuses_Names_That_Share_A_Login()
-{
-    const int logins = d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_logins"));
-    TSetup merged;
-    QVERIFY(!Run_Setup({QStringLiteral("CMM-1"), QStringLiteral("CMM 1")}, &merged));
-    QVERIFY2(merged.said.contains(
-                 QStringLiteral("\"CMM-1\" and \"CMM 1\" would share the login quorvex_station_cmm_1")),
-             qPrintable(merged.said));
-    TSetup taken;
-    QVERIFY(!Run_Setup({QStringLiteral("CMM-D"), QStringLiteral("cmm-b")}, &taken));
-    QVERIFY2(taken.said.contains(QStringLiteral(
-                 "\"cmm-b\" would share the login quorvex_station_cmm_b with \"CMM B\", set up before")),
-             qPrintable(taken.said));
-    QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM station_logins")), logins);
-    TSetup again;
-    QVERIFY(Run_Setup({QStringLiteral("CMM B")}, &again));
-    QVERIFY2(again.said.contains(QStringLiteral("\"CMM B\" is set up already (quorvex_station_cmm_b)")),
-             qPrintable(again.said));
-    QCOMPARE(again.stations.at(QStringLiteral("CMM B")).Station_Id(),
-             d_setup.stations.at(QStringLiteral("CMM B")).Station_Id());
-}
-
 // A station meets tables older than it knows and may not upgrade them: it says what to run.
 void TTestCentralRoles::Older_Tables_Named_To_The_Station()
 {
@@ -401,7 +426,8 @@ void TTestCentralRoles::Older_Tables_Named_To_The_Station()
     QTRY_COMPARE_WITH_TIMEOUT(station.Said(QStringLiteral("WAR:  Central database unreachable: ")), 1,
                               TIMEOUT_MSEC);
     const QString line = station.d_said.filter(QStringLiteral("unreachable")).first();
-    QVERIFY2(line.contains(QStringLiteral("of version 1, older than this Quorvex (5)")) &&
+    QVERIFY2(line.contains(
+                 QStringLiteral("of version 1, older than this Quorvex (%1)").arg(TCentralSchema::VERSION)) &&
                  line.contains(QStringLiteral("scripts/central-setup")),
              qPrintable(line));
     QVERIFY(admin.exec(QStringLiteral("UPDATE quorvex_schema SET version=%1").arg(TCentralSchema::VERSION)));

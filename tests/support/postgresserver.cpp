@@ -212,6 +212,12 @@ bool TPostgresServer::Stop()
     return true;
 }
 
+QString TPostgresServer::Log() const
+{
+    QFile file(d_dir.filePath(QStringLiteral("server.log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
 TCentralSettings TPostgresServer::Settings(const QString &database, const QString &station_name) const
 {
     TCentralSettings settings;

@@ -54,6 +54,8 @@ public:
     QSqlDatabase Connection(const QString &database);
     // The first column of the first row of STATEMENT in DATABASE; -1 when it fails.
     int Count(const QString &database, const QString &statement);
+    // What the server wrote to its log so far; empty for a server outside the test.
+    QString Log() const;
 
 private:
     void Forget_Connections();
