@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QTabWidget>
+#include <QTextStream>
 #include <QTimer>
 
 namespace
@@ -84,7 +85,8 @@ bool TDemoScript::Valid(const TStep &step)
         return step.words.size() >= 3;
     if (command == QLatin1String("error") || command == QLatin1String("close"))
         return true;
-    if (command == QLatin1String("page") || command == QLatin1String("reason"))
+    if (command == QLatin1String("page") || command == QLatin1String("reason") ||
+        command == QLatin1String("say"))
         return !step.text.isEmpty();
     if (command == QLatin1String("monitor"))
         return QStringList{"", "on", "off"}.contains(step.text);
@@ -188,6 +190,8 @@ void TDemoScript::Perform(const TStep &step)
         command == QLatin1String("select") || command == QLatin1String("minimise") ||
         command == QLatin1String("reason"))
         Perform_On_Window(step);
+    else if (command == QLatin1String("say"))
+        QTextStream(stdout) << step.text << Qt::endl;
     else if (command == QLatin1String("software-start"))
         d_software->Start();
     else if (command == QLatin1String("software-quit"))

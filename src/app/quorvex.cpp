@@ -90,10 +90,14 @@ TQuorvex::TQuorvex(const QString &folder, QWidget *parent, Qt::WindowFlags flags
     Connect_Parts();
     Connect_Central(folder);
     Monitor_At_Start();
-    // At a logoff or shutdown the system asks before it ends the process: what
-    // a close stores is stored then. The toolkit's own closing would pass over
-    // a window hidden in the tray.
-    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this]() { close(); });
+    // At a logoff or shutdown the system first asks whether the session may
+    // end, and another program or the user may still refuse: what a close
+    // stores is stored then, and monitoring goes on. The window closes only
+    // when the session really ends (the toolkit says it is about to quit).
+    // The toolkit's own closing of every window at the question is off.
+    QGuiApplication::setFallbackSessionManagementEnabled(false);
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &TQuorvex::Session_Asked);
+    connect(qGuiApp, &QGuiApplication::aboutToQuit, this, &QWidget::close);
 }
 
 TQuorvex::~TQuorvex()
@@ -330,15 +334,30 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     d_monitor->Close();
     d_recorder->Close();
     d_stops->Close();
-    d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
-    d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
-    d_settings->setValue(QStringLiteral("Export_Path"), d_exports->Folder());
-    // On disk now: at the end of a session the process may end before the window is deleted.
-    d_settings->sync();
+    Store_Window_Settings();
     Stop_Readers();
     d_monitor->Disconnect();
     d_journal->Write_Pending();
     d_pending->Stop();
     d_central->Stop();
     d_database->Close();
+}
+
+void TQuorvex::Store_Window_Settings()
+{
+    d_settings->setValue(QStringLiteral("Mainwindow_Position"), pos());
+    d_settings->setValue(QStringLiteral("Mainwindow_Size"), size());
+    d_settings->setValue(QStringLiteral("Export_Path"), d_exports->Folder());
+    // On disk now: at the end of a session the process may end before the window is deleted.
+    d_settings->sync();
+}
+
+void TQuorvex::Session_Asked()
+{
+    if (d_closed)
+        return;
+    d_recorder->Count_Usage_Now();
+    d_stops->Store_Now();
+    Store_Window_Settings();
+    d_journal->Write_Pending();
 }

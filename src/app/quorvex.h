@@ -69,6 +69,8 @@ private:
     void Summary_Report_Ready(std::shared_ptr<const TReportLines> lines);
     void Edit_Shift_Calendar();
     void Stop_Readers();
+    void Store_Window_Settings();
+    void Session_Asked();
 
     TWindowActions *d_actions;
     TWindowPages *d_pages;

@@ -101,6 +101,11 @@ void TWindowStops::Set_Shift_Calendar(const TShiftCalendar &calendar)
     d_tracker->Set_Calendar(calendar);
 }
 
+void TWindowStops::Store_Now()
+{
+    d_tracker->Tick();
+}
+
 void TWindowStops::Close()
 {
     d_timer->stop();

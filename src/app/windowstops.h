@@ -37,6 +37,8 @@ public:
     static TBaselines::TShares Shares(QSettings *settings);
     // The window closes: the stop going on ends now.
     void Close();
+    // The stop going on is stored as it is now, and goes on.
+    void Store_Now();
 
 signals:
     void Message(const QString &text);

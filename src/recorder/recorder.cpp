@@ -9,13 +9,17 @@ const QString OFFLINE_WARNING = QStringLiteral("WAR:  Ignoring offline part prog
 const qint64 NOT_RUNNING = -1;
 
 // Whole seconds of an elapsed period; the remainder below a second is dropped.
-int Whole_Seconds(qint64 msec) { return int(msec / 1000); }
+int Whole_Seconds(qint64 msec)
+{
+    return int(msec / 1000);
+}
 } // namespace
 
 TRecorder::TRecorder(TPendingJournal *journal, const TClock *clock, QObject *parent)
-    : QObject(parent), d_journal(journal), d_clock(clock), d_connection(TConnection::OFF), d_program_open(false),
-      d_executing(false), d_open_msec(0), d_execution_msec(0), d_monitor_start(NOT_RUNNING),
-      d_connection_start(NOT_RUNNING), d_open_tick(NOT_RUNNING), d_execution_tick(NOT_RUNNING)
+    : QObject(parent), d_journal(journal), d_clock(clock), d_connection(TConnection::OFF),
+      d_program_open(false), d_executing(false), d_open_msec(0), d_execution_msec(0),
+      d_monitor_start(NOT_RUNNING), d_connection_start(NOT_RUNNING), d_open_tick(NOT_RUNNING),
+      d_execution_tick(NOT_RUNNING)
 {
 }
 
@@ -61,7 +65,10 @@ void TRecorder::Switch_Off()
     emit Activity_Changed();
 }
 
-void TRecorder::Watcher_Started() { d_monitor_start = d_clock->Msecs(); }
+void TRecorder::Watcher_Started()
+{
+    d_monitor_start = d_clock->Msecs();
+}
 
 void TRecorder::Watcher_Finished()
 {
@@ -104,6 +111,23 @@ void TRecorder::Close()
     d_monitor_start = NOT_RUNNING;
 }
 
+void TRecorder::Count_Usage_Now()
+{
+    Count_Whole_Seconds(&d_monitor_start, TDatabase::MONITOR_TIME);
+    Count_Whole_Seconds(&d_connection_start, TDatabase::RUN_TIME);
+}
+
+void TRecorder::Count_Whole_Seconds(qint64 *start, TDatabase::TUsageTotal total)
+{
+    if (*start == NOT_RUNNING)
+        return;
+    const int seconds = Whole_Seconds(d_clock->Msecs() - *start);
+    if (seconds <= 0)
+        return;
+    *start += qint64(seconds) * 1000;
+    Add_Usage(total, seconds);
+}
+
 void TRecorder::Count_Monitor_Time()
 {
     if (d_monitor_start == NOT_RUNNING)
@@ -123,7 +147,10 @@ void TRecorder::Count_Run_Time()
         Add_Usage(TDatabase::RUN_TIME, seconds);
 }
 
-void TRecorder::Tick() { Count_Open_Time(); }
+void TRecorder::Tick()
+{
+    Count_Open_Time();
+}
 
 void TRecorder::Count_Open_Time()
 {
@@ -135,7 +162,10 @@ void TRecorder::Count_Open_Time()
     Show_Times();
 }
 
-void TRecorder::Show_Times() { emit Times_Changed(Open_Seconds(), Execution_Seconds(), Idle_Seconds()); }
+void TRecorder::Show_Times()
+{
+    emit Times_Changed(Open_Seconds(), Execution_Seconds(), Idle_Seconds());
+}
 
 void TRecorder::Program_Opened(const QString &name, const QString &revision, bool online)
 {
@@ -245,7 +275,8 @@ void TRecorder::Store_Entry()
     else
         emit Message(QStringLiteral("ERR:  Database entry not written: %1").arg(d_journal->Last_Error()));
     if (result == TPendingJournal::KEPT)
-        emit Message(QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it."));
+        emit Message(
+            QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it."));
     else if (result == TPendingJournal::LOST)
         emit Message(QStringLiteral("ERR:  Database entry lost: %1").arg(d_journal->Keep_Error()));
     d_item.Set_Date_Time(QDateTime());

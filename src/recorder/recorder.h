@@ -52,6 +52,9 @@ public:
     void Gone();
     // The window closes: monitoring ends, and whatever is left of its period counts once.
     void Close();
+    // The whole seconds monitored and attached so far are counted now, and counting goes on:
+    // the session may end, or may not.
+    void Count_Usage_Now();
 
     // The software's events. An online program is one on a machine whose name
     // starts with "CMM".
@@ -89,6 +92,8 @@ private:
     void End_Part_Program();
     void Store_Entry();
     void Add_Usage(TDatabase::TUsageTotal total, int seconds);
+    // Counts the whole seconds since *START, which moves on by as many (its fraction is kept).
+    void Count_Whole_Seconds(qint64 *start, TDatabase::TUsageTotal total);
     qint64 Restart(qint64 *start) const;
     void Show_Times();
 

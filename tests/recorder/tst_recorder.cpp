@@ -51,7 +51,8 @@ void TTestRecorder::init()
 {
     d_home.reset(new TTestHome);
     d_database.reset(new TDatabase);
-    QVERIFY(d_database->Open(d_home->File_Path(QStringLiteral("database.db"))) && d_database->Create_Tables());
+    QVERIFY(d_database->Open(d_home->File_Path(QStringLiteral("database.db"))) &&
+            d_database->Create_Tables());
     d_journal.reset(new TPendingJournal(d_database.get()));
     QVERIFY(d_journal->Open(d_home->File_Path(QStringLiteral("pending"))));
     d_clock.reset(new TFakeClock);
@@ -60,7 +61,9 @@ void TTestRecorder::init()
     d_shown.clear();
     connect(d_recorder.get(), &TRecorder::Message, this, [this](const QString &text) { d_said << text; });
     connect(d_recorder.get(), &TRecorder::Times_Changed, this,
-            [this](int open, int execution, int idle) { d_shown << QList<int>{open, execution, idle}; });
+            [this](int open, int execution, int idle) {
+                d_shown << QList<int>{open, execution, idle};
+            });
 }
 
 void TTestRecorder::cleanup()
@@ -91,6 +94,8 @@ void TTestRecorder::Run(const QString &script)
             d_recorder->Gone();
         else if (word == QLatin1String("close-window"))
             d_recorder->Close();
+        else if (word == QLatin1String("asked"))
+            d_recorder->Count_Usage_Now();
         else if (word == QLatin1String("open"))
             d_recorder->Program_Opened(rest, QStringLiteral("A"), true);
         else if (word == QLatin1String("offline"))
@@ -122,9 +127,10 @@ void TTestRecorder::Run(const QString &script)
 QString TTestRecorder::Stored() const
 {
     QSqlQuery query(QSqlDatabase::database(CONNECTION));
-    query.exec(QStringLiteral("SELECT name,execution_time,idle_time,point_count,"
-                              "(SELECT group_concat(message,'+') FROM program_message m WHERE m.program_id=p.program_id) "
-                              "FROM program p JOIN program_data USING(program_id) ORDER BY program_id"));
+    query.exec(QStringLiteral(
+        "SELECT name,execution_time,idle_time,point_count,"
+        "(SELECT group_concat(message,'+') FROM program_message m WHERE m.program_id=p.program_id) "
+        "FROM program p JOIN program_data USING(program_id) ORDER BY program_id"));
     QStringList rows;
     while (query.next())
         rows << QStringList{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
@@ -152,56 +158,97 @@ void TTestRecorder::Shift_Stores_Exact_Times_data()
     const auto off = TRecorder::TConnection::OFF;
     const auto attached = TRecorder::TConnection::CONNECTED;
     const QString begin = QStringLiteral("on;watch;attach;");
-    QTest::newRow("one execution") << begin + "wait 300;open A;wait 1500;start;hit;hit;wait 2400;end;wait 700;close;wait 500;off"
-                                   << "A|2|2|2|" << "5|5"
-                                   << QStringList{"INF:  Open part program - Online", "INF:  Creating new database entry",
-                                                  "INF:  Application Event: OnStartExecution",
-                                                  "INF:  Machine Event:     ExecuteHit",
-                                                  "INF:  Application Event: OnEndExecution",
-                                                  "INF:  Close part program - Online", "INF:  Database entry written."} << off;
+    QTest::newRow("one execution")
+        << begin + "wait 300;open A;wait 1500;start;hit;hit;wait 2400;end;wait 700;close;wait 500;off"
+        << "A|2|2|2|"
+        << "5|5"
+        << QStringList{"INF:  Open part program - Online",
+                       "INF:  Creating new database entry",
+                       "INF:  Application Event: OnStartExecution",
+                       "INF:  Machine Event:     ExecuteHit",
+                       "INF:  Application Event: OnEndExecution",
+                       "INF:  Close part program - Online",
+                       "INF:  Database entry written."}
+        << off;
     QTest::newRow("executions of one open add up")
-        << begin + "open TWICE;start;wait 1100;end;start;wait 1100;end;close" << "TWICE|2|0|0|" << "0|0" << QStringList{} << attached;
+        << begin + "open TWICE;start;wait 1100;end;start;wait 1100;end;close"
+        << "TWICE|2|0|0|"
+        << "0|0" << QStringList{} << attached;
     // The software gone: the program is stored there, the time away counts for no program.
     QTest::newRow("software gone mid-program")
-        << begin + "open GONE;wait 1500;gone;wait 6000;attach;wait 2500;open BACK;start;wait 1200;end;close;off"
-        << "GONE|0|1|0|;BACK|1|0|0|" << "10|4"
-        << QStringList{"WAR:  PC-DMIS gone; the open part program is stored.", "INF:  Database entry written."} << off;
-    QTest::newRow("software gone while waiting")
-        << "on;watch;wait 2500;gone;wait 1000" << "" << "2|0" << QStringList{} << TRecorder::TConnection::WAITING;
+        << begin +
+               "open GONE;wait 1500;gone;wait 6000;attach;wait 2500;open BACK;start;wait 1200;end;close;off"
+        << "GONE|0|1|0|;BACK|1|0|0|"
+        << "10|4"
+        << QStringList{"WAR:  PC-DMIS gone; the open part program is stored.",
+                       "INF:  Database entry written."}
+        << off;
+    QTest::newRow("software gone while waiting") << "on;watch;wait 2500;gone;wait 1000"
+                                                 << ""
+                                                 << "2|0" << QStringList{} << TRecorder::TConnection::WAITING;
     QTest::newRow("offline open leaves the online record")
         << begin + "open ONLINE;start;wait 1200;offline;hit;wait 1200;close-offline;end;close"
-        << "ONLINE|2|0|1|" << "0|0"
+        << "ONLINE|2|0|1|"
+        << "0|0"
         << QStringList{"WAR:  Ignoring offline part program.", "WAR:  Ignoring offline part program.",
-                       "INF:  Database entry written."} << attached;
+                       "INF:  Database entry written."}
+        << attached;
     QTest::newRow("a new open stores the one collected")
-        << begin + "open FIRST;wait 1200;open SECOND;wait 1000;close" << "FIRST|0|1|0|;SECOND|0|1|0|" << "0|0"
-        << QStringList{} << attached;
+        << begin + "open FIRST;wait 1200;open SECOND;wait 1000;close"
+        << "FIRST|0|1|0|;SECOND|0|1|0|"
+        << "0|0" << QStringList{} << attached;
     QTest::newRow("an execution started before the open is not its")
-        << begin + "start;wait 3000;open LATE;wait 1000;end;close" << "LATE|0|1|0|" << "0|0" << QStringList{} << attached;
+        << begin + "start;wait 3000;open LATE;wait 1000;end;close"
+        << "LATE|0|1|0|"
+        << "0|0" << QStringList{} << attached;
     QTest::newRow("hits and messages")
-        << begin + "open PARTS;hit;learn;error   drive \n  fault ;error probe;close" << "PARTS|0|0|2|drive fault+probe"
-        << "0|0" << QStringList{"INF:  Machine Event:     LearnHit", "INF:  Machine Event:     ErrorMsg"} << attached;
-    QTest::newRow("an end without a start adds nothing")
-        << begin + "open ENDS;wait 1500;end;end;close" << "ENDS|0|1|0|" << "0|0" << QStringList{} << attached;
+        << begin + "open PARTS;hit;learn;error   drive \n  fault ;error probe;close"
+        << "PARTS|0|0|2|drive fault+probe"
+        << "0|0" << QStringList{"INF:  Machine Event:     LearnHit", "INF:  Machine Event:     ErrorMsg"}
+        << attached;
+    QTest::newRow("an end without a start adds nothing") << begin + "open ENDS;wait 1500;end;end;close"
+                                                         << "ENDS|0|1|0|"
+                                                         << "0|0" << QStringList{} << attached;
     // Reported as opened while attaching, its execution under way was not seen to start.
     QTest::newRow("a program open at attach is taken up")
-        << "on;watch;open EARLY;attach;hit;wait 1500;end;close" << "EARLY|0|1|1|" << "0|0" << QStringList{} << attached;
-    QTest::newRow("switching off stores and counts")
-        << begin + "open OPEN;hit;wait 1100;off" << "OPEN|0|1|1|" << "1|1" << QStringList{} << off;
+        << "on;watch;open EARLY;attach;hit;wait 1500;end;close"
+        << "EARLY|0|1|1|"
+        << "0|0" << QStringList{} << attached;
+    QTest::newRow("switching off stores and counts") << begin + "open OPEN;hit;wait 1100;off"
+                                                     << "OPEN|0|1|1|"
+                                                     << "1|1" << QStringList{} << off;
     QTest::newRow("closing the window stores and counts")
-        << begin + "open AT_CLOSE;learn;wait 1100;close-window" << "AT_CLOSE|0|1|1|" << "1|1" << QStringList{} << off;
+        << begin + "open AT_CLOSE;learn;wait 1100;close-window"
+        << "AT_CLOSE|0|1|1|"
+        << "1|1" << QStringList{} << off;
     QTest::newRow("a program without a name is not stored")
-        << begin + "open ;wait 2000;close" << "" << "0|0" << QStringList{"INF:  Open part program - Online"} << attached;
+        << begin + "open ;wait 2000;close"
+        << ""
+        << "0|0" << QStringList{"INF:  Open part program - Online"} << attached;
     QTest::newRow("open for a month") << begin + "open LONG;start;wait 2600000000;end;wait 1000500;close"
-                                      << "LONG|2600000|1000|0|" << "0|0" << QStringList{} << attached;
+                                      << "LONG|2600000|1000|0|"
+                                      << "0|0" << QStringList{} << attached;
     // Monitoring time: counted at the switch-off, and once.
-    QTest::newRow("window closed right after switching off")
-        << "on;watch;wait 3500;off;close-window" << "" << "3|0" << QStringList{} << off;
-    QTest::newRow("window closed while attached") << begin + "wait 2500;close-window" << "" << "2|2" << QStringList{} << off;
+    QTest::newRow("window closed right after switching off") << "on;watch;wait 3500;off;close-window"
+                                                             << ""
+                                                             << "3|0" << QStringList{} << off;
+    QTest::newRow("window closed while attached") << begin + "wait 2500;close-window"
+                                                  << ""
+                                                  << "2|2" << QStringList{} << off;
     QTest::newRow("the watcher's end after switching off adds nothing")
-        << "on;watch;wait 3500;off;wait 2000;watcher-end;close-window" << "" << "3|0" << QStringList{} << off;
-    QTest::newRow("the watcher ending on its own counts") << "on;watch;wait 4200;watcher-end;wait 3000;close-window"
-                                                          << "" << "4|0" << QStringList{} << off;
+        << "on;watch;wait 3500;off;wait 2000;watcher-end;close-window"
+        << ""
+        << "3|0" << QStringList{} << off;
+    // Asked whether the session may end: the seconds so far count at once, their fractions later, and
+    // the program goes on being collected.
+    QTest::newRow("the session's end asked about")
+        << begin + "open ASKED;start;wait 2600;asked;wait 500;asked;wait 1000;end;close;off"
+        << "ASKED|4|0|0|"
+        << "4|4" << QStringList{} << off;
+    QTest::newRow("the watcher ending on its own counts")
+        << "on;watch;wait 4200;watcher-end;wait 3000;close-window"
+        << ""
+        << "4|0" << QStringList{} << off;
 }
 
 void TTestRecorder::Shift_Stores_Exact_Times()
@@ -216,7 +263,8 @@ void TTestRecorder::Shift_Stores_Exact_Times()
     for (const QString &line : said)
     {
         at = d_said.indexOf(line, at);
-        QVERIFY2(at >= 0, qPrintable(QStringLiteral("'%1' not said in order: %2").arg(line, d_said.join(" / "))));
+        QVERIFY2(at >= 0,
+                 qPrintable(QStringLiteral("'%1' not said in order: %2").arg(line, d_said.join(" / "))));
         ++at;
     }
     QTEST(d_recorder->Connection(), "state");
@@ -245,12 +293,15 @@ void TTestRecorder::Shown_Times_Follow_The_Clock()
 void TTestRecorder::Refused_Entry_Is_Kept_And_Said()
 {
     QList<bool> journal_changes;
-    connect(d_recorder.get(), &TRecorder::Journal_Changed, this, [&journal_changes](bool entry) { journal_changes << entry; });
+    connect(d_recorder.get(), &TRecorder::Journal_Changed, this,
+            [&journal_changes](bool entry) { journal_changes << entry; });
     Run(QStringLiteral("on;watch;attach;open KEPT;wait 1000"));
     d_database->Close();
     Run(QStringLiteral("close;wait 1000;off"));
-    QVERIFY2(d_said.filter(QStringLiteral("ERR:  Database entry not written: ")).size() == 1, qPrintable(d_said.join(" / ")));
-    QVERIFY(d_said.contains(QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it.")));
+    QVERIFY2(d_said.filter(QStringLiteral("ERR:  Database entry not written: ")).size() == 1,
+             qPrintable(d_said.join(" / ")));
+    QVERIFY(d_said.contains(
+        QStringLiteral("WAR:  Database entry kept; it is written when the database accepts it.")));
     QCOMPARE(journal_changes, (QList<bool>{true, false, false}));
     QCOMPARE(d_journal->Pending_Entries(), 1);
     QVERIFY(d_database->Open(d_home->File_Path(QStringLiteral("database.db"))));
