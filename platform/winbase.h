@@ -4,7 +4,7 @@
 #include "wintypes.h"
 
 // System message texts, local memory, wide-string length, the thread's last
-// error and the module handle.
+// error, the module handle and the event log.
 
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
@@ -15,6 +15,13 @@
 #define LANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+
+#define EVENTLOG_SUCCESS 0x0000
+#define EVENTLOG_ERROR_TYPE 0x0001
+#define EVENTLOG_WARNING_TYPE 0x0002
+#define EVENTLOG_INFORMATION_TYPE 0x0004
+
+typedef PVOID PSID;
 
 #define LMEM_FIXED 0x0000
 #define LMEM_ZEROINIT 0x0040
@@ -39,6 +46,13 @@ extern "C"
     void WINAPI SetLastError(DWORD dwErrCode);
     // The program's own module for a null name; other modules are not known here.
     HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
+    // The Application log of the local computer only (a null server name). Where Windows
+    // keeps the system's log, this layer appends each event as a line to
+    // ~/.eventlog/Application.log, which only its owner may read (0600, folder 0700).
+    HANDLE WINAPI RegisterEventSourceW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName);
+    BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD wCategory, DWORD dwEventID, PSID lpUserSid,
+                             WORD wNumStrings, DWORD dwDataSize, LPCWSTR *lpStrings, LPVOID lpRawData);
+    BOOL WINAPI DeregisterEventSource(HANDLE hEventLog);
 }
 
 #endif

@@ -1,5 +1,6 @@
 #include "sim/demo.h"
 #include "src/app/quorvex.h"
+#include "src/app/startclaim.h"
 #include "src/common/leftthreads.h"
 #include "src/common/localzone.h"
 #include "src/instance/singleinstance.h"
@@ -12,7 +13,8 @@
 #include <memory>
 
 // The Quorvex window beside the simulator's control window, on the demo's own
-// data folder, optionally driven by a script: quorvex-demo [--script FILE].
+// data folder, optionally driven by a script: quorvex-demo [--script FILE]
+// [--at-logon], the latter as the program's logon start has it.
 int main(int argc, char *argv[])
 {
     TLocalZone::Keep_Zone_Read();
@@ -24,7 +26,7 @@ int main(int argc, char *argv[])
     const int script_option = arguments.indexOf(QStringLiteral("--script"));
     if (script_option >= 0 && script_option + 1 >= arguments.size())
     {
-        QTextStream(stderr) << "usage: quorvex-demo [--script FILE]\n";
+        QTextStream(stderr) << "usage: quorvex-demo [--script FILE] [--at-logon]\n";
         return 2;
     }
 
@@ -37,9 +39,11 @@ int main(int argc, char *argv[])
     }
     // One demo a folder, as one program: a second start brings the first forward.
     TSingleInstance instance(THomeFolder::Data_Folder(THomeFolder::DEMO));
-    if (!instance.Claim())
-        return 0;
+    int exit_code = 0;
+    if (!TStartClaim::Claim(&instance, arguments.contains(QLatin1String(TStartClaim::AT_LOGON)), &exit_code))
+        return exit_code;
     demo->Show();
+    TStartClaim::Tell_Listen_Error(instance, demo->Window());
     QObject::connect(&instance, &TSingleInstance::Asked_Forward, demo->Window(), &TQuorvex::Come_Forward);
     if (script_option >= 0)
     {

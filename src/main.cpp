@@ -1,4 +1,5 @@
 #include "src/app/quorvex.h"
+#include "src/app/startclaim.h"
 #include "src/common/leftthreads.h"
 #include "src/common/localzone.h"
 #include "src/instance/singleinstance.h"
@@ -13,12 +14,17 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("fusion")));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quorvex.png")));
-    // A second start brings the first forward and records nothing.
+    // A second start brings the first forward and records nothing. Started at
+    // logon ("--at-logon", the installer's entry) a start that ends also says
+    // why in the system's event log.
     TSingleInstance instance(THomeFolder::Data_Folder());
-    if (!instance.Claim())
-        return 0;
+    int exit_code = 0;
+    if (!TStartClaim::Claim(
+            &instance, QApplication::arguments().contains(QLatin1String(TStartClaim::AT_LOGON)), &exit_code))
+        return exit_code;
 
     TQuorvex *window = new TQuorvex;
+    TStartClaim::Tell_Listen_Error(instance, window);
     QObject::connect(&instance, &TSingleInstance::Asked_Forward, window, &TQuorvex::Come_Forward);
     window->show();
     const int result = application.exec();

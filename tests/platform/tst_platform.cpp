@@ -2,6 +2,7 @@
 
 #include <layer.h>
 #include <windows.h>
+#include <wstring.h>
 // After windows.h, whose types it takes.
 #include <wincrypt.h>
 
@@ -45,6 +46,7 @@ class TTestPlatform : public QObject
 private slots:
     void COM_Is_Counted_Per_Thread();
     void Protected_Data_Leaves_Nothing_Behind();
+    void Event_Log_Is_Its_Owners_Alone();
 };
 
 void TTestPlatform::COM_Is_Counted_Per_Thread()
@@ -110,6 +112,36 @@ void TTestPlatform::Protected_Data_Leaves_Nothing_Behind()
     QVERIFY(QFile::rename(folder.filePath(QStringLiteral("key")), folder.filePath(QStringLiteral("other"))));
     QCOMPARE(Unprotect(Protect("another key's")), QByteArray("another key's"));
     QCOMPARE(Unprotect(blobs.first()), QByteArray("(refused: 13)"));
+}
+
+// The stand-in for the Application log: an event a line whatever its strings
+// hold, readable by its owner alone, and only the local computer's.
+void TTestPlatform::Event_Log_Is_Its_Owners_Alone()
+{
+    TTestHome home;
+    const QString other_server = QStringLiteral("\\\\plant-server");
+    QCOMPARE(RegisterEventSourceW(TWString::From_QString(other_server),
+                                  TWString::From_QString(QStringLiteral("Quorvex"))),
+             HANDLE(nullptr));
+    HANDLE log = RegisterEventSourceW(nullptr, TWString::From_QString(QStringLiteral("Quorvex")));
+    QVERIFY(log);
+    const QString first = QStringLiteral("did not start:\nits folder");
+    const QString second = QStringLiteral("second");
+    LPCWSTR strings[] = {TWString::From_QString(first), TWString::From_QString(second)};
+    QVERIFY(ReportEventW(log, EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 2, 0, strings, nullptr));
+    QVERIFY(ReportEventW(log, EVENTLOG_WARNING_TYPE, 0, 0x40000007, nullptr, 0, 0, nullptr, nullptr));
+    QVERIFY(!ReportEventW(log, EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 1, 0, nullptr, nullptr));
+    QVERIFY(DeregisterEventSource(log));
+
+    QFile file(home.File_Path(QStringLiteral(".eventlog/Application.log")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines.at(0).endsWith(" Quorvex Error 1: did not start: its folder second"), lines.at(0));
+    QVERIFY2(lines.at(1).endsWith(" Quorvex Warning 7: "), lines.at(1));
+    QCOMPARE(lines.at(2), QByteArray());
+    QCOMPARE(int(file.permissions() & 0x7077), 0x6000);
+    QCOMPARE(int(QFileInfo(home.File_Path(QStringLiteral(".eventlog"))).permissions() & 0x7077), 0x7000);
 }
 
 QTEST_GUILESS_MAIN(TTestPlatform)

@@ -7,8 +7,9 @@
 namespace
 {
 // HOME for what Qt finds through it on other systems, the program's own
-// variable for Windows, where the profile folder ignores HOME.
-const char *const VARIABLES[] = {"HOME", THomeFolder::VARIABLE};
+// variable for Windows, where the profile folder ignores HOME, and the user's
+// data folder of other systems, which a set XDG_DATA_HOME would keep outside.
+const char *const VARIABLES[] = {"HOME", THomeFolder::VARIABLE, "XDG_DATA_HOME"};
 } // namespace
 
 TTestHome::TTestHome()
