@@ -8,12 +8,12 @@
 #include "bench/companyfleet.h"
 #include "src/central/central.h"
 #include "src/central/forwarder.h"
+#include "src/common/clock.h"
 #include "src/common/localzone.h"
 #include "src/database/database.h"
 #include "src/fleet/fleetfeed.h"
 #include "src/fleet/ui/fleetpage.h"
 #include "src/pending/pendingjournal.h"
-#include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
 #include "tests/support/postgresserver.h"
 

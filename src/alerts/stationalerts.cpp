@@ -1,7 +1,7 @@
 #include "src/alerts/stationalerts.h"
 
 #include "src/alerts/webhook.h"
-#include "src/recorder/clock.h"
+#include "src/common/clock.h"
 #include "src/recorder/recorder.h"
 
 #include <QTimer>
@@ -45,8 +45,9 @@ void TStationAlerts::Advance() { Publish(d_judge.Advance(d_clock->Now())); }
 void TStationAlerts::Follow()
 {
     const QDateTime now = d_clock->Now();
-    const bool watching = d_recorder->Connection() == TRecorder::TConnection::CONNECTED;
-    const bool executing = watching && d_recorder->Executing();
+    const TStationActivity activity = d_recorder->Activity();
+    const bool watching = activity == TStationActivity::IDLE || activity == TStationActivity::EXECUTING;
+    const bool executing = activity == TStationActivity::EXECUTING;
     if (watching != d_watching)
         Publish(d_judge.Set_Watching(now, watching));
     if (executing != d_executing)

@@ -56,22 +56,7 @@ TWindowStops::~TWindowStops()
 void TWindowStops::Follow_Recorder()
 {
     connect(d_recorder, &TRecorder::Activity_Changed, d_tracker,
-            [this]()
-            {
-                using TState = TStopTracker::TState;
-                switch (d_recorder->Connection())
-                {
-                case TRecorder::TConnection::OFF:
-                    d_tracker->Set_State(TState::MONITOR_OFF);
-                    break;
-                case TRecorder::TConnection::WAITING:
-                    d_tracker->Set_State(TState::SOFTWARE_ABSENT);
-                    break;
-                case TRecorder::TConnection::CONNECTED:
-                    d_tracker->Set_State(d_recorder->Executing() ? TState::EXECUTING : TState::IDLE);
-                    break;
-                }
-            });
+            [this]() { d_tracker->Set_State(d_recorder->Activity()); });
     connect(d_recorder, &TRecorder::Controller_Message, d_tracker, &TStopTracker::Controller_Message);
 }
 

@@ -4,8 +4,8 @@
 #include "src/central/connectionsocket.h"
 #include "src/central/forwarder.h"
 #include "src/central/localoutbox.h"
+#include "src/common/clock.h"
 #include "src/common/workerthread.h"
-#include "src/recorder/clock.h"
 #include "src/recorder/recorder.h"
 #include "src/shifts/shiftcalendar.h"
 
@@ -161,21 +161,11 @@ void TCentral::Record_Alert(const TAlertEvent &event)
 
 void TCentral::Send_State()
 {
-    TStationActivity state = TStationActivity::OFF;
+    const TStationActivity state = d_recorder->Activity();
     QString program;
-    switch (d_recorder->Connection())
-    {
-    case TRecorder::TConnection::OFF:
-        break;
-    case TRecorder::TConnection::WAITING:
-        state = TStationActivity::WAITING;
-        break;
-    case TRecorder::TConnection::CONNECTED:
-        state = d_recorder->Executing() ? TStationActivity::EXECUTING : TStationActivity::IDLE;
-        if (d_recorder->Program_Open())
-            program = d_recorder->Item().Name();
-        break;
-    }
+    if ((state == TStationActivity::EXECUTING || state == TStationActivity::IDLE) &&
+        d_recorder->Program_Open())
+        program = d_recorder->Item().Name();
     if (state != d_state || program != d_program || !d_since.isValid())
         d_since = d_clock->Now();
     d_state = state;

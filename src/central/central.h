@@ -2,7 +2,7 @@
 #define QUORVEX_CENTRAL_H
 
 #include "src/central/centralsettings.h"
-#include "src/central/stationactivity.h"
+#include "src/central/stationactivities.h"
 
 #include <QDateTime>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "src/recorder/recorder.h"
 
+#include "src/common/clock.h"
 #include "src/pending/pendingjournal.h"
-#include "src/recorder/clock.h"
 
 namespace
 {
@@ -39,6 +39,20 @@ qint64 TRecorder::Restart(qint64 *start) const
     const qint64 elapsed = now - *start;
     *start = now;
     return elapsed;
+}
+
+TStationActivity TRecorder::Activity() const
+{
+    switch (d_connection)
+    {
+    case TConnection::OFF:
+        break;
+    case TConnection::WAITING:
+        return TStationActivity::WAITING;
+    case TConnection::CONNECTED:
+        return d_executing ? TStationActivity::EXECUTING : TStationActivity::IDLE;
+    }
+    return TStationActivity::OFF;
 }
 
 void TRecorder::Switch_On()

@@ -1,6 +1,7 @@
 #ifndef QUORVEX_RECORDER_H
 #define QUORVEX_RECORDER_H
 
+#include "src/common/stationactivity.h"
 #include "src/database/database.h"
 #include "src/database/databaseitem.h"
 
@@ -34,6 +35,9 @@ public:
     TConnection Connection() const { return d_connection; }
     bool Program_Open() const { return d_program_open; }
     bool Executing() const { return d_executing; }
+    // What the station is doing, as its stops, alerts and heartbeat follow it
+    // (never SILENT); it changes with Activity_Changed.
+    TStationActivity Activity() const;
     const TDatabaseItem &Item() const { return d_item; }
     // The collected program's times in whole seconds, as shown and stored.
     int Open_Seconds() const { return int(d_open_msec / 1000); }

@@ -1,8 +1,8 @@
 #include "src/stops/stoptracker.h"
 
+#include "src/common/clock.h"
 #include "src/database/stopstore.h"
 #include "src/pending/pendingjournal.h"
-#include "src/recorder/clock.h"
 
 namespace
 {
@@ -20,8 +20,8 @@ QDateTime Next_Midnight(const QDateTime &at)
 TStopTracker::TStopTracker(TPendingJournal *journal, TDatabase *database, const TClock *clock,
                            QObject *parent)
     : QObject(parent), d_journal(journal), d_database(database), d_clock(clock),
-      d_threshold(DEFAULT_THRESHOLD_SECONDS), d_state(TState::MONITOR_OFF), d_stopped(false), d_stored(false),
-      d_kept(false), d_asking(false)
+      d_threshold(DEFAULT_THRESHOLD_SECONDS), d_state(TStationActivity::OFF), d_stopped(false),
+      d_stored(false), d_kept(false), d_asking(false)
 {
     qRegisterMetaType<TStopRecord>();
 }
@@ -55,12 +55,14 @@ void TStopTracker::Start()
     if (latest.isValid() && now < latest)
         now = latest;
     d_last = now;
-    d_state = TState::MONITOR_OFF;
+    d_state = TStationActivity::OFF;
     Begin(now, nullptr);
 }
 
-void TStopTracker::Set_State(TState state)
+void TStopTracker::Set_State(TStationActivity state)
 {
+    if (state == TStationActivity::SILENT)
+        state = TStationActivity::OFF;
     const QDateTime now = Forward_Now();
     Advance(now);
     if (state == d_state)
@@ -68,7 +70,7 @@ void TStopTracker::Set_State(TState state)
     d_state = state;
     // The machine executes again, or the stop's kind changed: a new one begins.
     Finish(now);
-    if (state != TState::EXECUTING)
+    if (state != TStationActivity::EXECUTING)
         Begin(now, nullptr);
     else
         End_Standstill();
@@ -92,7 +94,7 @@ void TStopTracker::Close()
     Advance(now);
     Finish(now);
     End_Standstill();
-    d_state = TState::MONITOR_OFF;
+    d_state = TStationActivity::OFF;
 }
 
 // Every cut and every shift start between the last moment followed and NOW,
@@ -112,11 +114,11 @@ void TStopTracker::Advance(const QDateTime &now)
             Finish(cut);
             d_last = cut;
             // Across midnight within a shift the stop goes on as a row of the new day, for the same reason.
-            if (d_state != TState::EXECUTING)
+            if (d_state != TStationActivity::EXECUTING)
                 Begin(cut, &carried);
             continue;
         }
-        if (d_state == TState::EXECUTING)
+        if (d_state == TStationActivity::EXECUTING)
             break;
         const QDateTime start = Next_Shift_Start(d_last, now);
         if (!start.isValid())
@@ -163,10 +165,10 @@ void TStopTracker::Begin(const QDateTime &at, const TStopRecord *carried)
 
 void TStopTracker::Classify(const QDateTime &at)
 {
-    if (d_state == TState::MONITOR_OFF || d_state == TState::SOFTWARE_ABSENT)
+    if (d_state == TStationActivity::OFF || d_state == TStationActivity::WAITING)
     {
         d_current.reason =
-            d_state == TState::MONITOR_OFF ? TStopReasons::Monitor_Off() : TStopReasons::Software_Absent();
+            d_state == TStationActivity::OFF ? TStopReasons::Monitor_Off() : TStopReasons::Software_Absent();
         d_current.source = TStopRecord::SYSTEM;
         return;
     }

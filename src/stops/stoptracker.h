@@ -1,6 +1,7 @@
 #ifndef QUORVEX_STOPTRACKER_H
 #define QUORVEX_STOPTRACKER_H
 
+#include "src/common/stationactivity.h"
 #include "src/database/stoprecord.h"
 #include "src/shifts/shiftcalendar.h"
 #include "src/stops/stopreasons.h"
@@ -33,13 +34,6 @@ class TStopTracker : public QObject
     Q_OBJECT
 
 public:
-    enum class TState
-    {
-        MONITOR_OFF,
-        SOFTWARE_ABSENT,
-        IDLE,
-        EXECUTING
-    };
     enum TAnswer
     {
         SET,
@@ -68,8 +62,9 @@ public:
     // The run begins, with monitoring off: stops a killed run left open end
     // at the last moment they were known to go on, never later.
     void Start();
-    void Set_State(TState state);
-    TState State() const { return d_state; }
+    // What the station does now; SILENT, which no station tells of itself, counts as OFF.
+    void Set_State(TStationActivity state);
+    TStationActivity State() const { return d_state; }
     void Controller_Message(const QString &text);
     void Tick();
     // The program ends: the stop going on ends now.
@@ -118,7 +113,7 @@ private:
     TStopReasons d_reasons;
     TStopRules d_rules;
     int d_threshold;
-    TState d_state;
+    TStationActivity d_state;
     // Where the shifts were followed up to.
     QDateTime d_last;
     bool d_stopped;

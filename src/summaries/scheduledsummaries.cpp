@@ -2,11 +2,11 @@
 
 #include "src/central/connectionsocket.h"
 #include "src/common/backgroundjob.h"
+#include "src/common/clock.h"
 #include "src/database/database.h"
 #include "src/database/storedform.h"
 #include "src/fleet/fleetfigures.h"
 #include "src/fleet/fleetstations.h"
-#include "src/recorder/clock.h"
 #include "src/statistics/statistics.h"
 #include "src/statistics/ui/statisticscharts.h"
 #include "src/statistics/ui/statisticspdf.h"

@@ -17,7 +17,6 @@
 
 namespace
 {
-using TState = TStopTracker::TState;
 const QString STATION = QStringLiteral("one");
 
 // Wall time in London, the zone the test runs in.
@@ -68,7 +67,7 @@ private slots:
 private:
     void Spring_Week();
     void Autumn_Week();
-    void Set(const QDateTime &at, TState state);
+    void Set(const QDateTime &at, TStationActivity state);
     void Execute(const QString &name, const QDateTime &opened, int seconds, int points,
                  const QString &message = QString());
     void Forward();
@@ -82,7 +81,7 @@ private:
     std::vector<TDatabaseItem> d_items;
 };
 
-void TTestOneFigure::Set(const QDateTime &at, TState state)
+void TTestOneFigure::Set(const QDateTime &at, TStationActivity state)
 {
     // The tracker cuts at midnight and at shifts whatever the ticks: hourly ones keep the test quick.
     d_station->Run_To(at, 3600);
@@ -92,8 +91,8 @@ void TTestOneFigure::Set(const QDateTime &at, TState state)
 void TTestOneFigure::Execute(const QString &name, const QDateTime &opened, int seconds, int points,
                              const QString &message)
 {
-    Set(opened, TState::EXECUTING);
-    Set(opened.addSecs(seconds), TState::IDLE);
+    Set(opened, TStationActivity::EXECUTING);
+    Set(opened.addSecs(seconds), TStationActivity::IDLE);
     TDatabaseItem item;
     item.Set_Name(name);
     item.Set_Revision(QStringLiteral("A"));
@@ -109,14 +108,14 @@ void TTestOneFigure::Execute(const QString &name, const QDateTime &opened, int s
 // Monday 23 to Sunday 29 March 2026; on the Sunday 01:00 GMT is 02:00 BST.
 void TTestOneFigure::Spring_Week()
 {
-    Set(Local(3, 22, 12), TState::IDLE);
+    Set(Local(3, 22, 12), TStationActivity::IDLE);
     Execute(QStringLiteral("P"), Local(3, 23, 22, 30), 1800, 100);
     Execute(QStringLiteral("P"), Local(3, 23, 23, 10), 1800, 100);
     // Idle from 23:40 across midnight to 00:30.
     Execute(QStringLiteral("P"), Local(3, 24, 0, 30), 1800, 100);
     // Four minutes idle, four with the software closed, two with monitoring off: one standstill.
-    Set(Local(3, 24, 1, 4), TState::SOFTWARE_ABSENT);
-    Set(Local(3, 24, 1, 8), TState::MONITOR_OFF);
+    Set(Local(3, 24, 1, 4), TStationActivity::WAITING);
+    Set(Local(3, 24, 1, 8), TStationActivity::OFF);
     Execute(QStringLiteral("P"), Local(3, 24, 1, 10), 1800, 100);
     d_station->Run_To(Local(3, 24, 2, 0), 3600);
     QCOMPARE(d_station->tracker->Set_Reason(Local(3, 24, 1, 40).toUTC(), QStringLiteral("Break")),
@@ -136,7 +135,7 @@ void TTestOneFigure::Autumn_Week()
 {
     d_station->clock.Set_Now(Local(10, 18, 12));
     d_station->Restart();
-    Set(Local(10, 18, 12), TState::IDLE);
+    Set(Local(10, 18, 12), TStationActivity::IDLE);
     // 00:30 summer time, then idle from 01:00 summer time to 01:30 winter time (an hour and a
     // half, though half an hour on the clock).
     Execute(QStringLiteral("P"), Utc(10, 24, 23, 30).toLocalTime(), 1800, 100);

@@ -28,6 +28,7 @@ private slots:
     void Shift_Stores_Exact_Times_data();
     void Shift_Stores_Exact_Times();
     void Shown_Times_Follow_The_Clock();
+    void Activity_Follows_Connection_And_Execution();
     void Refused_Entry_Is_Kept_And_Said();
 
 private:
@@ -268,6 +269,34 @@ void TTestRecorder::Shift_Stores_Exact_Times()
         ++at;
     }
     QTEST(d_recorder->Connection(), "state");
+}
+
+// The one answer to what the station is doing, which its stops, alerts and
+// heartbeat follow: told after each step, and every change signalled.
+void TTestRecorder::Activity_Follows_Connection_And_Execution()
+{
+    const QStringList steps{"on",    "watch", "attach", "open P", "start", "end",
+                            "start", "gone",  "attach", "open Q", "start", "off"};
+    QStringList changes;
+    connect(d_recorder.get(), &TRecorder::Activity_Changed, this,
+            [&]() { changes << QString::number(int(d_recorder->Activity())); });
+    QStringList after;
+    for (const QString &step : steps)
+    {
+        Run(step);
+        after << QString::number(int(d_recorder->Activity()));
+        QVERIFY2(changes.isEmpty() || changes.last() == after.last(), qPrintable(step));
+    }
+    const auto text = [](std::initializer_list<TStationActivity> activities)
+    {
+        QStringList texts;
+        for (TStationActivity activity : activities)
+            texts << QString::number(int(activity));
+        return texts;
+    };
+    using A = TStationActivity;
+    QCOMPARE(after, text({A::WAITING, A::WAITING, A::IDLE, A::IDLE, A::EXECUTING, A::IDLE, A::EXECUTING,
+                          A::WAITING, A::IDLE, A::IDLE, A::EXECUTING, A::OFF}));
 }
 
 // What the panel shows: whole seconds of the clocks, brought up at each tick.

@@ -32,7 +32,6 @@ private:
 
 void TTestStopFocus::Prompt_Leaves_The_Focus_Where_It_Is()
 {
-    using TState = TStopTracker::TState;
     TStopStation station(d_home.Path(), TStopStation::Calendar(1, QStringLiteral("06:00-22:00")),
                          TStopStation::At(7, 6));
     QWidget owner;
@@ -50,7 +49,7 @@ void TTestStopFocus::Prompt_Leaves_The_Focus_Where_It_Is()
     QVERIFY(QTest::qWaitForWindowActive(&software));
     QTest::keyClicks(editor, QStringLiteral("X 12"));
 
-    station.Set(TStopStation::At(7, 7), TState::IDLE);
+    station.Set(TStopStation::At(7, 7), TStationActivity::IDLE);
     station.Run_To(TStopStation::At(7, 7, 5));
     QVERIFY(prompt.isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(&prompt));

@@ -12,7 +12,6 @@
 
 namespace
 {
-using TState = TStopTracker::TState;
 
 QDateTime At(int day, int hour, int minute = 0, int second = 0)
 {
@@ -60,19 +59,19 @@ void TTestStops::Stops_Through_A_Shift()
     auto station = Station(Calendar(1, QStringLiteral("06:00-14:00")), At(7, 5, 40));
     QSignalSpy asked(station->tracker.get(), &TStopTracker::Ask);
     QSignalSpy over(station->tracker.get(), &TStopTracker::Asked_No_More);
-    station->Set(At(7, 5, 50), TState::IDLE);
-    station->Set(At(7, 6, 4), TState::EXECUTING);
+    station->Set(At(7, 5, 50), TStationActivity::IDLE);
+    station->Set(At(7, 6, 4), TStationActivity::EXECUTING);
     QCOMPARE(asked.count(), 0);
-    station->Set(At(7, 6, 30), TState::IDLE);
+    station->Set(At(7, 6, 30), TStationActivity::IDLE);
     station->Run_To(At(7, 6, 35), 1);
     QCOMPARE(asked.count(), 1);
     QCOMPARE(asked.at(0).at(0).value<TStopRecord>().started, At(7, 6, 30).toUTC());
     QVERIFY(station->tracker->Asking());
-    station->Set(At(7, 6, 40), TState::EXECUTING);
+    station->Set(At(7, 6, 40), TStationActivity::EXECUTING);
     QCOMPARE(over.count(), 1);
-    station->Set(At(7, 7, 0), TState::IDLE);
-    station->Set(At(7, 7, 4, 59), TState::EXECUTING);
-    station->Set(At(7, 13, 50), TState::IDLE);
+    station->Set(At(7, 7, 0), TStationActivity::IDLE);
+    station->Set(At(7, 7, 4, 59), TStationActivity::EXECUTING);
+    station->Set(At(7, 13, 50), TStationActivity::IDLE);
     station->Run_To(At(7, 15, 0));
     QCOMPARE(station->Spans(), (QStringList{"7 06:30-7 06:40 /", "7 13:50-7 14:00 /"}));
     // Outside the shift nothing is open; the next shift (none this week) opens nothing either.
@@ -84,7 +83,7 @@ void TTestStops::Stops_Through_A_Shift()
 void TTestStops::Cut_At_Midnight_And_At_The_Shift_End_Next_Day()
 {
     auto station = Station(Calendar(1, QStringLiteral("22:00-06:00")), At(7, 21, 0));
-    station->Set(At(7, 21, 30), TState::IDLE);
+    station->Set(At(7, 21, 30), TStationActivity::IDLE);
     station->Run_To(At(7, 22, 10));
     QVERIFY(station->tracker->Stopped());
     QCOMPARE(station->tracker->Set_Reason(At(7, 22, 0).toUTC(), QStringLiteral("No operator")),
@@ -100,20 +99,20 @@ void TTestStops::Cut_At_Midnight_And_At_The_Shift_End_Next_Day()
 void TTestStops::Standstill_Across_Midnight_Is_Kept_Whole()
 {
     auto station = Station(Calendar(1, QStringLiteral("22:00-06:00")), At(7, 21, 0));
-    station->Set(At(7, 22, 0), TState::EXECUTING);
-    station->Set(At(7, 23, 57), TState::IDLE);
-    station->Set(At(8, 0, 4), TState::EXECUTING);
-    station->Set(At(8, 0, 10), TState::IDLE);
-    station->Set(At(8, 0, 12), TState::EXECUTING);
-    station->Set(At(8, 1, 0), TState::IDLE);
-    station->Set(At(8, 1, 4, 59), TState::EXECUTING);
+    station->Set(At(7, 22, 0), TStationActivity::EXECUTING);
+    station->Set(At(7, 23, 57), TStationActivity::IDLE);
+    station->Set(At(8, 0, 4), TStationActivity::EXECUTING);
+    station->Set(At(8, 0, 10), TStationActivity::IDLE);
+    station->Set(At(8, 0, 12), TStationActivity::EXECUTING);
+    station->Set(At(8, 1, 0), TStationActivity::IDLE);
+    station->Set(At(8, 1, 4, 59), TStationActivity::EXECUTING);
     QCOMPARE(station->Spans(), (QStringList{"7 23:57-8 00:00 /", "8 00:00-8 00:04 /"}));
 
     auto second = Station(Calendar(1, QStringLiteral("22:00-06:00")), At(7, 21, 0));
-    second->Set(At(7, 22, 0), TState::EXECUTING);
-    second->Set(At(7, 23, 58), TState::IDLE);
-    second->Set(At(8, 0, 30), TState::EXECUTING);
-    second->Set(At(8, 5, 58), TState::IDLE);
+    second->Set(At(7, 22, 0), TStationActivity::EXECUTING);
+    second->Set(At(7, 23, 58), TStationActivity::IDLE);
+    second->Set(At(8, 0, 30), TStationActivity::EXECUTING);
+    second->Set(At(8, 5, 58), TStationActivity::IDLE);
     second->Run_To(At(8, 7, 0));
     QCOMPARE(second->Spans(), (QStringList{"7 23:58-8 00:00 /", "8 00:00-8 00:30 /"}));
 }
@@ -126,17 +125,17 @@ void TTestStops::Standstill_Through_Changes_Of_Kind_Is_Kept_Whole()
     auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
     // No piece lasts the threshold by itself: kept, but no one is asked about four minutes.
     QSignalSpy asked(station->tracker.get(), &TStopTracker::Ask);
-    station->Set(At(7, 6, 0), TState::EXECUTING);
-    station->Set(At(7, 7, 0), TState::IDLE);
-    station->Set(At(7, 7, 4), TState::SOFTWARE_ABSENT);
-    station->Set(At(7, 7, 8), TState::EXECUTING);
-    station->Set(At(7, 8, 0), TState::IDLE);
-    station->Set(At(7, 8, 2, 30), TState::SOFTWARE_ABSENT);
-    station->Set(At(7, 8, 4, 59), TState::MONITOR_OFF);
-    station->Set(At(7, 8, 5), TState::EXECUTING);
-    station->Set(At(7, 9, 0), TState::IDLE);
-    station->Set(At(7, 9, 2, 30), TState::SOFTWARE_ABSENT);
-    station->Set(At(7, 9, 4, 59), TState::EXECUTING);
+    station->Set(At(7, 6, 0), TStationActivity::EXECUTING);
+    station->Set(At(7, 7, 0), TStationActivity::IDLE);
+    station->Set(At(7, 7, 4), TStationActivity::WAITING);
+    station->Set(At(7, 7, 8), TStationActivity::EXECUTING);
+    station->Set(At(7, 8, 0), TStationActivity::IDLE);
+    station->Set(At(7, 8, 2, 30), TStationActivity::WAITING);
+    station->Set(At(7, 8, 4, 59), TStationActivity::OFF);
+    station->Set(At(7, 8, 5), TStationActivity::EXECUTING);
+    station->Set(At(7, 9, 0), TStationActivity::IDLE);
+    station->Set(At(7, 9, 2, 30), TStationActivity::WAITING);
+    station->Set(At(7, 9, 4, 59), TStationActivity::EXECUTING);
     QCOMPARE(station->Spans(),
              (QStringList{"7 07:00-7 07:04 /", "7 07:04-7 07:08 Measurement software not running/system",
                           "7 08:00-7 08:02 /", "7 08:02-7 08:04 Measurement software not running/system",
@@ -154,24 +153,24 @@ void TTestStops::Standstill_Through_Changes_Of_Kind_Is_Kept_Whole()
 void TTestStops::Clock_Set_Back_Loses_And_Rewrites_Nothing()
 {
     auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
-    station->Set(At(7, 6, 0), TState::EXECUTING);
-    station->Set(At(7, 7, 0), TState::IDLE);
+    station->Set(At(7, 6, 0), TStationActivity::EXECUTING);
+    station->Set(At(7, 7, 0), TStationActivity::IDLE);
     station->Run_To(At(7, 7, 10));
     QCOMPARE(station->tracker->Set_Reason(At(7, 7, 0).toUTC(), QStringLiteral("Break")), TStopTracker::SET);
-    station->Set(At(7, 7, 20), TState::EXECUTING);
-    station->Set(At(7, 7, 30), TState::IDLE);
+    station->Set(At(7, 7, 20), TStationActivity::EXECUTING);
+    station->Set(At(7, 7, 30), TStationActivity::IDLE);
     station->clock.Set_Now(At(7, 7, 0));
     station->Run_To(At(7, 7, 40));
-    station->tracker->Set_State(TState::EXECUTING);
+    station->tracker->Set_State(TStationActivity::EXECUTING);
     station->clock.Set_Now(At(7, 7, 0));
-    station->tracker->Set_State(TState::IDLE);
+    station->tracker->Set_State(TStationActivity::IDLE);
     // Held at 07:40 until the clock passes it: three minutes, no stop.
     station->Run_To(At(7, 7, 43));
-    station->tracker->Set_State(TState::EXECUTING);
+    station->tracker->Set_State(TStationActivity::EXECUTING);
     station->Run_To(At(7, 8, 0));
     station->clock.Set_Now(At(7, 6, 30));
     station->Restart();
-    station->Set(At(7, 8, 30), TState::EXECUTING);
+    station->Set(At(7, 8, 30), TStationActivity::EXECUTING);
     QCOMPARE(station->Spans(), (QStringList{"7 07:00-7 07:20 Break/operator", "7 07:30-7 07:40 /",
                                             "7 07:40-7 08:30 Monitor off/system"}));
     std::vector<TStopRecord> stops;
@@ -190,15 +189,15 @@ void TTestStops::System_Reasons_And_Rules()
     QCOMPARE(station->rules.Problems().size(), 1);
     station->Restart();
     QSignalSpy asked(station->tracker.get(), &TStopTracker::Ask);
-    station->Set(At(7, 6, 10), TState::SOFTWARE_ABSENT);
-    station->Set(At(7, 6, 20), TState::EXECUTING);
+    station->Set(At(7, 6, 10), TStationActivity::WAITING);
+    station->Set(At(7, 6, 20), TStationActivity::EXECUTING);
     station->tracker->Controller_Message(QStringLiteral("PROBE CRASH on axis Z"));
-    station->Set(At(7, 6, 21), TState::IDLE);
-    station->Set(At(7, 6, 40), TState::EXECUTING);
+    station->Set(At(7, 6, 21), TStationActivity::IDLE);
+    station->Set(At(7, 6, 40), TStationActivity::EXECUTING);
     station->tracker->Controller_Message(QStringLiteral("Probe broken"));
     // Too long after the message for the rule.
-    station->Set(At(7, 6, 50), TState::IDLE);
-    station->Set(At(7, 7, 0), TState::EXECUTING);
+    station->Set(At(7, 6, 50), TStationActivity::IDLE);
+    station->Set(At(7, 7, 0), TStationActivity::EXECUTING);
     QCOMPARE(station->Spans(), (QStringList{"7 06:00-7 06:10 Monitor off/system",
                                             "7 06:10-7 06:20 Measurement software not running/system",
                                             "7 06:21-7 06:40 Machine fault/rule", "7 06:50-7 07:00 /"}));
@@ -213,16 +212,16 @@ void TTestStops::Reasons_Given_Late_Changed_And_Refused()
 {
     auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
     TStopTracker *tracker = station->tracker.get();
-    station->Set(At(7, 7, 0), TState::IDLE);
+    station->Set(At(7, 7, 0), TStationActivity::IDLE);
     station->Run_To(At(7, 9, 0));
     QCOMPARE(tracker->Set_Reason(At(7, 7, 0).toUTC(), QStringLiteral("Coffee")),
              TStopTracker::UNKNOWN_REASON);
     QCOMPARE(tracker->Set_Reason(At(7, 7, 0).toUTC(), QStringLiteral("Waiting for parts")),
              TStopTracker::SET);
     QVERIFY(!tracker->Asking());
-    station->Set(At(7, 9, 30), TState::EXECUTING);
-    station->Set(At(7, 10, 0), TState::IDLE);
-    station->Set(At(7, 10, 30), TState::EXECUTING);
+    station->Set(At(7, 9, 30), TStationActivity::EXECUTING);
+    station->Set(At(7, 10, 0), TStationActivity::IDLE);
+    station->Set(At(7, 10, 30), TStationActivity::EXECUTING);
     QCOMPARE(
         tracker->Set_Reason(At(7, 10, 0).toUTC(), QStringLiteral("Other"), QStringLiteral(" fixture\nlost ")),
         TStopTracker::SET);
@@ -246,7 +245,7 @@ void TTestStops::Reasons_Given_Late_Changed_And_Refused()
 void TTestStops::Killed_Run_Ends_Its_Stop_At_The_Last_Moment_Known()
 {
     auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
-    station->Set(At(7, 7, 0), TState::IDLE);
+    station->Set(At(7, 7, 0), TStationActivity::IDLE);
     station->Run_To(At(7, 7, 10, 30), 1);
     station->clock.Set_Now(At(7, 9, 0));
     station->Restart();
@@ -284,7 +283,7 @@ void TTestStops::Reasons_From_Settings_Are_Plain_Text()
     auto station = Station(Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6, 0));
     station->reasons = reasons;
     station->Restart();
-    station->Set(At(7, 7, 0), TState::IDLE);
+    station->Set(At(7, 7, 0), TStationActivity::IDLE);
     for (const TStopReasons::TReason &reason : reasons.All())
     {
         QVERIFY(reason.name.size() <= TStopReasons::LONGEST_NAME);
@@ -292,12 +291,12 @@ void TTestStops::Reasons_From_Settings_Are_Plain_Text()
         station->Run_To(station->clock.Now().addSecs(400));
         const QDateTime started = station->tracker->Current().started.toUTC();
         QCOMPARE(station->tracker->Set_Reason(started, reason.name), TStopTracker::SET);
-        station->tracker->Set_State(TState::EXECUTING);
+        station->tracker->Set_State(TStationActivity::EXECUTING);
         TStopRecord stop;
         QVERIFY(TStopStore(&station->database).Find(started, &stop));
         QCOMPARE(stop.reason, reason.name);
         QCOMPARE(stop.planned, reason.planned);
-        station->tracker->Set_State(TState::IDLE);
+        station->tracker->Set_State(TStationActivity::IDLE);
     }
 }
 

@@ -13,7 +13,6 @@
 
 namespace
 {
-using TState = TStopTracker::TState;
 
 QDateTime At(int day, int hour, int minute = 0)
 {
@@ -73,7 +72,7 @@ void TTestStopWidgets::Prompt_Comes_With_The_Stop_And_Goes_With_It()
     TStopPrompt prompt(station.tracker.get(), &owner);
     connect(station.tracker.get(), &TStopTracker::Ask, &prompt, &TStopPrompt::Ask);
 
-    station.Set(At(7, 7), TState::IDLE);
+    station.Set(At(7, 7), TStationActivity::IDLE);
     QVERIFY(prompt.isHidden());
     station.Run_To(At(7, 7, 6));
     QVERIFY(prompt.isVisible());
@@ -87,11 +86,11 @@ void TTestStopWidgets::Prompt_Comes_With_The_Stop_And_Goes_With_It()
     QCOMPARE(Reason_Of(&station, At(7, 7)), QStringLiteral("Other/operator/crane <i>busy</i>"));
     QVERIFY(!prompt.Answer(QStringLiteral("Coffee")));
 
-    station.Set(At(7, 8), TState::EXECUTING);
-    station.Set(At(7, 9), TState::IDLE);
+    station.Set(At(7, 8), TStationActivity::EXECUTING);
+    station.Set(At(7, 9), TStationActivity::IDLE);
     station.Run_To(At(7, 9, 10));
     QVERIFY(prompt.isVisible());
-    station.tracker->Set_State(TState::EXECUTING);
+    station.tracker->Set_State(TStationActivity::EXECUTING);
     QVERIFY(prompt.isHidden());
     QCOMPARE(Reason_Of(&station, At(7, 9)), QStringLiteral("//"));
 }
@@ -103,9 +102,9 @@ void TTestStopWidgets::Stops_Page_Changes_The_Last_Day_Only()
     QVERIFY(QDir().mkpath(d_home.File_Path(QStringLiteral("page"))));
     TStopStation station(d_home.File_Path(QStringLiteral("page")),
                          TStopStation::Calendar(1, QStringLiteral("06:00-22:00")), At(7, 6));
-    station.Set(At(7, 7), TState::IDLE);
-    station.Set(At(7, 8), TState::EXECUTING);
-    station.Set(At(7, 20), TState::IDLE);
+    station.Set(At(7, 7), TStationActivity::IDLE);
+    station.Set(At(7, 8), TStationActivity::EXECUTING);
+    station.Set(At(7, 20), TStationActivity::IDLE);
     station.Run_To(At(8, 8, 30), 600);
     TStopsPage page(station.tracker.get());
     QTableWidget *table = page.findChild<QTableWidget *>(QStringLiteral("stops_table"));

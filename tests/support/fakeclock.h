@@ -1,7 +1,7 @@
 #ifndef QUORVEX_FAKECLOCK_H
 #define QUORVEX_FAKECLOCK_H
 
-#include "src/recorder/clock.h"
+#include "src/common/clock.h"
 
 // A clock that stands still until the test moves it on.
 class TFakeClock : public TClock

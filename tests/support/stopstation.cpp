@@ -53,7 +53,7 @@ void TStopStation::Run_To(const QDateTime &at, int tick)
     }
 }
 
-void TStopStation::Set(const QDateTime &at, TStopTracker::TState state)
+void TStopStation::Set(const QDateTime &at, TStationActivity state)
 {
     Run_To(at);
     tracker->Set_State(state);

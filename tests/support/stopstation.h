@@ -28,7 +28,7 @@ public:
     void Restart();
     // The clock goes to AT, ticking every TICK seconds on the way.
     void Run_To(const QDateTime &at, int tick = 60);
-    void Set(const QDateTime &at, TStopTracker::TState state);
+    void Set(const QDateTime &at, TStationActivity state);
     QStringList Spans();
 
     TFakeClock clock;

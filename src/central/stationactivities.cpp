@@ -1,4 +1,4 @@
-#include "src/central/stationactivity.h"
+#include "src/central/stationactivities.h"
 
 namespace
 {

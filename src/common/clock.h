@@ -4,9 +4,9 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 
-// Where the recorder takes its time from: a steady count of milliseconds for
-// the periods it measures and the wall-clock time at which a program opened.
-// A test gives it a clock it advances itself.
+// Where the station's parts take their time from: a steady count of
+// milliseconds for the periods they measure and the wall-clock time of what
+// they store. A test gives them a clock it advances itself.
 class TClock
 {
 public:
