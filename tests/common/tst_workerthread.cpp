@@ -1,0 +1,87 @@
+#include "src/common/leftthreads.h"
+#include "src/common/workerthread.h"
+
+#include <QPointer>
+#include <QSemaphore>
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+namespace
+{
+// Says on which thread it was deleted.
+class TWorker : public QObject
+{
+public:
+    explicit TWorker(std::shared_ptr<std::atomic<QThread *>> deleted_on) : d_deleted_on(std::move(deleted_on))
+    {
+    }
+    ~TWorker() override { *d_deleted_on = QThread::currentThread(); }
+
+private:
+    std::shared_ptr<std::atomic<QThread *>> d_deleted_on;
+};
+} // namespace
+
+// A worker that lives as long as its owner on a thread of its own: where it
+// runs and ends, what Stop runs before the end, and a worker that hangs.
+class TTestWorkerThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void Worker_Lives_And_Ends_On_Its_Own_Thread();
+    void Hung_Worker_Is_Left_To_End_By_Itself();
+};
+
+void TTestWorkerThread::Worker_Lives_And_Ends_On_Its_Own_Thread()
+{
+    auto deleted_on = std::make_shared<std::atomic<QThread *>>(nullptr);
+    TWorker *worker = new TWorker(deleted_on);
+    TWorkerThread thread(worker, QStringLiteral("worker"));
+    QThread *worker_thread = worker->thread();
+    QVERIFY(worker_thread != QThread::currentThread());
+    QCOMPARE(worker_thread->objectName(), QStringLiteral("worker"));
+    // Asked before Stop: done before the finishing call, which runs on the worker's thread.
+    QStringList done;
+    QMetaObject::invokeMethod(
+        worker, [&]() { done << QStringLiteral("asked"); }, Qt::QueuedConnection);
+    QThread *finished_on = nullptr;
+    QVERIFY(thread.Stop(
+        [&]()
+        {
+            done << QStringLiteral("finish");
+            finished_on = QThread::currentThread();
+        }));
+    QCOMPARE(done, (QStringList{QStringLiteral("asked"), QStringLiteral("finish")}));
+    QCOMPARE(finished_on, worker_thread);
+    QCOMPARE(deleted_on->load(), worker_thread);
+    // Stopped once: again is nothing.
+    QVERIFY(thread.Stop());
+}
+
+void TTestWorkerThread::Hung_Worker_Is_Left_To_End_By_Itself()
+{
+    auto deleted_on = std::make_shared<std::atomic<QThread *>>(nullptr);
+    auto release = std::make_shared<QSemaphore>();
+    TWorker *worker = new TWorker(deleted_on);
+    const int left_before = TLeftThreads::Running();
+    {
+        TWorkerThread thread(worker, QStringLiteral("hung"));
+        QMetaObject::invokeMethod(
+            worker, [release]() { release->acquire(); }, Qt::QueuedConnection);
+        QVERIFY(!thread.Stop({}, 50));
+        QCOMPARE(TLeftThreads::Running(), left_before + 1);
+    }
+    // Its owner gone, the worker is still there until its thread ends.
+    QCOMPARE(deleted_on->load(), static_cast<QThread *>(nullptr));
+    release->release();
+    QTRY_COMPARE(TLeftThreads::Running(), left_before);
+    QTRY_VERIFY(deleted_on->load() != nullptr);
+    QVERIFY(deleted_on->load() != QThread::currentThread());
+}
+
+QTEST_GUILESS_MAIN(TTestWorkerThread)
+#include "tst_workerthread.moc"
