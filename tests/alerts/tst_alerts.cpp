@@ -27,11 +27,6 @@ namespace
 {
 const QString FORM = QStringLiteral("yyyy-MM-dd HH:mm");
 
-QDateTime At(const QString &text)
-{
-    return QDateTime::fromString(text, FORM);
-}
-
 // Monday 2026-12-07 and on; each day's shifts as the calendar dialog takes them.
 TShiftCalendar Calendar(const QString &monday, const QString &tuesday = QString())
 {
@@ -138,7 +133,7 @@ QStringList Judge(TAlertJudge *judge, const QString &script)
     for (const QString &step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts))
     {
         const QString trimmed = step.trimmed();
-        const QDateTime at = At(trimmed.left(16));
+        const QDateTime at = TFakeClock::At(trimmed.left(16));
         const QString verb = trimmed.mid(17);
         if (verb == QLatin1String("watch") || verb == QLatin1String("unwatch"))
             events += judge->Set_Watching(at, verb == QLatin1String("watch"));
@@ -295,8 +290,8 @@ void TTestAlerts::Silent_Station()
     QFETCH(QString, now);
     QFETCH(QString, start);
     QFETCH(QString, end);
-    const TShiftCalendar::TInterval silence =
-        TAlertJudge::Silence(Calendar(QStringLiteral("06:00-14:00")), 10, At(heartbeat), At(now));
+    const TShiftCalendar::TInterval silence = TAlertJudge::Silence(
+        Calendar(QStringLiteral("06:00-14:00")), 10, TFakeClock::At(heartbeat), TFakeClock::At(now));
     QCOMPARE(silence.start.toString(FORM), start);
     QCOMPARE(silence.end.toString(FORM), end);
 }
@@ -364,7 +359,7 @@ void TTestAlerts::Webhook_Posts_Each_Start_And_End()
     connect(&webhook, &TWebhook::Finished, this, [&finished](bool posted) { finished << posted; });
     TAlertEvent event{TAlertJudge::IDLE,
                       QStringLiteral("machine idle for more than 30 minutes during a shift"),
-                      At(QStringLiteral("2026-12-07 06:30")), QDateTime()};
+                      TFakeClock::At(QStringLiteral("2026-12-07 06:30")), QDateTime()};
     webhook.Post(event, QStringLiteral("CMM \"1\""));
     QTRY_COMPARE(finished, QList<bool>{true});
     const QJsonObject body = QJsonDocument::fromJson(bodies.value(0)).object();
@@ -378,7 +373,7 @@ void TTestAlerts::Webhook_Posts_Each_Start_And_End()
 
     // Refused twice: said once, without the URL's query (which may hold a token).
     status = "500 Internal Server Error";
-    event.ended = At(QStringLiteral("2026-12-07 07:00"));
+    event.ended = TFakeClock::At(QStringLiteral("2026-12-07 07:00"));
     webhook.Post(event, QStringLiteral("CMM1"));
     QTRY_COMPARE(finished.size(), 2);
     webhook.Post(event, QStringLiteral("CMM1"));
@@ -407,7 +402,7 @@ void TTestAlerts::Webhook_Text_Is_Text()
 {
     QFETCH(QString, station);
     QFETCH(QString, detail);
-    const TAlertEvent event{TAlertJudge::MESSAGES, detail, At(QStringLiteral("2026-12-07 06:30")),
+    const TAlertEvent event{TAlertJudge::MESSAGES, detail, TFakeClock::At(QStringLiteral("2026-12-07 06:30")),
                             QDateTime()};
     const QJsonObject body = QJsonDocument::fromJson(TWebhook::Body(event, station)).object();
     const QString text = body.value(QStringLiteral("text")).toString();
@@ -443,8 +438,8 @@ void TTestAlerts::Webhook_Only_Over_Https()
     QList<bool> finished;
     connect(&webhook, &TWebhook::Message, this, [&said](const QString &text) { said << text; });
     connect(&webhook, &TWebhook::Finished, this, [&finished](bool posted) { finished << posted; });
-    const TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("idle"), At(QStringLiteral("2026-12-07 06:30")),
-                            QDateTime()};
+    const TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("idle"),
+                            TFakeClock::At(QStringLiteral("2026-12-07 06:30")), QDateTime()};
     webhook.Post(event, QStringLiteral("CMM1"));
     webhook.Post(event, QStringLiteral("CMM1"));
     QCOMPARE(finished, (QList<bool>{false, false}));
@@ -467,8 +462,8 @@ void TTestAlerts::Webhook_Posts_Over_Https()
     THookListener listener(folder.filePath(QStringLiteral("server.crt")),
                            folder.filePath(QStringLiteral("server.key")));
     QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
-    const TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("idle"), At(QStringLiteral("2026-12-07 06:30")),
-                            QDateTime()};
+    const TAlertEvent event{TAlertJudge::IDLE, QStringLiteral("idle"),
+                            TFakeClock::At(QStringLiteral("2026-12-07 06:30")), QDateTime()};
     const QUrl url(QStringLiteral("https://127.0.0.1:%1/hook").arg(listener.serverPort()));
 
     TWebhook untrusting(url);

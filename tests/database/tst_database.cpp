@@ -31,11 +31,6 @@ TDatabaseItem Record(const QString &name, const QDateTime &date_time, int points
     return item;
 }
 
-QString Shell(const QString &file, const QString &script)
-{
-    QString output;
-    return TSqliteShell::Run(file, script, &output) ? output : QStringLiteral("<sqlite3 failed>");
-}
 } // namespace
 
 // The usage database: its schema, the writes and their failures, the reads of
@@ -99,26 +94,28 @@ void TTestDatabase::New_File_Holds_The_Schema()
     QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
     QVERIFY2(d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
     QCOMPARE(
-        Shell(File(), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY rowid;\n"
-                                     "SELECT * FROM usage;\n")),
-        QStringLiteral("CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
-                       "TEXT,date TEXT,time TEXT);\n"
-                       "CREATE TABLE sqlite_sequence(name,seq);\n"
-                       "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time "
-                       "INTEGER,point_count INTEGER);\n"
-                       "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
-                       "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
-                       "CREATE TABLE stops(stop_id INTEGER PRIMARY KEY AUTOINCREMENT,started TEXT NOT NULL UNIQUE,"
-                       "ended TEXT NOT NULL,open INTEGER NOT NULL,reason TEXT NOT NULL,source TEXT NOT NULL,"
-                       "planned INTEGER NOT NULL,note TEXT NOT NULL,change INTEGER NOT NULL);\n"
-                       "0|0\n"));
+        TSqliteShell::Output(
+            File(), QStringLiteral("SELECT sql||';' FROM sqlite_master WHERE type='table' ORDER BY rowid;\n"
+                                   "SELECT * FROM usage;\n")),
+        QStringLiteral(
+            "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
+            "TEXT,date TEXT,time TEXT);\n"
+            "CREATE TABLE sqlite_sequence(name,seq);\n"
+            "CREATE TABLE program_data(program_id INTEGER,execution_time INTEGER,idle_time "
+            "INTEGER,point_count INTEGER);\n"
+            "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
+            "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
+            "CREATE TABLE stops(stop_id INTEGER PRIMARY KEY AUTOINCREMENT,started TEXT NOT NULL UNIQUE,"
+            "ended TEXT NOT NULL,open INTEGER NOT NULL,reason TEXT NOT NULL,source TEXT NOT NULL,"
+            "planned INTEGER NOT NULL,note TEXT NOT NULL,change INTEGER NOT NULL);\n"
+            "0|0\n"));
     // Indexes for reading years of records; made again on files that lack them.
     const QString indexes = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index';\n");
     // The stops table's key on its start is an index of its own.
-    QCOMPARE(Shell(File(), indexes), QStringLiteral("8\n"));
+    QCOMPARE(TSqliteShell::Output(File(), indexes), QStringLiteral("8\n"));
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP INDEX program_date_index;\n")));
     QVERIFY(d_db->Create_Tables());
-    QCOMPARE(Shell(File(), indexes), QStringLiteral("8\n"));
+    QCOMPARE(TSqliteShell::Output(File(), indexes), QStringLiteral("8\n"));
     d_db->Close();
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("quorvex_database")));
 }
@@ -138,14 +135,16 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
                     "INSERT INTO program(name,revision,date,time) VALUES('LONELY','C','2024 Mar 05',"
                     "'09 15 04 am');\nINSERT INTO program_message VALUES(1,'drive fault');\n")));
     QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table';\n")),
+    QCOMPARE(TSqliteShell::Output(File(),
+                                  QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table';\n")),
              QStringLiteral("6\n"));
     bool valid = true;
     QCOMPARE(d_db->Software_Run_Time(&valid), 0);
     QVERIFY(!valid);
     // The usage row is missing: the period starts the totals again, and the caller is told.
     QVERIFY(d_db->Add_Software_Run_Time(90));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("0|90\n"));
+    QCOMPARE(TSqliteShell::Output(File(), QStringLiteral("SELECT * FROM usage;\n")),
+             QStringLiteral("0|90\n"));
     QCOMPARE(d_db->Take_Notices(),
              QStringList{QStringLiteral("WAR:  The usage totals were missing from the "
                                         "database; they start again from this period.")});
@@ -154,7 +153,7 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
     QVERIFY(d_db->Add_Usage_Once(TDatabase::MONITOR_TIME, 7, QStringLiteral("once")));
     QVERIFY(d_db->Add_Software_Run_Time(5));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("7|5\n"));
+    QCOMPARE(TSqliteShell::Output(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("7|5\n"));
 
     const std::vector<TDatabaseItem> entries =
         d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
@@ -293,10 +292,11 @@ void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
     QVERIFY(!d_db->Add_Program_Entry(nameless));
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Cannot add data to table 'program'.  Reason: Invalid name"));
     QVERIFY(!d_db->Add_Program_Entry(nameless));
-    QCOMPARE(Shell(File(),
-                   QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
-                                  "(SELECT count(*) FROM program_message),(SELECT count(*) FROM program_data "
-                                  "WHERE program_id<0);\n")),
+    QCOMPARE(TSqliteShell::Output(
+                 File(),
+                 QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
+                                "(SELECT count(*) FROM program_message),(SELECT count(*) FROM program_data "
+                                "WHERE program_id<0);\n")),
              QStringLiteral("2|2|0|0\n"));
 }
 
@@ -315,9 +315,10 @@ void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
     QVERIFY2(d_db->Last_Error().startsWith(
                  QStringLiteral("Cannot add data to table 'program_message'.  Reason: ")),
              qPrintable(d_db->Last_Error()));
-    QCOMPARE(Shell(File(),
-                   QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
-                                  "(SELECT count(*) FROM program_message);\n")),
+    QCOMPARE(TSqliteShell::Output(
+                 File(),
+                 QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
+                                "(SELECT count(*) FROM program_message);\n")),
              QStringLiteral("1|1|0\n"));
     QVERIFY(TSqliteShell::Run(File(),
                               QStringLiteral("DROP TABLE program_data;\n"
@@ -326,7 +327,8 @@ void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
     QVERIFY2(
         d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_data'.  Reason: ")),
         qPrintable(d_db->Last_Error()));
-    QCOMPARE(Shell(File(), QStringLiteral("SELECT count(*) FROM program;\n")), QStringLiteral("1\n"));
+    QCOMPARE(TSqliteShell::Output(File(), QStringLiteral("SELECT count(*) FROM program;\n")),
+             QStringLiteral("1\n"));
     // The connection is usable again afterwards: no transaction was left open.
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_data;\n")));
     QVERIFY(d_db->Create_Tables());

@@ -11,13 +11,10 @@ namespace
 const QString DATE_FORM = QStringLiteral("yyyy MMM dd");
 const QString TIME_FORM = QStringLiteral("hh mm ss ap");
 
-QString Shell(const QString &file, const QString &script)
+QString Quoted(const QString &text)
 {
-    QString output;
-    return TSqliteShell::Run(file, script, &output) ? output : QStringLiteral("<sqlite3 failed>");
+    return QLatin1Char('\'') + QString(text).replace('\'', "''") + QLatin1Char('\'');
 }
-
-QString Quoted(const QString &text) { return QLatin1Char('\'') + QString(text).replace('\'', "''") + QLatin1Char('\''); }
 } // namespace
 
 // The date and time texts of the file are the same under every language, and
@@ -56,7 +53,8 @@ void TTestStoredForm::Stored_Forms_Ignore_The_Language()
 void TTestStoredForm::Languages_Own_Forms_Are_Recognised_data()
 {
     QTest::addColumn<QString>("locale");
-    for (const char *name : {"de_DE", "fr_FR", "it_IT", "ru_RU", "ar_EG", "ko_KR", "ja_JP", "zh_CN", "en_US", "C"})
+    for (const char *name :
+         {"de_DE", "fr_FR", "it_IT", "ru_RU", "ar_EG", "ko_KR", "ja_JP", "zh_CN", "en_US", "C"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
@@ -83,7 +81,8 @@ void TTestStoredForm::Languages_Own_Forms_Are_Recognised()
 void TTestStoredForm::No_Language_Is_Misread()
 {
     int misread = 0;
-    for (const QLocale &listed : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyCountry))
+    for (const QLocale &listed :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyCountry))
     {
         const QLocale language(listed.language(), listed.script(), listed.country());
         for (int month = 1; month <= 12; ++month)
@@ -144,7 +143,7 @@ void TTestStoredForm::File_Written_Under_German_Is_Rewritten_Once()
                       .arg(i + 1)
                       .arg(Quoted(rows.at(i).first), Quoted(rows.at(i).second));
     QVERIFY(TSqliteShell::Run(file, script));
-    QCOMPARE(Shell(file, QStringLiteral("SELECT date FROM program WHERE program_id=1;\n")),
+    QCOMPARE(TSqliteShell::Output(file, QStringLiteral("SELECT date FROM program WHERE program_id=1;\n")),
              QStringLiteral("2026 Dez. 07\n"));
 
     TDatabase db;
@@ -153,17 +152,19 @@ void TTestStoredForm::File_Written_Under_German_Is_Rewritten_Once()
     QCOMPARE(notices.size(), 2);
     QCOMPARE(notices.at(0), QStringLiteral("INF:  5 dates and times stored in a language's own names were "
                                            "rewritten in the stored form."));
-    QCOMPARE(notices.at(1), QStringLiteral("WAR:  1 entries have a date or time that cannot be read; they are "
-                                           "left as they are (gestern)."));
-    QCOMPARE(Shell(file, QStringLiteral("SELECT program_id,name,revision,date,time FROM program ORDER BY 1;\n"
-                                        "SELECT * FROM program_data ORDER BY 1;\nPRAGMA integrity_check;\n")),
+    QCOMPARE(notices.at(1),
+             QStringLiteral("WAR:  1 entries have a date or time that cannot be read; they are "
+                            "left as they are (gestern)."));
+    QCOMPARE(TSqliteShell::Output(
+                 file, QStringLiteral("SELECT program_id,name,revision,date,time FROM program ORDER BY 1;\n"
+                                      "SELECT * FROM program_data ORDER BY 1;\nPRAGMA integrity_check;\n")),
              QStringLiteral("1|P1|A|2026 Dec 07|02 07 09 pm\n2|P2|A|2026 Mar 02|08 00 01 am\n"
                             "3|P3|A|2026 Mar 02|02 07 09 pm\n4|P4|A|gestern|02 07 09 pm\n"
                             "5|P5|A|2026 Mar 02|02 07 09 pm\n"
                             "1|1|1|1\n2|2|1|1\n3|3|1|1\n4|4|1|1\n5|5|1|1\nok\n"));
     QCOMPARE(db.Dates(), (QStringList{"2026 Dec 07", "2026 Mar 02", "gestern"}));
-    const std::vector<TDatabaseItem> entries = db.Program_Entries({"P1", "P2"}, {"2026 Dec 07", "2026 Mar 02"},
-                                                                  TDatabase::DATE_THEN_NAME);
+    const std::vector<TDatabaseItem> entries =
+        db.Program_Entries({"P1", "P2"}, {"2026 Dec 07", "2026 Mar 02"}, TDatabase::DATE_THEN_NAME);
     QCOMPARE(entries.size(), size_t(2));
     QCOMPARE(entries[0].Date_Time(), december);
     QCOMPARE(entries[1].Date_Time(), march);

@@ -10,8 +10,6 @@
 
 namespace
 {
-QDateTime At(const QString &text) { return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm")); }
-
 QStringList Names(const QVector<TSummarySchedule::TPeriod> &periods)
 {
     QStringList names;
@@ -40,23 +38,33 @@ void TTestSummaries::Due_data()
     QTest::addColumn<QString>("last_weekly");
     QTest::addColumn<QStringList>("expected");
     // 2026-12-07 is a Monday; summaries at 06:00.
-    QTest::newRow("before the time, yesterday's waits")
-        << "2026-12-08 05:59" << "2026-12-06" << "2026-11-30" << QStringList{};
-    QTest::newRow("at the time") << "2026-12-08 06:00" << "2026-12-06" << "2026-11-30"
-                                 << QStringList{"daily 2026-12-07"};
+    QTest::newRow("before the time, yesterday's waits") << "2026-12-08 05:59"
+                                                        << "2026-12-06"
+                                                        << "2026-11-30" << QStringList{};
+    QTest::newRow("at the time") << "2026-12-08 06:00"
+                                 << "2026-12-06"
+                                 << "2026-11-30" << QStringList{"daily 2026-12-07"};
     QTest::newRow("closed for days: each missed day once")
-        << "2026-12-08 07:00" << "2026-12-03" << "2026-11-30"
+        << "2026-12-08 07:00"
+        << "2026-12-03"
+        << "2026-11-30"
         << QStringList{"daily 2026-12-04", "daily 2026-12-05", "daily 2026-12-06", "daily 2026-12-07"};
     QTest::newRow("the week is due on Monday at the time, not before")
-        << "2026-12-07 05:59" << "2026-12-04" << "2026-11-23" << QStringList{"daily 2026-12-05"};
-    QTest::newRow("Monday at the time") << "2026-12-07 06:00" << "2026-12-05" << "2026-11-23"
-                                        << QStringList{"daily 2026-12-06", "weekly 2026-W49"};
-    QTest::newRow("never written: the latest only") << "2026-12-09 12:00" << QString() << QString()
-                                                    << QStringList{"daily 2026-12-08", "weekly 2026-W49"};
-    QTest::newRow("a week across the new year") << "2027-01-04 06:00" << "2027-01-03" << "2026-12-21"
-                                                << QStringList{"weekly 2026-W53"};
+        << "2026-12-07 05:59"
+        << "2026-12-04"
+        << "2026-11-23" << QStringList{"daily 2026-12-05"};
+    QTest::newRow("Monday at the time") << "2026-12-07 06:00"
+                                        << "2026-12-05"
+                                        << "2026-11-23" << QStringList{"daily 2026-12-06", "weekly 2026-W49"};
+    QTest::newRow("never written: the latest only")
+        << "2026-12-09 12:00" << QString() << QString() << QStringList{"daily 2026-12-08", "weekly 2026-W49"};
+    QTest::newRow("a week across the new year") << "2027-01-04 06:00"
+                                                << "2027-01-03"
+                                                << "2026-12-21" << QStringList{"weekly 2026-W53"};
     QTest::newRow("a Wednesday noted as the last week is its week's")
-        << "2026-12-14 06:00" << "2026-12-13" << "2026-12-02" << QStringList{"weekly 2026-W50"};
+        << "2026-12-14 06:00"
+        << "2026-12-13"
+        << "2026-12-02" << QStringList{"weekly 2026-W50"};
 }
 
 void TTestSummaries::Due()
@@ -69,13 +77,14 @@ void TTestSummaries::Due()
     schedule.folder = QStringLiteral("summaries");
     schedule.last_daily = QDate::fromString(last_daily, Qt::ISODate);
     schedule.last_weekly = QDate::fromString(last_weekly, Qt::ISODate);
-    QCOMPARE(Names(schedule.Due(At(now))), expected);
+    QCOMPARE(Names(schedule.Due(TFakeClock::At(now))), expected);
 
     // A year away: the latest month of days and two months of weeks.
     schedule.last_daily = schedule.last_weekly = QDate(2025, 1, 6);
-    const QVector<TSummarySchedule::TPeriod> caught_up = schedule.Due(At(now));
+    const QVector<TSummarySchedule::TPeriod> caught_up = schedule.Due(TFakeClock::At(now));
     QCOMPARE(int(std::count_if(caught_up.begin(), caught_up.end(),
-                               [](const TSummarySchedule::TPeriod &p) { return p.kind == TSummarySchedule::DAILY; })),
+                               [](const TSummarySchedule::TPeriod &p)
+                               { return p.kind == TSummarySchedule::DAILY; })),
              31);
     QCOMPARE(caught_up.size(), 31 + 8);
 }
@@ -90,7 +99,7 @@ void TTestSummaries::Written_Once_And_Caught_Up()
         TDatabaseItem item;
         item.Set_Name(QStringLiteral("BRACKET_%1").arg(i % 2));
         item.Set_Revision(QStringLiteral("A"));
-        item.Set_Date_Time(At(QStringLiteral("2026-12-06 08:00")).addSecs(600 * i));
+        item.Set_Date_Time(TFakeClock::At(QStringLiteral("2026-12-06 08:00")).addSecs(600 * i));
         item.Set_Execution_Time(300);
         QVERIFY2(database.Add_Program_Entry(item), qPrintable(database.Last_Error()));
     }
@@ -103,11 +112,13 @@ void TTestSummaries::Written_Once_And_Caught_Up()
     QStringList written;
     {
         TScheduledSummaries summaries(&settings, &database, &calendar, TCentralSettings(), &clock);
-        connect(&summaries, &TScheduledSummaries::Written, this, [&written](const QString &file) { written << file; });
+        connect(&summaries, &TScheduledSummaries::Written, this,
+                [&written](const QString &file) { written << file; });
         summaries.Check();
         summaries.Check();
     }
-    QCOMPARE(written, (QStringList{folder + "/Quorvex daily 2026-12-06.pdf", folder + "/Quorvex weekly 2026-W49.pdf"}));
+    QCOMPARE(written, (QStringList{folder + "/Quorvex daily 2026-12-06.pdf",
+                                   folder + "/Quorvex weekly 2026-W49.pdf"}));
     for (const QString &file : written)
     {
         QFile pdf(file);
@@ -120,10 +131,12 @@ void TTestSummaries::Written_Once_And_Caught_Up()
     written.clear();
     {
         TScheduledSummaries summaries(&settings, &database, &calendar, TCentralSettings(), &clock);
-        connect(&summaries, &TScheduledSummaries::Written, this, [&written](const QString &file) { written << file; });
+        connect(&summaries, &TScheduledSummaries::Written, this,
+                [&written](const QString &file) { written << file; });
         summaries.Check();
     }
-    QCOMPARE(written, (QStringList{folder + "/Quorvex daily 2026-12-07.pdf", folder + "/Quorvex daily 2026-12-08.pdf"}));
+    QCOMPARE(written, (QStringList{folder + "/Quorvex daily 2026-12-07.pdf",
+                                   folder + "/Quorvex daily 2026-12-08.pdf"}));
 
     // A folder that cannot be made: said once, tried again, not noted as written.
     QFile blocker(home.File_Path(QStringLiteral("blocked")));
@@ -134,12 +147,14 @@ void TTestSummaries::Written_Once_And_Caught_Up()
     QStringList said;
     {
         TScheduledSummaries summaries(&settings, &database, &calendar, TCentralSettings(), &clock);
-        connect(&summaries, &TScheduledSummaries::Message, this, [&said](const QString &text) { said << text; });
+        connect(&summaries, &TScheduledSummaries::Message, this,
+                [&said](const QString &text) { said << text; });
         summaries.Check();
         summaries.Check();
     }
     QCOMPARE(said.size(), 1);
-    QVERIFY2(said.first().startsWith(QStringLiteral("ERR:  Summary not written: ")), qPrintable(said.first()));
+    QVERIFY2(said.first().startsWith(QStringLiteral("ERR:  Summary not written: ")),
+             qPrintable(said.first()));
     QCOMPARE(settings.value(QStringLiteral("Summaries/Last_Daily")).toString(), QStringLiteral("2026-12-08"));
 
     // Closed, the file gives no summary (an empty one would be noted as written).
@@ -147,7 +162,8 @@ void TTestSummaries::Written_Once_And_Caught_Up()
     database.Close();
     written.clear();
     TScheduledSummaries summaries(&settings, &database, &calendar, TCentralSettings(), &clock);
-    connect(&summaries, &TScheduledSummaries::Written, this, [&written](const QString &file) { written << file; });
+    connect(&summaries, &TScheduledSummaries::Written, this,
+            [&written](const QString &file) { written << file; });
     summaries.Check();
     QVERIFY(written.isEmpty());
 }

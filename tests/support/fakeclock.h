@@ -12,6 +12,11 @@ public:
     void Advance(qint64 msecs) { d_msecs += msecs; }
     // The wall clock jumps to AT; the steady count goes on from where it was.
     void Set_Now(const QDateTime &at) { d_start = at.addMSecs(-d_msecs); }
+    // A local moment as the tests write it: "yyyy-MM-dd HH:mm".
+    static QDateTime At(const QString &text)
+    {
+        return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
+    }
 
 private:
     qint64 d_msecs = 1000;

@@ -14,6 +14,13 @@ bool TSqliteShell::Run(const QString &file, const QString &script, QString *outp
         return false;
     if (output)
         // The Windows shell ends its lines with CR LF.
-        *output = QString::fromUtf8(shell.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        *output = QString::fromUtf8(shell.readAllStandardOutput())
+                      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return true;
+}
+
+QString TSqliteShell::Output(const QString &file, const QString &script)
+{
+    QString output;
+    return Run(file, script, &output) ? output : QStringLiteral("<sqlite3 failed>");
 }

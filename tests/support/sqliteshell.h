@@ -10,6 +10,8 @@ public:
     // Runs the script on file; false when the shell cannot be run or fails.
     // What the shell printed goes to output.
     static bool Run(const QString &file, const QString &script, QString *output = nullptr);
+    // What the shell printed, or "<sqlite3 failed>".
+    static QString Output(const QString &file, const QString &script);
 };
 
 #endif
