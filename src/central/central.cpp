@@ -1,9 +1,9 @@
 #include "src/central/central.h"
 
 #include "src/alerts/alertjudge.h"
-#include "src/central/connectionsocket.h"
 #include "src/central/forwarder.h"
 #include "src/central/localoutbox.h"
+#include "src/centraldb/connectionsocket.h"
 #include "src/common/clock.h"
 #include "src/common/workerthread.h"
 #include "src/recorder/recorder.h"

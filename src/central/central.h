@@ -1,8 +1,8 @@
 #ifndef QUORVEX_CENTRAL_H
 #define QUORVEX_CENTRAL_H
 
-#include "src/central/centralsettings.h"
-#include "src/central/stationactivities.h"
+#include "src/centraldb/centralsettings.h"
+#include "src/centraldb/stationactivities.h"
 
 #include <QDateTime>
 #include <QObject>

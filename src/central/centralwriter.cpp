@@ -1,6 +1,6 @@
 #include "src/central/centralwriter.h"
 
-#include "src/central/sqlliteral.h"
+#include "src/centraldb/sqlliteral.h"
 #include "src/shifts/shiftcalendar.h"
 
 #include <QSqlError>

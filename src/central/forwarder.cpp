@@ -1,9 +1,9 @@
 #include "src/central/forwarder.h"
 
-#include "src/central/centralschema.h"
 #include "src/central/centralwriter.h"
-#include "src/central/connectionsocket.h"
 #include "src/central/localoutbox.h"
+#include "src/centraldb/centralschema.h"
+#include "src/centraldb/connectionsocket.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>

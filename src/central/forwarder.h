@@ -1,8 +1,8 @@
 #ifndef QUORVEX_FORWARDER_H
 #define QUORVEX_FORWARDER_H
 
-#include "src/central/centralsettings.h"
 #include "src/central/outgoing.h"
+#include "src/centraldb/centralsettings.h"
 
 #include <QObject>
 #include <QSqlDatabase>

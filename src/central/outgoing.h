@@ -1,7 +1,7 @@
 #ifndef QUORVEX_OUTGOING_H
 #define QUORVEX_OUTGOING_H
 
-#include "src/central/stationactivities.h"
+#include "src/centraldb/stationactivities.h"
 
 #include <QDateTime>
 #include <QString>

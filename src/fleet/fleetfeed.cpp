@@ -1,6 +1,6 @@
 #include "src/fleet/fleetfeed.h"
 
-#include "src/central/connectionsocket.h"
+#include "src/centraldb/connectionsocket.h"
 #include "src/common/workerthread.h"
 #include "src/fleet/fleetreader.h"
 

@@ -2,7 +2,7 @@
 #define QUORVEX_FLEETFEED_H
 
 #include "src/alerts/alertjudge.h"
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 #include "src/fleet/fleetsnapshot.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "src/fleet/fleetfigures.h"
 
-#include "src/central/sqlliteral.h"
+#include "src/centraldb/sqlliteral.h"
 #include "src/statistics/messagecounts.h"
 #include "src/statistics/statistics.h"
 

@@ -1,6 +1,6 @@
 #include "src/fleet/fleetreader.h"
 
-#include "src/central/connectionsocket.h"
+#include "src/centraldb/connectionsocket.h"
 #include "src/fleet/fleetfigures.h"
 #include "src/fleet/fleetsilence.h"
 #include "src/fleet/fleetstations.h"

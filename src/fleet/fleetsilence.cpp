@@ -1,6 +1,6 @@
 #include "src/fleet/fleetsilence.h"
 
-#include "src/central/centralalerts.h"
+#include "src/fleet/centralalerts.h"
 
 bool TFleetSilence::Judge(QSqlDatabase db, const TAlertSettings &settings, bool store,
                           TFleetSnapshot *snapshot, const TSay &tell, QString *error)

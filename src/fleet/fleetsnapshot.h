@@ -1,7 +1,7 @@
 #ifndef QUORVEX_FLEETSNAPSHOT_H
 #define QUORVEX_FLEETSNAPSHOT_H
 
-#include "src/central/stationactivities.h"
+#include "src/centraldb/stationactivities.h"
 #include "src/statistics/statistics.h"
 #include "src/statistics/statisticstable.h"
 

@@ -1,6 +1,6 @@
 #include "src/summaries/scheduledsummaries.h"
 
-#include "src/central/connectionsocket.h"
+#include "src/centraldb/connectionsocket.h"
 #include "src/common/backgroundjob.h"
 #include "src/common/clock.h"
 #include "src/database/database.h"

@@ -1,7 +1,7 @@
 #ifndef QUORVEX_SCHEDULEDSUMMARIES_H
 #define QUORVEX_SCHEDULEDSUMMARIES_H
 
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 #include "src/database/databaseitem.h"
 #include "src/fleet/fleetsnapshot.h"
 #include "src/summaries/summaryschedule.h"

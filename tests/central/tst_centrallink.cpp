@@ -1,6 +1,6 @@
 #include "src/central/central.h"
-#include "src/central/centralsettings.h"
 #include "src/central/forwarder.h"
+#include "src/centraldb/centralsettings.h"
 #include "src/common/leftthreads.h"
 #include "src/fleet/fleetfeed.h"
 #include "tests/support/centralstation.h"

@@ -1,5 +1,5 @@
-#include "src/central/centralschema.h"
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralschema.h"
+#include "src/centraldb/centralsettings.h"
 #include "src/database/stoprecord.h"
 #include "src/fleet/fleetfeed.h"
 #include "tests/support/centralsetup.h"

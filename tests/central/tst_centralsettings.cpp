@@ -1,4 +1,4 @@
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>

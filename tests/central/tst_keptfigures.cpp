@@ -1,5 +1,5 @@
-#include "src/central/centralschema.h"
 #include "src/central/centralwriter.h"
+#include "src/centraldb/centralschema.h"
 #include "tests/support/postgresserver.h"
 
 #include <QRandomGenerator>

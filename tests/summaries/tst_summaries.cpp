@@ -1,4 +1,4 @@
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 #include "src/database/database.h"
 #include "src/shifts/shiftcalendar.h"
 #include "src/summaries/scheduledsummaries.h"

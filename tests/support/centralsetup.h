@@ -1,7 +1,7 @@
 #ifndef QUORVEX_CENTRALSETUP_H
 #define QUORVEX_CENTRALSETUP_H
 
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 #define QUORVEX_CENTRALSTATION_H
 
 #include "src/central/central.h"
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 #include "src/database/database.h"
 #include "src/pending/pendingjournal.h"
 #include "src/recorder/recorder.h"

@@ -2,8 +2,8 @@
 
 #include "tests/support/testcertificates.h"
 
-#include "src/central/centralschema.h"
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralschema.h"
+#include "src/centraldb/centralsettings.h"
 
 #include <QCoreApplication>
 #include <QDir>

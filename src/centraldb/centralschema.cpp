@@ -1,4 +1,4 @@
-#include "src/central/centralschema.h"
+#include "src/centraldb/centralschema.h"
 
 #include "centralschemasql.h"
 

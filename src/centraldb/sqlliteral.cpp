@@ -1,4 +1,4 @@
-#include "src/central/sqlliteral.h"
+#include "src/centraldb/sqlliteral.h"
 
 #include <QSqlDriver>
 #include <QSqlField>

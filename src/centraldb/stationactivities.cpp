@@ -1,4 +1,4 @@
-#include "src/central/stationactivities.h"
+#include "src/centraldb/stationactivities.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
-#include "src/central/centralalerts.h"
+#include "src/fleet/centralalerts.h"
 
-#include "src/central/sqlliteral.h"
+#include "src/centraldb/sqlliteral.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

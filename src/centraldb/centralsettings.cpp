@@ -1,8 +1,8 @@
-#include "src/central/centralsettings.h"
+#include "src/centraldb/centralsettings.h"
 
 #include "src/common/groupname.h"
 
-#include "src/central/protectedtext.h"
+#include "src/centraldb/protectedtext.h"
 #include <QDir>
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "src/central/connectionsocket.h"
+#include "src/centraldb/connectionsocket.h"
 
 #include <QLibrary>
 #include <QSqlDriver>

@@ -1,4 +1,4 @@
-#include "src/central/protectedtext.h"
+#include "src/centraldb/protectedtext.h"
 
 #include <QByteArray>
 
