@@ -8,6 +8,7 @@
 #include "tests/support/postgresserver.h"
 #include "tests/support/stopstation.h"
 #include "tests/support/testhome.h"
+#include "tests/support/testzone.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -193,7 +194,12 @@ void TTestOneFigure::Remove_Trial()
 
 void TTestOneFigure::initTestCase()
 {
+    TTestZone::Use("Europe/London");
+    // London's own rules, not another zone's with summer time (a runtime that
+    // misread the zone's name took the United States' dates).
     QCOMPARE(QDateTime(QDate(2026, 7, 1), QTime(12, 0)).offsetFromUtc(), 3600);
+    QCOMPARE(QDateTime(QDate(2026, 3, 23), QTime(12, 0)).offsetFromUtc(), 0);
+    QCOMPARE(QDateTime(QDate(2026, 10, 26), QTime(12, 0)).offsetFromUtc(), 0);
     QUORVEX_REQUIRE_SERVER(d_server);
     d_database = d_server.New_Central_Database();
     QVERIFY(!d_database.isEmpty());

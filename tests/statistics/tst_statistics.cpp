@@ -8,6 +8,7 @@
 #include "src/statistics/statistics.h"
 #include "src/statistics/ui/statisticscharts.h"
 #include "src/statistics/ui/statisticspdf.h"
+#include "tests/support/testzone.h"
 
 #include <QBuffer>
 #include <QGraphicsTextItem>
@@ -23,7 +24,6 @@
 #include <QtCharts/QLineSeries>
 #include <QtTest>
 
-#include <ctime>
 #include <memory>
 
 QT_CHARTS_USE_NAMESPACE
@@ -74,18 +74,7 @@ class TTestStatistics : public QObject
 private slots:
     void Lost_Time_Availability_And_Pace();
     void Aborted_Runs_Are_No_Pace();
-    void initTestCase()
-    {
-#ifdef _WIN32
-        // Windows' runtime reads TZ only in its own POSIX-like form: the zone
-        // is the system's (under Wine the host's TZ, which CTest sets).
-        qunsetenv("TZ");
-        _tzset();
-#else
-        qputenv("TZ", "Europe/Berlin");
-        tzset();
-#endif
-    }
+    void initTestCase() { TTestZone::Use("Europe/Berlin"); }
 
     // Programs by total execution time: B 1000, A 600, C 50.
     void Programs_Worked_Out_By_Hand()
