@@ -23,7 +23,7 @@ private slots:
 void TTestBackgroundJob::Work_Runs_Apart_And_Results_Arrive_At_Home()
 {
     TBackgroundJob job;
-    QThread *work_thread = nullptr;
+    std::atomic<QThread *> work_thread{nullptr};
     QStringList arrived;
     QList<QThread *> arrived_on;
     const auto arrive = [&](const QString &what)
@@ -45,7 +45,7 @@ void TTestBackgroundJob::Work_Runs_Apart_And_Results_Arrive_At_Home()
     QVERIFY(job.Is_Busy());
     QTRY_VERIFY(!job.Is_Busy());
     QCOMPARE(arrived, (QStringList{QStringLiteral("report"), QStringLiteral("statistics")}));
-    QVERIFY(work_thread && work_thread != QThread::currentThread());
+    QVERIFY(work_thread.load() && work_thread.load() != QThread::currentThread());
     QCOMPARE(arrived_on, (QList<QThread *>{QThread::currentThread(), QThread::currentThread()}));
 
     // A job that hands back nothing ends all the same, and the next one runs.

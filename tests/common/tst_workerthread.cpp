@@ -45,18 +45,21 @@ void TTestWorkerThread::Worker_Lives_And_Ends_On_Its_Own_Thread()
     QVERIFY(worker_thread != QThread::currentThread());
     QCOMPARE(worker_thread->objectName(), QStringLiteral("worker"));
     // Asked before Stop: done before the finishing call, which runs on the worker's thread.
-    QStringList done;
+    std::atomic<int> step{0};
+    std::atomic<int> asked_at{0};
+    std::atomic<int> finished_at{0};
+    std::atomic<QThread *> finished_on{nullptr};
     QMetaObject::invokeMethod(
-        worker, [&]() { done << QStringLiteral("asked"); }, Qt::QueuedConnection);
-    QThread *finished_on = nullptr;
+        worker, [&]() { asked_at = ++step; }, Qt::QueuedConnection);
     QVERIFY(thread.Stop(
         [&]()
         {
-            done << QStringLiteral("finish");
+            finished_at = ++step;
             finished_on = QThread::currentThread();
         }));
-    QCOMPARE(done, (QStringList{QStringLiteral("asked"), QStringLiteral("finish")}));
-    QCOMPARE(finished_on, worker_thread);
+    QCOMPARE(asked_at.load(), 1);
+    QCOMPARE(finished_at.load(), 2);
+    QCOMPARE(finished_on.load(), worker_thread);
     QCOMPARE(deleted_on->load(), worker_thread);
     // Stopped once: again is nothing.
     QVERIFY(thread.Stop());
