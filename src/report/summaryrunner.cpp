@@ -22,15 +22,14 @@ void TSummaryRunner::Start(const QStringList &dates, const QStringList &programs
          shares](const TBackgroundJob::TPost &post)
         {
             TSummaryText text(database, read_dates, programs, with_statistics ? &calendar : nullptr, shares);
-            // Called on this thread as the report is made, before the statistics.
-            QObject::connect(&text, &TSummaryText::Report_Ready,
-                             [this, &text, &post]()
-                             {
-                                 const std::shared_ptr<const TReportLines> lines =
-                                     text.Summary_Valid() ? text.Summary_Lines() : nullptr;
-                                 post([this, lines]() { emit Report_Ready(lines); });
-                             });
-            text.Generate_Summary_Text();
+            // The report is handed back as soon as it is made, before the statistics.
+            text.Generate_Summary_Text(
+                [this, &text, &post]()
+                {
+                    const std::shared_ptr<const TReportLines> lines =
+                        text.Summary_Valid() ? text.Summary_Lines() : nullptr;
+                    post([this, lines]() { emit Report_Ready(lines); });
+                });
             const std::shared_ptr<const TStatistics> statistics = text.Statistics();
             return [this, statistics]() { emit Statistics_Ready(statistics); };
         });

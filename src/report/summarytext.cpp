@@ -69,33 +69,23 @@ TSummaryText::TSummaryText(TDatabase *database, const QStringList &dates, const 
 {
 }
 
-TSummaryText::~TSummaryText()
-{
-    // Taking the lock orders this destruction after the worker's last write.
-    std::lock_guard<std::mutex> lock(d_mutex);
-}
-
 QString TSummaryText::Summary_Text() const
 {
-    std::lock_guard<std::mutex> lock(d_mutex);
     return d_summary ? d_summary->Text() : QString();
 }
 
 std::shared_ptr<const TReportLines> TSummaryText::Summary_Lines() const
 {
-    std::lock_guard<std::mutex> lock(d_mutex);
     return d_summary;
 }
 
 std::shared_ptr<const TStatistics> TSummaryText::Statistics() const
 {
-    std::lock_guard<std::mutex> lock(d_mutex);
     return d_statistics;
 }
 
 bool TSummaryText::Summary_Valid() const
 {
-    std::lock_guard<std::mutex> lock(d_mutex);
     return d_summary_valid;
 }
 
@@ -106,7 +96,7 @@ QString TSummaryText::Minutes_Seconds(int seconds, int width)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-void TSummaryText::Generate_Summary_Text()
+void TSummaryText::Generate_Summary_Text(const std::function<void()> &report_ready)
 {
     const QStringList dates = d_dates.isEmpty() ? d_database->Dates() : d_dates;
     const std::vector<TDatabaseItem> items =
@@ -119,25 +109,16 @@ void TSummaryText::Generate_Summary_Text()
     const int monitor_time = d_database->Software_Monitor_Time(&monitor_valid);
     const int run_time = d_database->Software_Run_Time(&run_valid);
     // Indexed here, so that the GUI thread only hands the result to the view.
-    auto lines = std::make_shared<const TReportLines>(
+    d_summary = std::make_shared<const TReportLines>(
         Report(monitor_valid, monitor_time, run_valid, run_time, items, &baselines));
-    {
-        std::lock_guard<std::mutex> lock(d_mutex);
-        d_summary = std::move(lines);
-        d_summary_valid = !d_programs.isEmpty();
-    }
-    // The report is shown while the statistics of the same executions (read
-    // once for both) are computed.
-    emit Report_Ready();
-    std::shared_ptr<const TStatistics> statistics;
+    d_summary_valid = !d_programs.isEmpty();
+    // The report is shown while the statistics of the same executions are computed.
+    if (report_ready)
+        report_ready();
+    d_statistics.reset();
     if (d_with_statistics && !d_programs.isEmpty())
-        statistics = std::make_shared<const TStatistics>(items, dates, record_dates, d_calendar, Stops(dates),
-                                                         baselines, QDateTime::currentDateTime());
-    {
-        std::lock_guard<std::mutex> lock(d_mutex);
-        d_statistics = std::move(statistics);
-    }
-    emit Finished();
+        d_statistics = std::make_shared<const TStatistics>(
+            items, dates, record_dates, d_calendar, Stops(dates), baselines, QDateTime::currentDateTime());
 }
 
 // The executions of the selected programs on the days with records before

@@ -6,29 +6,25 @@
 #include "src/shifts/shiftcalendar.h"
 #include "src/statistics/statistics.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class TDatabase;
 
-// Builds the summary and details report of a selection, in the thread of the
-// background job that makes one report; it reads the database through the
-// window's object (which it does not own) and touches no widget. The report
-// can be read after Report_Ready, the statistics after Finished.
-class TSummaryText : public QObject
+// Builds the summary and details report of a selection and the statistics of
+// the same executions, on the thread that calls it (the background job that
+// makes one report); it reads the database through the window's object (which
+// it does not own) and touches no widget.
+class TSummaryText
 {
-    Q_OBJECT
-
 public:
     TSummaryText(TDatabase *database, const QStringList &dates, const QStringList &programs,
                  const TShiftCalendar *calendar = nullptr,
                  const TBaselines::TShares &shares = TBaselines::TShares());
-    ~TSummaryText() override;
 
     QString Summary_Text() const;
     // The same text with its lines indexed, ready for the view.
@@ -45,13 +41,9 @@ public:
     // Whole minutes right-aligned to width, then two-digit seconds: "%1:%2".
     static QString Minutes_Seconds(int seconds, int width);
 
-public slots:
-    void Generate_Summary_Text();
-
-signals:
-    // The report is there; the statistics follow with Finished.
-    void Report_Ready();
-    void Finished();
+    // Reads the executions once for both: REPORT_READY (when given) is called
+    // as soon as the report can be read, before the statistics are worked out.
+    void Generate_Summary_Text(const std::function<void()> &report_ready = {});
 
 private:
     // How many days with records before the selection its baselines may look back.
@@ -68,9 +60,6 @@ private:
     std::shared_ptr<const TReportLines> d_summary;
     std::shared_ptr<const TStatistics> d_statistics;
     bool d_summary_valid;
-    // The result passes from the worker thread to the GUI thread through this
-    // lock, not through the toolkit's event queue alone.
-    mutable std::mutex d_mutex;
 };
 
 #endif
