@@ -190,8 +190,7 @@ void Measure_The_Rest(TDatabase &database, const QString &folder, int runs, cons
                       const QStringList &names)
 {
     // What the statistics page waits for beyond the report's read: the figures of everything.
-    const std::vector<TDatabaseItem> everything =
-        database.Program_Entries(names, dates, TDatabase::DATE_THEN_NAME);
+    const std::vector<TExecution> everything = database.Executions(names, dates, TDatabase::DATE_THEN_NAME);
     Print(QStringLiteral("Statistics: all dates, all programs"),
           Median_Msec(runs, [&]() { TStatistics(everything, dates, dates, TShiftCalendar()); }), 300);
 
@@ -203,7 +202,7 @@ void Measure_The_Rest(TDatabase &database, const QString &folder, int runs, cons
                           const QStringList all_dates = database.Dates();
                           QFile target(csv);
                           target.open(QIODevice::WriteOnly | QIODevice::Text);
-                          target.write(TCsvExport::Text(database.Program_Entries(
+                          target.write(TCsvExport::Text(database.Executions(
                               database.Program_Names(all_dates), all_dates, TDatabase::NAME_THEN_DATE)));
                       }),
           2000);
@@ -213,12 +212,12 @@ void Measure_The_Rest(TDatabase &database, const QString &folder, int runs, cons
           Median_Msec(std::max(runs, 9),
                       [&]()
                       {
-                          TDatabaseItem item;
+                          TExecution item;
                           item.Set_Name(QStringLiteral("BENCH_ENTRY"));
                           item.Set_Date_Time(QDateTime(QDate(2030, 1, 1), QTime(0, 0).addSecs(stored++)));
                           item.Set_Point_Count(12);
                           item.Add_Error_Message(QStringLiteral("bench"));
-                          database.Add_Program_Entry(item);
+                          database.Add_Execution(item);
                       }),
           20);
 }
@@ -256,8 +255,7 @@ void Make_Stops(TDatabase &database, const QStringList &dates)
 void Measure_Stops(TDatabase &database, int runs, const QStringList &dates, const QStringList &names)
 {
     Make_Stops(database, dates);
-    const std::vector<TDatabaseItem> everything =
-        database.Program_Entries(names, dates, TDatabase::DATE_THEN_NAME);
+    const std::vector<TExecution> everything = database.Executions(names, dates, TDatabase::DATE_THEN_NAME);
     const double plain =
         Median_Msec(runs, [&]() { TStatistics(everything, dates, dates, TShiftCalendar()); });
     const double with_stops = Median_Msec(

@@ -211,14 +211,15 @@ void TCompanyFleet::Forward_Live(int k, const std::atomic<bool> *stop, std::atom
         TCentralWriter writer(QSqlDatabase::database(name, false), name);
         for (qint64 id = 1; !*stop; id += 2)
         {
-            std::vector<TOutgoingExecution> rows(2);
+            std::vector<TStoredExecution> rows(2);
             for (int r = 0; r < 2; ++r)
             {
                 rows[size_t(r)].local_id = id + r;
-                rows[size_t(r)].name = QStringLiteral("LIVE");
-                rows[size_t(r)].opened = QDateTime::currentDateTime();
-                rows[size_t(r)].execution_seconds = 60;
-                rows[size_t(r)].messages << QStringLiteral("Probe hit unexpected 1");
+                TExecution &execution = rows[size_t(r)].execution;
+                execution.Set_Name(QStringLiteral("LIVE"));
+                execution.Set_Date_Time(QDateTime::currentDateTime());
+                execution.Set_Execution_Time(60);
+                execution.Add_Error_Message(QStringLiteral("Probe hit unexpected 1"));
             }
             if (writer.Heartbeat({name, QString(), QString()}, TStationState()) &&
                 writer.Insert_Executions(rows))

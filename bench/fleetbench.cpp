@@ -40,9 +40,9 @@ double Median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-TDatabaseItem Entry(int i)
+TExecution Entry(int i)
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(QStringLiteral("BENCH_%1").arg(i % 9));
     item.Set_Revision(QStringLiteral("A"));
     item.Set_Date_Time(QDateTime(QDate(2031, 1, 1), QTime(0, 0)).addSecs(i));
@@ -83,7 +83,7 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
     {
         QElapsedTimer timer;
         timer.start();
-        journal.Add_Program_Entry(Entry(2 * i));
+        journal.Add_Execution(Entry(2 * i));
         central.Wake();
         with.push_back(timer.nsecsElapsed() / 1e6);
         M::Wait_For([&waiting]() { return waiting == 0; }, 10000);
@@ -93,7 +93,7 @@ void Measure_Forwarding(TPostgresServer &server, const QTemporaryDir &folder, co
     {
         QElapsedTimer timer;
         timer.start();
-        journal.Add_Program_Entry(Entry(2 * i + 1));
+        journal.Add_Execution(Entry(2 * i + 1));
         without.push_back(timer.nsecsElapsed() / 1e6);
     }
     M::Print(QStringLiteral("Storing one entry, no central database"), Median(without), 20);

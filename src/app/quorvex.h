@@ -2,24 +2,15 @@
 #define QUORVEX_QUORVEX_H
 
 #include "src/common/homefolder.h"
-#include "src/shifts/shiftcalendar.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
-class QSettings;
 class QStatusBar;
-class TCentral;
-class TClock;
-class TDatabase;
-class TMonitorSwitch;
-class TPendingJournal;
-class TPendingStatus;
-class TRecorder;
 class TReportLines;
 class TSelectionLists;
-class TStationAlerts;
+class TStation;
 class TSummaryRunner;
 class TTrayIcon;
 class TWindowActions;
@@ -27,17 +18,20 @@ class TWindowExports;
 class TWindowPages;
 class TWindowStops;
 
-// The main window. Makes the parts and connects them, and owns them for its
-// whole life: the settings, the database and its journal, the recorder and the
-// monitor's switch, the lists, the report, the exports and the central link.
+// The main window: shows a station and asks it. Owns the station it is given
+// and what only a window has (the pages, the lists and their report, the
+// exports, the Fleet page, the scheduled summaries' drawing, the tray).
 // Lives on the GUI thread, where the automation events also arrive.
 class TQuorvex : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // FOLDER holds the settings, the database and the pending entries.
+    // The station of FOLDER, which holds the settings, the database and the pending files.
     explicit TQuorvex(const QString &folder = THomeFolder::Data_Folder(), QWidget *parent = nullptr,
+                      Qt::WindowFlags flags = Qt::WindowFlags());
+    // STATION not started yet: the window connects to it and starts it.
+    explicit TQuorvex(std::unique_ptr<TStation> station, QWidget *parent = nullptr,
                       Qt::WindowFlags flags = Qt::WindowFlags());
     ~TQuorvex() override;
 
@@ -51,17 +45,17 @@ public:
     // Shown, restored and raised: a second start asked for the window.
     void Come_Forward();
     TWindowStops *Stops() const { return d_stops; }
+    TStation *Station() const { return d_station.get(); }
 
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    bool Init_Database(const QString &file_name);
     void Restore_Geometry();
     void Connect_Parts();
-    void Connect_Central(const QString &folder);
-    void Monitor_At_Start();
+    void Show_Fleet();
+    void Start_Summaries();
     void Show_Status(const QString &text);
     void Selection_Changed();
     void Refresh_Lists();
@@ -75,20 +69,13 @@ private:
     TWindowActions *d_actions;
     TWindowPages *d_pages;
     TWindowStops *d_stops;
-    TShiftCalendar d_calendar;
+    // Deleted before the window's own parts, once those reading its file have
+    // stopped; none of them refers to it as it goes.
+    std::unique_ptr<TStation> d_station;
     QStatusBar *d_status_bar;
-    QSettings *d_settings;
-    TDatabase *d_database;
-    TPendingJournal *d_journal;
-    TPendingStatus *d_pending;
     TSummaryRunner *d_summary;
     TSelectionLists *d_lists;
     TWindowExports *d_exports;
-    TClock *d_clock;
-    TRecorder *d_recorder;
-    TMonitorSwitch *d_monitor;
-    TCentral *d_central;
-    TStationAlerts *d_alerts;
     TTrayIcon *d_tray;
     bool d_minimise_to_tray;
     bool d_closed = false;

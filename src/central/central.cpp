@@ -2,10 +2,10 @@
 
 #include "src/alerts/alertjudge.h"
 #include "src/central/forwarder.h"
-#include "src/central/localoutbox.h"
 #include "src/centraldb/connectionsocket.h"
 #include "src/common/clock.h"
 #include "src/common/workerthread.h"
+#include "src/database/localoutbox.h"
 #include "src/recorder/recorder.h"
 #include "src/shifts/shiftcalendar.h"
 
@@ -26,7 +26,7 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     d_settings.Read(settings);
     if (!d_settings.Is_Set())
         return;
-    qRegisterMetaType<TOutgoingAlert>();
+    qRegisterMetaType<TStoredAlert>();
 
     d_forwarder = new TCentralForwarder(d_settings, local_file);
     connect(d_forwarder, &TCentralForwarder::Unreachable, this,
@@ -149,14 +149,13 @@ void TCentral::Record_Alert(const TAlertEvent &event)
 {
     if (!d_forwarder)
         return;
-    TOutgoingAlert alert;
+    TStoredAlert alert;
     alert.key = event.Key();
     alert.kind = event.kind;
     alert.detail = event.detail;
     alert.started = event.started;
     alert.ended = event.ended;
-    QMetaObject::invokeMethod(d_forwarder, "Record_Alert", Qt::QueuedConnection,
-                              Q_ARG(TOutgoingAlert, alert));
+    QMetaObject::invokeMethod(d_forwarder, "Record_Alert", Qt::QueuedConnection, Q_ARG(TStoredAlert, alert));
 }
 
 void TCentral::Send_State()

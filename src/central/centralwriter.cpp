@@ -126,7 +126,7 @@ bool TCentralWriter::Finish(bool written)
     return false;
 }
 
-bool TCentralWriter::Insert_Executions(const std::vector<TOutgoingExecution> &rows)
+bool TCentralWriter::Insert_Executions(const std::vector<TStoredExecution> &rows)
 {
     if (!Begin())
         return false;
@@ -139,27 +139,30 @@ bool TCentralWriter::Insert_Executions(const std::vector<TOutgoingExecution> &ro
     TRows messages(
         this, QStringLiteral("INSERT INTO execution_messages(station_id,local_id,position,message) VALUES"),
         QStringLiteral(" ON CONFLICT (station_id,local_id,position) DO NOTHING"), &executions);
-    for (const TOutgoingExecution &row : rows)
+    for (const TStoredExecution &row : rows)
     {
         const QString id = QString::number(row.local_id);
-        executions.Add(Row({d_station, id, Text(row.name), Text(row.revision), Text(row.date_text),
-                            Text(row.time_text), Local(row.opened), TSqlLiteral::Instant(row.opened),
-                            QString::number(row.execution_seconds), QString::number(row.idle_seconds),
-                            QString::number(row.point_count), QString::number(row.messages.size())}));
-        for (int i = 0; i < row.messages.size(); ++i)
-            messages.Add(Row({d_station, id, QString::number(i), Text(row.messages.at(i))}));
+        const TExecution &execution = row.execution;
+        const QStringList texts = execution.Error_Messages();
+        executions.Add(Row(
+            {d_station, id, Text(execution.Name()), Text(execution.Revision()), Text(row.date_text),
+             Text(row.time_text), Local(execution.Date_Time()), TSqlLiteral::Instant(execution.Date_Time()),
+             QString::number(execution.Execution_Time()), QString::number(execution.Idle_Time()),
+             QString::number(execution.Point_Count()), QString::number(texts.size())}));
+        for (int i = 0; i < texts.size(); ++i)
+            messages.Add(Row({d_station, id, QString::number(i), Text(texts.at(i))}));
     }
     return Finish(executions.Flush() && messages.Flush());
 }
 
-bool TCentralWriter::Insert_Usage(const std::vector<TOutgoingUsage> &rows)
+bool TCentralWriter::Insert_Usage(const std::vector<TStoredUsage> &rows)
 {
     if (!Begin())
         return false;
     TRows usage(
         this, QStringLiteral("INSERT INTO usage_periods(station_id,local_id,total,seconds,recorded) VALUES"),
         QStringLiteral(" ON CONFLICT (station_id,local_id) DO NOTHING"));
-    for (const TOutgoingUsage &row : rows)
+    for (const TStoredUsage &row : rows)
         usage.Add(Row(
             {d_station, QString::number(row.local_id), Text(row.total), QString::number(row.seconds),
              row.recorded.isValid() ? QStringLiteral("'%1'").arg(row.recorded.toUTC().toString(Qt::ISODate))
@@ -167,7 +170,7 @@ bool TCentralWriter::Insert_Usage(const std::vector<TOutgoingUsage> &rows)
     return Finish(usage.Flush());
 }
 
-bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
+bool TCentralWriter::Upsert_Alerts(const std::vector<TStoredAlert> &rows)
 {
     if (!Begin())
         return false;
@@ -180,7 +183,7 @@ bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
                        "ended=COALESCE(EXCLUDED.ended,alerts.ended),"
                        "ended_at=COALESCE(EXCLUDED.ended_at,alerts.ended_at)"));
     // One statement may not touch a row twice: a start and its end go in statements of their own.
-    for (const TOutgoingAlert &row : rows)
+    for (const TStoredAlert &row : rows)
     {
         alerts.Add(
             Row({d_station, Text(row.key), Text(row.kind), Text(row.detail), Local(row.started),
@@ -190,7 +193,7 @@ bool TCentralWriter::Upsert_Alerts(const std::vector<TOutgoingAlert> &rows)
     return Finish(alerts.Flush());
 }
 
-bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
+bool TCentralWriter::Upsert_Stops(const std::vector<TStoredStop> &rows)
 {
     if (!Begin())
         return false;
@@ -205,23 +208,24 @@ bool TCentralWriter::Upsert_Stops(const std::vector<TOutgoingStop> &rows)
                        "planned=EXCLUDED.planned,note=EXCLUDED.note,change=EXCLUDED.change,"
                        "ended_at=EXCLUDED.ended_at WHERE stops.change<EXCLUDED.change"));
     // One statement may not touch a row twice: of a stop given twice, its latest change alone.
-    std::map<QDateTime, const TOutgoingStop *> latest;
-    for (const TOutgoingStop &row : rows)
-        if (row.started.isValid() && row.ended.isValid())
+    std::map<QDateTime, const TStoredStop *> latest;
+    for (const TStoredStop &row : rows)
+        if (row.stop.started.isValid() && row.stop.ended.isValid())
         {
-            const TOutgoingStop *&kept = latest[row.started];
+            const TStoredStop *&kept = latest[row.stop.started];
             if (!kept || kept->local_id < row.local_id)
                 kept = &row;
         }
-    for (const auto &entry : latest)
+    for (const auto &latest_row : latest)
     {
-        const TOutgoingStop &row = *entry.second;
+        const TStopRecord &stop = latest_row.second->stop;
         // A stop written by an earlier version under a clock set back may end before it began.
-        const QDateTime ended = qMax(row.started, row.ended);
-        stops.Add(Row({d_station, Local(row.started), Local(ended),
-                       row.open ? QStringLiteral("true") : QStringLiteral("false"), Text(row.reason),
-                       Text(row.source), row.planned ? QStringLiteral("true") : QStringLiteral("false"),
-                       Text(row.note), QString::number(row.local_id), TSqlLiteral::Instant(row.started),
+        const QDateTime ended = qMax(stop.started, stop.ended);
+        stops.Add(Row({d_station, Local(stop.started), Local(ended),
+                       stop.open ? QStringLiteral("true") : QStringLiteral("false"), Text(stop.reason),
+                       Text(TStopRecord::Source_Text(stop.source)),
+                       stop.planned ? QStringLiteral("true") : QStringLiteral("false"), Text(stop.note),
+                       QString::number(latest_row.second->local_id), TSqlLiteral::Instant(stop.started),
                        TSqlLiteral::Instant(ended)}));
     }
     return Finish(stops.Flush());

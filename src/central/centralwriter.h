@@ -2,6 +2,7 @@
 #define QUORVEX_CENTRALWRITER_H
 
 #include "src/central/outgoing.h"
+#include "src/database/storedrows.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -28,11 +29,11 @@ public:
     // it says); for tests, which make a station's past days as it wrote them.
     void Set_Now(const QDateTime &now) { d_now = now; }
 
-    bool Insert_Executions(const std::vector<TOutgoingExecution> &rows);
-    bool Insert_Usage(const std::vector<TOutgoingUsage> &rows);
-    bool Upsert_Alerts(const std::vector<TOutgoingAlert> &rows);
+    bool Insert_Executions(const std::vector<TStoredExecution> &rows);
+    bool Insert_Usage(const std::vector<TStoredUsage> &rows);
+    bool Upsert_Alerts(const std::vector<TStoredAlert> &rows);
     // A stop replaces what was sent of it before, never with an older change.
-    bool Upsert_Stops(const std::vector<TOutgoingStop> &rows);
+    bool Upsert_Stops(const std::vector<TStoredStop> &rows);
     // The station's state and who it is, and the scheduled seconds of its
     // today by its calendar, as of the server's clock.
     bool Heartbeat(const TStationIdentity &identity, const TStationState &state);

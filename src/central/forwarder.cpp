@@ -1,9 +1,9 @@
 #include "src/central/forwarder.h"
 
 #include "src/central/centralwriter.h"
-#include "src/central/localoutbox.h"
 #include "src/centraldb/centralschema.h"
 #include "src/centraldb/connectionsocket.h"
+#include "src/database/localoutbox.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -74,7 +74,7 @@ void TCentralForwarder::Wake()
         Schedule(0);
 }
 
-void TCentralForwarder::Record_Alert(const TOutgoingAlert &alert)
+void TCentralForwarder::Record_Alert(const TStoredAlert &alert)
 {
     if (!d_outbox)
         return;
@@ -300,12 +300,12 @@ bool TCentralForwarder::Forward_All()
         Fail(d_settings.Describe() + QStringLiteral(": ") + writer.Last_Error());
         return false;
     }
-    return Forward<TOutgoingExecution>(TLocalOutbox::EXECUTIONS, &TLocalOutbox::Executions_After,
-                                       &TCentralWriter::Insert_Executions) &&
-           Forward<TOutgoingUsage>(TLocalOutbox::USAGE, &TLocalOutbox::Usage_After,
-                                   &TCentralWriter::Insert_Usage) &&
-           Forward<TOutgoingAlert>(TLocalOutbox::ALERTS, &TLocalOutbox::Alerts_After,
-                                   &TCentralWriter::Upsert_Alerts) &&
-           Forward<TOutgoingStop>(TLocalOutbox::STOPS, &TLocalOutbox::Stops_After,
-                                  &TCentralWriter::Upsert_Stops);
+    return Forward<TStoredExecution>(TLocalOutbox::EXECUTIONS, &TLocalOutbox::Executions_After,
+                                     &TCentralWriter::Insert_Executions) &&
+           Forward<TStoredUsage>(TLocalOutbox::USAGE, &TLocalOutbox::Usage_After,
+                                 &TCentralWriter::Insert_Usage) &&
+           Forward<TStoredAlert>(TLocalOutbox::ALERTS, &TLocalOutbox::Alerts_After,
+                                 &TCentralWriter::Upsert_Alerts) &&
+           Forward<TStoredStop>(TLocalOutbox::STOPS, &TLocalOutbox::Stops_After,
+                                &TCentralWriter::Upsert_Stops);
 }

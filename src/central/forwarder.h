@@ -3,6 +3,7 @@
 
 #include "src/central/outgoing.h"
 #include "src/centraldb/centralsettings.h"
+#include "src/database/storedrows.h"
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -54,7 +55,7 @@ public slots:
     void Stop();
     // Something new was stored: a cycle now rather than at the next timer.
     void Wake();
-    void Record_Alert(const TOutgoingAlert &alert);
+    void Record_Alert(const TStoredAlert &alert);
 
 signals:
     // Said on a change only: once when the central database cannot be

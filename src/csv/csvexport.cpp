@@ -1,12 +1,12 @@
 #include "src/csv/csvexport.h"
 
-QByteArray TCsvExport::Text(const std::vector<TDatabaseItem> &items)
+QByteArray TCsvExport::Text(const std::vector<TExecution> &items)
 {
     QByteArray text;
     if (items.empty())
         return text;
     text += Header();
-    for (const TDatabaseItem &item : items)
+    for (const TExecution &item : items)
         text += Line(item).toLatin1();
     return text;
 }
@@ -17,14 +17,14 @@ QByteArray TCsvExport::Header()
         "Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error Messages\n");
 }
 
-QString TCsvExport::Line(const TDatabaseItem &item)
+QString TCsvExport::Line(const TExecution &item)
 {
     // One pass over the format: a name holding "%2" must not take the revision's place.
-    QString line = QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8")
-                       .arg(Field(item.Name()), Field(item.Revision()), Field(item.Date_Text()),
-                            Field(item.Time_Text()), QString::number(item.Execution_Time()),
-                            QString::number(item.Idle_Time()), QString::number(item.Point_Count()),
-                            QString::number(item.Error_Message_Count()));
+    QString line =
+        QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8")
+            .arg(Field(item.Name()), Field(item.Revision()), Field(item.Date_Text()), Field(item.Time_Text()),
+                 QString::number(item.Execution_Time()), QString::number(item.Idle_Time()),
+                 QString::number(item.Point_Count()), QString::number(item.Error_Message_Count()));
     for (int index = 0; index < item.Error_Message_Count(); ++index)
         line += QLatin1Char(',') + Field(item.Error_Message(index));
     line += QLatin1Char('\n');

@@ -3,8 +3,8 @@
 #include "src/common/localzone.h"
 
 #include "src/database/databaseschema.h"
-#include "src/database/entryreader.h"
-#include "src/database/entrywriter.h"
+#include "src/database/executionreader.h"
+#include "src/database/executionwriter.h"
 #include "src/database/sqltext.h"
 #include "src/database/storedform.h"
 #include "src/database/usagetotals.h"
@@ -365,7 +365,7 @@ bool TDatabase::Program_Exists(const QString &name, const QDateTime &date_time)
     return date_time.isValid() && Program_Id(name, date_time) >= 0;
 }
 
-bool TDatabase::Add_Program_Entry(const TDatabaseItem &item)
+bool TDatabase::Add_Execution(const TExecution &item)
 {
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
     QSqlDatabase db;
@@ -399,7 +399,7 @@ bool TDatabase::Add_Program_Entry(const TDatabaseItem &item)
         d_last_error = Write_Failure(QStringLiteral("program"), db.lastError());
         return false;
     }
-    TEntryWriter writer(db);
+    TExecutionWriter writer(db);
     if (!writer.Insert(item))
     {
         d_last_error = writer.Last_Error();
@@ -438,7 +438,7 @@ QStringList TDatabase::Program_Names(const QStringList &dates)
     {
         QSqlDatabase db;
         if (Connection(&db))
-            names = TEntryReader(db).Names_On_Dates(dates);
+            names = TExecutionReader(db).Names_On_Dates(dates);
     }
     else
         for (const QString &date : dates)
@@ -457,7 +457,7 @@ QStringList TDatabase::Program_Times(const QString &name, const QString &date_te
                        {TSqlText::Text(name), TSqlText::Text(date_text)}));
 }
 
-void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
+void TDatabase::Read_Data(int program_id, TExecution *item, bool *found)
 {
     *found = false;
     QSqlDatabase db;
@@ -470,14 +470,11 @@ void TDatabase::Read_Data(int program_id, TDatabaseItem *item, bool *found)
                                         {TSqlText::Number(program_id)})) ||
         !query.next())
         return;
-    // A file edited by hand may hold negative numbers; a record never does.
-    item->Set_Execution_Time(qMax(0, query.value(0).toInt()));
-    item->Set_Idle_Time(qMax(0, query.value(1).toInt()));
-    item->Set_Point_Count(qMax(0, query.value(2).toInt()));
+    item->Set_Stored_Figures(query.value(0).toInt(), query.value(1).toInt(), query.value(2).toInt());
     *found = true;
 }
 
-void TDatabase::Read_Messages(int program_id, TDatabaseItem *item)
+void TDatabase::Read_Messages(int program_id, TExecution *item)
 {
     for (const QString &message :
          First_Column(TSqlText::Fill("SELECT message FROM program_message WHERE program_id=%1 ORDER BY rowid",
@@ -485,8 +482,8 @@ void TDatabase::Read_Messages(int program_id, TDatabaseItem *item)
         item->Add_Error_Message(message);
 }
 
-TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_text,
-                                       const QString &time_text, bool *valid)
+TExecution TDatabase::Execution(const QString &name, const QString &date_text, const QString &time_text,
+                                bool *valid)
 {
     Q_ASSERT_X(valid, SOURCE, "valid");
     bool ignored;
@@ -494,7 +491,7 @@ TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_
         valid = &ignored;
     *valid = false;
 
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
     item.Set_Date_Time(TStoredForm::Date_Time(date_text, time_text));
 
@@ -523,11 +520,11 @@ TDatabaseItem TDatabase::Program_Entry(const QString &name, const QString &date_
     return item;
 }
 
-std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const QString &date_text)
+std::vector<TExecution> TDatabase::Executions(const QString &name, const QString &date_text)
 {
-    std::vector<TDatabaseItem> items;
+    std::vector<TExecution> items;
     std::vector<int> program_ids;
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
 
     std::lock_guard<std::recursive_mutex> lock(d_mutex);
@@ -561,10 +558,10 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QString &name, const
     return items;
 }
 
-std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, const QStringList &dates,
-                                                      TEntryOrder order)
+std::vector<TExecution> TDatabase::Executions(const QStringList &names, const QStringList &dates,
+                                              TEntryOrder order)
 {
-    std::vector<TDatabaseItem> items;
+    std::vector<TExecution> items;
     QSqlDatabase db;
     {
         std::lock_guard<std::recursive_mutex> lock(d_mutex);
@@ -581,8 +578,8 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, 
         for (const QString &first : outer)
             for (const QString &second : inner)
             {
-                const std::vector<TDatabaseItem> entries =
-                    order == DATE_THEN_NAME ? Program_Entries(second, first) : Program_Entries(first, second);
+                const std::vector<TExecution> entries =
+                    order == DATE_THEN_NAME ? Executions(second, first) : Executions(first, second);
                 items.insert(items.end(), entries.begin(), entries.end());
             }
         return items;
@@ -591,5 +588,5 @@ std::vector<TDatabaseItem> TDatabase::Program_Entries(const QStringList &names, 
     // thread's own connection without holding the object's lock, so that a
     // store on the GUI thread waits at most for one statement (SQLite orders
     // the two connections' reads and writes).
-    return TEntryReader(db).Read(names, dates, order == DATE_THEN_NAME);
+    return TExecutionReader(db).Read(names, dates, order == DATE_THEN_NAME);
 }

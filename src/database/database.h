@@ -2,7 +2,7 @@
 #define QUORVEX_DATABASE_H
 
 #include "src/database/connectionpool.h"
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 #include "src/database/usagetotals.h"
 
 #include <QDateTime>
@@ -72,19 +72,18 @@ public:
     int Program_Id(const QString &name, const QDateTime &date_time);
     bool Program_Exists(const QString &name, const QString &date_text, const QString &time_text);
     bool Program_Exists(const QString &name, const QDateTime &date_time);
-    bool Add_Program_Entry(const TDatabaseItem &item);
+    bool Add_Execution(const TExecution &item);
 
     QStringList Dates();
     QStringList Program_Names(const QStringList &dates);
     QStringList Program_Times(const QString &name, const QString &date_text);
-    TDatabaseItem Program_Entry(const QString &name, const QString &date_text, const QString &time_text,
-                                bool *valid);
-    std::vector<TDatabaseItem> Program_Entries(const QString &name, const QString &date_text);
+    TExecution Execution(const QString &name, const QString &date_text, const QString &time_text,
+                         bool *valid);
+    std::vector<TExecution> Executions(const QString &name, const QString &date_text);
     // The entries of every name on every date, exactly as nested loops over the
-    // two lists (dates outside for DATE_THEN_NAME) calling Program_Entries(name,
+    // two lists (dates outside for DATE_THEN_NAME) calling Executions(name,
     // date) would give them, but read in a few statements.
-    std::vector<TDatabaseItem> Program_Entries(const QStringList &names, const QStringList &dates,
-                                               TEntryOrder order);
+    std::vector<TExecution> Executions(const QStringList &names, const QStringList &dates, TEntryOrder order);
 
     QString Last_Error() const;
     // What opening the file or a write that succeeded had to mend on the way
@@ -103,8 +102,8 @@ private:
     int Usage_Total(TUsageTotal total, bool *valid);
     // WORK in one transaction under the lock; the notices it made are dropped with a rollback.
     bool In_Usage_Transaction(const std::function<bool(TUsageTotals *)> &work);
-    void Read_Data(int program_id, TDatabaseItem *item, bool *found);
-    void Read_Messages(int program_id, TDatabaseItem *item);
+    void Read_Data(int program_id, TExecution *item, bool *found);
+    void Read_Messages(int program_id, TExecution *item);
 
     QString d_connection_name;
     QString d_database_file_name;

@@ -132,3 +132,18 @@ bool TStopTable::Find(const QDateTime &started, TStopRecord *stop)
     *stop = Row(query);
     return stop->started.isValid() && stop->ended.isValid();
 }
+
+bool TStopTable::Changed_After(qint64 change, int limit, std::vector<TStoredStop> *rows)
+{
+    QSqlQuery query(d_db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT %1,change FROM stops WHERE change>? ORDER BY change LIMIT ?")
+                      .arg(QLatin1String(COLUMNS)));
+    query.addBindValue(change);
+    query.addBindValue(limit);
+    if (!Exec(&query))
+        return false;
+    while (query.next())
+        rows->push_back({query.value(7).toLongLong(), Row(query)});
+    return true;
+}

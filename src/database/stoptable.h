@@ -2,6 +2,7 @@
 #define QUORVEX_STOPTABLE_H
 
 #include "src/database/stoprecord.h"
+#include "src/database/storedrows.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -34,6 +35,9 @@ public:
     bool Overlapping(const QDateTime &from, const QDateTime &to, std::vector<TStopRecord> *stops);
     // The stop that started at STARTED; false when there is none.
     bool Find(const QDateTime &started, TStopRecord *stop);
+    // The stops made or changed after a change number, in the order of their
+    // changes; a row another program wrote out of form is given as it is.
+    bool Changed_After(qint64 change, int limit, std::vector<TStoredStop> *rows);
 
     QString Last_Error() const { return d_last_error; }
 

@@ -8,14 +8,6 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-namespace
-{
-const char *const USAGE_PERIOD_TABLE =
-    "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
-    "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
-const char *const USAGE_JOURNAL_TABLE = "CREATE TABLE IF NOT EXISTS usage_journal(token TEXT PRIMARY KEY)";
-} // namespace
-
 TUsageTotals::TUsageTotals(QSqlDatabase db) : d_db(db) {}
 
 const char *TUsageTotals::Column(TTotal total)
@@ -40,8 +32,7 @@ bool TUsageTotals::Add_Period(TTotal total, int seconds)
     if (!Add_To_Total(total, seconds))
         return false;
     QSqlQuery query(d_db);
-    if (TDatabase::Execute(&query, QLatin1String(USAGE_PERIOD_TABLE)) &&
-        TDatabase::Execute(
+    if (TDatabase::Execute(
             &query, TSqlText::Fill("INSERT INTO usage_period(total,seconds,recorded) VALUES('%1',%2,'%3')",
                                    {QLatin1String(total == MONITOR_TIME ? "monitor" : "run"),
                                     TSqlText::Number(seconds),
@@ -69,7 +60,7 @@ bool TUsageTotals::Add_To_Total(TTotal total, int seconds)
         return true;
     // The row is gone (the file was changed outside the program): updating
     // nothing would lose the period, and keeping it pending would hold up every
-    // later entry. The totals start again from this period.
+    // later execution. The totals start again from this period.
     const bool monitor = total == MONITOR_TIME;
     if (!TDatabase::Execute(
             &query, QStringLiteral("INSERT INTO usage(software_monitor_time,software_run_time) VALUES(%1,%2)")
@@ -87,8 +78,7 @@ bool TUsageTotals::Add_To_Total(TTotal total, int seconds)
 bool TUsageTotals::Add_Once(TTotal total, int seconds, const QString &token)
 {
     QSqlQuery query(d_db);
-    if (!TDatabase::Execute(&query, QLatin1String(USAGE_JOURNAL_TABLE)) ||
-        !TDatabase::Execute(
+    if (!TDatabase::Execute(
             &query, TSqlText::Fill("SELECT 1 FROM usage_journal WHERE token='%1'", {TSqlText::Text(token)})))
     {
         d_last_error = TDatabase::Write_Failure(QStringLiteral("usage"), query.lastError());

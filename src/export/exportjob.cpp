@@ -26,7 +26,10 @@ void TExportJob::Set_Entries(TDatabase *database, const QStringList &names, cons
     d_content = ENTRIES;
 }
 
-void TExportJob::Set_Text(const QString &text) { Set_Report(std::make_shared<const TReportLines>(text)); }
+void TExportJob::Set_Text(const QString &text)
+{
+    Set_Report(std::make_shared<const TReportLines>(text));
+}
 
 void TExportJob::Set_Report(std::shared_ptr<const TReportLines> report)
 {
@@ -58,8 +61,8 @@ TExportJob::TResult TExportJob::Run()
     if (d_content == ENTRIES)
     {
         emit Progress(0, 0);
-        const std::vector<TDatabaseItem> items =
-            d_database->Program_Entries(d_names, d_dates, TDatabase::NAME_THEN_DATE);
+        const std::vector<TExecution> items =
+            d_database->Executions(d_names, d_dates, TDatabase::NAME_THEN_DATE);
         // No entries: an empty file, not a header alone.
         QByteArray piece = items.empty() ? QByteArray() : TCsvExport::Header();
         const int total = int(items.size());
@@ -79,8 +82,7 @@ TExportJob::TResult TExportJob::Run()
         const int total = d_content == TEXT ? d_report->Size() : d_bytes.size();
         for (int done = 0; done < total && written && !d_cancelled; done += PIECE)
         {
-            written =
-                write(d_content == TEXT ? d_report->Latin1(done, PIECE) : d_bytes.mid(done, PIECE));
+            written = write(d_content == TEXT ? d_report->Latin1(done, PIECE) : d_bytes.mid(done, PIECE));
             emit Progress(std::min(total, done + PIECE), total);
         }
     }

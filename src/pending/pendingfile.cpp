@@ -13,9 +13,9 @@ const quint16 FORMAT = 1;
 const QDataStream::Version STREAM_VERSION = QDataStream::Qt_5_12;
 } // namespace
 
-TPendingFile::TPendingFile() : d_kind(ENTRY), d_total(TDatabase::MONITOR_TIME), d_seconds(0) {}
+TPendingFile::TPendingFile() : d_kind(EXECUTION), d_total(TDatabase::MONITOR_TIME), d_seconds(0) {}
 
-TPendingFile TPendingFile::Entry(const TDatabaseItem &item)
+TPendingFile TPendingFile::Execution(const TExecution &item)
 {
     TPendingFile pending;
     pending.d_item = item;
@@ -51,7 +51,7 @@ bool TPendingFile::Write(const QString &file_name, QString *error) const
     QDataStream out(&file);
     out.setVersion(STREAM_VERSION);
     out << MAGIC << FORMAT << quint8(d_kind);
-    if (d_kind == ENTRY)
+    if (d_kind == EXECUTION)
     {
         const QDateTime date_time = d_item.Date_Time();
         out << d_item.Name() << d_item.Revision() << date_time.date() << date_time.time()
@@ -88,8 +88,8 @@ bool TPendingFile::Read(const QString &file_name, TPendingFile *pending, QString
     bool sound = magic == MAGIC && format == FORMAT && kind <= STOP;
     TPendingFile read;
     read.d_kind = TKind(kind);
-    if (sound && read.d_kind == ENTRY)
-        sound = read.Read_Entry(in);
+    if (sound && read.d_kind == EXECUTION)
+        sound = read.Read_Execution(in);
     else if (sound && read.d_kind == STOP)
         sound = read.Read_Stop(in);
     else if (sound)
@@ -108,7 +108,7 @@ bool TPendingFile::Read(const QString &file_name, TPendingFile *pending, QString
     return true;
 }
 
-bool TPendingFile::Read_Entry(QDataStream &in)
+bool TPendingFile::Read_Execution(QDataStream &in)
 {
     QString name, revision;
     QDate date;

@@ -2,7 +2,7 @@
 #define QUORVEX_PENDINGFILE_H
 
 #include "src/database/database.h"
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 #include "src/database/stoprecord.h"
 
 #include <QString>
@@ -17,19 +17,19 @@ class TPendingFile
 public:
     enum TKind
     {
-        ENTRY,
+        EXECUTION,
         USAGE,
         STOP
     };
 
-    static TPendingFile Entry(const TDatabaseItem &item);
+    static TPendingFile Execution(const TExecution &item);
     // A usage period gets a token of its own, by which the database counts it once.
     static TPendingFile Usage(TDatabase::TUsageTotal total, int seconds);
     // Written by its start, which makes writing it twice the same as once.
     static TPendingFile Stop(const TStopRecord &stop);
 
     TKind Kind() const { return d_kind; }
-    const TDatabaseItem &Item() const { return d_item; }
+    const TExecution &Item() const { return d_item; }
     TDatabase::TUsageTotal Total() const { return d_total; }
     int Seconds() const { return d_seconds; }
     QString Token() const { return d_token; }
@@ -42,11 +42,11 @@ public:
 
 private:
     TPendingFile();
-    bool Read_Entry(QDataStream &in);
+    bool Read_Execution(QDataStream &in);
     bool Read_Stop(QDataStream &in);
 
     TKind d_kind;
-    TDatabaseItem d_item;
+    TExecution d_item;
     TDatabase::TUsageTotal d_total;
     int d_seconds;
     QString d_token;

@@ -60,9 +60,9 @@ void TPendingJournal::Remove_Broken_Writes(const QString &folder)
     }
 }
 
-TPendingJournal::TResult TPendingJournal::Add_Program_Entry(const TDatabaseItem &item)
+TPendingJournal::TResult TPendingJournal::Add_Execution(const TExecution &item)
 {
-    return Add(TPendingFile::Entry(item));
+    return Add(TPendingFile::Execution(item));
 }
 
 TPendingJournal::TResult TPendingJournal::Add_Usage(TDatabase::TUsageTotal total, int seconds)
@@ -86,13 +86,14 @@ TPendingJournal::TResult TPendingJournal::Add(const TPendingFile &pending)
         d_last_error = QStringLiteral("Earlier entries are still pending: %1").arg(d_last_error);
         return Keep(pending);
     }
-    const TDatabaseItem &item = pending.Item();
+    const TExecution &item = pending.Item();
     if (Write_One(pending))
         return WRITTEN;
     d_last_error = d_database->Last_Error();
     // An entry no database would take is not kept either.
-    if (pending.Kind() == TPendingFile::ENTRY && (!item.Date_Time().isValid() || item.Name().isEmpty() ||
-                                                  d_database->Program_Exists(item.Name(), item.Date_Time())))
+    if (pending.Kind() == TPendingFile::EXECUTION &&
+        (!item.Date_Time().isValid() || item.Name().isEmpty() ||
+         d_database->Program_Exists(item.Name(), item.Date_Time())))
         return REFUSED;
     return Keep(pending);
 }
@@ -101,8 +102,8 @@ bool TPendingJournal::Write_One(const TPendingFile &pending)
 {
     switch (pending.Kind())
     {
-    case TPendingFile::ENTRY:
-        return d_database->Add_Program_Entry(pending.Item());
+    case TPendingFile::EXECUTION:
+        return d_database->Add_Execution(pending.Item());
     case TPendingFile::STOP:
         return TStopStore(d_database).Put(pending.Stop_Record());
     case TPendingFile::USAGE:
@@ -148,7 +149,7 @@ int TPendingJournal::Write_Pending()
     {
         const QString name = d_files.first();
         const QString path = QDir(d_folder).filePath(name);
-        TPendingFile pending = TPendingFile::Entry(TDatabaseItem());
+        TPendingFile pending = TPendingFile::Execution(TExecution());
         QString error;
         if (!TPendingFile::Read(path, &pending, &error))
         {
@@ -156,10 +157,10 @@ int TPendingJournal::Write_Pending()
             continue;
         }
         bool done;
-        if (pending.Kind() == TPendingFile::ENTRY)
+        if (pending.Kind() == TPendingFile::EXECUTION)
         {
-            const TDatabaseItem &item = pending.Item();
-            done = d_database->Add_Program_Entry(item);
+            const TExecution &item = pending.Item();
+            done = d_database->Add_Execution(item);
             if (!done)
                 d_last_error = d_database->Last_Error();
             // Present by its key: written before a crash that left the file behind.

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-class TDatabaseItem;
+class TExecution;
 struct TStopRecord;
 class TPendingFile;
 
@@ -37,7 +37,7 @@ public:
     // then nothing can be kept.
     bool Open(const QString &folder);
 
-    TResult Add_Program_Entry(const TDatabaseItem &item);
+    TResult Add_Execution(const TExecution &item);
     TResult Add_Usage(TDatabase::TUsageTotal total, int seconds);
     // A stop as it now stands: made, classified again or ended.
     TResult Put_Stop(const TStopRecord &stop);

@@ -283,7 +283,7 @@ void TRecorder::Store_Entry()
     // A negative idle time (execution counted from before the program opened) is not stored.
     d_item.Set_Execution_Time(qMax(0, Execution_Seconds()));
     d_item.Set_Idle_Time(qMax(0, Idle_Seconds()));
-    const TPendingJournal::TResult result = d_journal->Add_Program_Entry(d_item);
+    const TPendingJournal::TResult result = d_journal->Add_Execution(d_item);
     if (result == TPendingJournal::WRITTEN)
         emit Message(QStringLiteral("INF:  Database entry written."));
     else

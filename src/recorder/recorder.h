@@ -3,7 +3,7 @@
 
 #include "src/common/stationactivity.h"
 #include "src/database/database.h"
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 
 #include <QObject>
 #include <QString>
@@ -38,7 +38,7 @@ public:
     // What the station is doing, as its stops, alerts and heartbeat follow it
     // (never SILENT); it changes with Activity_Changed.
     TStationActivity Activity() const;
-    const TDatabaseItem &Item() const { return d_item; }
+    const TExecution &Item() const { return d_item; }
     // The collected program's times in whole seconds, as shown and stored.
     int Open_Seconds() const { return int(d_open_msec / 1000); }
     int Execution_Seconds() const { return int(d_execution_msec / 1000); }
@@ -104,7 +104,7 @@ private:
     TPendingJournal *d_journal;
     const TClock *d_clock;
     TConnection d_connection;
-    TDatabaseItem d_item;
+    TExecution d_item;
     bool d_program_open;
     bool d_executing;
     // 64 bits: a program may stay open for longer than 2^31 milliseconds (24.8 days).

@@ -19,7 +19,7 @@ int Add(int a, int b)
 }
 
 // An upper bound of the characters one execution's details take.
-qint64 Details_Size(const TDatabaseItem &item)
+qint64 Details_Size(const TExecution &item)
 {
     qint64 size = 512 + item.Name().size() + item.Revision().size();
     for (int index = 0; index < item.Error_Message_Count(); ++index)
@@ -38,7 +38,7 @@ void Append_Pace(TReportWriter *writer, const TBaselines::TPace &pace)
                          .arg(pace.baseline_points, 0, 'f', 1));
 }
 
-void Append_Details(TReportWriter *writer, const TDatabaseItem &item, const TBaselines::TPace *pace)
+void Append_Details(TReportWriter *writer, const TExecution &item, const TBaselines::TPace *pace)
 {
     writer->Line(QStringLiteral("Program Name:                     "), item.Name());
     writer->Line(QStringLiteral("Program Revision:                 "), item.Revision());
@@ -99,8 +99,8 @@ QString TSummaryText::Minutes_Seconds(int seconds, int width)
 void TSummaryText::Generate_Summary_Text(const std::function<void()> &report_ready)
 {
     const QStringList dates = d_dates.isEmpty() ? d_database->Dates() : d_dates;
-    const std::vector<TDatabaseItem> items =
-        d_database->Program_Entries(d_programs, dates, TDatabase::DATE_THEN_NAME);
+    const std::vector<TExecution> items =
+        d_database->Executions(d_programs, dates, TDatabase::DATE_THEN_NAME);
     const QStringList record_dates = d_database->Dates();
     const TBaselines baselines(items, History(record_dates, dates), d_shares);
 
@@ -123,8 +123,7 @@ void TSummaryText::Generate_Summary_Text(const std::function<void()> &report_rea
 
 // The executions of the selected programs on the days with records before
 // the selection, from which the first executions of the selection take their baselines.
-std::vector<TDatabaseItem> TSummaryText::History(const QStringList &record_dates,
-                                                 const QStringList &dates) const
+std::vector<TExecution> TSummaryText::History(const QStringList &record_dates, const QStringList &dates) const
 {
     QDate first;
     for (const QString &text : dates)
@@ -147,7 +146,7 @@ std::vector<TDatabaseItem> TSummaryText::History(const QStringList &record_dates
         read << earlier[i].second;
     if (read.isEmpty())
         return {};
-    return d_database->Program_Entries(d_programs, read, TDatabase::DATE_THEN_NAME);
+    return d_database->Executions(d_programs, read, TDatabase::DATE_THEN_NAME);
 }
 
 // The station's stops on the selected days.
@@ -170,12 +169,12 @@ std::vector<TStopRecord> TSummaryText::Stops(const QStringList &dates) const
 }
 
 TReportLines TSummaryText::Report(bool monitor_time_valid, int monitor_time, bool run_time_valid,
-                                  int run_time, const std::vector<TDatabaseItem> &items,
+                                  int run_time, const std::vector<TExecution> &items,
                                   const TBaselines *baselines)
 {
     // The whole text at once: growing a string of hundreds of megabytes would copy it again and again.
     qint64 size = 2048;
-    for (const TDatabaseItem &item : items)
+    for (const TExecution &item : items)
         size += Details_Size(item) + 32;
     TReportWriter writer(size);
     if (monitor_time_valid)
@@ -198,7 +197,7 @@ TReportLines TSummaryText::Report(bool monitor_time_valid, int monitor_time, boo
     QSet<QString> seen;
     for (size_t index = 0; index < items.size(); ++index)
     {
-        const TDatabaseItem &item = items[index];
+        const TExecution &item = items[index];
         Append_Details(&writer, item, baselines ? &baselines->Pace(index) : nullptr);
         execution_time = Add(execution_time, item.Execution_Time());
         idle_time = Add(idle_time, item.Idle_Time());

@@ -1,7 +1,7 @@
 #ifndef QUORVEX_SUMMARYTEXT_H
 #define QUORVEX_SUMMARYTEXT_H
 
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 #include "src/report/reportlines.h"
 #include "src/shifts/shiftcalendar.h"
 #include "src/statistics/statistics.h"
@@ -36,8 +36,7 @@ public:
     // The report of these executions, with the usage totals where they were read.
     // An execution slower or shorter than its baseline (when BASELINES are given) says so.
     static TReportLines Report(bool monitor_time_valid, int monitor_time, bool run_time_valid, int run_time,
-                               const std::vector<TDatabaseItem> &items,
-                               const TBaselines *baselines = nullptr);
+                               const std::vector<TExecution> &items, const TBaselines *baselines = nullptr);
     // Whole minutes right-aligned to width, then two-digit seconds: "%1:%2".
     static QString Minutes_Seconds(int seconds, int width);
 
@@ -48,7 +47,7 @@ public:
 private:
     // How many days with records before the selection its baselines may look back.
     static const size_t HISTORY_DAYS = 30;
-    std::vector<TDatabaseItem> History(const QStringList &record_dates, const QStringList &dates) const;
+    std::vector<TExecution> History(const QStringList &record_dates, const QStringList &dates) const;
     std::vector<TStopRecord> Stops(const QStringList &dates) const;
 
     TDatabase *d_database;

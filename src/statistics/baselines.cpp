@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QPair>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -9,7 +10,7 @@ namespace
 {
 struct TRun
 {
-    const TDatabaseItem *item;
+    const TExecution *item;
     // Its index in the selection; -1 for history.
     long index;
     // The wall-clock moment it opened, as a number: comparing the moments themselves would look up
@@ -66,18 +67,18 @@ struct TRecent
 };
 } // namespace
 
-TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history)
+TBaselines::TBaselines(const std::vector<TExecution> &items, const std::vector<TExecution> &history)
     : TBaselines(items, history, TShares())
 {
 }
 
-TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history,
+TBaselines::TBaselines(const std::vector<TExecution> &items, const std::vector<TExecution> &history,
                        const TShares &shares)
     : d_paces(items.size())
 {
     std::vector<TRun> runs;
     runs.reserve(items.size() + history.size());
-    for (const TDatabaseItem &item : history)
+    for (const TExecution &item : history)
         runs.push_back({&item, -1, Wall_Clock(item.Date_Time())});
     for (size_t i = 0; i < items.size(); ++i)
         runs.push_back({&items[i], long(i), Wall_Clock(items[i].Date_Time())});
@@ -89,7 +90,7 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
     qint64 actual_total = 0;
     for (const TRun &run : runs)
     {
-        const TDatabaseItem &item = *run.item;
+        const TExecution &item = *run.item;
         const QPair<QString, QString> key(item.Name(), item.Revision());
         auto found = recent.find(key);
         if (found == recent.end())
@@ -150,4 +151,17 @@ TBaselines::TBaselines(const std::vector<TDatabaseItem> &items, const std::vecto
               [](const TProgram &a, const TProgram &b)
               { return a.name != b.name ? a.name < b.name : a.revision < b.revision; });
     d_performance = actual_total > 0 ? baseline_total / actual_total : -1;
+}
+
+TBaselines::TShares TBaselines::Read_Shares(QSettings *settings)
+{
+    TShares shares;
+    bool number = false;
+    const double slow = settings->value(QStringLiteral("Stops/Slow_Share")).toDouble(&number);
+    if (number && slow >= 0 && slow <= 10)
+        shares.slow = slow;
+    const double short_points = settings->value(QStringLiteral("Stops/Short_Share")).toDouble(&number);
+    if (number && short_points >= 0 && short_points <= 1)
+        shares.short_points = short_points;
+    return shares;
 }

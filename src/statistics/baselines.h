@@ -1,9 +1,11 @@
 #ifndef QUORVEX_BASELINES_H
 #define QUORVEX_BASELINES_H
 
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 
 #include <QString>
+
+class QSettings;
 
 #include <vector>
 
@@ -32,6 +34,9 @@ public:
         double slow = SLOW_SHARE;
         double short_points = SHORT_SHARE;
     };
+    // The shares of the settings' [Stops] (Slow_Share, Short_Share); a value
+    // out of range keeps the default.
+    static TShares Read_Shares(QSettings *settings);
 
     struct TPace
     {
@@ -63,9 +68,9 @@ public:
 
     TBaselines() = default;
     // ITEMS are the selection; HISTORY what came before it, in any order.
-    TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history,
+    TBaselines(const std::vector<TExecution> &items, const std::vector<TExecution> &history,
                const TShares &shares);
-    TBaselines(const std::vector<TDatabaseItem> &items, const std::vector<TDatabaseItem> &history);
+    TBaselines(const std::vector<TExecution> &items, const std::vector<TExecution> &history);
 
     // The pace of ITEMS' execution at INDEX.
     const TPace &Pace(size_t index) const { return d_paces[index]; }

@@ -69,13 +69,13 @@ struct TDay
 };
 } // namespace
 
-TStatistics::TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+TStatistics::TStatistics(const std::vector<TExecution> &items, const QStringList &selected_dates,
                          const QStringList &record_dates, const TShiftCalendar &calendar,
                          const std::vector<TStopRecord> &stops, const TBaselines &baselines,
                          const QDateTime &until)
     : d_baselines(baselines), d_target(calendar.Target())
 {
-    for (const TDatabaseItem &item : items)
+    for (const TExecution &item : items)
     {
         ++d_executions;
         d_executing += item.Execution_Time();
@@ -126,11 +126,11 @@ double TStatistics::Effectiveness() const
     return d_availability < 0 || performance < 0 ? -1 : d_availability * performance;
 }
 
-void TStatistics::Count_Programs(const std::vector<TDatabaseItem> &items)
+void TStatistics::Count_Programs(const std::vector<TExecution> &items)
 {
     QHash<QString, int> index;
     std::vector<std::vector<int>> seconds;
-    for (const TDatabaseItem &item : items)
+    for (const TExecution &item : items)
     {
         auto known = index.constFind(item.Name());
         if (known == index.constEnd())
@@ -172,16 +172,16 @@ void TStatistics::Count_Programs(const std::vector<TDatabaseItem> &items)
               });
 }
 
-void TStatistics::Count_Messages(const std::vector<TDatabaseItem> &items)
+void TStatistics::Count_Messages(const std::vector<TExecution> &items)
 {
     TMessageCounts counts;
-    for (const TDatabaseItem &item : items)
+    for (const TExecution &item : items)
         for (int m = 0; m < item.Error_Message_Count(); ++m)
             counts.Add(item.Error_Message(m), item.Name());
     d_messages = counts.Ranked();
 }
 
-QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
+QSet<QDate> TStatistics::Count_Periods(const std::vector<TExecution> &items,
                                        const QStringList &selected_dates, const QStringList &record_dates,
                                        const TShiftCalendar &calendar, const QDateTime &until)
 {
@@ -207,7 +207,7 @@ QSet<QDate> TStatistics::Count_Periods(const std::vector<TDatabaseItem> &items,
     }
     // Each execution counts on the day it was opened.
     std::map<QDate, TDay> days;
-    for (const TDatabaseItem &item : items)
+    for (const TExecution &item : items)
     {
         TDay &day = days[item.Date_Time().date()];
         ++day.executions;

@@ -1,7 +1,7 @@
 #ifndef QUORVEX_STATISTICS_H
 #define QUORVEX_STATISTICS_H
 
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 #include "src/shifts/shiftcalendar.h"
 #include "src/statistics/baselines.h"
 #include "src/statistics/losttime.h"
@@ -72,7 +72,7 @@ public:
     // its shifts while a day with records left out of the selection does not.
     // STOPS are the station's stops of those days, BASELINES the pace of ITEMS;
     // scheduled time after UNTIL (when given: the moment they are made) is not counted.
-    TStatistics(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+    TStatistics(const std::vector<TExecution> &items, const QStringList &selected_dates,
                 const QStringList &record_dates, const TShiftCalendar &calendar,
                 const std::vector<TStopRecord> &stops = {}, const TBaselines &baselines = TBaselines(),
                 const QDateTime &until = QDateTime());
@@ -112,10 +112,10 @@ public:
     static QString Utilisation_Rule();
 
 private:
-    void Count_Programs(const std::vector<TDatabaseItem> &items);
-    void Count_Messages(const std::vector<TDatabaseItem> &items);
+    void Count_Programs(const std::vector<TExecution> &items);
+    void Count_Messages(const std::vector<TExecution> &items);
     // The days counted.
-    QSet<QDate> Count_Periods(const std::vector<TDatabaseItem> &items, const QStringList &selected_dates,
+    QSet<QDate> Count_Periods(const std::vector<TExecution> &items, const QStringList &selected_dates,
                               const QStringList &record_dates, const TShiftCalendar &calendar,
                               const QDateTime &until);
 

@@ -4,6 +4,8 @@
 #include "src/database/stopstore.h"
 #include "src/pending/pendingjournal.h"
 
+#include <QSettings>
+
 namespace
 {
 QDateTime Whole_Second(const QDateTime &at)
@@ -86,6 +88,17 @@ void TStopTracker::Tick()
     const QDateTime now = Forward_Now();
     Advance(now);
     Check_Threshold(now);
+}
+
+QStringList TStopTracker::Read_Settings(QSettings *settings)
+{
+    bool number = false;
+    const int threshold = settings->value(QStringLiteral("Stops/Threshold_Seconds")).toInt(&number);
+    if (number && threshold > 0)
+        Set_Threshold_Seconds(threshold);
+    d_reasons.Read(settings);
+    d_rules.Read(settings);
+    return d_rules.Problems();
 }
 
 void TStopTracker::Close()

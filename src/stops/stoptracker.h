@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QSettings;
 class TClock;
 class TDatabase;
 class TPendingJournal;
@@ -58,6 +59,9 @@ public:
     void Set_Reasons(const TStopReasons &reasons) { d_reasons = reasons; }
     const TStopReasons &Reasons() const { return d_reasons; }
     void Set_Rules(const TStopRules &rules) { d_rules = rules; }
+    // The threshold, reasons and rules of the settings' [Stops]; returns what
+    // the rules could not take, a line each.
+    QStringList Read_Settings(QSettings *settings);
 
     // The run begins, with monitoring off: stops a killed run left open end
     // at the last moment they were known to go on, never later.

@@ -78,7 +78,7 @@ void TScheduledSummaries::Check()
     {
         const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
         const QStringList names = d_database->Program_Names(days);
-        Write(period, d_database->Program_Entries(names, days, TDatabase::DATE_THEN_NAME));
+        Write(period, d_database->Executions(names, days, TDatabase::DATE_THEN_NAME));
     }
 }
 
@@ -141,8 +141,7 @@ void TScheduledSummaries::Fail(const QString &reason)
     d_failing = true;
 }
 
-void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period,
-                                const std::vector<TDatabaseItem> &items)
+void TScheduledSummaries::Write(const TSummarySchedule::TPeriod &period, const std::vector<TExecution> &items)
 {
     const QStringList days = TStoredForm::Date_Texts(period.first, period.last);
     const TStatistics statistics(items, days, days, *d_calendar);

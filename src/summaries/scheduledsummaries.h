@@ -2,7 +2,7 @@
 #define QUORVEX_SCHEDULEDSUMMARIES_H
 
 #include "src/centraldb/centralsettings.h"
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 #include "src/fleet/fleetsnapshot.h"
 #include "src/summaries/summaryschedule.h"
 
@@ -46,7 +46,7 @@ signals:
     void Written(const QString &file_name);
 
 private:
-    void Write(const TSummarySchedule::TPeriod &period, const std::vector<TDatabaseItem> &items);
+    void Write(const TSummarySchedule::TPeriod &period, const std::vector<TExecution> &items);
     // The fleet's figures over the period, each station's days its own.
     void Write_Fleet(const TSummarySchedule::TPeriod &period, const TFleetSnapshot &snapshot);
     // Writes the period's file with WRITE and notes it written.

@@ -45,8 +45,11 @@ QString TTestCrash::Busy_Shift(const TTestHome &home, const QString &prefix)
         return QString();
     file.write("software-start\nmonitor\nwait 50\n");
     for (int i = 0; i < 400; ++i)
-        file.write(QStringLiteral("open CMM1 A %1_%2\nstart\nhit\nhit\nerror fault\nlearn\nend\nclose\nwait 3\n")
-                       .arg(prefix).arg(i).toUtf8());
+        file.write(
+            QStringLiteral("open CMM1 A %1_%2\nstart\nhit\nhit\nerror fault\nlearn\nend\nclose\nwait 3\n")
+                .arg(prefix)
+                .arg(i)
+                .toUtf8());
     file.write("quit\n");
     return script;
 }
@@ -74,7 +77,6 @@ bool TTestCrash::Run_Quick_Shift(const TTestHome &home)
     return demo.waitForFinished(60000) && demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0;
 }
 
-
 void TTestCrash::Killed_At_Random_Moments()
 {
     TTestHome home;
@@ -88,13 +90,15 @@ void TTestCrash::Killed_At_Random_Moments()
     {
         QVERIFY(Kill_At_Random(home, script, &random));
         const QString fault = TFileCheck::Faults(database);
-        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("kill %1, seed %2: %3").arg(kill).arg(seed).arg(fault)));
+        QVERIFY2(fault.isEmpty(),
+                 qPrintable(QStringLiteral("kill %1, seed %2: %3").arg(kill).arg(seed).arg(fault)));
         QString count;
         TSqliteShell::Run(database, QStringLiteral("SELECT count(*) FROM program;\n"), &count);
         QVERIFY(count.trimmed().toInt() >= stored_before);
         stored_before = count.trimmed().toInt();
     }
-    QVERIFY2(stored_before > KILLS, qPrintable(QStringLiteral("only %1 entries were stored").arg(stored_before)));
+    QVERIFY2(stored_before > KILLS,
+             qPrintable(QStringLiteral("only %1 entries were stored").arg(stored_before)));
 
     QVERIFY(Run_Quick_Shift(home));
     QVERIFY(TFileCheck::Faults(database).isEmpty());
@@ -123,20 +127,22 @@ void TTestCrash::Killed_While_Entries_Wait()
         QVERIFY(Kill_At_Random(home, Busy_Shift(home, QStringLiteral("RUN%1").arg(kill)), &random));
     for (const QString &name : QDir(pending).entryList({QStringLiteral("*.entry")}, QDir::Files, QDir::Name))
     {
-        TPendingFile entry = TPendingFile::Entry(TDatabaseItem());
+        TPendingFile entry = TPendingFile::Execution(TExecution());
         QString error;
         QVERIFY2(TPendingFile::Read(pending + QLatin1Char('/') + name, &entry, &error),
                  qPrintable(QStringLiteral("seed %1, %2: %3").arg(seed).arg(name, error)));
         waiting << entry.Item().Name();
     }
-    QVERIFY2(waiting.size() > 3, qPrintable(QStringLiteral("seed %1: only %2 waiting").arg(seed).arg(waiting.size())));
+    QVERIFY2(waiting.size() > 3,
+             qPrintable(QStringLiteral("seed %1: only %2 waiting").arg(seed).arg(waiting.size())));
 
     QVERIFY(QFile::remove(database));
     QVERIFY(Run_Quick_Shift(home));
     QVERIFY(TFileCheck::Faults(database).isEmpty());
     QString stored;
     TSqliteShell::Run(database, QStringLiteral("SELECT name FROM program ORDER BY program_id;\n"), &stored);
-    QCOMPARE(stored, (waiting + QStringList{QStringLiteral("AFTER")}).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    QCOMPARE(stored,
+             (waiting + QStringList{QStringLiteral("AFTER")}).join(QLatin1Char('\n')) + QLatin1Char('\n'));
     QCOMPARE(QDir(pending).entryList({QStringLiteral("*.entry"), QStringLiteral("*.usage")}, QDir::Files),
              QStringList());
     qInfo("%d waiting entries survived 3 kills, seed %u", int(waiting.size()), seed);

@@ -62,7 +62,7 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
     const QDateTime start(QDate(2024, 3, 5), QTime(8, 0, 0));
     for (int i = 0; i < texts.size(); ++i)
     {
-        TDatabaseItem item;
+        TExecution item;
         item.Set_Name(texts.at(i));
         item.Set_Revision(texts.at(i) + QChar(0xD800));
         item.Set_Date_Time(start.addSecs(i));
@@ -70,23 +70,24 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
         item.Add_Error_Message(texts.value(i + 1));
         // Kept while the database refuses it, it comes back exactly, lone surrogate and all.
         const QString file = home.File_Path(QStringLiteral("%1.entry").arg(i));
-        TPendingFile pending = TPendingFile::Entry(TDatabaseItem());
+        TPendingFile pending = TPendingFile::Execution(TExecution());
         QString error;
-        QVERIFY2(TPendingFile::Entry(item).Write(file, &error) && TPendingFile::Read(file, &pending, &error),
+        QVERIFY2(TPendingFile::Execution(item).Write(file, &error) &&
+                     TPendingFile::Read(file, &pending, &error),
                  qPrintable(error));
         QVERIFY2(pending.Item() == item, qPrintable(QString::number(i)));
         item.Set_Revision(texts.at(i));
-        QVERIFY2(db.Add_Program_Entry(item), qPrintable(QStringLiteral("%1: %2").arg(i).arg(db.Last_Error())));
-        QVERIFY(!db.Add_Program_Entry(item));
+        QVERIFY2(db.Add_Execution(item), qPrintable(QStringLiteral("%1: %2").arg(i).arg(db.Last_Error())));
+        QVERIFY(!db.Add_Execution(item));
 
         bool valid = false;
-        const TDatabaseItem read = db.Program_Entry(texts.at(i), TStoredForm::Date_Text(start.date()),
-                                                    TStoredForm::Time_Text(start.addSecs(i).time()), &valid);
+        const TExecution read = db.Execution(texts.at(i), TStoredForm::Date_Text(start.date()),
+                                             TStoredForm::Time_Text(start.addSecs(i).time()), &valid);
         QVERIFY2(valid, qPrintable(QString::number(i)));
         QVERIFY2(read == item, qPrintable(QString::number(i)));
     }
     QCOMPARE(db.Program_Names({}), texts);
-    const std::vector<TDatabaseItem> all = db.Program_Entries(texts, db.Dates(), TDatabase::DATE_THEN_NAME);
+    const std::vector<TExecution> all = db.Executions(texts, db.Dates(), TDatabase::DATE_THEN_NAME);
     QCOMPARE(int(all.size()), texts.size());
     for (int i = 0; i < texts.size(); ++i)
     {
@@ -98,10 +99,10 @@ void TTestHostileText::Stored_And_Read_Back_Unchanged()
 void TTestHostileText::Report_And_Export_Stay_Well_Formed()
 {
     const QStringList texts = THostileTexts::All();
-    std::vector<TDatabaseItem> items;
+    std::vector<TExecution> items;
     for (int i = 0; i < texts.size(); ++i)
     {
-        TDatabaseItem item;
+        TExecution item;
         item.Set_Name(texts.at(i));
         item.Set_Revision(texts.at(i));
         item.Set_Date_Time(QDateTime(QDate(2024, 3, 5), QTime(8, 0, i)));
@@ -110,7 +111,8 @@ void TTestHostileText::Report_And_Export_Stay_Well_Formed()
     }
     const QString report = TSummaryText::Report(true, 60, true, 61, items).Text();
     for (const QString &text : texts)
-        QVERIFY(report.contains(QStringLiteral("Program Name:                     ") + text + QLatin1Char('\n')));
+        QVERIFY(
+            report.contains(QStringLiteral("Program Name:                     ") + text + QLatin1Char('\n')));
     QVERIFY(report.contains(QStringLiteral("Program Count:                      %1\n").arg(texts.size())));
 
     const QByteArray csv = TCsvExport::Text(items);

@@ -128,7 +128,7 @@ std::unique_ptr<TCentralStation> TTestCentral::Forwarded_Station(const QString &
     const QDateTime start(QDate(2026, 12, 7), QTime(6, 0));
     for (int i = 0; i < texts.size(); ++i)
     {
-        TDatabaseItem item;
+        TExecution item;
         item.Set_Name(texts.at(i));
         item.Set_Revision(texts.value(i + 1));
         item.Set_Date_Time(start.addSecs(i));

@@ -63,7 +63,7 @@ private:
     QStringList Rows(const QString &statement);
     void Compare(const char *kept, const char *computed);
     void Compare_All();
-    std::vector<TOutgoingExecution> Executions(int count, qint64 first_id);
+    std::vector<TStoredExecution> Executions(int count, qint64 first_id);
 
     TPostgresServer d_server;
     QString d_database;
@@ -113,25 +113,27 @@ void TTestKeptFigures::initTestCase()
 
 // Executions over twenty days around midnight, some with messages, some
 // with a name a B-tree could not hold.
-std::vector<TOutgoingExecution> TTestKeptFigures::Executions(int count, qint64 first_id)
+std::vector<TStoredExecution> TTestKeptFigures::Executions(int count, qint64 first_id)
 {
-    std::vector<TOutgoingExecution> rows;
+    std::vector<TStoredExecution> rows;
     const QDateTime start(QDate(2026, 3, 20), QTime(0, 0), Qt::UTC);
     for (int i = 0; i < count; ++i)
     {
-        TOutgoingExecution row;
+        TStoredExecution row;
         row.local_id = first_id + i;
-        row.name = d_random.bounded(50) == 0 ? QString(3000, QLatin1Char('N')) + QString::number(i % 3)
-                                             : QStringLiteral("PART-%1").arg(d_random.bounded(6));
-        row.revision = QStringLiteral("A");
-        row.opened = start.addSecs(d_random.bounded(20 * 86400));
-        row.execution_seconds = 10 + int(d_random.bounded(3000));
-        row.idle_seconds = int(d_random.bounded(300));
-        row.point_count = int(d_random.bounded(500));
+        TExecution &execution = row.execution;
+        execution.Set_Name(d_random.bounded(50) == 0
+                               ? QString(3000, QLatin1Char('N')) + QString::number(i % 3)
+                               : QStringLiteral("PART-%1").arg(d_random.bounded(6)));
+        execution.Set_Revision(QStringLiteral("A"));
+        execution.Set_Date_Time(start.addSecs(d_random.bounded(20 * 86400)));
+        execution.Set_Execution_Time(10 + int(d_random.bounded(3000)));
+        execution.Set_Idle_Time(int(d_random.bounded(300)));
+        execution.Set_Point_Count(int(d_random.bounded(500)));
         for (int m = int(d_random.bounded(4)) - 1; m > 0; --m)
-            row.messages << QStringLiteral("Probe hit %1").arg(d_random.bounded(3));
+            execution.Add_Error_Message(QStringLiteral("Probe hit %1").arg(d_random.bounded(3)));
         for (int m = d_random.bounded(40) == 0 ? 250 : 0; m > 0; --m)
-            row.messages << QStringLiteral("Drive fault");
+            execution.Add_Error_Message(QStringLiteral("Drive fault"));
         rows.push_back(row);
     }
     return rows;
@@ -146,9 +148,9 @@ void TTestKeptFigures::Kept_Equal_Computed_After_Random_Arrivals()
     {
         TCentralWriter writer(d_server.Connection(d_database), STATIONS.at(s));
         writer.Set_Time_Zone(QTimeZone(zones.at(s).toUtf8()));
-        const std::vector<TOutgoingExecution> all = Executions(600, 1);
+        const std::vector<TStoredExecution> all = Executions(600, 1);
         // Batches of any size, sent in any order (a catch-up after another's), some twice.
-        std::vector<std::vector<TOutgoingExecution>> batches;
+        std::vector<std::vector<TStoredExecution>> batches;
         for (size_t at = 0; at < all.size();)
         {
             const size_t size = std::min(all.size() - at, size_t(1 + d_random.bounded(250)));
@@ -158,7 +160,7 @@ void TTestKeptFigures::Kept_Equal_Computed_After_Random_Arrivals()
         for (size_t again = batches.size() / 2; again > 0; --again)
             batches.push_back(batches[d_random.bounded(quint32(batches.size()))]);
         std::shuffle(batches.begin(), batches.end(), std::mt19937(d_random.generate()));
-        for (const std::vector<TOutgoingExecution> &batch : batches)
+        for (const std::vector<TStoredExecution> &batch : batches)
             QVERIFY2(writer.Insert_Executions(batch), qPrintable(writer.Last_Error()));
     }
     QCOMPARE(d_server.Count(d_database, QStringLiteral("SELECT count(*) FROM executions")), 1800);
@@ -183,32 +185,32 @@ void TTestKeptFigures::Stops_Follow_Their_Latest_Change()
     {
         TCentralWriter writer(d_server.Connection(d_database), station);
         // Each stop as it stood at each change: open, ended, classified, classified again.
-        std::vector<TOutgoingStop> versions;
+        std::vector<TStoredStop> versions;
         qint64 change = 0;
         qint64 latest_changes = 0;
         for (int i = 0; i < 80; ++i)
         {
-            TOutgoingStop stop;
-            stop.started = QDateTime(QDate(2026, 3, 27), QTime(0, 0), Qt::UTC).addSecs(i * 7200);
+            TStoredStop stop;
+            stop.stop.started = QDateTime(QDate(2026, 3, 27), QTime(0, 0), Qt::UTC).addSecs(i * 7200);
             for (int step = int(1 + d_random.bounded(4)); step > 0; --step)
             {
                 stop.local_id = ++change;
-                stop.ended = stop.started.addSecs(300 + d_random.bounded(6000));
-                stop.open = step > 1;
-                stop.reason = REASONS.at(int(d_random.bounded(REASONS.size())));
-                stop.planned = stop.reason == QLatin1String("Break") || d_random.bounded(5) == 0;
+                stop.stop.ended = stop.stop.started.addSecs(300 + d_random.bounded(6000));
+                stop.stop.open = step > 1;
+                stop.stop.reason = REASONS.at(int(d_random.bounded(REASONS.size())));
+                stop.stop.planned = stop.stop.reason == QLatin1String("Break") || d_random.bounded(5) == 0;
                 versions.push_back(stop);
             }
             latest_changes += change;
         }
         // Out of order and twice: an older change never overwrites a newer one.
-        std::vector<TOutgoingStop> sent = versions;
+        std::vector<TStoredStop> sent = versions;
         sent.insert(sent.end(), versions.begin(), versions.begin() + long(versions.size() / 3));
         std::shuffle(sent.begin(), sent.end(), std::mt19937(d_random.generate()));
         for (size_t at = 0; at < sent.size(); at += 17)
         {
-            const std::vector<TOutgoingStop> batch(sent.begin() + long(at),
-                                                   sent.begin() + long(std::min(sent.size(), at + 17)));
+            const std::vector<TStoredStop> batch(sent.begin() + long(at),
+                                                 sent.begin() + long(std::min(sent.size(), at + 17)));
             QVERIFY2(writer.Upsert_Stops(batch), qPrintable(writer.Last_Error()));
         }
         // Every stop as its latest change left it.
@@ -235,24 +237,24 @@ void TTestKeptFigures::Stops_Measured_And_Keyed_By_Their_Instants()
     writer.Set_Time_Zone(QTimeZone("Europe/London"));
     const auto utc = [](int hour, int minute)
     { return QDateTime(QDate(2026, 10, 25), QTime(hour, minute), Qt::UTC); };
-    std::vector<TOutgoingStop> stops(3);
+    std::vector<TStoredStop> stops(3);
     const QDateTime moments[3][2] = {
         {utc(0, 20), utc(0, 40)}, {utc(0, 45), utc(1, 15)}, {utc(1, 20), utc(1, 50)}};
     for (int i = 0; i < 3; ++i)
     {
         stops[size_t(i)].local_id = i + 1;
-        stops[size_t(i)].started = moments[i][0];
-        stops[size_t(i)].ended = moments[i][1];
-        stops[size_t(i)].reason = QStringLiteral("Machine fault");
+        stops[size_t(i)].stop.started = moments[i][0];
+        stops[size_t(i)].stop.ended = moments[i][1];
+        stops[size_t(i)].stop.reason = QStringLiteral("Machine fault");
     }
     QVERIFY2(writer.Upsert_Stops(stops), qPrintable(writer.Last_Error()));
     QCOMPARE(Rows(QStringLiteral("SELECT day,seconds FROM station_day_stops WHERE station_id='autumn'")),
              QStringList{QStringLiteral("2026-10-25|4800")});
     TCentralWriter moved(d_server.Connection(d_database), QStringLiteral("autumn"));
     moved.Set_Time_Zone(QTimeZone("Asia/Tokyo"));
-    TOutgoingStop again = stops[0];
+    TStoredStop again = stops[0];
     again.local_id = 4;
-    again.ended = utc(0, 50);
+    again.stop.ended = utc(0, 50);
     QVERIFY2(moved.Upsert_Stops({again}), qPrintable(moved.Last_Error()));
     QCOMPARE(Rows(QStringLiteral(
                  "SELECT started,ended_at-started_at FROM stops WHERE station_id='autumn' ORDER BY "

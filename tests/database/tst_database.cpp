@@ -16,10 +16,10 @@ namespace
 const QDate MARCH_5(2024, 3, 5);
 const QDate MARCH_6(2024, 3, 6);
 
-TDatabaseItem Record(const QString &name, const QDateTime &date_time, int points = 12,
-                     const QStringList &messages = {})
+TExecution Record(const QString &name, const QDateTime &date_time, int points = 12,
+                  const QStringList &messages = {})
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
     item.Set_Revision(name.left(1));
     item.Set_Date_Time(date_time);
@@ -44,6 +44,7 @@ private slots:
     void cleanup();
     void New_File_Holds_The_Schema();
     void Foreign_File_Is_Taken_As_It_Is();
+    void Version_Upgrades_Once_Or_Not_At_All();
     void Failures_And_Their_Texts();
     void Usage_Totals_Accumulate_Once_Per_Token();
     void Writes_Wait_For_Another_Writer();
@@ -75,7 +76,7 @@ void TTestDatabase::cleanup()
 
 bool TTestDatabase::Fill()
 {
-    const std::vector<TDatabaseItem> items{
+    const std::vector<TExecution> items{
         Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3,
                {QStringLiteral("z1"), QStringLiteral("z2")}),
         Record(QStringLiteral("ALPHA"), QDateTime(MARCH_5, QTime(9, 0)), 4),
@@ -84,8 +85,8 @@ bool TTestDatabase::Fill()
         Record(QStringLiteral("ALPHA"), QDateTime(MARCH_6, QTime(8, 0)), 7),
     };
     bool all = d_db->Open(File()) && d_db->Create_Tables();
-    for (const TDatabaseItem &item : items)
-        all = all && d_db->Add_Program_Entry(item);
+    for (const TExecution &item : items)
+        all = all && d_db->Add_Execution(item);
     return all;
 }
 
@@ -105,17 +106,25 @@ void TTestDatabase::New_File_Holds_The_Schema()
             "INTEGER,point_count INTEGER);\n"
             "CREATE TABLE program_message(program_id INTEGER,message TEXT);\n"
             "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
+            "CREATE TABLE usage_period(period_id INTEGER PRIMARY KEY AUTOINCREMENT,total TEXT,seconds "
+            "INTEGER,recorded TEXT);\n"
+            "CREATE TABLE usage_journal(token TEXT PRIMARY KEY);\n"
             "CREATE TABLE stops(stop_id INTEGER PRIMARY KEY AUTOINCREMENT,started TEXT NOT NULL UNIQUE,"
             "ended TEXT NOT NULL,open INTEGER NOT NULL,reason TEXT NOT NULL,source TEXT NOT NULL,"
             "planned INTEGER NOT NULL,note TEXT NOT NULL,change INTEGER NOT NULL);\n"
+            "CREATE TABLE alert_event(event_id INTEGER PRIMARY KEY AUTOINCREMENT,alert_key TEXT,kind "
+            "TEXT,detail TEXT,started TEXT,ended TEXT);\n"
+            "CREATE TABLE central_progress(target TEXT NOT NULL,kind TEXT NOT NULL,last_id INTEGER NOT "
+            "NULL,PRIMARY KEY(target,kind));\n"
             "0|0\n"));
+    QCOMPARE(TSqliteShell::Output(File(), QStringLiteral("PRAGMA user_version;\n")), QStringLiteral("1\n"));
     // Indexes for reading years of records; made again on files that lack them.
     const QString indexes = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index';\n");
-    // The stops table's key on its start is an index of its own.
-    QCOMPARE(TSqliteShell::Output(File(), indexes), QStringLiteral("8\n"));
+    // The keys of stops, usage_journal and central_progress are indexes of their own.
+    QCOMPARE(TSqliteShell::Output(File(), indexes), QStringLiteral("10\n"));
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP INDEX program_date_index;\n")));
     QVERIFY(d_db->Create_Tables());
-    QCOMPARE(TSqliteShell::Output(File(), indexes), QStringLiteral("8\n"));
+    QCOMPARE(TSqliteShell::Output(File(), indexes), QStringLiteral("10\n"));
     d_db->Close();
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("quorvex_database")));
 }
@@ -137,7 +146,7 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
     QCOMPARE(TSqliteShell::Output(File(),
                                   QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table';\n")),
-             QStringLiteral("6\n"));
+             QStringLiteral("10\n"));
     bool valid = true;
     QCOMPARE(d_db->Software_Run_Time(&valid), 0);
     QVERIFY(!valid);
@@ -155,21 +164,67 @@ void TTestDatabase::Foreign_File_Is_Taken_As_It_Is()
     QVERIFY(d_db->Add_Software_Run_Time(5));
     QCOMPARE(TSqliteShell::Output(File(), QStringLiteral("SELECT * FROM usage;\n")), QStringLiteral("7|5\n"));
 
-    const std::vector<TDatabaseItem> entries =
-        d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
+    const std::vector<TExecution> entries =
+        d_db->Executions(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"));
     QCOMPARE(int(entries.size()), 1);
     QCOMPARE(entries[0].Execution_Time() + entries[0].Idle_Time() + entries[0].Point_Count(), 0);
     QCOMPARE(entries[0].Error_Messages(), QStringList{QStringLiteral("drive fault")});
     // Without its program_data row the entry is not found whole, and its messages are not read.
-    QCOMPARE(d_db->Program_Entry(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"),
-                                 QStringLiteral("09 15 04 am"), &valid)
+    QCOMPARE(d_db->Execution(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"),
+                             QStringLiteral("09 15 04 am"), &valid)
                  .Error_Message_Count(),
              0);
     QVERIFY(!valid);
     // Negative numbers written by another tool never reach a record.
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("INSERT INTO program_data VALUES(1,-5,-1,-2);\n")));
-    QCOMPARE(d_db->Program_Entries(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"))[0].Point_Count(),
-             0);
+    QCOMPARE(d_db->Executions(QStringLiteral("LONELY"), QStringLiteral("2024 Mar 05"))[0].Point_Count(), 0);
+}
+
+// A file of an earlier version gains what it lacks in one transaction, its
+// rows kept; one that cannot be upgraded whole is not upgraded at all; one of
+// a later version is refused and left as it is.
+void TTestDatabase::Version_Upgrades_Once_Or_Not_At_All()
+{
+    const QString tables = QStringLiteral("SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+                                          "WHERE type='table' AND name<>'sqlite_sequence' ORDER BY name);\n"
+                                          "PRAGMA user_version;\n");
+    const QString old_file = QStringLiteral(
+        "CREATE TABLE program(program_id INTEGER PRIMARY KEY AUTOINCREMENT,name TEXT,revision "
+        "TEXT,date TEXT,time TEXT);\n"
+        "INSERT INTO program(name,revision,date,time) VALUES('KEPT','A','2024 Mar 05','09 15 04 "
+        "am');\n"
+        "CREATE TABLE usage(software_monitor_time INTEGER,software_run_time INTEGER);\n"
+        "INSERT INTO usage VALUES(60,30);\n");
+    QVERIFY(TSqliteShell::Run(File(), old_file));
+    QVERIFY2(d_db->Open(File()) && d_db->Create_Tables(), qPrintable(d_db->Last_Error()));
+    QCOMPARE(TSqliteShell::Output(File(), tables + QStringLiteral("SELECT name FROM program;\n"
+                                                                  "SELECT * FROM usage;\n")),
+             QStringLiteral("alert_event,central_progress,program,program_data,program_message,stops,usage,"
+                            "usage_journal,usage_period\n1\nKEPT\n60|30\n"));
+    d_db->Close();
+
+    // A view where a table is to be: the tables made before it are undone.
+    QVERIFY(QFile::remove(File()));
+    QVERIFY(TSqliteShell::Run(File(), old_file + QStringLiteral("CREATE VIEW alert_event AS SELECT 1;\n")));
+    QVERIFY(d_db->Open(File()));
+    QVERIFY(!d_db->Create_Tables());
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("Cannot create table 'alert_event(...)'"));
+    QCOMPARE(TSqliteShell::Output(File(), tables), QStringLiteral("program,usage\n0\n"));
+    d_db->Close();
+
+    QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP VIEW alert_event;\nPRAGMA user_version=2;\n")));
+    const auto bytes = [this]()
+    {
+        QFile file(File());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    QVERIFY(d_db->Open(File()));
+    QVERIFY(!d_db->Create_Tables());
+    QCOMPARE(d_db->Last_Error(), QStringLiteral("The database was written by a newer Quorvex (its version 2, "
+                                                "this program's 1); it is left as it is."));
+    d_db->Close();
+    QCOMPARE(bytes(), before);
 }
 
 void TTestDatabase::Failures_And_Their_Texts()
@@ -178,7 +233,7 @@ void TTestDatabase::Failures_And_Their_Texts()
     bool valid = true;
     QCOMPARE(d_db->Software_Monitor_Time(&valid), 0);
     QVERIFY(!valid);
-    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("X"), QDateTime::currentDateTime())));
+    QVERIFY(!d_db->Add_Execution(Record(QStringLiteral("X"), QDateTime::currentDateTime())));
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Not connected"));
     QVERIFY(d_db->Dates().isEmpty() && d_db->Program_Names({}).isEmpty());
     QVERIFY(!d_db->Create_Tables());
@@ -199,7 +254,7 @@ void TTestDatabase::Failures_And_Their_Texts()
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Invalid name"));
     QCOMPARE(d_db->Program_Id(QStringLiteral("NONE"), QString(), QString()), -1);
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Program not found."));
-    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("NO_DATE"), QDateTime())));
+    QVERIFY(!d_db->Add_Execution(Record(QStringLiteral("NO_DATE"), QDateTime())));
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Date_Time invalid"));
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE usage;\n")));
     QVERIFY(!d_db->Add_Software_Run_Time(5));
@@ -271,13 +326,13 @@ void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
 {
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     const QDateTime morning(MARCH_5, QTime(9, 15, 4));
-    QVERIFY2(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning)),
+    QVERIFY2(d_db->Add_Execution(Record(QStringLiteral("BRACKET_A"), morning)),
              qPrintable(d_db->Last_Error()));
-    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addMSecs(300))));
+    QVERIFY(!d_db->Add_Execution(Record(QStringLiteral("BRACKET_A"), morning.addMSecs(300))));
     QCOMPARE(d_db->Last_Error(),
              QStringLiteral("Cannot add data to table 'program'.  Reason: Program entry already exists"));
     // am and pm keep two entries of the same clock time apart.
-    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("BRACKET_A"), morning.addSecs(12 * 3600))));
+    QVERIFY(d_db->Add_Execution(Record(QStringLiteral("BRACKET_A"), morning.addSecs(12 * 3600))));
     QCOMPARE(d_db->Program_Times(QStringLiteral("BRACKET_A"), QStringLiteral("2024 Mar 05")),
              (QStringList{QStringLiteral("09 15 04 am"), QStringLiteral("09 15 04 pm")}));
     // Leaving out the date or the time widens the search; the first row counts.
@@ -288,10 +343,10 @@ void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
     QVERIFY(!d_db->Program_Exists(QStringLiteral("BRACKET_A"), QDateTime()));
 
     // No key finds an entry without a name again: it is refused, and nothing of it is written.
-    const TDatabaseItem nameless = Record(QString(), morning, 9, {QStringLiteral("lost")});
-    QVERIFY(!d_db->Add_Program_Entry(nameless));
+    const TExecution nameless = Record(QString(), morning, 9, {QStringLiteral("lost")});
+    QVERIFY(!d_db->Add_Execution(nameless));
     QCOMPARE(d_db->Last_Error(), QStringLiteral("Cannot add data to table 'program'.  Reason: Invalid name"));
-    QVERIFY(!d_db->Add_Program_Entry(nameless));
+    QVERIFY(!d_db->Add_Execution(nameless));
     QCOMPARE(TSqliteShell::Output(
                  File(),
                  QStringLiteral("SELECT (SELECT count(*) FROM program),(SELECT count(*) FROM program_data),"
@@ -305,11 +360,11 @@ void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
 {
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     const QDateTime when(MARCH_5, QTime(10, 0, 0));
-    QVERIFY(d_db->Add_Program_Entry(Record(QStringLiteral("KEPT"), when, 1, {QStringLiteral("ok")})));
+    QVERIFY(d_db->Add_Execution(Record(QStringLiteral("KEPT"), when, 1, {QStringLiteral("ok")})));
     QVERIFY(TSqliteShell::Run(
         File(), QStringLiteral("DROP TABLE program_message;\nCREATE TABLE program_message("
                                "program_id INTEGER,message TEXT CHECK(message NOT LIKE 'bad%'));\n")));
-    QVERIFY(!d_db->Add_Program_Entry(
+    QVERIFY(!d_db->Add_Execution(
         Record(QStringLiteral("HALF"), when, 1,
                {QStringLiteral("good"), QStringLiteral("bad one"), QStringLiteral("x")})));
     QVERIFY2(d_db->Last_Error().startsWith(
@@ -323,7 +378,7 @@ void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
     QVERIFY(TSqliteShell::Run(File(),
                               QStringLiteral("DROP TABLE program_data;\n"
                                              "CREATE TABLE program_data(program_id INTEGER CHECK(0));\n")));
-    QVERIFY(!d_db->Add_Program_Entry(Record(QStringLiteral("HALF"), when)));
+    QVERIFY(!d_db->Add_Execution(Record(QStringLiteral("HALF"), when)));
     QVERIFY2(
         d_db->Last_Error().startsWith(QStringLiteral("Cannot add data to table 'program_data'.  Reason: ")),
         qPrintable(d_db->Last_Error()));
@@ -332,7 +387,7 @@ void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
     // The connection is usable again afterwards: no transaction was left open.
     QVERIFY(TSqliteShell::Run(File(), QStringLiteral("DROP TABLE program_data;\n")));
     QVERIFY(d_db->Create_Tables());
-    QVERIFY2(d_db->Add_Program_Entry(Record(QStringLiteral("AFTER"), when)), qPrintable(d_db->Last_Error()));
+    QVERIFY2(d_db->Add_Execution(Record(QStringLiteral("AFTER"), when)), qPrintable(d_db->Last_Error()));
 }
 
 void TTestDatabase::Reads_Keep_Recording_Order()
@@ -340,31 +395,30 @@ void TTestDatabase::Reads_Keep_Recording_Order()
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     QVERIFY(d_db->Dates().isEmpty() && d_db->Program_Names({}).isEmpty());
     // A later date recorded first stays first: nothing is sorted.
-    QVERIFY(
-        d_db->Add_Program_Entry(Record(QStringLiteral("LATE"), QDateTime(QDate(2025, 1, 2), QTime(1, 0)))));
+    QVERIFY(d_db->Add_Execution(Record(QStringLiteral("LATE"), QDateTime(QDate(2025, 1, 2), QTime(1, 0)))));
     QVERIFY(Fill());
     QCOMPARE(d_db->Dates(), (QStringList{"2025 Jan 02", "2024 Mar 05", "2024 Mar 06"}));
     QCOMPARE(d_db->Program_Names({QStringLiteral("2024 Mar 06"), QStringLiteral("1999 Jan 01"),
                                   QStringLiteral("2024 Mar 05")}),
              (QStringList{"BETA", "ALPHA", "ZETA"}));
-    const std::vector<TDatabaseItem> zeta =
-        d_db->Program_Entries(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"));
+    const std::vector<TExecution> zeta =
+        d_db->Executions(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"));
     QCOMPARE(int(zeta.size()), 2);
     QVERIFY(zeta[0] == Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(8, 0)), 3,
                               {QStringLiteral("z1"), QStringLiteral("z2")}));
     QVERIFY(zeta[1] ==
             Record(QStringLiteral("ZETA"), QDateTime(MARCH_5, QTime(13, 0)), 5, {QStringLiteral("z3")}));
     bool valid = false;
-    const TDatabaseItem beta = d_db->Program_Entry(QStringLiteral("BETA"), QStringLiteral("2024 Mar 06"),
-                                                   QStringLiteral("07 00 00 am"), &valid);
+    const TExecution beta = d_db->Execution(QStringLiteral("BETA"), QStringLiteral("2024 Mar 06"),
+                                            QStringLiteral("07 00 00 am"), &valid);
     QVERIFY(valid);
     QVERIFY(beta ==
             Record(QStringLiteral("BETA"), QDateTime(MARCH_6, QTime(7, 0)), 6, {QStringLiteral("z1")}));
     // Texts in other forms select nothing: a display date, another case, a time a second off.
-    QVERIFY(d_db->Program_Entries(QStringLiteral("ZETA"), zeta[0].Date_Text()).empty());
-    QVERIFY(d_db->Program_Entries(QStringLiteral("zeta"), QStringLiteral("2024 Mar 05")).empty());
-    d_db->Program_Entry(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"), QStringLiteral("08 00 01 am"),
-                        &valid);
+    QVERIFY(d_db->Executions(QStringLiteral("ZETA"), zeta[0].Date_Text()).empty());
+    QVERIFY(d_db->Executions(QStringLiteral("zeta"), QStringLiteral("2024 Mar 05")).empty());
+    d_db->Execution(QStringLiteral("ZETA"), QStringLiteral("2024 Mar 05"), QStringLiteral("08 00 01 am"),
+                    &valid);
     QVERIFY(!valid);
 
     // A name left NULL by another tool shows as empty, for few dates and for many alike.
@@ -400,7 +454,7 @@ void TTestDatabase::Stored_And_Display_Forms()
 {
     QFETCH(QDateTime, date_time);
     QFETCH(QString, stored);
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Date_Time(date_time);
     QFETCH(QString, shown);
     QCOMPARE(item.Date_Text() + QLatin1Char('|') + item.Time_Text(), TShownForm::Localised(shown));

@@ -32,43 +32,45 @@ void TTestDatabaseThreads::Reader_And_Writer_Share_The_Object()
     std::atomic<bool> order_kept{true};
     std::atomic<bool> entries_whole{true};
 
-    QThread *reader = QThread::create([&]() {
-        int seen = 0;
-        while (writing.load() || seen < ENTRIES)
+    QThread *reader = QThread::create(
+        [&]()
         {
-            const QStringList names = db.Program_Names({});
-            // Names arrive in recording order and never shrink.
-            if (names.size() < seen)
-                order_kept = false;
-            for (int i = 0; i < names.size(); ++i)
-                if (names.at(i) != QStringLiteral("PART_%1").arg(i))
+            int seen = 0;
+            while (writing.load() || seen < ENTRIES)
+            {
+                const QStringList names = db.Program_Names({});
+                // Names arrive in recording order and never shrink.
+                if (names.size() < seen)
                     order_kept = false;
-            seen = names.size();
-            for (const QString &date : db.Dates())
-                for (const TDatabaseItem &item : db.Program_Entries(names.value(seen - 1), date))
-                    if (item.Point_Count() != 7 || item.Error_Message_Count() != 2)
+                for (int i = 0; i < names.size(); ++i)
+                    if (names.at(i) != QStringLiteral("PART_%1").arg(i))
+                        order_kept = false;
+                seen = names.size();
+                for (const QString &date : db.Dates())
+                    for (const TExecution &item : db.Executions(names.value(seen - 1), date))
+                        if (item.Point_Count() != 7 || item.Error_Message_Count() != 2)
+                            entries_whole = false;
+                // The long read of a whole selection runs without the object's lock.
+                for (const TExecution &item : db.Executions(names, db.Dates(), TDatabase::DATE_THEN_NAME))
+                    if (item.Point_Count() != 7 || item.Error_Messages() != QStringList{"a", "b"})
                         entries_whole = false;
-            // The long read of a whole selection runs without the object's lock.
-            for (const TDatabaseItem &item : db.Program_Entries(names, db.Dates(), TDatabase::DATE_THEN_NAME))
-                if (item.Point_Count() != 7 || item.Error_Messages() != QStringList{"a", "b"})
-                    entries_whole = false;
-            bool valid = false;
-            db.Software_Monitor_Time(&valid);
-            ++reads;
-        }
-    });
+                bool valid = false;
+                db.Software_Monitor_Time(&valid);
+                ++reads;
+            }
+        });
     reader->start();
 
     const QDateTime start(QDate(2024, 3, 5), QTime(6, 0, 0));
     for (int i = 0; i < ENTRIES; ++i)
     {
-        TDatabaseItem item;
+        TExecution item;
         item.Set_Name(QStringLiteral("PART_%1").arg(i));
         item.Set_Date_Time(start.addSecs(i * 17));
         item.Set_Point_Count(7);
         item.Add_Error_Message(QStringLiteral("a"));
         item.Add_Error_Message(QStringLiteral("b"));
-        QVERIFY2(db.Add_Program_Entry(item), qPrintable(db.Last_Error()));
+        QVERIFY2(db.Add_Execution(item), qPrintable(db.Last_Error()));
         QVERIFY(db.Add_Software_Monitor_Time(1));
     }
     writing = false;
@@ -107,8 +109,10 @@ void TTestDatabaseThreads::Latest_Background_List_Wins()
     QSignalSpy finished(&lists, &TBackgroundList::Finished);
     std::atomic<bool> release{false};
     std::atomic<int> runs{0};
-    const auto job = [&](const QString &text) {
-        return [&, text]() {
+    const auto job = [&](const QString &text)
+    {
+        return [&, text]()
+        {
             ++runs;
             while (!release.load())
                 QThread::yieldCurrentThread();

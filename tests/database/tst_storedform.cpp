@@ -163,8 +163,8 @@ void TTestStoredForm::File_Written_Under_German_Is_Rewritten_Once()
                             "5|P5|A|2026 Mar 02|02 07 09 pm\n"
                             "1|1|1|1\n2|2|1|1\n3|3|1|1\n4|4|1|1\n5|5|1|1\nok\n"));
     QCOMPARE(db.Dates(), (QStringList{"2026 Dec 07", "2026 Mar 02", "gestern"}));
-    const std::vector<TDatabaseItem> entries =
-        db.Program_Entries({"P1", "P2"}, {"2026 Dec 07", "2026 Mar 02"}, TDatabase::DATE_THEN_NAME);
+    const std::vector<TExecution> entries =
+        db.Executions({"P1", "P2"}, {"2026 Dec 07", "2026 Mar 02"}, TDatabase::DATE_THEN_NAME);
     QCOMPARE(entries.size(), size_t(2));
     QCOMPARE(entries[0].Date_Time(), december);
     QCOMPARE(entries[1].Date_Time(), march);

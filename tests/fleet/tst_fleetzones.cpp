@@ -44,14 +44,14 @@ QDateTime Utc(const QDate &date, const QTime &time)
     return QDateTime(date, time, Qt::UTC);
 }
 
-TOutgoingExecution Execution(qint64 id, const QDateTime &opened, int seconds)
+TStoredExecution Execution(qint64 id, const QDateTime &opened, int seconds)
 {
-    TOutgoingExecution row;
+    TStoredExecution row;
     row.local_id = id;
-    row.name = QStringLiteral("PART-%1").arg(id % 2);
-    row.revision = QStringLiteral("A");
-    row.opened = opened;
-    row.execution_seconds = seconds;
+    row.execution.Set_Name(QStringLiteral("PART-%1").arg(id % 2));
+    row.execution.Set_Revision(QStringLiteral("A"));
+    row.execution.Set_Date_Time(opened);
+    row.execution.Set_Execution_Time(seconds);
     return row;
 }
 
@@ -95,7 +95,7 @@ private:
     std::shared_ptr<const TFleetSnapshot> Read(const QDateTime &now, const QString &group, int days,
                                                const QStringList &chosen = {},
                                                const TAlertSettings &alerts = TAlertSettings());
-    bool Send(const QString &station, const QString &zone, const std::vector<TOutgoingExecution> &rows);
+    bool Send(const QString &station, const QString &zone, const std::vector<TStoredExecution> &rows);
     // The scheduled seconds STATION kept of each day from FIRST to LAST, by
     // heartbeats at noon UTC of each, as a station online then wrote them.
     bool Keep_Days(const QString &station, const QString &zone, const QDate &first, const QDate &last);
@@ -125,7 +125,7 @@ bool TTestFleetZones::Keep_Days(const QString &station, const QString &zone, con
 }
 
 bool TTestFleetZones::Send(const QString &station, const QString &zone,
-                           const std::vector<TOutgoingExecution> &rows)
+                           const std::vector<TStoredExecution> &rows)
 {
     TCentralWriter writer(d_server.Connection(d_database), station);
     writer.Set_Time_Zone(QTimeZone(zone.toUtf8()));
@@ -188,10 +188,10 @@ void TTestFleetZones::initTestCase()
     // A stop in Tokyo from 00:30 on its 19th (15:30 UTC on the 18th) for half an hour.
     TCentralWriter writer(d_server.Connection(d_database), TOKYO);
     writer.Set_Time_Zone(tokyo);
-    TOutgoingStop stop;
+    TStoredStop stop;
     stop.local_id = 1;
-    stop.started = Utc(QDate(2026, 11, 18), QTime(15, 30));
-    stop.ended = stop.started.addSecs(1800);
+    stop.stop.started = Utc(QDate(2026, 11, 18), QTime(15, 30));
+    stop.stop.ended = stop.stop.started.addSecs(1800);
     QVERIFY(writer.Upsert_Stops({stop}));
     // Sent before stations told their instants: read as the station's local time, in its zone.
     QSqlQuery query(d_server.Connection(d_database));

@@ -1,5 +1,5 @@
 #include "src/central/centralwriter.h"
-#include "src/central/localoutbox.h"
+#include "src/database/localoutbox.h"
 #include "src/database/stopstore.h"
 #include "src/database/storedform.h"
 #include "src/fleet/fleetfigures.h"
@@ -79,7 +79,7 @@ private:
     TTestHome d_home;
     QString d_folder;
     std::unique_ptr<TStopStation> d_station;
-    std::vector<TDatabaseItem> d_items;
+    std::vector<TExecution> d_items;
 };
 
 void TTestOneFigure::Set(const QDateTime &at, TStationActivity state)
@@ -94,7 +94,7 @@ void TTestOneFigure::Execute(const QString &name, const QDateTime &opened, int s
 {
     Set(opened, TStationActivity::EXECUTING);
     Set(opened.addSecs(seconds), TStationActivity::IDLE);
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
     item.Set_Revision(QStringLiteral("A"));
     item.Set_Date_Time(opened.toLocalTime());
@@ -102,7 +102,7 @@ void TTestOneFigure::Execute(const QString &name, const QDateTime &opened, int s
     item.Set_Point_Count(points);
     if (!message.isEmpty())
         item.Add_Error_Message(message);
-    QVERIFY2(d_station->database.Add_Program_Entry(item), qPrintable(d_station->database.Last_Error()));
+    QVERIFY2(d_station->database.Add_Execution(item), qPrintable(d_station->database.Last_Error()));
     d_items.push_back(item);
 }
 
@@ -151,8 +151,8 @@ void TTestOneFigure::Forward()
 {
     TLocalOutbox outbox(QStringLiteral("test"));
     QVERIFY2(outbox.Open(d_folder + QStringLiteral("/database.db")), qPrintable(outbox.Last_Error()));
-    std::vector<TOutgoingExecution> executions;
-    std::vector<TOutgoingStop> stops;
+    std::vector<TStoredExecution> executions;
+    std::vector<TStoredStop> stops;
     QVERIFY(outbox.Executions_After(0, 100000, &executions));
     QVERIFY(outbox.Stops_After(0, 100000, &stops));
     outbox.Close();
@@ -265,8 +265,8 @@ void TTestOneFigure::Station_And_Fleet_Agree_Day_By_Day()
     // The station's own Statistics page, of that day.
     TDatabase &database = d_station->database;
     const QString text = TStoredForm::Date_Text(day);
-    const std::vector<TDatabaseItem> items =
-        database.Program_Entries(database.Program_Names({text}), {text}, TDatabase::DATE_THEN_NAME);
+    const std::vector<TExecution> items =
+        database.Executions(database.Program_Names({text}), {text}, TDatabase::DATE_THEN_NAME);
     std::vector<TStopRecord> stops;
     QVERIFY(TStopStore(&database).Overlapping(QDateTime(day, QTime(0, 0)),
                                               QDateTime(day.addDays(1), QTime(0, 0)), &stops));

@@ -23,9 +23,9 @@
 
 namespace
 {
-TDatabaseItem Entry(int index)
+TExecution Entry(int index)
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(QStringLiteral("PART_%1").arg(index));
     item.Set_Revision(QStringLiteral("A"));
     item.Set_Date_Time(QDateTime(QDate(2026, 12, 7), QTime(8, 0, index)));
@@ -144,7 +144,7 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
     QVERIFY2(db.Open(file) && db.Create_Tables(), qPrintable(db.Last_Error()));
     TPendingJournal journal(&db);
     QVERIFY(journal.Open(pending));
-    QCOMPARE(journal.Add_Program_Entry(Entry(0)), TPendingJournal::WRITTEN);
+    QCOMPARE(journal.Add_Execution(Entry(0)), TPendingJournal::WRITTEN);
 
     const auto cleanup = qScopeGuard([]() { QSqlDatabase::removeDatabase(QStringLiteral("holder")); });
     QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
@@ -164,11 +164,11 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
     else
         db.Close();
 
-    QCOMPARE(journal.Add_Program_Entry(Entry(1)), TPendingJournal::KEPT);
+    QCOMPARE(journal.Add_Execution(Entry(1)), TPendingJournal::KEPT);
     QVERIFY(!journal.Last_Error().isEmpty());
     QCOMPARE(journal.Add_Usage(TDatabase::RUN_TIME, 90), TPendingJournal::KEPT);
-    QCOMPARE(journal.Add_Program_Entry(Entry(2)), TPendingJournal::KEPT);
-    QCOMPARE(journal.Add_Program_Entry(Entry(3)), TPendingJournal::KEPT);
+    QCOMPARE(journal.Add_Execution(Entry(2)), TPendingJournal::KEPT);
+    QCOMPARE(journal.Add_Execution(Entry(3)), TPendingJournal::KEPT);
     // A stop, and the same stop again once classified, is one row as it stood last.
     TStopRecord stop;
     stop.started = QDateTime(QDate(2026, 12, 7), QTime(7, 0), Qt::UTC);
@@ -179,7 +179,7 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
     stop.planned = true;
     QCOMPARE(journal.Put_Stop(stop), TPendingJournal::KEPT);
     // The same entry again is not a second one.
-    QCOMPARE(journal.Add_Program_Entry(Entry(3)), TPendingJournal::KEPT);
+    QCOMPARE(journal.Add_Execution(Entry(3)), TPendingJournal::KEPT);
     QCOMPARE(journal.Pending_Entries(), 4);
     QCOMPARE(journal.Write_Pending(), 0);
 
@@ -200,14 +200,13 @@ void TTestPending::Fault_Passes_And_Everything_Arrives_Once()
     QCOMPARE(int(stops.size()), 1);
     QVERIFY(stops[0] == stop);
     QCOMPARE(Pending_Files(pending), QStringList());
-    QCOMPARE(journal.Add_Program_Entry(Entry(4)), TPendingJournal::WRITTEN);
+    QCOMPARE(journal.Add_Execution(Entry(4)), TPendingJournal::WRITTEN);
     QCOMPARE(Stored_Names(QStringLiteral("holder")),
              (QStringList{"PART_0", "PART_1", "PART_2", "PART_3", "PART_4"}));
     bool valid = false;
     QCOMPARE(db.Software_Run_Time(&valid), 90);
-    const TDatabaseItem read =
-        db.Program_Entry(QStringLiteral("PART_2"), TStoredForm::Date_Text(QDate(2026, 12, 7)),
-                         TStoredForm::Time_Text(QTime(8, 0, 2)), &valid);
+    const TExecution read = db.Execution(QStringLiteral("PART_2"), TStoredForm::Date_Text(QDate(2026, 12, 7)),
+                                         TStoredForm::Time_Text(QTime(8, 0, 2)), &valid);
     QVERIFY(valid);
     QVERIFY(read == Entry(2));
 }
@@ -227,12 +226,12 @@ void TTestPending::Restart_Takes_Up_What_Was_Left()
         QVERIFY(journal.Open(pending));
         db.Close();
         for (int i = 1; i <= 3; ++i)
-            QCOMPARE(journal.Add_Program_Entry(Entry(i)), TPendingJournal::KEPT);
+            QCOMPARE(journal.Add_Execution(Entry(i)), TPendingJournal::KEPT);
         QCOMPARE(journal.Add_Usage(TDatabase::MONITOR_TIME, 60), TPendingJournal::KEPT);
     }
     const QStringList files = Pending_Files(pending);
-    QVERIFY(db.Open(file) && db.Add_Program_Entry(Entry(1)));
-    TPendingFile usage = TPendingFile::Entry(TDatabaseItem());
+    QVERIFY(db.Open(file) && db.Add_Execution(Entry(1)));
+    TPendingFile usage = TPendingFile::Execution(TExecution());
     QString error;
     QVERIFY2(TPendingFile::Read(pending + QLatin1Char('/') + files.at(3), &usage, &error), qPrintable(error));
     QVERIFY(db.Add_Usage_Once(usage.Total(), usage.Seconds(), usage.Token()));
@@ -263,15 +262,15 @@ void TTestPending::What_Can_Never_Be_Written_Holds_Up_Nothing()
     QVERIFY(db.Open(folder + QStringLiteral("/database.db")) && db.Create_Tables());
     TPendingJournal journal(&db);
     QVERIFY(journal.Open(folder + QStringLiteral("/pending")));
-    TDatabaseItem nameless = Entry(1);
+    TExecution nameless = Entry(1);
     nameless.Set_Name(QString());
-    QCOMPARE(journal.Add_Program_Entry(nameless), TPendingJournal::REFUSED);
+    QCOMPARE(journal.Add_Execution(nameless), TPendingJournal::REFUSED);
     {
         QSqlQuery query(QSqlDatabase::database(QStringLiteral("quorvex_database")));
         QVERIFY(query.exec(QStringLiteral("DELETE FROM usage")));
     }
     QCOMPARE(journal.Add_Usage(TDatabase::RUN_TIME, 90), TPendingJournal::WRITTEN);
-    QCOMPARE(journal.Add_Program_Entry(Entry(2)), TPendingJournal::WRITTEN);
+    QCOMPARE(journal.Add_Execution(Entry(2)), TPendingJournal::WRITTEN);
     QVERIFY(journal.Is_Empty());
     QVERIFY(Pending_Files(folder + QStringLiteral("/pending")).isEmpty());
     bool valid = false;
@@ -293,7 +292,7 @@ void TTestPending::Killed_Writer_Leaves_Nothing_At_The_Next_Start()
         TPendingJournal journal(&db);
         QVERIFY(journal.Open(pending));
         db.Close();
-        QCOMPARE(journal.Add_Program_Entry(Entry(1)), TPendingJournal::KEPT);
+        QCOMPARE(journal.Add_Execution(Entry(1)), TPendingJournal::KEPT);
     }
     const QString folder = pending + QLatin1Char('/');
     Write_File(folder + QStringLiteral("notes.txt"));

@@ -1,7 +1,7 @@
-#include "src/database/database.h"
-#include "src/browse/datawidget.h"
-#include "src/export/exportjob.h"
 #include "src/app/quorvex.h"
+#include "src/browse/datawidget.h"
+#include "src/database/database.h"
+#include "src/export/exportjob.h"
 #include "src/report/ui/reportview.h"
 #include "tests/support/listclicks.h"
 #include "tests/support/modalanswer.h"
@@ -20,9 +20,9 @@
 
 namespace
 {
-TDatabaseItem Record(const QString &name, const QDateTime &when, int points, const QStringList &messages = {})
+TExecution Record(const QString &name, const QDateTime &when, int points, const QStringList &messages = {})
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
     item.Set_Revision(QStringLiteral("R1"));
     item.Set_Date_Time(when);
@@ -105,7 +105,7 @@ void TTestReports::init()
     QDir().mkpath(d_home->Settings_Folder());
     TDatabase db;
     QVERIFY(db.Open(d_home->Settings_Folder() + QStringLiteral("/database.db")) && db.Create_Tables());
-    const std::vector<TDatabaseItem> items{
+    const std::vector<TExecution> items{
         Record(QStringLiteral("BRACKET_A"), QDateTime(MARCH_5, QTime(14, 7, 9)), 48, {QStringLiteral("one")}),
         Record(QStringLiteral("HOUSING"), QDateTime(MARCH_5, QTime(15, 0, 0)), 10),
         Record(QStringLiteral("BRACKET_A"), QDateTime(MARCH_6, QTime(8, 0, 0)), 12,
@@ -113,8 +113,8 @@ void TTestReports::init()
         Record(COVER, QDateTime(MARCH_6, QTime(9, 0, 0)), 3, {QStringLiteral("line\nbreak, \"quoted\"")}),
         Record(FLANGE, QDateTime(MARCH_6, QTime(10, 0, 0)), 1),
     };
-    for (const TDatabaseItem &item : items)
-        QVERIFY(db.Add_Program_Entry(item));
+    for (const TExecution &item : items)
+        QVERIFY(db.Add_Execution(item));
     QVERIFY(db.Add_Software_Monitor_Time(3725));
     db.Close();
     d_window = new TQuorvex;
@@ -147,7 +147,8 @@ void TTestReports::Selection_Shows_The_Report()
     QTRY_VERIFY(Summary().startsWith(QStringLiteral("Total Monitor Time:              62:05")));
     const QString report = Summary();
     QCOMPARE(report.count(QStringLiteral("Program Name:")), 1);
-    QVERIFY(report.contains(TShownForm::Localised("Execution Date:                   2024 Mar 06 : 08 00 00 am")));
+    QVERIFY(report.contains(
+        TShownForm::Localised("Execution Date:                   2024 Mar 06 : 08 00 00 am")));
     QCOMPARE(tabs->currentIndex(), 1);
 
     // No date selected: the programs on all dates, date by date.
@@ -156,7 +157,8 @@ void TTestReports::Selection_Shows_The_Report()
     Select(Programs(), {QStringLiteral("BRACKET_A"), QStringLiteral("HOUSING")});
     QTRY_VERIFY(Summary().contains(QStringLiteral("Program Count:                       3")));
     const QString all = Summary();
-    const auto at = [&all](const char *english) {
+    const auto at = [&all](const char *english)
+    {
         const int found = all.indexOf(TShownForm::Localised(QString::fromLatin1(english)));
         return found < 0 ? all.size() : found;
     };
@@ -196,23 +198,27 @@ void TTestReports::Close_Waits_For_The_Report()
 QString TTestReports::Export_Through_Dialog(const QString &action, const QString &file, QString *caption,
                                             QString *folder)
 {
-    TModalAnswer answer([&](QWidget *modal) {
-        QFileDialog *dialog = qobject_cast<QFileDialog *>(modal);
-        if (!dialog)
-            return modal->close(), void();
-        if (caption)
-            *caption = dialog->windowTitle() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
-        if (folder)
-            *folder = dialog->directory().absolutePath();
-        QLineEdit *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (!name)
-            return dialog->reject();
-        name->setText(file);
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    TModalAnswer answer(
+        [&](QWidget *modal)
+        {
+            QFileDialog *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog)
+                return modal->close(), void();
+            if (caption)
+                *caption =
+                    dialog->windowTitle() + QLatin1Char('|') + dialog->nameFilters().join(QLatin1Char(';'));
+            if (folder)
+                *folder = dialog->directory().absolutePath();
+            QLineEdit *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (!name)
+                return dialog->reject();
+            name->setText(file);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
     Action(d_window, action)->trigger();
     // The file is written in the background; the actions wait until it is done.
-    if (!QTest::qWaitFor([this]() { return Action(d_window, QStringLiteral("Export All CSV"))->isEnabled(); }))
+    if (!QTest::qWaitFor([this]()
+                         { return Action(d_window, QStringLiteral("Export All CSV"))->isEnabled(); }))
         return QStringLiteral("<still exporting>");
     return answer.Answered() ? file : QString();
 }
@@ -223,14 +229,17 @@ void TTestReports::Export_All_CSV_Groups_By_Program()
     QString caption;
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export All CSV"), file, &caption), file);
     QCOMPARE(caption, QStringLiteral("Export All to CSV|Comma Separated File (*.csv)"));
-    QCOMPARE(Read_Text(file),
-             TShownForm::Localised("Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error "
-                        "Messages\n"
-                        "BRACKET_A,R1,05 Mar 2024,02 07 09 pm,108,5,48,1,one\n"
-                        "BRACKET_A,R1,06 Mar 2024,08 00 00 am,72,5,12,2,two,one\n"
-                        "HOUSING,R1,05 Mar 2024,03 00 00 pm,70,5,10,0\n"
-                        "\"Cover, \"\"left\"\"\",R1,06 Mar 2024,09 00 00 am,63,5,3,1,\"line\nbreak, \"\"quoted\"\"\"\n"
-                        "Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0\n").toLatin1());
+    QCOMPARE(
+        Read_Text(file),
+        TShownForm::Localised(
+            "Name,Revision,Date,Time,Execution Time,Idle Time,Point Count,Error Message Count,Error "
+            "Messages\n"
+            "BRACKET_A,R1,05 Mar 2024,02 07 09 pm,108,5,48,1,one\n"
+            "BRACKET_A,R1,06 Mar 2024,08 00 00 am,72,5,12,2,two,one\n"
+            "HOUSING,R1,05 Mar 2024,03 00 00 pm,70,5,10,0\n"
+            "\"Cover, \"\"left\"\"\",R1,06 Mar 2024,09 00 00 am,63,5,3,1,\"line\nbreak, \"\"quoted\"\"\"\n"
+            "Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0\n")
+            .toLatin1());
 }
 
 void TTestReports::Export_Selected_CSV_And_Text()
@@ -245,7 +254,8 @@ void TTestReports::Export_Selected_CSV_And_Text()
     QString caption;
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export CSV"), csv, &caption), csv);
     QCOMPARE(caption, QStringLiteral("Export Selected to CSV|Comma Separated File (*.csv)"));
-    QCOMPARE(Read_Text(csv).split('\n').value(1), TShownForm::Localised("Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0").toLatin1());
+    QCOMPARE(Read_Text(csv).split('\n').value(1),
+             TShownForm::Localised("Flansch?,R1,06 Mar 2024,10 00 00 am,61,5,1,0").toLatin1());
 
     const QString txt = d_home->File_Path(QStringLiteral("report.txt"));
     QCOMPARE(Export_Through_Dialog(QStringLiteral("Export Text"), txt, &caption), txt);
@@ -269,7 +279,8 @@ void TTestReports::Export_Folder_Is_Remembered()
     QDir(d_home->Path()).mkpath(QStringLiteral("exports/week 10"));
     const QString folder = d_home->File_Path(QStringLiteral("exports/week 10"));
     QString start;
-    Export_Through_Dialog(QStringLiteral("Export All CSV"), folder + QStringLiteral("/a.csv"), nullptr, &start);
+    Export_Through_Dialog(QStringLiteral("Export All CSV"), folder + QStringLiteral("/a.csv"), nullptr,
+                          &start);
     QCOMPARE(start, d_home->Path());
 #ifdef _WIN32
     // No file may be named so on Windows.
@@ -278,11 +289,13 @@ void TTestReports::Export_Folder_Is_Remembered()
     const QString target = QStringLiteral("/proc/quorvex-export.csv");
 #endif
     Export_Through_Dialog(QStringLiteral("Export All CSV"), target);
-    QCOMPARE(d_window->statusBar()->currentMessage(), QStringLiteral("ERR:  Cannot write file '%1'.").arg(target));
+    QCOMPARE(d_window->statusBar()->currentMessage(),
+             QStringLiteral("ERR:  Cannot write file '%1'.").arg(target));
     d_window->close();
     delete d_window;
     d_window = new TQuorvex;
-    Export_Through_Dialog(QStringLiteral("Export All CSV"), d_home->File_Path(QStringLiteral("c.csv")), nullptr, &start);
+    Export_Through_Dialog(QStringLiteral("Export All CSV"), d_home->File_Path(QStringLiteral("c.csv")),
+                          nullptr, &start);
     QCOMPARE(start, folder);
     QVERIFY(QFile::exists(d_home->File_Path(QStringLiteral("c.csv"))));
 }
@@ -305,17 +318,22 @@ void TTestReports::Cancelled_Export_Leaves_The_File_As_It_Was()
     TDatabase db;
     QVERIFY(db.Open(d_home->File_Path(QStringLiteral("database.db"))) && db.Create_Tables());
     for (int i = 0; i < 3000 && entries; ++i)
-        QVERIFY(db.Add_Program_Entry(Record(QString(500, QLatin1Char('N')), QDateTime(MARCH_5, QTime(0, 0)).addSecs(i), i)));
+        QVERIFY(db.Add_Execution(
+            Record(QString(500, QLatin1Char('N')), QDateTime(MARCH_5, QTime(0, 0)).addSecs(i), i)));
     TExportJob job(file);
     if (entries)
         job.Set_Entries(&db, {QString(500, QLatin1Char('N'))}, db.Dates());
     else
         job.Set_Text(QString(3 << 20, QLatin1Char('x')));
     int pieces = 0;
-    connect(&job, &TExportJob::Progress, this, [&](int done, int) {
-        if (done > 0 && ++pieces == 1)
-            job.Cancel();
-    }, Qt::DirectConnection);
+    connect(
+        &job, &TExportJob::Progress, this,
+        [&](int done, int)
+        {
+            if (done > 0 && ++pieces == 1)
+                job.Cancel();
+        },
+        Qt::DirectConnection);
     QCOMPARE(job.Run(), TExportJob::CANCELLED);
     QCOMPARE(pieces, 1);
     QCOMPARE(Read(file), QByteArray("old"));

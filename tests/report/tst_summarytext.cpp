@@ -8,9 +8,9 @@
 
 namespace
 {
-TDatabaseItem Bracket()
+TExecution Bracket()
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(QStringLiteral("BRACKET_A"));
     item.Set_Revision(QStringLiteral("B"));
     item.Set_Date_Time(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
@@ -67,20 +67,24 @@ private slots:
 
 void TTestSummaryText::Example_Report()
 {
-    QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}).Text(), TShownForm::Localised(QString::fromLatin1(EXAMPLE)));
+    QCOMPARE(TSummaryText::Report(true, 3725, true, 1830, {Bracket()}).Text(),
+             TShownForm::Localised(QString::fromLatin1(EXAMPLE)));
 }
 
 // Sums are 32-bit: a total past the limit turns negative, and is still written as Minutes_Seconds gives it.
 void TTestSummaryText::Overflowing_Sums_Keep_The_Format()
 {
-    TDatabaseItem item = Bracket();
+    TExecution item = Bracket();
     item.Set_Execution_Time(INT_MAX);
     item.Set_Idle_Time(65);
     const int total = int(quint32(INT_MAX) + 65u);
     const QString text = TSummaryText::Report(true, -61, true, 5, {item}).Text();
-    QVERIFY(text.contains(QStringLiteral("Total Time:            %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(total, 12))));
-    QVERIFY(text.contains(QStringLiteral("Total Monitor Time:      %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(-61, 10))));
-    QVERIFY(text.contains(QStringLiteral("Total Software Run Time: %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(5, 10))));
+    QVERIFY(text.contains(
+        QStringLiteral("Total Time:            %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(total, 12))));
+    QVERIFY(text.contains(
+        QStringLiteral("Total Monitor Time:      %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(-61, 10))));
+    QVERIFY(text.contains(
+        QStringLiteral("Total Software Run Time: %1 min:sec\n").arg(TSummaryText::Minutes_Seconds(5, 10))));
 }
 
 void TTestSummaryText::Without_Executions_Or_Totals()
@@ -98,17 +102,18 @@ void TTestSummaryText::Without_Executions_Or_Totals()
 
 void TTestSummaryText::Messages_Listed_Once_Across_Executions()
 {
-    TDatabaseItem quiet;
+    TExecution quiet;
     quiet.Set_Name(QStringLiteral("QUIET"));
     quiet.Set_Date_Time(QDateTime(QDate(2024, 3, 6), QTime(9, 0, 0)));
-    TDatabaseItem loud;
+    TExecution loud;
     loud.Set_Name(QStringLiteral("LOUD"));
     loud.Set_Date_Time(QDateTime(QDate(2024, 3, 6), QTime(10, 0, 0)));
     loud.Add_Error_Message(QStringLiteral("message two"));
     loud.Add_Error_Message(QStringLiteral("Message one"));
     const QString text = TSummaryText::Report(true, 0, true, 0, {quiet, Bracket(), loud}).Text();
     QCOMPARE(text.count(QStringLiteral("Controller Messages During Execution:")), 2);
-    QVERIFY(text.contains(QStringLiteral("Program Name:                     QUIET\nProgram Revision:                 \n")));
+    QVERIFY(text.contains(
+        QStringLiteral("Program Name:                     QUIET\nProgram Revision:                 \n")));
     QVERIFY(text.endsWith(QStringLiteral(" message one\n message two\n Message one\n")));
     QVERIFY(text.contains(QStringLiteral("Program Count:                       3\n")));
 }

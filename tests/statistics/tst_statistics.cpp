@@ -30,10 +30,10 @@ QT_CHARTS_USE_NAMESPACE
 
 namespace
 {
-TDatabaseItem Item(const QString &name, const QDate &date, int execution, int idle, int points,
-                   const QStringList &messages = QStringList())
+TExecution Item(const QString &name, const QDate &date, int execution, int idle, int points,
+                const QStringList &messages = QStringList())
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
     item.Set_Date_Time(QDateTime(date, QTime(10, 0)));
     item.Set_Execution_Time(execution);
@@ -55,7 +55,7 @@ const QDate FRIDAY(2021, 1, 1);
 const QDate SATURDAY(2021, 1, 2);
 const QDate MONDAY(2021, 1, 4);
 
-std::vector<TDatabaseItem> Executions()
+std::vector<TExecution> Executions()
 {
     return {Item(QStringLiteral("A"), THURSDAY, 100, 10, 5, {QStringLiteral("Probe  hit")}),
             Item(QStringLiteral("A"), FRIDAY, 300, 30, 7),
@@ -331,10 +331,9 @@ private:
 
 namespace
 {
-TDatabaseItem Run(const QString &name, const QString &revision, const QDateTime &opened, int seconds,
-                  int points)
+TExecution Run(const QString &name, const QString &revision, const QDateTime &opened, int seconds, int points)
 {
-    TDatabaseItem item;
+    TExecution item;
     item.Set_Name(name);
     item.Set_Revision(revision);
     item.Set_Date_Time(opened);
@@ -372,15 +371,15 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
         calendar.Set_Shifts(day, day == 1 ? shift : QVector<TShiftCalendar::TShift>());
     const auto at = [](const QDate &day, int hour, int minute)
     { return QDateTime(day, QTime(hour, minute)); };
-    const std::vector<TDatabaseItem> items{
+    const std::vector<TExecution> items{
         Run("A", "1", at(monday, 6, 0), 100, 50),  Run("A", "1", at(monday, 6, 10), 110, 50),
         Run("A", "1", at(monday, 6, 20), 90, 50),  Run("A", "2", at(monday, 6, 30), 200, 40),
         Run("A", "1", at(monday, 6, 40), 130, 50), Run("A", "2", at(monday, 6, 50), 200, 40),
         Run("A", "2", at(monday, 7, 0), 180, 40),  Run("B", "1", at(monday, 12, 0), 50, 10),
         Run("A", "1", at(monday, 7, 10), 20, 20)};
-    const std::vector<TDatabaseItem> history{Run("B", "1", at(friday, 8, 0), 60, 10),
-                                             Run("B", "1", at(friday, 9, 0), 60, 10),
-                                             Run("B", "1", at(friday, 10, 0), 60, 10)};
+    const std::vector<TExecution> history{Run("B", "1", at(friday, 8, 0), 60, 10),
+                                          Run("B", "1", at(friday, 9, 0), 60, 10),
+                                          Run("B", "1", at(friday, 10, 0), 60, 10)};
     const std::vector<TStopRecord> stops{
         Stop(monday, QTime(8, 0), QTime(9, 0), QStringLiteral("Break"), true),
         Stop(monday, QTime(9, 0), QTime(9, 30), QStringLiteral("Waiting for parts"), false),
@@ -420,7 +419,7 @@ void TTestStatistics::Lost_Time_Availability_And_Pace()
     QCOMPARE(lenient.Slow() + lenient.Short(), 0);
     // Only the last 20 make a baseline: after 15 runs of 100 s and 10 of 1,000 s, the last 20 are ten of
     // each (median 550 s); all 25 would give 100 s.
-    std::vector<TDatabaseItem> long_run;
+    std::vector<TExecution> long_run;
     for (int i = 0; i < 26; ++i)
         long_run.push_back(Run("C", "1", at(monday, 8, i), i < 15 ? 100 : 1000, 10));
     QCOMPARE(TBaselines(long_run, {}).Pace(25).baseline_seconds, 550.0);
@@ -441,10 +440,10 @@ void TTestStatistics::Aborted_Runs_Are_No_Pace()
 {
     const QDate monday(2026, 12, 7);
     const auto at = [&](int minute) { return QDateTime(monday, QTime(6, 0).addSecs(60 * 20 * minute)); };
-    std::vector<TDatabaseItem> history;
+    std::vector<TExecution> history;
     for (int i = 0; i < 3; ++i)
         history.push_back(Run("D", "1", QDateTime(monday.addDays(-3), QTime(8, i)), 600, 100));
-    std::vector<TDatabaseItem> items;
+    std::vector<TExecution> items;
     for (int i = 0; i < 10; ++i)
         items.push_back(Run("D", "1", at(i), 600, 100));
     for (int i = 10; i < 13; ++i)

@@ -96,12 +96,12 @@ void TTestSummaries::Written_Once_And_Caught_Up()
     QVERIFY(database.Open(home.File_Path(QStringLiteral("database.db"))) && database.Create_Tables());
     for (int i = 0; i < 6; ++i)
     {
-        TDatabaseItem item;
+        TExecution item;
         item.Set_Name(QStringLiteral("BRACKET_%1").arg(i % 2));
         item.Set_Revision(QStringLiteral("A"));
         item.Set_Date_Time(TFakeClock::At(QStringLiteral("2026-12-06 08:00")).addSecs(600 * i));
         item.Set_Execution_Time(300);
-        QVERIFY2(database.Add_Program_Entry(item), qPrintable(database.Last_Error()));
+        QVERIFY2(database.Add_Execution(item), qPrintable(database.Last_Error()));
     }
     const QString folder = home.File_Path(QStringLiteral("summaries"));
     QSettings settings(home.File_Path(QStringLiteral("Settings.ini")), QSettings::IniFormat);

@@ -23,8 +23,8 @@ TCentralStation::TCentralStation(const QString &folder, const TCentralSettings &
     QObject::connect(d_central.get(), &TCentral::Waiting_Changed, &d_context,
                      [this](const QString &text) { d_waiting_text = text; });
     QObject::connect(
-        d_central->Forwarder(), &TCentralForwarder::Waiting, &d_context, [this](int count) { d_waiting = count; },
-        Qt::QueuedConnection);
+        d_central->Forwarder(), &TCentralForwarder::Waiting, &d_context,
+        [this](int count) { d_waiting = count; }, Qt::QueuedConnection);
     QObject::connect(
         d_central->Forwarder(), &TCentralForwarder::Cycle_Done, &d_context, [this]() { ++d_cycles; },
         Qt::QueuedConnection);
@@ -41,9 +41,9 @@ TCentralStation::~TCentralStation()
     d_database.Close();
 }
 
-void TCentralStation::Store(const TDatabaseItem &item)
+void TCentralStation::Store(const TExecution &item)
 {
-    const TPendingJournal::TResult result = d_journal->Add_Program_Entry(item);
+    const TPendingJournal::TResult result = d_journal->Add_Execution(item);
     QVERIFY2(result == TPendingJournal::WRITTEN, qPrintable(d_journal->Last_Error()));
     d_central->Wake(true);
 }
@@ -52,7 +52,7 @@ void TCentralStation::Store(int count, const QDateTime &start)
 {
     for (int i = 0; i < count; ++i)
     {
-        TDatabaseItem item;
+        TExecution item;
         item.Set_Name(QStringLiteral("PART_%1").arg(i % 7));
         item.Set_Revision(QStringLiteral("R%1").arg(i));
         item.Set_Date_Time(start.addSecs(60 * i));

@@ -23,7 +23,7 @@ public:
 
     QString File() const { return d_folder + QStringLiteral("/database.db"); }
     QString Id() const { return d_central->Settings().Station_Id(); }
-    void Store(const TDatabaseItem &item);
+    void Store(const TExecution &item);
     // COUNT executions a minute apart from START, every second with a message.
     void Store(int count, const QDateTime &start);
     // How many lines the station said that start so.

@@ -1,7 +1,7 @@
-#ifndef QUORVEX_ENTRYWRITER_H
-#define QUORVEX_ENTRYWRITER_H
+#ifndef QUORVEX_EXECUTIONWRITER_H
+#define QUORVEX_EXECUTIONWRITER_H
 
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -9,16 +9,16 @@
 // Writes the rows of one execution (program, its figures, its messages) on the
 // connection it is given, inside the database's lock and the caller's
 // transaction.
-class TEntryWriter
+class TExecutionWriter
 {
 public:
-    explicit TEntryWriter(QSqlDatabase db);
+    explicit TExecutionWriter(QSqlDatabase db);
 
-    bool Insert(const TDatabaseItem &item);
+    bool Insert(const TExecution &item);
     QString Last_Error() const { return d_last_error; }
 
 private:
-    bool Insert_Program(const TDatabaseItem &item, QString *key);
+    bool Insert_Program(const TExecution &item, QString *key);
 
     QSqlDatabase d_db;
     QString d_last_error;

@@ -1,7 +1,7 @@
-#ifndef QUORVEX_ENTRYREADER_H
-#define QUORVEX_ENTRYREADER_H
+#ifndef QUORVEX_EXECUTIONREADER_H
+#define QUORVEX_EXECUTIONREADER_H
 
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -16,12 +16,12 @@
 // order of the nested loops over the two lists, each group in recording order.
 // Works on the connection it is given, inside the database's lock. The lists
 // hold no text twice (the caller sees to it).
-class TEntryReader
+class TExecutionReader
 {
 public:
-    explicit TEntryReader(const QSqlDatabase &db);
+    explicit TExecutionReader(const QSqlDatabase &db);
 
-    std::vector<TDatabaseItem> Read(const QStringList &names, const QStringList &dates, bool dates_outside);
+    std::vector<TExecution> Read(const QStringList &names, const QStringList &dates, bool dates_outside);
     // The distinct names of each date in one pass in recording order, date after
     // date: for thousands of dates faster than a statement each.
     QStringList Names_On_Dates(const QStringList &dates);

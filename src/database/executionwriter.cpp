@@ -1,4 +1,4 @@
-#include "src/database/entrywriter.h"
+#include "src/database/executionwriter.h"
 
 #include "src/database/database.h"
 #include "src/database/sqltext.h"
@@ -8,9 +8,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-TEntryWriter::TEntryWriter(QSqlDatabase db) : d_db(db) {}
+TExecutionWriter::TExecutionWriter(QSqlDatabase db) : d_db(db) {}
 
-bool TEntryWriter::Insert_Program(const TDatabaseItem &item, QString *key)
+bool TExecutionWriter::Insert_Program(const TExecution &item, QString *key)
 {
     const QDateTime date_time = item.Date_Time();
     QSqlQuery query(d_db);
@@ -40,7 +40,7 @@ bool TEntryWriter::Insert_Program(const TDatabaseItem &item, QString *key)
     return true;
 }
 
-bool TEntryWriter::Insert(const TDatabaseItem &item)
+bool TExecutionWriter::Insert(const TExecution &item)
 {
     QString key;
     if (!Insert_Program(item, &key))

@@ -1,4 +1,4 @@
-#include "src/database/entryreader.h"
+#include "src/database/executionreader.h"
 #include "src/database/storedform.h"
 
 #include "src/database/database.h"
@@ -19,7 +19,7 @@ const int MAXIMUM_LISTED = 64;
 } // namespace
 
 // One execution of the selection; its name and date are the lists' own texts at these positions.
-struct TEntryReader::TRow
+struct TExecutionReader::TRow
 {
     int outer;
     int inner;
@@ -68,7 +68,7 @@ void In_Recording_Order(std::vector<std::pair<qint64, int>> *rows)
 
 // From a program_id to its row of the selection. Keys are assigned one after
 // the other, so a table by key serves; keys spread far apart take a hash.
-class TEntryReader::TRowIndex
+class TExecutionReader::TRowIndex
 {
 public:
     explicit TRowIndex(const std::vector<int> &program_ids)
@@ -109,7 +109,7 @@ QHash<QByteArray, int> Positions(const QStringList &texts)
 }
 } // namespace
 
-TEntryReader::TEntryReader(const QSqlDatabase &db) : d_db(db), d_utf8(false)
+TExecutionReader::TExecutionReader(const QSqlDatabase &db) : d_db(db), d_utf8(false)
 {
     QSqlQuery query(d_db);
     d_utf8 = query.exec(QStringLiteral("PRAGMA encoding")) && query.next() &&
@@ -118,17 +118,17 @@ TEntryReader::TEntryReader(const QSqlDatabase &db) : d_db(db), d_utf8(false)
 
 // Where the file keeps its texts in UTF-8 they are read as those bytes: the
 // driver's conversion of every value to UTF-16 was the most of a long read.
-QString TEntryReader::Text_Column(const char *column) const
+QString TExecutionReader::Text_Column(const char *column) const
 {
     return d_utf8 ? QStringLiteral("CAST(%1 AS BLOB)").arg(QLatin1String(column)) : QLatin1String(column);
 }
 
-QByteArray TEntryReader::Bytes(const QVariant &value) const
+QByteArray TExecutionReader::Bytes(const QVariant &value) const
 {
     return d_utf8 ? value.toByteArray() : value.toString().toUtf8();
 }
 
-QString TEntryReader::Filter(const QStringList &names, const QStringList &dates) const
+QString TExecutionReader::Filter(const QStringList &names, const QStringList &dates) const
 {
     if (dates.size() <= MAXIMUM_LISTED && dates.size() <= names.size())
         return QStringLiteral(" WHERE date IN (%1)").arg(Listed(dates));
@@ -137,7 +137,7 @@ QString TEntryReader::Filter(const QStringList &names, const QStringList &dates)
     return QString();
 }
 
-QDate TEntryReader::Date(const QString &date_text)
+QDate TExecutionReader::Date(const QString &date_text)
 {
     // Parsing with a pattern is slow and the texts repeat: each is parsed once.
     auto date = d_dates.constFind(date_text);
@@ -147,24 +147,24 @@ QDate TEntryReader::Date(const QString &date_text)
 }
 
 // What one read has found so far, row by row in recording order of the program table.
-struct TEntryReader::TSelection
+struct TExecutionReader::TSelection
 {
     std::vector<TRow> rows;
     std::vector<int> program_ids;
     // Where each row's item stands in the result.
     std::vector<int> position_of_row;
-    std::vector<TDatabaseItem> items;
+    std::vector<TExecution> items;
 };
 
-std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QStringList &dates,
-                                              bool dates_outside)
+std::vector<TExecution> TExecutionReader::Read(const QStringList &names, const QStringList &dates,
+                                               bool dates_outside)
 {
     if (names.isEmpty() || dates.isEmpty())
-        return std::vector<TDatabaseItem>();
+        return std::vector<TExecution>();
     const QString filter = Filter(names, dates);
     TSelection selection;
     if (!Read_Programs(names, dates, dates_outside, filter, &selection))
-        return std::vector<TDatabaseItem>();
+        return std::vector<TExecution>();
     Arrange(names, dates, dates_outside, &selection);
 
     // The selection's rows of the other two tables, found through their
@@ -180,8 +180,8 @@ std::vector<TDatabaseItem> TEntryReader::Read(const QStringList &names, const QS
     return std::move(selection.items);
 }
 
-bool TEntryReader::Read_Programs(const QStringList &names, const QStringList &dates, bool dates_outside,
-                                 const QString &filter, TSelection *selection)
+bool TExecutionReader::Read_Programs(const QStringList &names, const QStringList &dates, bool dates_outside,
+                                     const QString &filter, TSelection *selection)
 {
     const QHash<QByteArray, int> name_positions = Positions(names);
     const QHash<QByteArray, int> date_positions = Positions(dates);
@@ -213,8 +213,8 @@ bool TEntryReader::Read_Programs(const QStringList &names, const QStringList &da
 }
 
 // Groups as the nested loops make them; within a group, recording order.
-void TEntryReader::Arrange(const QStringList &names, const QStringList &dates, bool dates_outside,
-                           TSelection *selection)
+void TExecutionReader::Arrange(const QStringList &names, const QStringList &dates, bool dates_outside,
+                               TSelection *selection)
 {
     const std::vector<TRow> &rows = selection->rows;
     std::vector<int> order(rows.size());
@@ -233,7 +233,7 @@ void TEntryReader::Arrange(const QStringList &names, const QStringList &dates, b
         selection->position_of_row[order[i]] = int(i);
         const int name_position = dates_outside ? row.inner : row.outer;
         const int date_position = dates_outside ? row.outer : row.inner;
-        TDatabaseItem &item = selection->items[i];
+        TExecution &item = selection->items[i];
         item.Set_Name(names.at(name_position));
         item.Set_Revision(row.revision);
         // One conversion to local time instead of the two of setDate and setTime:
@@ -242,8 +242,8 @@ void TEntryReader::Arrange(const QStringList &names, const QStringList &dates, b
     }
 }
 
-void TEntryReader::Read_Figures(const QString &selected, const TRowIndex &row_of_program,
-                                TSelection *selection)
+void TExecutionReader::Read_Figures(const QString &selected, const TRowIndex &row_of_program,
+                                    TSelection *selection)
 {
     std::vector<std::pair<qint64, int>> data_rows;
     std::vector<TData> data;
@@ -261,7 +261,7 @@ void TEntryReader::Read_Figures(const QString &selected, const TRowIndex &row_of
             data.push_back({row, query.value(2).toInt(), query.value(3).toInt(), query.value(4).toInt()});
         }
     In_Recording_Order(&data_rows);
-    // The first data row of an entry counts; a hand-edited file may hold negative numbers, a record never.
+    // The first data row of an execution counts.
     std::vector<bool> with_data(selection->rows.size(), false);
     for (const auto &data_row : data_rows)
     {
@@ -269,15 +269,13 @@ void TEntryReader::Read_Figures(const QString &selected, const TRowIndex &row_of
         if (with_data[size_t(values.row)])
             continue;
         with_data[size_t(values.row)] = true;
-        TDatabaseItem &item = selection->items[size_t(selection->position_of_row[size_t(values.row)])];
-        item.Set_Execution_Time(qMax(0, values.execution_time));
-        item.Set_Idle_Time(qMax(0, values.idle_time));
-        item.Set_Point_Count(qMax(0, values.point_count));
+        TExecution &item = selection->items[size_t(selection->position_of_row[size_t(values.row)])];
+        item.Set_Stored_Figures(values.execution_time, values.idle_time, values.point_count);
     }
 }
 
-void TEntryReader::Read_Messages(const QString &selected, const TRowIndex &row_of_program,
-                                 TSelection *selection)
+void TExecutionReader::Read_Messages(const QString &selected, const TRowIndex &row_of_program,
+                                     TSelection *selection)
 {
     std::vector<std::pair<qint64, int>> message_rows;
     QStringList messages;
@@ -306,7 +304,7 @@ void TEntryReader::Read_Messages(const QString &selected, const TRowIndex &row_o
 // The names of every date in one pass over the file in recording order,
 // grouped as the statements per date would give them: for thousands of dates
 // one pass is faster than a statement each.
-QStringList TEntryReader::Names_On_Dates(const QStringList &dates)
+QStringList TExecutionReader::Names_On_Dates(const QStringList &dates)
 {
     QHash<QString, int> positions;
     for (int i = dates.size() - 1; i >= 0; --i)

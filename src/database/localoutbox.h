@@ -1,19 +1,19 @@
 #ifndef QUORVEX_LOCALOUTBOX_H
 #define QUORVEX_LOCALOUTBOX_H
 
-#include "src/central/outgoing.h"
+#include "src/database/storedrows.h"
 
 #include <QSqlDatabase>
 #include <QString>
 
 #include <vector>
 
-// The station's own file as the forwarding thread reads it: the executions,
-// usage periods and alerts after a local key, in the order they were stored,
-// and how far forwarding to a central database has got (the table
-// central_progress, one row per central database and kind). Only that table
-// and the alerts' are ever written here. Lives on the forwarding thread, on a
-// connection of its own.
+// The station's file as forwarding reads it: the executions, usage periods,
+// alerts and stops after a key, in the order they were stored, and how far
+// forwarding to a central database has got (one row of central_progress per
+// central database and kind). Only that progress and the alerts are written
+// here. The tables are the schema's: a file not at its version is not read.
+// Lives on the forwarding thread, on a connection of its own.
 class TLocalOutbox
 {
 public:
@@ -42,17 +42,18 @@ public:
     // How many executions are stored after LOCAL_ID; -1 when it cannot be read.
     int Count_After(qint64 local_id);
 
-    bool Executions_After(qint64 local_id, int limit, std::vector<TOutgoingExecution> *rows);
-    bool Usage_After(qint64 local_id, int limit, std::vector<TOutgoingUsage> *rows);
-    bool Alerts_After(qint64 local_id, int limit, std::vector<TOutgoingAlert> *rows);
+    bool Executions_After(qint64 local_id, int limit, std::vector<TStoredExecution> *rows);
+    bool Usage_After(qint64 local_id, int limit, std::vector<TStoredUsage> *rows);
+    bool Alerts_After(qint64 local_id, int limit, std::vector<TStoredAlert> *rows);
     // The stops made or changed after a change number, in the order of their changes.
-    bool Stops_After(qint64 change, int limit, std::vector<TOutgoingStop> *rows);
+    bool Stops_After(qint64 change, int limit, std::vector<TStoredStop> *rows);
     // An alert's start (ENDED invalid) or end, kept until forwarded.
-    bool Record_Alert(const TOutgoingAlert &alert);
+    bool Record_Alert(const TStoredAlert &alert);
 
 private:
     static const char *Kind_Name(TKind kind);
     bool Exec(QSqlQuery *query);
+    bool Read_Messages(QSqlDatabase db, qint64 after, std::vector<TStoredExecution> *rows);
 
     QString d_target;
     QString d_connection_name;

@@ -1,8 +1,8 @@
-#include "src/database/databaseitem.h"
+#include "src/database/execution.h"
 
 namespace
 {
-const char *const SOURCE = "src/database/databaseitem";
+const char *const SOURCE = "src/database/execution";
 const QString INVALID_TEXT = QStringLiteral("<invalid>");
 
 // A build without assertions must still never hold a negative number.
@@ -12,27 +12,34 @@ int Not_Negative(int value)
 }
 } // namespace
 
-TDatabaseItem::TDatabaseItem() : d_execution_time(0), d_idle_time(0), d_point_count(0) {}
+TExecution::TExecution() : d_execution_time(0), d_idle_time(0), d_point_count(0) {}
 
-void TDatabaseItem::Set_Execution_Time(int seconds)
+void TExecution::Set_Execution_Time(int seconds)
 {
     Q_ASSERT_X(!(seconds < 0), SOURCE, "!(seconds < 0)");
     d_execution_time = Not_Negative(seconds);
 }
 
-void TDatabaseItem::Set_Idle_Time(int seconds)
+void TExecution::Set_Idle_Time(int seconds)
 {
     Q_ASSERT_X(!(seconds < 0), SOURCE, "!(seconds < 0)");
     d_idle_time = Not_Negative(seconds);
 }
 
-void TDatabaseItem::Set_Point_Count(int count)
+void TExecution::Set_Point_Count(int count)
 {
     Q_ASSERT_X(!(count < 0), SOURCE, "!(count < 0)");
     d_point_count = Not_Negative(count);
 }
 
-QString TDatabaseItem::Error_Message(int index) const
+void TExecution::Set_Stored_Figures(int execution_seconds, int idle_seconds, int point_count)
+{
+    d_execution_time = Not_Negative(execution_seconds);
+    d_idle_time = Not_Negative(idle_seconds);
+    d_point_count = Not_Negative(point_count);
+}
+
+QString TExecution::Error_Message(int index) const
 {
     Q_ASSERT_X(!(index < 0), SOURCE, "!(index < 0)");
     Q_ASSERT_X(index < d_error_messages.size(), SOURCE, "index < d_error_messages.size()");
@@ -41,22 +48,22 @@ QString TDatabaseItem::Error_Message(int index) const
     return d_error_messages.at(index);
 }
 
-QString TDatabaseItem::Date_Text() const
+QString TExecution::Date_Text() const
 {
     return d_date_time.isValid() ? d_date_time.toString(QStringLiteral("dd MMM yyyy")) : INVALID_TEXT;
 }
 
-QString TDatabaseItem::Time_Text() const
+QString TExecution::Time_Text() const
 {
     return d_date_time.isValid() ? d_date_time.toString(QStringLiteral("hh mm ss ap")) : INVALID_TEXT;
 }
 
-void TDatabaseItem::Clear()
+void TExecution::Clear()
 {
-    *this = TDatabaseItem();
+    *this = TExecution();
 }
 
-void TDatabaseItem::Remove_Illegal_Characters()
+void TExecution::Remove_Illegal_Characters()
 {
     for (QString &message : d_error_messages)
         Remove_Illegal_Characters(&message);
@@ -64,7 +71,7 @@ void TDatabaseItem::Remove_Illegal_Characters()
     Remove_Illegal_Characters(&d_revision);
 }
 
-void TDatabaseItem::Remove_Illegal_Characters(QString *str)
+void TExecution::Remove_Illegal_Characters(QString *str)
 {
     Q_ASSERT_X(str, SOURCE, "str");
     if (!str)
@@ -74,14 +81,14 @@ void TDatabaseItem::Remove_Illegal_Characters(QString *str)
         str->remove(QLatin1Char(c), Qt::CaseSensitive);
 }
 
-QString TDatabaseItem::Remove_Illegal_Characters(const QString &str)
+QString TExecution::Remove_Illegal_Characters(const QString &str)
 {
     QString cleaned(str);
     Remove_Illegal_Characters(&cleaned);
     return cleaned;
 }
 
-bool TDatabaseItem::operator==(const TDatabaseItem &other) const
+bool TExecution::operator==(const TExecution &other) const
 {
     return d_name == other.d_name && d_revision == other.d_revision && d_date_time == other.d_date_time &&
            d_execution_time == other.d_execution_time && d_idle_time == other.d_idle_time &&

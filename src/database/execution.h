@@ -1,16 +1,17 @@
-#ifndef QUORVEX_DATABASEITEM_H
-#define QUORVEX_DATABASEITEM_H
+#ifndef QUORVEX_EXECUTION_H
+#define QUORVEX_EXECUTION_H
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 // One execution of a part program: what the monitor collects while a program
-// is open, what the database stores as one entry and what reports print.
-class TDatabaseItem
+// is open, what the station's file stores as one row of "program" with its
+// figures and messages, and what reports print.
+class TExecution
 {
 public:
-    TDatabaseItem();
+    TExecution();
 
     QString Name() const { return d_name; }
     void Set_Name(const QString &name) { d_name = name; }
@@ -25,6 +26,9 @@ public:
     void Set_Idle_Time(int seconds);
     int Point_Count() const { return d_point_count; }
     void Set_Point_Count(int count);
+    // The figures as a file holds them: one edited by hand may hold negative
+    // numbers, which a recording never makes, and they are read as none.
+    void Set_Stored_Figures(int execution_seconds, int idle_seconds, int point_count);
 
     void Add_Error_Message(const QString &message) { d_error_messages.append(message); }
     int Error_Message_Count() const { return d_error_messages.size(); }
@@ -40,8 +44,8 @@ public:
     static void Remove_Illegal_Characters(QString *str);
     static QString Remove_Illegal_Characters(const QString &str);
 
-    bool operator==(const TDatabaseItem &other) const;
-    bool operator!=(const TDatabaseItem &other) const { return !(*this == other); }
+    bool operator==(const TExecution &other) const;
+    bool operator!=(const TExecution &other) const { return !(*this == other); }
 
 private:
     QString d_name;

@@ -1,7 +1,8 @@
-#include "src/central/localoutbox.h"
+#include "src/database/localoutbox.h"
 
 #include "src/database/database.h"
-#include "src/database/stoprecord.h"
+#include "src/database/databaseschema.h"
+#include "src/database/stoptable.h"
 #include "src/database/storedform.h"
 
 #include <QSqlError>
@@ -11,15 +12,6 @@
 
 namespace
 {
-const char *const PROGRESS_TABLE =
-    "CREATE TABLE IF NOT EXISTS central_progress(target TEXT NOT NULL,kind TEXT NOT "
-    "NULL,last_id INTEGER NOT NULL,PRIMARY KEY(target,kind))";
-const char *const ALERT_TABLE = "CREATE TABLE IF NOT EXISTS alert_event(event_id INTEGER PRIMARY KEY "
-                                "AUTOINCREMENT,alert_key TEXT,kind TEXT,detail TEXT,started TEXT,ended TEXT)";
-// Made here too: a file from before usage periods were kept has no such table until its first period.
-const char *const USAGE_TABLE = "CREATE TABLE IF NOT EXISTS usage_period(period_id INTEGER PRIMARY KEY "
-                                "AUTOINCREMENT,total TEXT,seconds INTEGER,recorded TEXT)";
-
 QString Iso(const QDateTime &time)
 {
     return time.isValid() ? time.toString(Qt::ISODateWithMs) : QString();
@@ -49,14 +41,14 @@ bool TLocalOutbox::Open(const QString &file_name)
         d_last_error = db.lastError().text();
         return false;
     }
-    QSqlQuery query(db);
-    for (const char *statement : {PROGRESS_TABLE, ALERT_TABLE, USAGE_TABLE})
-        if (!query.exec(QLatin1String(statement)))
-        {
-            d_last_error = query.lastError().text();
-            return false;
-        }
-    return true;
+    // The window's database makes and upgrades the tables before forwarding starts.
+    const int version = TDatabaseSchema::Version(db);
+    if (version == TDatabaseSchema::VERSION)
+        return true;
+    d_last_error = QStringLiteral("The station's database is at version %1, not %2.")
+                       .arg(version)
+                       .arg(TDatabaseSchema::VERSION);
+    return false;
 }
 
 void TLocalOutbox::Close()
@@ -125,7 +117,7 @@ int TLocalOutbox::Count_After(qint64 local_id)
     return query.value(0).toInt();
 }
 
-bool TLocalOutbox::Executions_After(qint64 local_id, int limit, std::vector<TOutgoingExecution> *rows)
+bool TLocalOutbox::Executions_After(qint64 local_id, int limit, std::vector<TStoredExecution> *rows)
 {
     rows->clear();
     QSqlDatabase db = QSqlDatabase::database(d_connection_name, false);
@@ -150,38 +142,19 @@ bool TLocalOutbox::Executions_After(qint64 local_id, int limit, std::vector<TOut
         // A program with two data rows (never written so, but possible in an old file) is sent once.
         if (!rows->empty() && rows->back().local_id == id)
             continue;
-        TOutgoingExecution row;
+        TStoredExecution row;
         row.local_id = id;
-        row.name = query.value(1).toString();
-        row.revision = query.value(2).toString();
+        row.execution.Set_Name(query.value(1).toString());
+        row.execution.Set_Revision(query.value(2).toString());
         row.date_text = query.value(3).toString();
         row.time_text = query.value(4).toString();
-        row.opened = TStoredForm::Date_Time(row.date_text, row.time_text);
-        row.execution_seconds = query.value(5).toInt();
-        row.idle_seconds = query.value(6).toInt();
-        row.point_count = query.value(7).toInt();
+        row.execution.Set_Date_Time(TStoredForm::Date_Time(row.date_text, row.time_text));
+        row.execution.Set_Stored_Figures(query.value(5).toInt(), query.value(6).toInt(),
+                                         query.value(7).toInt());
         rows->push_back(row);
     }
     if (read && !rows->empty())
-    {
-        QSqlQuery messages(db);
-        messages.setForwardOnly(true);
-        messages.prepare(
-            QStringLiteral("SELECT program_id,message FROM program_message WHERE program_id>? AND "
-                           "program_id<=? ORDER BY program_id,rowid"));
-        messages.addBindValue(local_id);
-        messages.addBindValue(rows->back().local_id);
-        read = Exec(&messages);
-        size_t at = 0;
-        while (read && messages.next())
-        {
-            const qint64 id = messages.value(0).toLongLong();
-            while (at < rows->size() && (*rows)[at].local_id < id)
-                ++at;
-            if (at < rows->size() && (*rows)[at].local_id == id)
-                (*rows)[at].messages << messages.value(1).toString();
-        }
-    }
+        read = Read_Messages(db, local_id, rows);
     query.finish();
     db.commit();
     if (!read)
@@ -189,7 +162,29 @@ bool TLocalOutbox::Executions_After(qint64 local_id, int limit, std::vector<TOut
     return read;
 }
 
-bool TLocalOutbox::Usage_After(qint64 local_id, int limit, std::vector<TOutgoingUsage> *rows)
+bool TLocalOutbox::Read_Messages(QSqlDatabase db, qint64 after, std::vector<TStoredExecution> *rows)
+{
+    QSqlQuery messages(db);
+    messages.setForwardOnly(true);
+    messages.prepare(QStringLiteral("SELECT program_id,message FROM program_message WHERE program_id>? AND "
+                                    "program_id<=? ORDER BY program_id,rowid"));
+    messages.addBindValue(after);
+    messages.addBindValue(rows->back().local_id);
+    if (!Exec(&messages))
+        return false;
+    size_t at = 0;
+    while (messages.next())
+    {
+        const qint64 id = messages.value(0).toLongLong();
+        while (at < rows->size() && (*rows)[at].local_id < id)
+            ++at;
+        if (at < rows->size() && (*rows)[at].local_id == id)
+            (*rows)[at].execution.Add_Error_Message(messages.value(1).toString());
+    }
+    return true;
+}
+
+bool TLocalOutbox::Usage_After(qint64 local_id, int limit, std::vector<TStoredUsage> *rows)
 {
     rows->clear();
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
@@ -202,7 +197,7 @@ bool TLocalOutbox::Usage_After(qint64 local_id, int limit, std::vector<TOutgoing
         return false;
     while (query.next())
     {
-        TOutgoingUsage row;
+        TStoredUsage row;
         row.local_id = query.value(0).toLongLong();
         row.total = query.value(1).toString();
         row.seconds = query.value(2).toInt();
@@ -212,7 +207,7 @@ bool TLocalOutbox::Usage_After(qint64 local_id, int limit, std::vector<TOutgoing
     return true;
 }
 
-bool TLocalOutbox::Alerts_After(qint64 local_id, int limit, std::vector<TOutgoingAlert> *rows)
+bool TLocalOutbox::Alerts_After(qint64 local_id, int limit, std::vector<TStoredAlert> *rows)
 {
     rows->clear();
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
@@ -225,7 +220,7 @@ bool TLocalOutbox::Alerts_After(qint64 local_id, int limit, std::vector<TOutgoin
         return false;
     while (query.next())
     {
-        TOutgoingAlert row;
+        TStoredAlert row;
         row.local_id = query.value(0).toLongLong();
         row.key = query.value(1).toString();
         row.kind = query.value(2).toString();
@@ -237,35 +232,17 @@ bool TLocalOutbox::Alerts_After(qint64 local_id, int limit, std::vector<TOutgoin
     return true;
 }
 
-bool TLocalOutbox::Stops_After(qint64 change, int limit, std::vector<TOutgoingStop> *rows)
+bool TLocalOutbox::Stops_After(qint64 change, int limit, std::vector<TStoredStop> *rows)
 {
     rows->clear();
-    QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT change,started,ended,open,reason,source,planned,note FROM stops "
-                                 "WHERE change>? ORDER BY change LIMIT ?"));
-    query.addBindValue(change);
-    query.addBindValue(limit);
-    if (!Exec(&query))
-        return false;
-    while (query.next())
-    {
-        TOutgoingStop row;
-        row.local_id = query.value(0).toLongLong();
-        row.started = TStopRecord::Moment(query.value(1).toString());
-        row.ended = TStopRecord::Moment(query.value(2).toString());
-        row.open = query.value(3).toInt() != 0;
-        row.reason = query.value(4).toString();
-        row.source = query.value(5).toString();
-        row.planned = query.value(6).toInt() != 0;
-        row.note = query.value(7).toString();
-        // A row another program wrote out of form is passed on with invalid moments: the writer skips it.
-        rows->push_back(row);
-    }
-    return true;
+    TStopTable table(QSqlDatabase::database(d_connection_name, false));
+    if (table.Changed_After(change, limit, rows))
+        return true;
+    d_last_error = table.Last_Error();
+    return false;
 }
 
-bool TLocalOutbox::Record_Alert(const TOutgoingAlert &alert)
+bool TLocalOutbox::Record_Alert(const TStoredAlert &alert)
 {
     QSqlQuery query(QSqlDatabase::database(d_connection_name, false));
     query.prepare(
