@@ -33,7 +33,7 @@ bool TDemo::Load_Script(const QString &file_name, QString *error)
     return false;
 }
 
-// The demo's room works around the clock and asks about a stop after a few
+// The demo's station works around the clock and asks about a stop after a few
 // seconds, so that a scripted shift of a minute shows stops at any hour.
 // Only what the demo's own settings do not say yet.
 void TDemo::Seed_Settings(const QString &folder)

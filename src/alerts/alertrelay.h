@@ -9,7 +9,7 @@
 class TWebhook;
 
 // Passes on the alerts judged of other stations (a silent one, by whoever
-// reads the room): a line for the panel, and the webhook's post when one is set.
+// reads the fleet): a line for the panel, and the webhook's post when one is set.
 class TAlertRelay : public QObject
 {
     Q_OBJECT

@@ -20,7 +20,7 @@ public:
     // An alert of a kind starts at most once within this many minutes.
     int repeat_minutes = 60;
     // The group of stations whose silence this station judges when it reads
-    // the room; empty: all.
+    // the fleet; empty: all.
     QString group;
     // Where each start and end is posted as JSON; empty: nowhere.
     QString webhook_url;

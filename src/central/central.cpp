@@ -97,12 +97,12 @@ void TCentral::Set_Shift_Calendar(const TShiftCalendar &calendar)
         d_forwarder->Set_Shift_Calendar(calendar.Line());
 }
 
-void TCentral::Wake(bool entry)
+void TCentral::Wake(bool execution)
 {
     if (!d_forwarder)
         return;
     QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Wake, Qt::QueuedConnection);
-    if (!entry)
+    if (!execution)
         return;
     // The forwarder cannot count while it waits on the network: counted here then.
     if (d_said_unreachable)

@@ -35,8 +35,8 @@ public:
     bool Is_Set() const { return d_settings.Is_Set(); }
     const TCentralSettings &Settings() const { return d_settings; }
     void Set_Shift_Calendar(const TShiftCalendar &calendar);
-    // Something was stored (ENTRY: an execution) or a pending entry written: forwarding looks now.
-    void Wake(bool entry = false);
+    // Something was stored (EXECUTION: an execution) or a pending entry written: forwarding looks now.
+    void Wake(bool execution = false);
     // How long a request may go unanswered before the link is said to be gone
     // (for tests; 20 s otherwise).
     void Set_Answer_Limit(int msec) { d_answer_limit_msec = msec; }

@@ -33,7 +33,7 @@ public:
     void Set_User(const QString &user) { d_user = user; }
     void Set_Password(const QString &password) { d_password = password; }
     void Set_Password_File(const QString &file) { d_password_file = file; }
-    // The login that reads the room (the Fleet page, fleet summaries) where it
+    // The login that reads the fleet (the Fleet page, fleet summaries) where it
     // is not the station's own, which may read only its own rows.
     void Set_Viewer(const QString &user, const QString &password)
     {
@@ -42,7 +42,7 @@ public:
     }
     // These settings with the viewer's login, where one is set.
     TCentralSettings Viewer() const;
-    // The login that reads the room and stores the silence of stations, kept at one station only.
+    // The login that reads the fleet and stores the silence of stations, kept at one station only.
     void Set_Watcher(const QString &user, const QString &password)
     {
         d_watcher_user = user;
@@ -52,7 +52,7 @@ public:
     TCentralSettings Watcher() const;
     QString Station_Name() const { return d_station_name; }
     void Set_Station_Name(const QString &name) { d_station_name = name; }
-    // The plant or room the station belongs to ("Plant 2 / Room A"); empty: none.
+    // The group (a plant or a hall) the station belongs to ("Plant 2 / Room A"); empty: none.
     QString Group() const { return d_group; }
     void Set_Group(const QString &group) { d_group = group; }
     QString Station_Id() const { return d_station_id; }

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-// A group of stations (a plant or room, "Plant 2 / Room A") as the settings
+// A group of stations (a plant or a hall, "Plant 2 / Room A") as the settings
 // name it: one line, its white space made single, of a length a column shows.
 class TGroupName
 {

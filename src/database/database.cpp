@@ -379,7 +379,7 @@ bool TDatabase::Add_Execution(const TExecution &item)
         d_last_error = QStringLiteral("Date_Time invalid");
         return false;
     }
-    // No key can find such an entry again: its figures would be stored unreachable.
+    // No key can find such an execution again: its figures would be stored unreachable.
     if (item.Name().isEmpty())
     {
         d_last_error = QStringLiteral("Cannot add data to table 'program'.  Reason: Invalid name");
@@ -392,7 +392,7 @@ bool TDatabase::Add_Execution(const TExecution &item)
         return false;
     }
 
-    // All rows of one entry or none: a half-written entry would be read back as a
+    // All rows of one execution or none: a half-written one would be read back as a
     // program without times or with only some of its messages.
     if (!Begin_Writing(db))
     {
@@ -568,7 +568,7 @@ std::vector<TExecution> TDatabase::Executions(const QStringList &names, const QS
         if (!Connection(&db))
             return items;
     }
-    // Lists that name something twice would repeat entries in the nested loops:
+    // Lists that name something twice would repeat executions in the nested loops:
     // only those loops themselves give exactly that.
     if (QSet<QString>(names.begin(), names.end()).size() != names.size() ||
         QSet<QString>(dates.begin(), dates.end()).size() != dates.size())
@@ -578,9 +578,9 @@ std::vector<TExecution> TDatabase::Executions(const QStringList &names, const QS
         for (const QString &first : outer)
             for (const QString &second : inner)
             {
-                const std::vector<TExecution> entries =
+                const std::vector<TExecution> found =
                     order == DATE_THEN_NAME ? Executions(second, first) : Executions(first, second);
-                items.insert(items.end(), entries.begin(), entries.end());
+                items.insert(items.end(), found.begin(), found.end());
             }
         return items;
     }

@@ -18,9 +18,10 @@ class QSqlError;
 class QSqlQuery;
 class QThread;
 
-// The one object that owns the SQLite file of recorded executions and usage
-// totals. Opened and closed by the main window on the GUI thread; the report
-// worker reads through the same object from its own thread. Every operation
+// The one object that owns the station's SQLite file of recorded executions,
+// usage totals and stops. Opened and closed by the station on the GUI thread;
+// the report, list and export workers read through the same object from
+// threads of their own. Every operation
 // holds one lock for its whole duration (but the long read of a whole
 // selection, which only takes its connection under it), and a thread other
 // than the one that opened the file works on a connection of its own.
@@ -80,7 +81,7 @@ public:
     TExecution Execution(const QString &name, const QString &date_text, const QString &time_text,
                          bool *valid);
     std::vector<TExecution> Executions(const QString &name, const QString &date_text);
-    // The entries of every name on every date, exactly as nested loops over the
+    // The executions of every name on every date, exactly as nested loops over the
     // two lists (dates outside for DATE_THEN_NAME) calling Executions(name,
     // date) would give them, but read in a few statements.
     std::vector<TExecution> Executions(const QStringList &names, const QStringList &dates, TEntryOrder order);

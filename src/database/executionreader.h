@@ -11,7 +11,7 @@
 
 #include <vector>
 
-// Reads the entries of many programs on many dates in a few statements, for
+// Reads the executions of many programs on many dates in a few statements, for
 // the report and the exports over years of records, and gives them in the
 // order of the nested loops over the two lists, each group in recording order.
 // Works on the connection it is given, inside the database's lock. The lists

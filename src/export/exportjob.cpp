@@ -23,7 +23,7 @@ void TExportJob::Set_Entries(TDatabase *database, const QStringList &names, cons
     d_database = database;
     d_names = names;
     d_dates = dates;
-    d_content = ENTRIES;
+    d_content = EXECUTIONS;
 }
 
 void TExportJob::Set_Text(const QString &text)
@@ -58,12 +58,12 @@ TExportJob::TResult TExportJob::Run()
         return Finish(FAILED);
     const auto write = [&file](const QByteArray &bytes) { return file.write(bytes) == bytes.size(); };
     bool written = true;
-    if (d_content == ENTRIES)
+    if (d_content == EXECUTIONS)
     {
         emit Progress(0, 0);
         const std::vector<TExecution> items =
             d_database->Executions(d_names, d_dates, TDatabase::NAME_THEN_DATE);
-        // No entries: an empty file, not a header alone.
+        // No executions: an empty file, not a header alone.
         QByteArray piece = items.empty() ? QByteArray() : TCsvExport::Header();
         const int total = int(items.size());
         for (int index = 0; index < total && written && !d_cancelled; ++index)

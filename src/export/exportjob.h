@@ -4,16 +4,16 @@
 #include <QByteArray>
 #include <QObject>
 
-#include <memory>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include <atomic>
 
 class TDatabase;
 class TReportLines;
 
-// One export to a file: the CSV of the entries of some programs on some dates,
+// One export to a file: the CSV of the executions of some programs on some dates,
 // or a report's text. Run() may take seconds over years of records: the window
 // runs it in a thread of its own, shows Progress and may Cancel at any time.
 // The file is written through a temporary one and appears only complete; a
@@ -47,7 +47,7 @@ public:
     TResult Result() const { return d_result; }
 
 signals:
-    // Done of total; a total of 0 while the entries are still being read.
+    // Done of total; a total of 0 while the executions are still being read.
     void Progress(int done, int total);
 
 private:
@@ -61,7 +61,7 @@ private:
     QByteArray d_bytes;
     enum TContent
     {
-        ENTRIES,
+        EXECUTIONS,
         TEXT,
         BYTES
     } d_content;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVector>
 
-// The central alerts table as a reader of the room writes it for a station
+// The central alerts table as a reader of the fleet writes it for a station
 // that cannot (its silence), through the functions the tables' owner made for
 // it and nothing else: each alert is stored by its station and key, so that
 // readers judging the same alert store, end and say it once between them. On

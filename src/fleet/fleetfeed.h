@@ -13,7 +13,7 @@
 class TFleetReader;
 class TWorkerThread;
 
-// The room as read from the central database, for whoever shows it: reads on
+// The fleet as read from the central database, for whoever shows it: reads on
 // the reader's own thread, one at a time (one more after it when asked
 // meanwhile), so that the GUI thread never waits for the network. Lives on the
 // GUI thread; its owner ends the reader's thread by deleting it.

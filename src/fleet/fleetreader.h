@@ -13,7 +13,7 @@
 
 class TConnectionSocket;
 
-// Reads the room from the central database on a thread of its own (so the
+// Reads the fleet from the central database on a thread of its own (so the
 // page never waits for the network) and judges the silence of stations: a
 // station without a heartbeat for the set minutes during its shift is shown
 // silent and, where the login is the watcher's (may store silences), gets a

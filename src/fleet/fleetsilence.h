@@ -10,7 +10,7 @@
 
 #include <functional>
 
-// The silence of stations, judged by whoever reads the room: each silent
+// The silence of stations, judged by whoever reads the fleet: each silent
 // alert is stored once in the central alerts table, by its station and start,
 // so that two readers judging the same silence store and say it once between
 // them. Runs on the reader's thread, on its connection.

@@ -12,7 +12,7 @@
 
 #include <vector>
 
-// The room as the central database held it at one moment: every station's
+// The fleet as the central database held it at one moment: every station's
 // state and today's figures, and the statistics of the chosen stations over
 // the chosen days. A station's days and shifts are its own, in its own time
 // zone, wherever the reader is. Made by the fleet reader's thread; immutable
@@ -23,7 +23,7 @@ struct TFleetSnapshot
     {
         QString id;
         QString name;
-        // Its plant or room; empty: none.
+        // Its group, a plant or a hall; empty: none.
         QString group;
         // Its time zone as it told it (empty: not told); ZONE is that zone, or,
         // when the name is none the reader knows, a zone of the offset from UTC

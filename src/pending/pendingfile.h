@@ -9,7 +9,7 @@
 
 class QDataStream;
 
-// One entry or usage period that the database refused, as a small file of its
+// One execution, usage period or stop that the database refused, as a small file of its
 // own. The form is the toolkit's binary stream, so every text comes back
 // exactly as it went in: quotes, zero characters, lone surrogates and all.
 class TPendingFile

@@ -15,7 +15,7 @@ class TPendingJournal;
 // connection to the measurement software, the record of the online program
 // being collected with its execution and idle clocks, and the periods of
 // monitoring and of attachment. It is told what happened (by the user, the
-// window watcher and the software's events), stores entries and usage periods
+// window watcher and the software's events), stores executions and usage periods
 // through the pending journal, and says what to show through its signals.
 // Lives on the GUI thread.
 class TRecorder : public QObject

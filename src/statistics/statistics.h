@@ -14,7 +14,7 @@
 
 #include <vector>
 
-// The figures of a selection of executions a CMM room's manager asks for:
+// The figures of a selection of executions a CMM hall's manager asks for:
 // per program, per day, week and month against the shift calendar, and the
 // controller messages by frequency. Computed once from the stored executions
 // (in the report's worker thread); immutable afterwards.

@@ -20,7 +20,7 @@ public:
         bool note = false;
     };
 
-    // A list that fits a CMM room.
+    // A list that fits a CMM hall.
     TStopReasons();
 
     const QVector<TReason> &All() const { return d_reasons; }

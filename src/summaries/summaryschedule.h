@@ -43,7 +43,7 @@ public:
     bool weekly = true;
     // "station" or "fleet".
     QString scope = QStringLiteral("station");
-    // The fleet's stations summed up: one group's (a plant or room); empty: all.
+    // The fleet's stations summed up: one group's (a plant or a hall); empty: all.
     QString group;
     QDate last_daily;
     // The Monday of the last week written.

@@ -221,7 +221,7 @@ void TTestCentralLink::Encrypted_And_The_Server_Checked()
 void TTestCentralLink::Reader_Left_Behind_Ends()
 {
     QUORVEX_REQUIRE_SERVER(d_server);
-    // A room to read, so that the reader's connection stays open between reads.
+    // A fleet to read, so that the reader's connection stays open between reads.
     const QString database = Room_Of_One_Station();
     QVERIFY(!database.isEmpty());
     TStallingProxy proxy(d_server.Port());

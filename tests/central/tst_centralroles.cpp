@@ -270,7 +270,7 @@ void TTestCentralRoles::Temporary_Table_Speaks_For_No_One()
     QSqlDatabase::database(QStringLiteral("login-a-temporary"), false).close();
 }
 
-// The viewer, kept at every station, reads the room and writes nothing, not even a silence:
+// The viewer, kept at every station, reads the fleet and writes nothing, not even a silence:
 // a station's operator holding it cannot close another station's silence or plant one.
 void TTestCentralRoles::Viewer_Only_Reads()
 {

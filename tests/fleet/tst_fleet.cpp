@@ -60,9 +60,9 @@ struct TViewer
 };
 } // namespace
 
-// The room as the fleet page reads it from a real server: states, today's
+// The fleet as the Fleet page reads it from a real server: states, today's
 // figures, statistics of chosen stations, and silent stations judged once.
-// The cases run in order on one room, each taking it on from the last.
+// The cases run in order on one fleet, each taking it on from the last.
 class TTestFleet : public QObject
 {
     Q_OBJECT

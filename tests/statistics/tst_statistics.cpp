@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(static_cast<QLineSeries *>(utilisation->series().at(1))->at(0).y(), 85.0);
     }
 
-    // A room of many stations: the chart keeps the least utilised, in the room's
+    // A fleet of many stations: the chart keeps the least utilised, in the fleet's
     // order, a station with nothing scheduled after any that had shifts.
     void Stations_Chart_Keeps_The_Least_Utilised()
     {

@@ -49,7 +49,7 @@ private:
     TTestHome d_home;
 };
 
-// The question shows the room's reasons as plain text, is answered with one
+// The question shows the station's reasons as plain text, is answered with one
 // click, and goes away unanswered when the machine executes again.
 void TTestStopWidgets::Prompt_Comes_With_The_Stop_And_Goes_With_It()
 {

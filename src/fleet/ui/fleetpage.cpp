@@ -88,7 +88,7 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent)
     d_stations->setSelectionBehavior(QAbstractItemView::SelectRows);
     d_stations->verticalHeader()->hide();
     d_stations->horizontalHeader()->setStretchLastSection(true);
-    // Columns fitted to the first rows: a room of hundreds of stations is refitted at every read.
+    // Columns fitted to the first rows: a fleet of hundreds of stations is refitted at every read.
     d_stations->horizontalHeader()->setResizeContentsPrecision(FITTED_ROWS);
     d_days = new QComboBox(this);
     d_days->addItem(QStringLiteral("Today"), 1);
@@ -133,7 +133,7 @@ TFleetPage::TFleetPage(TFleetFeed *feed, QWidget *parent)
     lower_layout->addLayout(controls);
     lower_layout->addWidget(d_tabs, 1);
     splitter->addWidget(lower);
-    // The statistics and their chart want the room; a table of stations needs few lines.
+    // The statistics and their chart want the whole fleet; a table of stations needs few lines.
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 2);
     QVBoxLayout *layout = new QVBoxLayout(this);
