@@ -26,7 +26,6 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     d_settings.Read(settings);
     if (!d_settings.Is_Set())
         return;
-    qRegisterMetaType<TStoredAlert>();
 
     d_forwarder = new TCentralForwarder(d_settings, local_file);
     connect(d_forwarder, &TCentralForwarder::Unreachable, this,
@@ -61,7 +60,8 @@ TCentral::TCentral(QSettings *settings, const QString &local_file, const TRecord
     connect(recorder, &TRecorder::Activity_Changed, this, &TCentral::Send_State);
     // Started once all it says is connected: its first words may come at once.
     d_thread = new TWorkerThread(d_forwarder, QStringLiteral("Central forwarding"), this);
-    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Start, Qt::QueuedConnection);
+    TCentralForwarder *forwarder = d_forwarder;
+    d_thread->Post([forwarder]() { forwarder->Start(); });
     d_watch = new QTimer(this);
     connect(d_watch, &QTimer::timeout, this, &TCentral::Watch);
     d_watch->start(WATCH_MSEC);
@@ -101,7 +101,8 @@ void TCentral::Wake(bool execution)
 {
     if (!d_forwarder)
         return;
-    QMetaObject::invokeMethod(d_forwarder, &TCentralForwarder::Wake, Qt::QueuedConnection);
+    TCentralForwarder *forwarder = d_forwarder;
+    d_thread->Post([forwarder]() { forwarder->Wake(); });
     if (!execution)
         return;
     // The forwarder cannot count while it waits on the network: counted here then.
@@ -155,7 +156,8 @@ void TCentral::Record_Alert(const TAlertEvent &event)
     alert.detail = event.detail;
     alert.started = event.started;
     alert.ended = event.ended;
-    QMetaObject::invokeMethod(d_forwarder, "Record_Alert", Qt::QueuedConnection, Q_ARG(TStoredAlert, alert));
+    TCentralForwarder *forwarder = d_forwarder;
+    d_thread->Post([forwarder, alert]() { forwarder->Record_Alert(alert); });
 }
 
 void TCentral::Send_State()

@@ -1,12 +1,15 @@
 #include "src/common/backgroundjob.h"
 
+#include "src/common/handover.h"
 #include "src/common/leftthreads.h"
 
 #include <QDeadlineTimer>
-#include <QPointer>
 #include <QThread>
 
-TBackgroundJob::TBackgroundJob(QObject *parent) : QObject(parent), d_thread(nullptr), d_generation(0) {}
+TBackgroundJob::TBackgroundJob(QObject *parent)
+    : QObject(parent), d_thread(nullptr), d_handover(new THandover(this)), d_generation(0)
+{
+}
 
 TBackgroundJob::~TBackgroundJob()
 {
@@ -33,21 +36,19 @@ void TBackgroundJob::Run_Next()
     const TWork work = std::move(d_waiting);
     d_waiting = nullptr;
     const quint64 generation = ++d_generation;
-    // Deliveries go through a guard of this object: once it is gone (or the
-    // job dropped) they are never run.
-    const QPointer<TBackgroundJob> self(this);
-    const TPost post = [self, generation](TDelivery delivery)
+    // Deliveries go through the hand-over of this object: once it is gone (or
+    // the job dropped) they are never run.
+    const THandover::TPost to_owner = d_handover->Poster();
+    const TPost post = [this, to_owner, generation](TDelivery delivery)
     {
         if (!delivery)
             return;
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, generation, delivery]()
+        to_owner(
+            [this, generation, delivery]()
             {
-                if (self && self->d_generation == generation)
+                if (d_generation == generation)
                     delivery();
-            },
-            Qt::QueuedConnection);
+            });
     };
     d_thread = QThread::create([work, post]() { post(work(post)); });
     QThread *thread = d_thread;

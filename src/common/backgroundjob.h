@@ -6,6 +6,7 @@
 #include <functional>
 
 class QThread;
+class THandover;
 
 // The one way work runs in the background: a job in a thread of its own, its
 // result handed back on the owner's (GUI) thread. One job at a time; a job
@@ -47,6 +48,7 @@ private:
     void Thread_Done(QThread *thread);
 
     QThread *d_thread;
+    THandover *d_handover;
     TWork d_waiting;
     // Counts the jobs started and dropped: a delivery made for an older count is stale.
     quint64 d_generation;

@@ -10,7 +10,7 @@ class QThread;
 
 // A worker object that lives as long as its owner on a thread of its own (the
 // forwarding to the central database, the fleet's reads): the owner talks to
-// it by queued calls and signals only. The worker is deleted on its own thread
+// it by its posted calls and by signals only. The worker is deleted on its own thread
 // as that ends, where what it holds was made and used. Ending follows the same
 // rule as TBackgroundJob's: Stop waits at most LIMIT_MSEC when given one, and a
 // thread still running then is left to end on its own.
@@ -24,6 +24,9 @@ public:
     // Stops without a limit.
     ~TWorkerThread() override;
 
+    // CALL runs on the worker's thread, after what was posted before; dropped
+    // once the worker is gone.
+    void Post(std::function<void()> call) const;
     // Runs FINISH on the worker's thread (to let go of what it holds there),
     // then ends the thread and waits for it; true if it ended.
     bool Stop(const std::function<void()> &finish = {}, int limit_msec = -1);
@@ -31,6 +34,7 @@ public:
 private:
     QThread *d_thread;
     QObject *d_worker;
+    std::function<void(std::function<void()>)> d_to_worker;
 };
 
 #endif

@@ -5,7 +5,6 @@
 #include "src/database/stoprecord.h"
 
 #include <QDateTime>
-#include <QMetaType>
 #include <QString>
 
 // Rows of the station's file with their key there, as forwarding reads them in
@@ -50,7 +49,5 @@ struct TStoredStop
     qint64 local_id = 0;
     TStopRecord stop;
 };
-
-Q_DECLARE_METATYPE(TStoredAlert)
 
 #endif

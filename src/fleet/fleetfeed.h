@@ -11,6 +11,7 @@
 #include <memory>
 
 class TFleetReader;
+class THandover;
 class TWorkerThread;
 
 // The fleet as read from the central database, for whoever shows it: reads on
@@ -38,14 +39,13 @@ signals:
     void Failed(const QString &reason);
     // A silent alert's start or end this feed's reader stored first.
     void Alert(const TAlertEvent &event, const QString &station_name);
-    // To the reader's thread (queued).
-    void Read_Requested(const QStringList &chosen, const QString &group, int days);
 
 private:
     void Done();
 
     TFleetReader *d_reader;
     TWorkerThread *d_thread;
+    THandover *d_handover;
     bool d_busy;
     bool d_again;
     QStringList d_chosen;

@@ -1,3 +1,4 @@
+#include "src/common/handover.h"
 #include "src/common/leftthreads.h"
 #include "src/common/workerthread.h"
 
@@ -8,6 +9,8 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -26,7 +29,8 @@ private:
 } // namespace
 
 // A worker that lives as long as its owner on a thread of its own: where it
-// runs and ends, what Stop runs before the end, and a worker that hangs.
+// runs and ends, what Stop runs before the end, and a worker that hangs; the
+// hand-over that carries calls between threads.
 class TTestWorkerThread : public QObject
 {
     Q_OBJECT
@@ -34,6 +38,7 @@ class TTestWorkerThread : public QObject
 private slots:
     void Worker_Lives_And_Ends_On_Its_Own_Thread();
     void Hung_Worker_Is_Left_To_End_By_Itself();
+    void Handover_Keeps_Order_And_Drops_After_It_Is_Gone();
 };
 
 void TTestWorkerThread::Worker_Lives_And_Ends_On_Its_Own_Thread()
@@ -49,8 +54,7 @@ void TTestWorkerThread::Worker_Lives_And_Ends_On_Its_Own_Thread()
     std::atomic<int> asked_at{0};
     std::atomic<int> finished_at{0};
     std::atomic<QThread *> finished_on{nullptr};
-    QMetaObject::invokeMethod(
-        worker, [&]() { asked_at = ++step; }, Qt::QueuedConnection);
+    thread.Post([&]() { asked_at = ++step; });
     QVERIFY(thread.Stop(
         [&]()
         {
@@ -73,8 +77,7 @@ void TTestWorkerThread::Hung_Worker_Is_Left_To_End_By_Itself()
     const int left_before = TLeftThreads::Running();
     {
         TWorkerThread thread(worker, QStringLiteral("hung"));
-        QMetaObject::invokeMethod(
-            worker, [release]() { release->acquire(); }, Qt::QueuedConnection);
+        thread.Post([release]() { release->acquire(); });
         QVERIFY(!thread.Stop({}, 50));
         QCOMPARE(TLeftThreads::Running(), left_before + 1);
     }
@@ -84,6 +87,32 @@ void TTestWorkerThread::Hung_Worker_Is_Left_To_End_By_Itself()
     QTRY_COMPARE(TLeftThreads::Running(), left_before);
     QTRY_VERIFY(deleted_on->load() != nullptr);
     QVERIFY(deleted_on->load() != QThread::currentThread());
+}
+
+// Posted from another thread, the calls run on the hand-over's own thread in
+// their order; once it is gone, what a thread left behind still posts is
+// dropped, never run on an object that no longer exists.
+void TTestWorkerThread::Handover_Keeps_Order_And_Drops_After_It_Is_Gone()
+{
+    auto *handover = new THandover;
+    const THandover::TPost post = handover->Poster();
+    std::vector<int> seen;
+    std::thread poster(
+        [&]()
+        {
+            for (int i = 0; i < 500; ++i)
+                post([&seen, i]() { seen.push_back(i); });
+        });
+    poster.join();
+    QTRY_COMPARE(int(seen.size()), 500);
+    for (int i = 0; i < 500; ++i)
+        QCOMPARE(seen[size_t(i)], i);
+    delete handover;
+    bool ran = false;
+    std::thread late([&]() { post([&ran]() { ran = true; }); });
+    late.join();
+    QCoreApplication::processEvents();
+    QVERIFY(!ran);
 }
 
 QTEST_GUILESS_MAIN(TTestWorkerThread)
