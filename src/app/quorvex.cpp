@@ -97,6 +97,8 @@ void TQuorvex::Connect_Parts()
     connect(d_station.get(), &TStation::Message, panel, &TActiveProgramWidget::Add_Message);
     connect(d_station.get(), &TStation::Status, this, &TQuorvex::Show_Status);
     connect(d_station.get(), &TStation::Executions_Changed, this, &TQuorvex::Refresh_Lists);
+    // After the last execution stored at the end, which the lists still take in.
+    connect(d_station.get(), &TStation::File_Closing, this, &TQuorvex::Stop_Readers);
     connect(d_station.get(), &TStation::Pending_Waiting,
             new TStatusLabel(QStringLiteral("pending_entries"), d_status_bar), &TStatusLabel::Show_Text);
     connect(d_station.get(), &TStation::Central_Waiting,
@@ -271,7 +273,6 @@ void TQuorvex::closeEvent(QCloseEvent *event)
     d_closed = true;
     d_stops->Close();
     Store_Window_Settings();
-    Stop_Readers();
     d_station->Close();
 }
 

@@ -179,6 +179,7 @@ void TStation::Close()
     d_pending->Stop();
     if (d_central)
         d_central->Stop();
+    emit File_Closing();
     d_database->Close();
     // On disk now: at the end of a session the process may end before the station is deleted.
     d_settings->sync();

@@ -79,6 +79,8 @@ signals:
     void Central_Waiting(const QString &text);
     // Each second, after the stops moved on.
     void Ticked();
+    // The file closes now, everything stored: whoever reads it stops first.
+    void File_Closing();
 
 private:
     void Open_Database();
