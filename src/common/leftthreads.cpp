@@ -2,38 +2,48 @@
 
 #include <QThread>
 
-#include <atomic>
 #include <cstdlib>
-#include <memory>
+#include <mutex>
+#include <set>
 
 namespace
 {
-std::atomic<int> running{0};
+// The threads left and still counted, under a lock of ours: the count goes
+// down on the thread itself, through a connection made on another one.
+std::mutex left_mutex;
+std::set<const QThread *> left;
+
+void Count_Down(const QThread *thread)
+{
+    std::lock_guard<std::mutex> lock(left_mutex);
+    left.erase(thread);
+}
 } // namespace
 
 void TLeftThreads::Leave(QThread *thread)
 {
-    ++running;
+    {
+        std::lock_guard<std::mutex> lock(left_mutex);
+        left.insert(thread);
+    }
     // Counted down once, by the thread itself as it ends (the owner's event
     // loop may be gone by then), or here if it ended before it was connected.
-    const auto counted = std::make_shared<std::atomic<bool>>(true);
-    const auto done = [counted]()
-    {
-        if (counted->exchange(false))
-            --running;
-    };
-    QObject::connect(thread, &QThread::finished, thread, done, Qt::DirectConnection);
+    // The slot holds nothing: what it reads is under the lock.
+    QObject::connect(
+        thread, &QThread::finished, thread, []() { Count_Down(QThread::currentThread()); },
+        Qt::DirectConnection);
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     if (thread->isFinished())
     {
-        done();
+        Count_Down(thread);
         thread->deleteLater();
     }
 }
 
 int TLeftThreads::Running()
 {
-    return running.load();
+    std::lock_guard<std::mutex> lock(left_mutex);
+    return int(left.size());
 }
 
 void TLeftThreads::Exit_If_Running(int code)
