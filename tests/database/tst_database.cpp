@@ -48,8 +48,8 @@ private slots:
     void Failures_And_Their_Texts();
     void Usage_Totals_Accumulate_Once_Per_Token();
     void Writes_Wait_For_Another_Writer();
-    void Entries_Are_Unique_By_Name_Date_And_Time();
-    void Entry_Is_Written_All_Or_Nothing();
+    void Executions_Are_Unique_By_Name_Date_And_Time();
+    void Execution_Is_Written_All_Or_Nothing();
     void Reads_Keep_Recording_Order();
     void Stored_And_Display_Forms_data();
     void Stored_And_Display_Forms();
@@ -322,7 +322,7 @@ void TTestDatabase::Writes_Wait_For_Another_Writer()
     QCOMPARE(d_db->Software_Monitor_Time(&valid), 6);
 }
 
-void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
+void TTestDatabase::Executions_Are_Unique_By_Name_Date_And_Time()
 {
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     const QDateTime morning(MARCH_5, QTime(9, 15, 4));
@@ -355,8 +355,8 @@ void TTestDatabase::Entries_Are_Unique_By_Name_Date_And_Time()
              QStringLiteral("2|2|0|0\n"));
 }
 
-// A statement failing part way leaves nothing of the entry.
-void TTestDatabase::Entry_Is_Written_All_Or_Nothing()
+// A statement failing part way leaves nothing of the execution.
+void TTestDatabase::Execution_Is_Written_All_Or_Nothing()
 {
     QVERIFY(d_db->Open(File()) && d_db->Create_Tables());
     const QDateTime when(MARCH_5, QTime(10, 0, 0));

@@ -38,7 +38,7 @@ private slots:
     void Software_Gone_Ends_The_Program();
     void Offline_Open_Leaves_The_Online_Record();
     void Closing_Right_After_Switching_Off_Counts();
-    void Selection_Survives_A_Stored_Entry();
+    void Selection_Survives_A_Stored_Execution();
 
 private:
     void Monitor_On(const QString &before = QString());
@@ -311,7 +311,7 @@ void TTestMonitor::Closing_Right_After_Switching_Off_Counts()
     QCOMPARE(Query(QStringLiteral("SELECT * FROM usage;")).split('|'), usage);
 }
 
-void TTestMonitor::Selection_Survives_A_Stored_Entry()
+void TTestMonitor::Selection_Survives_A_Stored_Execution()
 {
     Monitor_On();
     QVERIFY(Run(QStringLiteral("open CMM1 A FIRST;close;open CMM1 A OTHER;close")));

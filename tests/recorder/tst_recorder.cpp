@@ -29,7 +29,7 @@ private slots:
     void Shift_Stores_Exact_Times();
     void Shown_Times_Follow_The_Clock();
     void Activity_Follows_Connection_And_Execution();
-    void Refused_Entry_Is_Kept_And_Said();
+    void Refused_Execution_Is_Kept_And_Said();
 
 private:
     // One step a word: on, off, watch, watcher-end, attach, gone, close-window,
@@ -319,7 +319,7 @@ void TTestRecorder::Shown_Times_Follow_The_Clock()
 
 // A database that refuses the entry: the journal keeps it, the panel says so,
 // and the window is told to look at what is pending.
-void TTestRecorder::Refused_Entry_Is_Kept_And_Said()
+void TTestRecorder::Refused_Execution_Is_Kept_And_Said()
 {
     QList<bool> journal_changes;
     connect(d_recorder.get(), &TRecorder::Journal_Changed, this,

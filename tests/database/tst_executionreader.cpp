@@ -11,7 +11,7 @@
 // The fast reads give exactly what the plain statements, one per date and
 // program, give: the same lists in the same order, the same records with the
 // same messages in the same order.
-class TTestEntryReader : public QObject
+class TTestExecutionReader : public QObject
 {
     Q_OBJECT
 
@@ -19,8 +19,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void Lists_Are_Those_Of_The_Plain_Statements();
-    void Entries_Are_Those_Of_The_Plain_Loops_data();
-    void Entries_Are_Those_Of_The_Plain_Loops();
+    void Executions_Are_Those_Of_The_Plain_Loops_data();
+    void Executions_Are_Those_Of_The_Plain_Loops();
     void A_File_In_UTF_16_Reads_Alike();
 
 private:
@@ -33,7 +33,7 @@ private:
     QString d_file;
 };
 
-void TTestEntryReader::initTestCase()
+void TTestExecutionReader::initTestCase()
 {
     d_home = new TTestHome;
     d_file = d_home->File_Path(QStringLiteral("database.db"));
@@ -67,13 +67,13 @@ void TTestEntryReader::initTestCase()
     QVERIFY(d_database->Open(d_file) && d_database->Create_Tables());
 }
 
-void TTestEntryReader::cleanupTestCase()
+void TTestExecutionReader::cleanupTestCase()
 {
     delete d_database;
     delete d_home;
 }
 
-QStringList TTestEntryReader::Shell_Column(const QString &sql)
+QStringList TTestExecutionReader::Shell_Column(const QString &sql)
 {
     QString output;
     TSqliteShell::Run(d_file, sql + QLatin1Char('\n'), &output);
@@ -82,7 +82,7 @@ QStringList TTestEntryReader::Shell_Column(const QString &sql)
     return column;
 }
 
-std::vector<TExecution> TTestEntryReader::Plain(const QStringList &names, const QStringList &dates,
+std::vector<TExecution> TTestExecutionReader::Plain(const QStringList &names, const QStringList &dates,
                                                 TDatabase::TEntryOrder order, TDatabase *database)
 {
     if (!database)
@@ -101,7 +101,7 @@ std::vector<TExecution> TTestEntryReader::Plain(const QStringList &names, const 
     return items;
 }
 
-void TTestEntryReader::Lists_Are_Those_Of_The_Plain_Statements()
+void TTestExecutionReader::Lists_Are_Those_Of_The_Plain_Statements()
 {
     // The plain statements: every row in recording order, made distinct afterwards.
     QStringList dates = Shell_Column(QStringLiteral("SELECT date FROM program ORDER BY program_id;"));
@@ -131,7 +131,7 @@ void TTestEntryReader::Lists_Are_Those_Of_The_Plain_Statements()
     QCOMPARE(d_database->Program_Names(many), date_by_date);
 }
 
-void TTestEntryReader::Entries_Are_Those_Of_The_Plain_Loops_data()
+void TTestExecutionReader::Executions_Are_Those_Of_The_Plain_Loops_data()
 {
     QTest::addColumn<QString>("selection");
     QTest::addColumn<int>("order");
@@ -142,7 +142,7 @@ void TTestEntryReader::Entries_Are_Those_Of_The_Plain_Loops_data()
     }
 }
 
-void TTestEntryReader::Entries_Are_Those_Of_The_Plain_Loops()
+void TTestExecutionReader::Executions_Are_Those_Of_The_Plain_Loops()
 {
     QFETCH(QString, selection);
     QFETCH(int, order);
@@ -178,7 +178,7 @@ void TTestEntryReader::Entries_Are_Those_Of_The_Plain_Loops()
 }
 
 // Texts are read as their bytes only where the file keeps them in UTF-8.
-void TTestEntryReader::A_File_In_UTF_16_Reads_Alike()
+void TTestExecutionReader::A_File_In_UTF_16_Reads_Alike()
 {
     const QString file = d_home->File_Path(QStringLiteral("utf16.db"));
     QVERIFY(TSqliteShell::Run(
@@ -211,5 +211,5 @@ void TTestEntryReader::A_File_In_UTF_16_Reads_Alike()
                         { return item.Error_Messages() == QStringList{texts.at(1)}; }));
 }
 
-QTEST_GUILESS_MAIN(TTestEntryReader)
-#include "tst_entryreader.moc"
+QTEST_GUILESS_MAIN(TTestExecutionReader)
+#include "tst_executionreader.moc"
